@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// The program's title, used where a message box carries no title of its own.
+inline const QString AppTitle = QStringLiteral("Tolvane");

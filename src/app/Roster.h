@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class SettingsStore;
+
+// The roster of up to ten users. A user number n, the settings section "User<n>" and
+// the message file "u<n>.usr" always belong together.
+namespace Roster {
+
+constexpr int MaxUsers = 10;
+
+struct User {
+    int number = 0;
+    QString name;
+};
+
+// "User" followed by n in decimal: User1 .. User10.
+QString UserSection(int n);
+
+// A slot is used when its section holds a "Name" key, whatever the name is.
+bool IsConfigured(const SettingsStore &store, int n);
+
+// The lowest number whose slot is free, or 0 when all ten are used.
+int FirstFreeSlot(const SettingsStore &store);
+
+// Every configured user, in ascending number order.
+QList<User> ConfiguredUsers(const SettingsStore &store);
+
+// Whether the text equals, exactly and case-sensitively, the "Name" of some slot 1..10,
+// an absent name counting as the empty text (so an empty text is in use while any slot
+// is free).
+bool NameInUse(const SettingsStore &store, const QString &name);
+
+// The same test on "CellEmail".
+bool PhoneAddressInUse(const SettingsStore &store, const QString &address);
+
+// What GetUserInfo loads: the logged-in user's number and the main window's caption.
+struct UserInfo {
+    int currentUser = 0;
+    QString caption;
+};
+UserInfo GetUserInfo(const SettingsStore &store);
+
+// The numeric value of a text as far as it begins with a number (0 when it does not).
+int LeadingNumber(const QString &text);
+
+} // namespace Roster

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QSettings;
+
+// The settings store: text values addressed by section and key in one INI file that
+// only its owner can read. Texts come back exactly as they were written, and every
+// write is on disk before the call returns.
+class SettingsStore {
+public:
+    explicit SettingsStore(const QString &iniPath);
+    ~SettingsStore();
+
+    QString ReadSetting(
+        const QString &section, const QString &key, const QString &defaultValue) const;
+    void WriteSetting(const QString &section, const QString &key, const QString &value);
+    void DeleteSection(const QString &section);
+
+    // Whether the key is present at all; a present key may hold the empty text.
+    bool HasSetting(const QString &section, const QString &key) const;
+
+    QString path() const { return m_path; }
+
+private:
+    QString rawValue(const QString &section, const QString &key) const;
+    void commit();
+
+    QString m_path;
+    std::unique_ptr<QSettings> m_settings;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/SecondTicker.h"
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+class ConnectionService;
+class MessageProcessor;
+class Program;
+
+// The hidden timer form that drives all scheduled work. Once a second tmrCheckSend
+// hands every due next-message entry to delivery, and tmrExecute runs the housekeeping
+// (shutdown, the move into the notification area) and the midnight roll-over. It runs
+// whether the main window is shown, hidden or not loaded at all.
+class FrmTimer : public QObject {
+    Q_OBJECT
+public:
+    // What the housekeeping reaches outside the scheduler; the windows fill these in.
+    // An empty hook is simply not called (a program without windows).
+    struct Hooks {
+        std::function<void()> shutdownBranch;
+        std::function<bool()> mainWindowVisible;
+        std::function<void()> moveIntoTray;
+        std::function<void()> dayRollover; // the main window's cmdToday_Click
+    };
+
+    FrmTimer(Program &program, MessageProcessor &processor, ConnectionService &connection,
+        QObject *parent = nullptr);
+
+    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+
+    SecondTicker tmrCheckSend;
+    SecondTicker tmrExecute;
+    QTimer tmrReappear;
+
+    void tmrCheckSend_Timer();
+    void tmrExecute_Timer();
+    void tmrReappear_Timer();
+
+    // Refills slots 1 to 10 with each user's earliest record that is neither sent, nor
+    // past, nor the record last handed to delivery.
+    void LoadNextMessage();
+    void CheckSend();
+    void TimedExecution();
+
+private:
+    void loadNextFor(int user);
+
+    Program &p;
+    MessageProcessor &m_processor;
+    ConnectionService &m_connection;
+    Hooks m_hooks;
+};

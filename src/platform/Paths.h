@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Where the program keeps its files, following the XDG base directories so that
+// XDG_CONFIG_HOME and XDG_DATA_HOME point it elsewhere.
+namespace Paths {
+
+// $XDG_CONFIG_HOME/Tolvane (default ~/.config/Tolvane), created private to the account.
+QString configDir();
+
+// The settings file inside configDir().
+QString settingsFile();
+
+// $XDG_DATA_HOME/Tolvane/ (default ~/.local/share/Tolvane/): the message files.
+// Created private to the account; ends with "/".
+QString dataDir();
+
+// Creates a directory (and its parents) and makes it readable by its owner only.
+bool makePrivateDir(const QString &path);
+
+} // namespace Paths

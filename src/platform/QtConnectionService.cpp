@@ -1,0 +1,25 @@
+#include "platform/QtConnectionService.h"
+
+#include <QNetworkInformation>
+
+QtConnectionService::QtConnectionService()
+{
+    m_haveBackend = QNetworkInformation::loadDefaultBackend()
+        && QNetworkInformation::instance()->supports(QNetworkInformation::Feature::Reachability);
+}
+
+int QtConnectionService::flags()
+{
+    if (!m_haveBackend)
+        return Lan;
+    switch (QNetworkInformation::instance()->reachability()) {
+    case QNetworkInformation::Reachability::Disconnected:
+        return 0;
+    case QNetworkInformation::Reachability::Unknown:
+    case QNetworkInformation::Reachability::Local:
+    case QNetworkInformation::Reachability::Site:
+    case QNetworkInformation::Reachability::Online:
+        return Lan;
+    }
+    return Lan;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/MessageBoxes.h"
+
+// The message boxes the user sees: QMessageBox.
+class QtMessageBoxes final : public MessageBoxes {
+public:
+    Answer show(const QString &title, const QString &text, Icon icon, Buttons buttons,
+        QWidget *parent = nullptr) override;
+};

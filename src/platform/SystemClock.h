@@ -1,0 +1,9 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+// The machine's local wall clock.
+class SystemClock final : public Clock {
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// The message files' single-byte code page, Windows-1252, so that files written on
+// Windows read the same here. Every byte has a character, so any file reads; a
+// character that the code page lacks is written as "?".
+namespace CodePage {
+
+QString decode(QByteArrayView bytes);
+QByteArray encode(QStringView text);
+
+// Whether every character of the text survives encode() unchanged.
+bool canEncode(QStringView text);
+
+} // namespace CodePage

@@ -1,0 +1,253 @@
+#include "store/MessageFile.h"
+
+#include "app/Program.h"
+#include "platform/BusyFlag.h"
+#include "platform/Clock.h"
+#include "store/CodePage.h"
+#include "store/Stamp.h"
+#include "store/StoreError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray Crlf("\r\n");
+
+std::string describe(const char *what, const QString &path)
+{
+    return std::string(what) + " " + QFile::encodeName(path).toStdString() + ": "
+        + std::strerror(errno);
+}
+
+QString scratchPath(const Program &program)
+{
+    return program.ProgramDir + QStringLiteral("tmp.tmp");
+}
+
+QByteArray readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw StoreError("Cannot read " + QFile::encodeName(path).toStdString() + ": "
+            + file.errorString().toStdString());
+    return file.readAll();
+}
+
+// Calls f for every non-empty line of the file content, without its line end.
+template<class F> void forEachLine(const QByteArray &content, F &&f)
+{
+    const char *p = content.constData();
+    const char *end = p + content.size();
+    while (p < end) {
+        const char *nl = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+        const char *lineEnd = nl ? nl : end;
+        qsizetype length = lineEnd - p;
+        if (length > 0 && p[length - 1] == '\r')
+            --length;
+        if (length > 0 && !f(QByteArrayView(p, length)))
+            return;
+        p = nl ? nl + 1 : end;
+    }
+}
+
+void writeAll(int fd, const QByteArray &data, const QString &path)
+{
+    const char *p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw StoreError(describe("Cannot write", path));
+        }
+        p += n;
+        left -= n;
+    }
+}
+
+void syncDirectory(const QString &dir)
+{
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return; // the rename itself has happened; only its durability is less certain
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Writes the new content to the scratch file, flushes it to disk and renames it over
+// the user's file. On any failure the scratch file is removed and the user's file is
+// left as it was.
+void replaceFile(const Program &program, const QString &path, const QByteArray &content)
+{
+    const QString scratch = scratchPath(program);
+    const QByteArray scratchName = QFile::encodeName(scratch);
+    const int fd = ::open(scratchName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw StoreError(describe("Cannot create", scratch));
+    try {
+        writeAll(fd, content, scratch);
+        if (::fsync(fd) != 0)
+            throw StoreError(describe("Cannot flush", scratch));
+    } catch (...) {
+        ::close(fd);
+        ::unlink(scratchName.constData());
+        throw;
+    }
+    if (::close(fd) != 0) {
+        const std::string why = describe("Cannot write", scratch);
+        ::unlink(scratchName.constData());
+        throw StoreError(why);
+    }
+    if (::rename(scratchName.constData(), QFile::encodeName(path).constData()) != 0) {
+        const std::string why = describe("Cannot replace", path);
+        ::unlink(scratchName.constData());
+        throw StoreError(why);
+    }
+    syncDirectory(QFileInfo(path).absolutePath());
+}
+
+void removeLeftoverScratch(const Program &program)
+{
+    QFile::remove(scratchPath(program));
+}
+
+// The frame shared by the three rewrites: perLine turns each old line into what the new
+// content holds for it, atEnd may add to the end; an unchanged content is not written again.
+template<class PerLine, class AtEnd>
+void rewrite(Program &program, int user, bool createWhenMissing, const QByteArray &firstLine,
+    PerLine &&perLine, AtEnd &&atEnd)
+{
+    BusyGuard busy(program.FileBusy);
+    removeLeftoverScratch(program);
+    const QString path = MessageFilePath(program, user);
+    if (!QFileInfo::exists(path)) {
+        if (createWhenMissing)
+            replaceFile(program, path, firstLine + Crlf);
+        return;
+    }
+    const QByteArray old = readWholeFile(path);
+    QByteArray out;
+    out.reserve(old.size() + firstLine.size() + 2);
+    forEachLine(old, [&](QByteArrayView line) {
+        perLine(line, out);
+        return true;
+    });
+    atEnd(out);
+    if (out != old)
+        replaceFile(program, path, out);
+}
+
+void appendLine(QByteArray &out, QByteArrayView line)
+{
+    out.append(line.data(), line.size());
+    out.append(Crlf);
+}
+
+} // namespace
+
+QString MessageFilePath(const Program &program, int user)
+{
+    return program.ProgramDir + QStringLiteral("u") + QString::number(user)
+        + QStringLiteral(".usr");
+}
+
+void SaveMessageRecord(Program &program, int user, const QString &record)
+{
+    const QByteArray newLine = CodePage::encode(record);
+    const RecordView r(newLine);
+    if (!r.isReadable())
+        throw StoreError("A message record must begin with a date and time: "
+            + record.left(Stamp::StampLength).toStdString());
+    const QDate today = program.clock.now().date();
+    const QByteArrayView newStamp = r.stamp();
+    bool written = false;
+    const auto perLine = [&](QByteArrayView line, QByteArray &out) {
+        const RecordView l(line);
+        if (!l.isReadable()) {
+            appendLine(out, line);
+            return;
+        }
+        const bool before
+            = l.date() < r.date() || (l.date() == r.date() && l.minuteOfDay() < r.minuteOfDay());
+        if (before) {
+            if (l.date().daysTo(today) <= 365)
+                appendLine(out, line);
+            return;
+        }
+        if (!written) {
+            appendLine(out, newLine);
+            written = true;
+        }
+        if (l.stamp() != newStamp)
+            appendLine(out, line);
+    };
+    const auto atEnd = [&](QByteArray &out) {
+        if (!written)
+            appendLine(out, newLine);
+    };
+    rewrite(program, user, true, newLine, perLine, atEnd);
+}
+
+void DeleteMessageSlot(Program &program, int user, const QString &stamp)
+{
+    const QByteArray stampBytes = CodePage::encode(stamp);
+    const RecordView slot(stampBytes);
+    const auto perLine = [&](QByteArrayView line, QByteArray &out) {
+        const RecordView l(line);
+        const bool sameSlot = l.isReadable() && slot.isReadable() && l.date() == slot.date()
+            && l.minuteOfDay() == slot.minuteOfDay();
+        if (!sameSlot)
+            appendLine(out, line);
+    };
+    rewrite(program, user, false, {}, perLine, [](QByteArray &) {});
+}
+
+void MarkMessageSent(Program &program, int user, const QString &record)
+{
+    const QByteArray target = CodePage::encode(record);
+    const auto perLine = [&](QByteArrayView line, QByteArray &out) {
+        if (line == QByteArrayView(target) && line.size() > Record::StatusPos) {
+            QByteArray marked = target;
+            marked[Record::StatusPos] = 'S';
+            appendLine(out, marked);
+        } else {
+            appendLine(out, line);
+        }
+    };
+    rewrite(program, user, false, {}, perLine, [](QByteArray &) {});
+}
+
+std::optional<QString> FindMessageRecord(Program &program, int user, const QString &stamp)
+{
+    const QByteArray wanted = CodePage::encode(stamp);
+    const QDate wantedDate = Stamp::parseDate(QStringView(stamp).left(Stamp::DateLength));
+    std::optional<QString> found;
+    ReadMessageRecords(program, user, [&](const RecordView &record) {
+        if (record.stamp() == QByteArrayView(wanted)) {
+            found = record.line();
+            return false;
+        }
+        // The file is in date order: no later day can hold the stamp.
+        return !(wantedDate.isValid() && record.date() > wantedDate);
+    });
+    return found;
+}
+
+void ReadMessageRecords(Program &program, int user, const RecordVisitor &visit)
+{
+    const QString path = MessageFilePath(program, user);
+    if (!QFileInfo::exists(path))
+        return;
+    BusyGuard busy(program.FileBusy);
+    const QByteArray content = readWholeFile(path);
+    forEachLine(content, [&](QByteArrayView line) {
+        const RecordView record(line);
+        return !record.isReadable() || visit(record);
+    });
+}

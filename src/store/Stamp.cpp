@@ -1,0 +1,116 @@
+#include "store/Stamp.h"
+
+namespace Stamp {
+
+namespace {
+
+int digit(char16_t u)
+{
+    return (u >= '0' && u <= '9') ? int(u - '0') : -1;
+}
+
+int digit(QChar c)
+{
+    return digit(c.unicode());
+}
+
+int digit(char c)
+{
+    return digit(char16_t(static_cast<unsigned char>(c)));
+}
+
+// The value of n digits from position pos, or -1 when any is not a digit.
+template<class View> int number(View text, qsizetype pos, qsizetype n)
+{
+    int value = 0;
+    for (qsizetype i = pos; i < pos + n; ++i) {
+        const int d = digit(text[i]);
+        if (d < 0)
+            return -1;
+        value = value * 10 + d;
+    }
+    return value;
+}
+
+template<class View> QDate parseDateImpl(View text)
+{
+    if (text.size() != DateLength || text[4] != '/' || text[7] != '/')
+        return {};
+    const int year = number(text, 0, 4);
+    const int month = number(text, 5, 2);
+    const int day = number(text, 8, 2);
+    if (year < 0 || month < 0 || day < 0 || !QDate::isValid(year, month, day))
+        return {};
+    return QDate(year, month, day);
+}
+
+template<class View> int parseTimeImpl(View text)
+{
+    if (text.size() != TimeLength || text[2] != ':' || text[5] != ' ' || text[7] != 'M')
+        return NoTime;
+    const int hour = number(text, 0, 2);
+    const int minute = number(text, 3, 2);
+    if (hour < 1 || hour > 12 || minute < 0 || minute > 59)
+        return NoTime;
+    int hour24 = hour % 12;
+    if (text[6] == 'P')
+        hour24 += 12;
+    else if (text[6] != 'A')
+        return NoTime;
+    return hour24 * 60 + minute;
+}
+
+} // namespace
+
+QDate parseDate(QStringView text)
+{
+    return parseDateImpl(text);
+}
+
+QDate parseDate(QByteArrayView text)
+{
+    return parseDateImpl(text);
+}
+
+int parseTime(QStringView text)
+{
+    return parseTimeImpl(text);
+}
+
+int parseTime(QByteArrayView text)
+{
+    return parseTimeImpl(text);
+}
+
+QString formatDate(QDate date)
+{
+    return QStringLiteral("%1/%2/%3")
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.day(), 2, 10, QLatin1Char('0'));
+}
+
+QString formatTime(int minuteOfDay)
+{
+    const int hour24 = minuteOfDay / 60;
+    const int minute = minuteOfDay % 60;
+    int hour12 = hour24 % 12;
+    if (hour12 == 0)
+        hour12 = 12;
+    return QStringLiteral("%1:%2 %3")
+        .arg(hour12, 2, 10, QLatin1Char('0'))
+        .arg(minute, 2, 10, QLatin1Char('0'))
+        .arg(hour24 < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
+}
+
+QString formatStamp(const QDateTime &moment)
+{
+    return formatDate(moment.date()) + QLatin1Char(' ') + formatTime(minuteOfDay(moment.time()));
+}
+
+int minuteOfDay(const QTime &time)
+{
+    return time.hour() * 60 + time.minute();
+}
+
+} // namespace Stamp

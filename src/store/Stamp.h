@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+
+// The clock texts of the message files: dates "YYYY/MM/DD", times "HH:MM AMPM" on the
+// 12-hour clock with a two-digit hour, and the 19-character stamp "YYYY/MM/DD HH:MM AMPM".
+// Parsed and written here by hand, so that neither the locale nor a lenient parser
+// changes what a file means.
+namespace Stamp {
+
+constexpr int DateLength = 10;
+constexpr int TimeLength = 8;
+constexpr int StampLength = 19;
+constexpr int NoTime = -1;
+
+// An invalid QDate when the text is not a real date in that form.
+QDate parseDate(QStringView text);
+QDate parseDate(QByteArrayView text);
+
+// Minute of the day (0..1439), or NoTime when the text is not a time in that form.
+int parseTime(QStringView text);
+int parseTime(QByteArrayView text);
+
+QString formatDate(QDate date);
+QString formatTime(int minuteOfDay); // "09:30 PM"
+QString formatStamp(const QDateTime &moment); // seconds dropped
+
+int minuteOfDay(const QTime &time);
+
+} // namespace Stamp

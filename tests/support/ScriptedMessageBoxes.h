@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/MessageBoxes.h"
+
+#include <QList>
+#include <QString>
+
+// Records every message box the code under test shows and answers with the answers
+// the test queued (Yes when none is queued for a Yes/No box).
+class ScriptedMessageBoxes final : public MessageBoxes {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+        Icon icon;
+        Buttons buttons;
+    };
+
+    Answer show(const QString &title, const QString &text, Icon icon, Buttons buttons,
+        QWidget *parent = nullptr) override;
+
+    void queueAnswer(Answer answer) { m_answers.append(answer); }
+
+    QList<Shown> shown;
+
+private:
+    QList<Answer> m_answers;
+};
