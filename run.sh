@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tolvane and starts it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")" && pwd)
+"$root/scripts/setup-debian.sh"
+"$root/scripts/build.sh" build
+exec "$root/build/src/tolvane" "$@"

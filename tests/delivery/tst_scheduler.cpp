@@ -1,0 +1,303 @@
+#include "delivery/FrmTimer.h"
+#include "delivery/MessageProcessor.h"
+#include "platform/ConnectionService.h"
+#include "store/MessageFile.h"
+#include "support/TestEnvironment.h"
+
+#include <QTest>
+#include <functional>
+
+namespace {
+
+// Stands for the SMTP conversation: records what it is handed, marks a scheduled message
+// sent when told to succeed, and can run a piece of the test while "delivering", as the
+// real conversation lets other events run while it waits for the server.
+class RecordingProcessor final : public MessageProcessor {
+public:
+    explicit RecordingProcessor(Program &program)
+        : p(program)
+    {
+    }
+
+    void ProcessMessage(const QString &entry) override
+    {
+        QVERIFY(p.Sending);
+        entries.append(entry);
+        if (duringDelivery)
+            duringDelivery();
+        const int code = entry.left(2).toInt();
+        if (succeed && code < 20)
+            MarkMessageSent(p, code, entry.mid(2));
+        p.Sending = false;
+    }
+
+    QStringList entries;
+    bool succeed = true;
+    std::function<void()> duringDelivery;
+
+private:
+    Program &p;
+};
+
+class CountingConnection final : public ConnectionService {
+public:
+    int flags() override { return Lan; }
+    bool autodial() override { return true; }
+    void hangUp() override { ++hangUps; }
+    int hangUps = 0;
+};
+
+QDateTime at(int h, int m, int s = 0, QDate day = QDate(2026, 3, 14))
+{
+    return QDateTime(day, QTime(h, m, s));
+}
+
+} // namespace
+
+class TestScheduler : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        processor = std::make_unique<RecordingProcessor>(env->program);
+        frmTimer = std::make_unique<FrmTimer>(env->program, *processor, connection);
+    }
+    void cleanup()
+    {
+        frmTimer.reset();
+        processor.reset();
+        env.reset();
+    }
+
+    void dueAtFirstTickAtOrAfterItsMinute_data()
+    {
+        QTest::addColumn<QDateTime>("loadedAt");
+        QTest::addColumn<QDateTime>("tickAt");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("a second before") << at(10, 0) << at(10, 29, 59) << false;
+        QTest::newRow("on the minute") << at(10, 0) << at(10, 30, 0) << true;
+        QTest::newRow("late in the minute") << at(10, 0) << at(10, 30, 59) << true;
+        QTest::newRow("started at 10:30:40") << at(10, 30, 40) << at(10, 30, 41) << true;
+        QTest::newRow("started at 10:31") << at(10, 31, 0) << at(10, 31, 1) << false;
+        QTest::newRow("same time on another day")
+            << at(10, 0) << at(10, 30, 0, QDate(2026, 3, 15)) << false;
+    }
+    void dueAtFirstTickAtOrAfterItsMinute()
+    {
+        QFETCH(QDateTime, loadedAt);
+        QFETCH(QDateTime, tickAt);
+        QFETCH(bool, sent);
+        env->writeMessageFile(1, { "2026/03/14 10:30 AMNhello|555@cell.test," });
+        env->clock.set(loadedAt);
+        frmTimer->LoadNextMessage();
+        env->clock.set(tickAt);
+        frmTimer->CheckSend();
+        QCOMPARE(processor->entries.size(), sent ? 1 : 0);
+        if (sent) {
+            QCOMPARE(processor->entries.first(), "012026/03/14 10:30 AMNhello|555@cell.test,");
+            QCOMPARE(env->readMessageFile(1).first(), "2026/03/14 10:30 AMShello|555@cell.test,");
+        }
+    }
+
+    void loadsEarliestRecordNeitherSentNorPast()
+    {
+        env->writeMessageFile(3,
+            {
+                "2026/03/13 11:00 PMNyesterday|",
+                "2026/03/14 09:45 AMNpast|",
+                "2026/03/14 10:00 AMSsent already|",
+                "this line cannot be read",
+                "2026/02/30 10:15 AMNno such day|",
+                "2026/03/14 10:00 AMNthis minute|",
+                "2026/03/14 10:15 AMNlater|",
+            });
+        env->clock.set(at(10, 0, 30));
+        frmTimer->LoadNextMessage();
+        QCOMPARE(env->program.NextMessage[3], "032026/03/14 10:00 AMNthis minute|");
+        QVERIFY(env->program.NextMessage[10].isEmpty());
+        QVERIFY(!env->program.FileBusy.isSet());
+
+        // Once handed to delivery, the record is not loaded again even though it failed.
+        processor->succeed = false;
+        frmTimer->CheckSend();
+        QCOMPARE(processor->entries.size(), 1);
+        QCOMPARE(env->program.NextMessage[3], "032026/03/14 10:15 AMNlater|");
+        frmTimer->CheckSend();
+        QCOMPARE(processor->entries.size(), 1);
+        QCOMPARE(env->readMessageFile(3).at(5), "2026/03/14 10:00 AMNthis minute|");
+    }
+
+    void sendsInstantMessageFirstThenUsersInNumberOrder()
+    {
+        env->writeMessageFile(2, { "2026/03/14 10:30 AMNfrom two|" });
+        env->writeMessageFile(10, { "2026/03/14 10:30 AMNfrom ten|" });
+        env->writeMessageFile(1, { "2026/03/14 10:30 AMNfrom one|" });
+        env->clock.set(at(10, 15));
+        frmTimer->LoadNextMessage();
+        env->program.NextMessage[0] = "232026/03/14 10:30 AMNinstant|";
+        env->clock.set(at(10, 30, 0));
+        frmTimer->CheckSend();
+        QCOMPARE(processor->entries,
+            QStringList({ "232026/03/14 10:30 AMNinstant|", "012026/03/14 10:30 AMNfrom one|",
+                "022026/03/14 10:30 AMNfrom two|", "102026/03/14 10:30 AMNfrom ten|" }));
+        QVERIFY(env->program.NextMessage[0].isEmpty());
+        for (int user = 1; user <= 10; ++user)
+            QVERIFY(env->program.NextMessage[user].isEmpty());
+        QCOMPARE(env->program.LastSent[0], "2026/03/14 10:30 AMNinstant|");
+        QVERIFY(!env->program.Sending);
+        QVERIFY(!env->program.ReloadNext);
+    }
+
+    void instantSlotEmptiedWhateverTheOutcome_data()
+    {
+        QTest::addColumn<bool>("succeed");
+        QTest::newRow("delivered") << true;
+        QTest::newRow("failed") << false;
+    }
+    void instantSlotEmptiedWhateverTheOutcome()
+    {
+        QFETCH(bool, succeed);
+        processor->succeed = succeed;
+        env->clock.set(at(10, 30, 5));
+        env->program.NextMessage[0] = "212026/03/14 10:30 AMNnow|";
+        frmTimer->CheckSend();
+        QCOMPARE(processor->entries.size(), 1);
+        QVERIFY(env->program.NextMessage[0].isEmpty());
+        QVERIFY(!QFile::exists(env->userFile(1)));
+    }
+
+    void instantMessageWrittenDuringADeliveryIsKept()
+    {
+        env->clock.set(at(10, 30, 5));
+        env->program.NextMessage[0] = "212026/03/14 10:30 AMNfirst|";
+        processor->duringDelivery = [this] {
+            if (processor->entries.size() == 1)
+                env->program.NextMessage[0] = "212026/03/14 10:30 AMNsecond|";
+        };
+        frmTimer->CheckSend();
+        QCOMPARE(env->program.NextMessage[0], "212026/03/14 10:30 AMNsecond|");
+        frmTimer->CheckSend();
+        QCOMPARE(processor->entries.size(), 2);
+        QVERIFY(env->program.NextMessage[0].isEmpty());
+    }
+
+    void tickDuringADeliveryDoesNothing()
+    {
+        env->writeMessageFile(1, { "2026/03/14 10:30 AMNone|" });
+        env->writeMessageFile(2, { "2026/03/14 10:30 AMNtwo|" });
+        env->clock.set(at(10, 30));
+        frmTimer->LoadNextMessage();
+        int nestedEntries = -1;
+        processor->duringDelivery = [&] {
+            if (nestedEntries < 0) {
+                frmTimer->CheckSend();
+                nestedEntries = int(processor->entries.size());
+            }
+        };
+        frmTimer->CheckSend();
+        QCOMPARE(nestedEntries, 1);
+        QCOMPARE(processor->entries.size(), 2);
+    }
+
+    void hangsUpADialledLineOnceAfterTheTick()
+    {
+        env->writeMessageFile(1, { "2026/03/14 10:30 AMNone|" });
+        env->writeMessageFile(2, { "2026/03/14 10:30 AMNtwo|" });
+        env->clock.set(at(10, 30));
+        frmTimer->LoadNextMessage();
+        processor->duringDelivery = [this] { env->program.DialedUp = true; };
+        frmTimer->CheckSend();
+        QCOMPARE(connection.hangUps, 1);
+        QVERIFY(!env->program.DialedUp);
+    }
+
+    void staleSlotDoesNotBlockLaterRecords()
+    {
+        // Loaded late in the evening; the machine then sleeps past midnight.
+        env->writeMessageFile(4, { "2026/03/14 11:45 PMNlate|", "2026/03/15 08:00 AMNmorning|" });
+        env->clock.set(at(23, 40));
+        frmTimer->LoadNextMessage();
+        QCOMPARE(env->program.NextMessage[4], "042026/03/14 11:45 PMNlate|");
+        env->clock.set(at(7, 59, 0, QDate(2026, 3, 15)));
+        frmTimer->CheckSend();
+        QVERIFY(processor->entries.isEmpty());
+        QCOMPARE(env->program.NextMessage[4], "042026/03/15 08:00 AMNmorning|");
+        env->clock.set(at(8, 0, 0, QDate(2026, 3, 15)));
+        frmTimer->CheckSend();
+        QCOMPARE(processor->entries, QStringList({ "042026/03/15 08:00 AMNmorning|" }));
+    }
+
+    void rollsOverOnlyFrom1159PMTo1200AM_data()
+    {
+        QTest::addColumn<QTime>("before");
+        QTest::addColumn<QTime>("after");
+        QTest::addColumn<bool>("rolled");
+        QTest::newRow("11:59 PM to 12:00 AM") << QTime(23, 59, 58) << QTime(0, 0, 1) << true;
+        QTest::newRow("11:58 PM to 12:00 AM") << QTime(23, 58, 59) << QTime(0, 0, 1) << false;
+        QTest::newRow("11:59 PM to 12:01 AM") << QTime(23, 59, 59) << QTime(0, 1, 0) << false;
+        QTest::newRow("12:00 AM to 12:00 AM") << QTime(0, 0, 0) << QTime(0, 0, 1) << false;
+    }
+    void rollsOverOnlyFrom1159PMTo1200AM()
+    {
+        QFETCH(QTime, before);
+        QFETCH(QTime, after);
+        QFETCH(bool, rolled);
+        int rollovers = 0;
+        frmTimer->setHooks({ {}, {}, {}, [&] { ++rollovers; } });
+        env->clock.set(QDateTime(QDate(2026, 3, 14), before));
+        frmTimer->tmrExecute_Timer();
+        env->clock.set(QDateTime(QDate(2026, 3, 15), after));
+        frmTimer->tmrExecute_Timer();
+        QCOMPARE(rollovers, rolled ? 1 : 0);
+    }
+
+    void housekeepingRunsShutdownOrMovesIntoTray_data()
+    {
+        QTest::addColumn<bool>("shutdown");
+        QTest::addColumn<bool>("splashDone");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<bool>("inTray");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("shutdown wins") << true << true << false << false << "shutdown";
+        QTest::newRow("hidden after the splash") << false << true << false << false << "tray";
+        QTest::newRow("still in the splash") << false << false << false << false << "";
+        QTest::newRow("window shown") << false << true << true << false << "";
+        QTest::newRow("already in the tray") << false << true << false << true << "";
+    }
+    void housekeepingRunsShutdownOrMovesIntoTray()
+    {
+        QFETCH(bool, shutdown);
+        QFETCH(bool, splashDone);
+        QFETCH(bool, visible);
+        QFETCH(bool, inTray);
+        QFETCH(QString, expected);
+        QString happened;
+        frmTimer->setHooks({ [&] { happened += "shutdown"; }, [&] { return visible; },
+            [&] { happened += "tray"; }, {} });
+        env->program.ShutdownRequested = shutdown;
+        env->program.SplashDone = splashDone;
+        env->program.InTray = inTray;
+        frmTimer->TimedExecution();
+        QCOMPARE(happened, expected);
+    }
+
+    void timersTickOnTheirOwn()
+    {
+        env->clock.set(at(10, 30, 1));
+        env->program.NextMessage[0] = "212026/03/14 10:30 AMNnow|";
+        frmTimer->tmrCheckSend.setEnabled(true);
+        QTRY_COMPARE_WITH_TIMEOUT(processor->entries.size(), 1, 3000);
+        frmTimer->tmrCheckSend.setEnabled(false);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<RecordingProcessor> processor;
+    CountingConnection connection;
+    std::unique_ptr<FrmTimer> frmTimer;
+};
+
+QTEST_GUILESS_MAIN(TestScheduler)
+#include "tst_scheduler.moc"
