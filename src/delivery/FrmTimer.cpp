@@ -92,12 +92,12 @@ void FrmTimer::TimedExecution()
 
 void FrmTimer::LoadNextMessage()
 {
-    Trap(p, "frmTimer.LoadNextMessage", [&] {
-        for (int i = 1; i <= 10; ++i)
-            p.NextMessage[i].clear();
-        for (int user = 1; user <= 10; ++user)
-            loadNextFor(user);
-    });
+    for (int i = 1; i <= 10; ++i)
+        p.NextMessage[i].clear();
+    // Each user under a trap of its own: a file that cannot be read holds back only the
+    // messages in it, not every other user's.
+    for (int user = 1; user <= 10; ++user)
+        Trap(p, "frmTimer.LoadNextMessage", [&] { loadNextFor(user); });
 }
 
 void FrmTimer::loadNextFor(int user)

@@ -4,6 +4,7 @@
 #include "store/MessageFile.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QTest>
 #include <functional>
 
@@ -127,6 +128,19 @@ private slots:
         frmTimer->CheckSend();
         QCOMPARE(processor->entries.size(), 1);
         QCOMPARE(env->readMessageFile(3).at(5), "2026/03/14 10:00 AMNthis minute|");
+    }
+
+    void unreadableFileHoldsBackOnlyItsOwnUser()
+    {
+        QDir().mkpath(env->userFile(1)); // a file that exists but cannot be read as one
+        env->writeMessageFile(2, { "2026/03/14 10:30 AMNtwo|" });
+        env->program.ShowErrors = true;
+        env->clock.set(at(10, 0));
+        frmTimer->LoadNextMessage();
+        QCOMPARE(env->program.NextMessage[2], "022026/03/14 10:30 AMNtwo|");
+        QCOMPARE(env->boxes.shown.size(), 1);
+        QCOMPARE(env->boxes.shown.first().text, "Error occurred in frmTimer.LoadNextMessage");
+        QVERIFY(!env->program.FileBusy.isSet());
     }
 
     void sendsInstantMessageFirstThenUsersInNumberOrder()
