@@ -57,6 +57,7 @@ public:
 
     // Notification area.
     bool InTray = false;
+    bool ShowFirstTimeMessages = false; // the first-run information boxes are still due
 
     // Message editing. The opener of the entry form sets the slot (or SendNow) before
     // showing it. Recipients holds user numbers in entries 0..9, 0 = empty, filled

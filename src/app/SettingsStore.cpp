@@ -61,6 +61,8 @@ void SettingsStore::WriteSetting(const QString &section, const QString &key, con
 {
     m_settings->setValue(fullKey(section, key), value);
     commit();
+    if (written)
+        written(section, key);
 }
 
 void SettingsStore::DeleteSection(const QString &section)

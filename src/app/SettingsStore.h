@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -22,6 +23,10 @@ public:
     bool HasSetting(const QString &section, const QString &key) const;
 
     QString path() const { return m_path; }
+
+    // Called after every write with its section and key, in the order of the writes; the
+    // order matters where a reader may look between two of them.
+    std::function<void(const QString &section, const QString &key)> written;
 
 private:
     QString rawValue(const QString &section, const QString &key) const;
