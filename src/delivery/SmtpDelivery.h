@@ -1,0 +1,71 @@
+#pragma once
+
+#include "delivery/MessageProcessor.h"
+#include "delivery/SmtpReplyReader.h"
+#include "platform/EventWait.h"
+
+#include <QObject>
+#include <QTcpSocket>
+#include <chrono>
+
+class ConnectionService;
+class Program;
+struct DeliveryEntry;
+
+// Delivers one due message by plain SMTP to the sending user's server: connection check,
+// connect, greeting, HELO, MAIL FROM, one RCPT TO per address that still belongs to a
+// user, DATA, the content, QUIT; then the mark in the message file and the colour of
+// the message's row. Every wait for the server is a nested event loop, so timers and the
+// windows keep running during a delivery; it ends at a reply, at the server closing the
+// connection, or at the reply time-out.
+class SmtpDelivery : public QObject, public MessageProcessor {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds DefaultReplyTimeout = std::chrono::seconds(20);
+
+    SmtpDelivery(Program &program, ConnectionService &connection, QObject *parent = nullptr);
+
+    void ProcessMessage(const QString &entry) override;
+
+    // How long each step waits for the server (20 seconds in the program).
+    void setReplyTimeout(std::chrono::milliseconds timeout) { m_replyTimeout = timeout; }
+    std::chrono::milliseconds replyTimeout() const { return m_replyTimeout; }
+
+    // Judges one complete reply: SmtpReplyCode becomes its code, and the replies that
+    // deserve the user's attention raise a warning.
+    void AnalyzeSMTP(const QString &reply);
+
+    // Everything that has arrived, gathered into replies; each complete one is judged.
+    // Runs on every arrival, also outside a delivery.
+    void Winsock_DataArrival();
+
+    // The SMTP connection, as the program's one socket.
+    QTcpSocket Winsock;
+
+signals:
+    // The delivery of a message ended: sent (grey) or failed (red). The time is
+    // "H:MM AMPM"; the window colours the row only for its logged-in user and shown day.
+    void rowColoured(
+        int userCode, const QString &date, const QString &time, const QString &text, bool sent);
+    // A delivery problem for the non-modal warning window.
+    void warning(const QString &text);
+
+private:
+    enum class Reply { Received, TimedOut, Closed };
+
+    bool converse(const DeliveryEntry &entry);
+    bool connectionReady();
+    bool freeSocket();
+    bool connectToServer(const QString &setting);
+    // Sends a command line (or the content) and waits for the reply to it.
+    Reply command(const QByteArray &line);
+    Reply waitForReply();
+    bool serverGone() const;
+    void failureExit(const DeliveryEntry &entry);
+
+    Program &p;
+    ConnectionService &m_connection;
+    SmtpReplyReader m_reader;
+    EventWait m_wait;
+    std::chrono::milliseconds m_replyTimeout = DefaultReplyTimeout;
+};

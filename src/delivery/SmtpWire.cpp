@@ -1,0 +1,102 @@
+#include "delivery/SmtpWire.h"
+
+namespace SmtpWire {
+
+int ReplyCode(QStringView line)
+{
+    const QStringView digits = line.size() >= 3 ? line.first(3) : QStringView(u"000");
+    int code = 0;
+    for (const QChar c : digits) {
+        if (c.unicode() < '0' || c.unicode() > '9')
+            break;
+        code = code * 10 + (c.unicode() - '0');
+    }
+    return code;
+}
+
+QStringView FinalLine(QStringView reply)
+{
+    while (reply.endsWith(u'\n') || reply.endsWith(u'\r'))
+        reply.chop(1);
+    const qsizetype lastBreak = reply.lastIndexOf(u'\n');
+    return lastBreak < 0 ? reply : reply.sliced(lastBreak + 1);
+}
+
+QString DotStuff(const QString &text)
+{
+    QString stuffed;
+    stuffed.reserve(text.size() + 1);
+    bool lineStart = true;
+    for (const QChar c : text) {
+        if (lineStart && c == u'.')
+            stuffed.append(u'.');
+        stuffed.append(c);
+        lineStart = c == u'\n';
+    }
+    return stuffed;
+}
+
+QString AddressProblem(QStringView address)
+{
+    for (const QChar c : address) {
+        switch (c.unicode()) {
+        case '\r':
+            return QStringLiteral("a carriage return");
+        case '\n':
+            return QStringLiteral("a line feed");
+        case '\0':
+            return QStringLiteral("a NUL character");
+        case '<':
+            return QStringLiteral("\"<\"");
+        case '>':
+            return QStringLiteral("\">\"");
+        default:
+            break;
+        }
+    }
+    return {};
+}
+
+namespace {
+
+std::optional<quint16> parsePort(QStringView text)
+{
+    bool ok = false;
+    const uint port = text.toUInt(&ok);
+    if (!ok || port < 1 || port > 65535 || !text.front().isDigit())
+        return std::nullopt;
+    return quint16(port);
+}
+
+} // namespace
+
+std::optional<ServerAddress> ParseServerAddress(const QString &setting)
+{
+    const QStringView text = QStringView(setting).trimmed();
+    if (text.startsWith(u'[')) {
+        const qsizetype close = text.indexOf(u']');
+        if (close < 0)
+            return std::nullopt;
+        ServerAddress server { text.sliced(1, close - 1).toString(), DefaultPort };
+        const QStringView rest = text.sliced(close + 1);
+        if (rest.isEmpty())
+            return server;
+        if (!rest.startsWith(u':'))
+            return std::nullopt;
+        const auto port = parsePort(rest.sliced(1));
+        if (!port)
+            return std::nullopt;
+        server.port = *port;
+        return server;
+    }
+    // More than one colon: a bare IPv6 address, which cannot carry a port without brackets.
+    if (text.count(u':') != 1)
+        return ServerAddress { text.toString(), DefaultPort };
+    const qsizetype colon = text.indexOf(u':');
+    const auto port = parsePort(text.sliced(colon + 1));
+    if (!port)
+        return std::nullopt;
+    return ServerAddress { text.first(colon).toString(), *port };
+}
+
+} // namespace SmtpWire

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+// The small rules of what goes over the SMTP connection and how replies are read.
+namespace SmtpWire {
+
+constexpr quint16 DefaultPort = 25;
+
+// The reply code of a reply line: its first three characters read as a number as far as
+// they form one (0 when they begin with no digit); "000" stands for a shorter text.
+int ReplyCode(QStringView line);
+
+// The last line of a reply (without its line end): the one that carries its code.
+QStringView FinalLine(QStringView reply);
+
+// The message text with one more "." in front of every line that begins with ".", so
+// that no line of the text can end the mail early.
+QString DotStuff(const QString &text);
+
+// What makes an address unfit to be put between "<" and ">" on a command line: a line
+// break or NUL would let it add commands of its own, "<" or ">" would change the
+// address. Empty when the address can be sent.
+QString AddressProblem(QStringView address);
+
+// The "SMTP" setting: "host", "host:port", "[IPv6 address]:port" or a bare IPv6 address.
+struct ServerAddress {
+    QString host;
+    quint16 port = DefaultPort;
+};
+// None when the setting names a port that is not a number from 1 to 65535, or brackets
+// that do not close. An empty host comes back empty: the caller decides what that means.
+std::optional<ServerAddress> ParseServerAddress(const QString &setting);
+
+} // namespace SmtpWire

@@ -1,0 +1,10 @@
+#include "support/FreePort.h"
+
+#include <QTcpServer>
+
+quint16 FreeLoopbackPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+// A loopback SMTP server that follows a script, for the faults a real server does not
+// make on request: silence, replies split over several arrivals, refusals at a chosen
+// step, 421, closing the connection, never closing after QUIT. Unscripted steps get the
+// ordinary answers (220, 250, 250, 250, 354, 250, 221 and close).
+class ScriptedSmtpServer : public QObject {
+    Q_OBJECT
+public:
+    enum Step { Greeting, Helo, Mail, Rcpt, Data, Content, Quit };
+
+    // What the server does at a step: send these pieces one after another (each one a
+    // separate arrival), then close the connection when asked. No pieces: silence.
+    struct Reply {
+        QList<QByteArray> pieces;
+        bool close = false;
+    };
+    static Reply say(const QByteArray &text) { return { { text }, false }; }
+    static Reply sayAndClose(const QByteArray &text) { return { { text }, true }; }
+    static Reply pieces(const QList<QByteArray> &parts) { return { parts, false }; }
+    static Reply silence() { return {}; }
+    static Reply hangUp() { return { {}, true }; }
+
+    ScriptedSmtpServer();
+
+    // The replies for a step, used in turn; the last one repeats.
+    void script(Step step, const QList<Reply> &replies) { m_script[step] = replies; }
+
+    quint16 port() const { return m_server.serverPort(); }
+    QString address() const;
+
+    // Every command line received, without its line end, and the raw content after DATA.
+    QList<QByteArray> commands;
+    QByteArray content;
+    int connections = 0;
+
+    // The verbs received, in order ("HELO", "MAIL", ...).
+    QList<QByteArray> verbs() const;
+
+private:
+    void accept();
+    void received();
+    void respond(Step step);
+    Reply replyFor(Step step);
+
+    QTcpServer m_server;
+    QPointer<QTcpSocket> m_client;
+    QByteArray m_buffer;
+    bool m_inData = false;
+    QMap<Step, QList<Reply>> m_script;
+    QMap<Step, int> m_used;
+};
