@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+
+class SettingsStore;
+
+// The rules of the message entry form that do not depend on its widgets.
+namespace EntryRules {
+
+// A text message carries the sender's address and the text in about 145 characters, so
+// the text gets what the longest sender address of the roster leaves over.
+constexpr int MessageRoom = 145;
+
+// The least the text box ever accepts. With a sender address of 126 characters or more
+// the room above would leave a text too short to say anything, or none at all; the form
+// must still take a short message, which the carrier may then split or cut.
+constexpr int MinimumTextLimit = 20;
+
+// MessageRoom less the longest "Email" of users 1 to 10 (a missing one counts as
+// empty), never less than MinimumTextLimit.
+int TextLimit(const SettingsStore &settings);
+
+// Whether a slot is still ahead: later than the present time cut to the minute.
+bool SlotIsAhead(const QDateTime &slot, const QDateTime &now);
+
+// Each distinct character of the text that the message file's code page cannot hold,
+// in the order they first appear. These become "?" when the message is stored or sent.
+QString ReplacedCharacters(QStringView text);
+
+// The text as the message file and the mail will carry it.
+QString StoredText(const QString &typed);
+
+// The two-digit code in front of an instant message in NextMessage[0]: user + 20.
+QString InstantUserCode(int user);
+
+} // namespace EntryRules
