@@ -70,10 +70,8 @@ FrmEntry::FrmEntry(Program &program, QWidget *parent)
     entry->addWidget(lblPrompt);
     entry->addWidget(lblMessage);
     entry->addWidget(txtData, 1);
-    auto *notes = new QHBoxLayout;
-    notes->addWidget(lblCodePage, 1);
-    notes->addWidget(lblCount, 0, Qt::AlignRight | Qt::AlignTop);
-    entry->addLayout(notes);
+    entry->addWidget(lblCount);
+    entry->addWidget(lblCodePage);
 
     fraRecipients = new QGroupBox(QStringLiteral("Recipients"), this);
     fraRecipients->setObjectName(QStringLiteral("fraRecipients"));
@@ -85,7 +83,7 @@ FrmEntry::FrmEntry(Program &program, QWidget *parent)
     lstRecipients = new QListWidget(fraRecipients);
     lstRecipients->setObjectName(QStringLiteral("lstRecipients"));
     lstRecipients->setSelectionMode(QAbstractItemView::NoSelection);
-    lstRecipients->setFixedHeight(84);
+    lstRecipients->setFixedHeight(72);
     cmdRecipients = new QPushButton(QStringLiteral("Change &Recipients"), fraRecipients);
     cmdRecipients->setObjectName(QStringLiteral("cmdRecipients"));
     cmdRecipients->setAutoDefault(false);
