@@ -261,10 +261,12 @@ bool FrmEntry::saveOrSend()
 
 void FrmEntry::cmdDelete_Click()
 {
-    if (p.SendNow)
-        return;
     bool close = true;
-    Trap(p, "frmEntry.cmdDelete_Click", [&] { close = deleteSlot(); });
+    Trap(p, "frmEntry.cmdDelete_Click", [&] {
+        // An instant message has no stored slot: the button does nothing and the form
+        // stays open.
+        close = !p.SendNow && deleteSlot();
+    });
     if (close)
         closeForm(QDialog::Accepted);
 }
