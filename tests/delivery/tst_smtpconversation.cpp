@@ -243,6 +243,7 @@ void TestSmtpConversation::conversation()
     QVERIFY(f.endedOnce);
     QCOMPARE(f.shown, warnings);
     QCOMPARE(joined(server.verbs()), verbs);
+    QVERIFY(!server.outOfStep);
     for (const QByteArray &line : server.commands)
         QVERIFY2(!line.contains("evil") && !line.contains("RSET"), line.constData());
     if (sender != QStringLiteral("ann@home.example"))

@@ -79,7 +79,9 @@ void ScriptedSmtpServer::respond(Step step)
     QPointer<QTcpSocket> client = m_client;
     int delay = 0;
     for (const QByteArray &piece : reply.pieces) {
-        QTimer::singleShot(delay, this, [client, piece] {
+        ++m_piecesPending;
+        QTimer::singleShot(delay, this, [this, client, piece] {
+            --m_piecesPending;
             if (client)
                 client->write(piece);
         });
@@ -100,6 +102,8 @@ void ScriptedSmtpServer::received()
     if (!m_client)
         return;
     m_buffer += m_client->readAll();
+    if (m_piecesPending > 0)
+        outOfStep = true;
     for (;;) {
         if (m_inData) {
             const qsizetype end = m_buffer.indexOf("\r\n.\r\n");

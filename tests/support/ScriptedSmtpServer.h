@@ -41,6 +41,9 @@ public:
     QList<QByteArray> commands;
     QByteArray content;
     int connections = 0;
+    // A command came while a reply was still being sent: the client did not wait for
+    // the whole reply, and the conversation is out of step.
+    bool outOfStep = false;
 
     // The verbs received, in order ("HELO", "MAIL", ...).
     QList<QByteArray> verbs() const;
@@ -55,6 +58,7 @@ private:
     QPointer<QTcpSocket> m_client;
     QByteArray m_buffer;
     bool m_inData = false;
+    int m_piecesPending = 0;
     QMap<Step, QList<Reply>> m_script;
     QMap<Step, int> m_used;
 };

@@ -1,0 +1,232 @@
+// Delivery figures: how soon after its minute a message is held by a real SMTP server,
+// how much CPU time a 20-second wait for a silent server costs, and how soon after the
+// start of each second the scheduler's tick comes.
+#include "app/Program.h"
+#include "app/Roster.h"
+#include "app/SettingsStore.h"
+#include "delivery/FrmTimer.h"
+#include "delivery/SmtpDelivery.h"
+#include "platform/Clock.h"
+#include "platform/ConnectionService.h"
+#include "platform/EventWait.h"
+#include "platform/MessageBoxes.h"
+#include "platform/SecondTicker.h"
+#include "store/Stamp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The wall clock moved by whole seconds, so that a minute of its own begins at the next
+// real second while the real seconds stay where they are.
+class ShiftedClock final : public Clock {
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime().addMSecs(offsetMs); }
+    qint64 offsetMs = 0;
+};
+
+class LanOnly final : public ConnectionService {
+public:
+    int flags() override { return Lan; }
+    bool autodial() override { return true; }
+    void hangUp() override { }
+};
+
+class PrintedBoxes final : public MessageBoxes {
+public:
+    Answer show(const QString &, const QString &text, Icon, Buttons, QWidget *) override
+    {
+        std::fprintf(stderr, "box: %s\n", qPrintable(text));
+        return Answer::Ok;
+    }
+};
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const auto n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double cpuMs()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+double fileWrittenMs(const QString &path)
+{
+    struct stat info { };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return info.st_mtim.tv_sec * 1000.0 + info.st_mtim.tv_nsec / 1e6;
+}
+
+quint16 freePort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+bool startAiosmtpd(QProcess &process, quint16 port, const QString &maildir)
+{
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QStringLiteral("/usr/bin/python3"),
+        { QStringLiteral("-m"), QStringLiteral("aiosmtpd"), QStringLiteral("-n"),
+            QStringLiteral("-l"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-c"),
+            QStringLiteral("aiosmtpd.handlers.Mailbox"), maildir });
+    if (!process.waitForStarted(5000))
+        return false;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QTcpSocket probe;
+        probe.connectToHost(QStringLiteral("127.0.0.1"), port);
+        if (probe.waitForConnected(100) && probe.waitForReadyRead(1000))
+            return true;
+        EventWait pause;
+        pause.waitUntil([] { return false; }, 100ms);
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QTemporaryDir dir;
+    QDir().mkpath(dir.path() + QStringLiteral("/data"));
+    SettingsStore settings(dir.path() + QStringLiteral("/Tolvane.ini"));
+    ShiftedClock clock;
+    PrintedBoxes boxes;
+    Program p(settings, clock, boxes);
+    p.ProgramDir = dir.path() + QStringLiteral("/data/");
+    LanOnly connection;
+    SmtpDelivery delivery(p, connection);
+    QObject::connect(&delivery, &SmtpDelivery::warning,
+        [](const QString &text) { std::fprintf(stderr, "warning: %s\n", qPrintable(text)); });
+
+    const QString section = Roster::UserSection(1);
+    settings.WriteSetting(section, QStringLiteral("Name"), QStringLiteral("Ann"));
+    settings.WriteSetting(section, QStringLiteral("Email"), QStringLiteral("ann@home.example"));
+    settings.WriteSetting(
+        section, QStringLiteral("CellEmail"), QStringLiteral("ann@phone.example"));
+
+    // 1. From the start of the due minute to the server holding the whole message.
+    const quint16 port = freePort();
+    const QString maildir = dir.path() + QStringLiteral("/Maildir");
+    QProcess aiosmtpd;
+    if (!startAiosmtpd(aiosmtpd, port, maildir)) {
+        std::fprintf(stderr, "aiosmtpd did not start\n");
+        return 1;
+    }
+    settings.WriteSetting(
+        section, QStringLiteral("SMTP"), QStringLiteral("127.0.0.1:%1").arg(port));
+
+    FrmTimer frmTimer(p, delivery, connection);
+    frmTimer.tmrCheckSend.setEnabled(true);
+    frmTimer.tmrExecute.setEnabled(true);
+
+    constexpr int Deliveries = 12;
+    QList<double> held;
+    QList<double> finished;
+    const QDateTime firstMinute(QDate(2030, 1, 7), QTime(10, 0));
+    int delivered = 0;
+    EventWait wait;
+    QObject::connect(&delivery, &SmtpDelivery::rowColoured, &wait,
+        [&](int, const QString &, const QString &, const QString &, bool sent) {
+            delivered += sent ? 1 : 0;
+            wait.wake();
+        });
+    for (int i = 0; i < Deliveries; ++i) {
+        const QDateTime minute = firstMinute.addSecs(60 * i);
+        // The next real second at least half a second away becomes the due minute's start.
+        const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+        const qint64 startMs = (nowMs + 500) / 1000 * 1000 + 1000;
+        clock.offsetMs = minute.toMSecsSinceEpoch() - startMs;
+
+        QFile file(p.ProgramDir + QStringLiteral("u1.usr"));
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write((Stamp::formatStamp(minute)
+            + QStringLiteral("NBench message %1|ann@phone.example,\r\n").arg(i))
+                       .toLatin1());
+        file.close();
+        frmTimer.LoadNextMessage();
+
+        const int before = delivered;
+        if (!wait.waitUntil([&] { return delivered > before; }, 10s)) {
+            std::fprintf(stderr, "delivery %d did not go out\n", i);
+            return 1;
+        }
+        finished.append(double(QDateTime::currentMSecsSinceEpoch() - startMs));
+        const QStringList mails = QDir(maildir + QStringLiteral("/new")).entryList(QDir::Files);
+        double latest = -1;
+        for (const QString &name : mails) {
+            const QString path = maildir + QStringLiteral("/new/") + name;
+            latest = std::max(latest, fileWrittenMs(path));
+            QFile::remove(path);
+        }
+        held.append(latest - double(startMs));
+    }
+    frmTimer.tmrCheckSend.setEnabled(false);
+    aiosmtpd.terminate();
+    aiosmtpd.waitForFinished(3000);
+
+    // 2 and 3. A 20-second wait for a server that accepts and never says a word, with the
+    // scheduler's ticks running through it as in the program.
+    QTcpServer silent;
+    silent.listen(QHostAddress::LocalHost, 0);
+    QList<QTcpSocket *> held_open;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *s = silent.nextPendingConnection())
+            held_open.append(s);
+    });
+    settings.WriteSetting(
+        section, QStringLiteral("SMTP"), QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
+    QList<double> offsets;
+    SecondTicker ticker;
+    QObject::connect(&ticker, &SecondTicker::tick,
+        [&] { offsets.append(double(QDateTime::currentMSecsSinceEpoch() % 1000)); });
+    ticker.setEnabled(true);
+    frmTimer.tmrCheckSend.setEnabled(true);
+
+    p.Sending = true; // the ticks during the wait find a delivery under way
+    const double cpuBefore = cpuMs();
+    const qint64 wallBefore = QDateTime::currentMSecsSinceEpoch();
+    delivery.ProcessMessage(QStringLiteral("21") + Stamp::formatStamp(clock.now())
+        + QStringLiteral("NSilent|ann@phone.example,"));
+    const double cpuSpent = cpuMs() - cpuBefore;
+    const qint64 wallSpent = QDateTime::currentMSecsSinceEpoch() - wallBefore;
+    ticker.setEnabled(false);
+
+    QTextStream out(stdout);
+    out << "Due minute to message held by aiosmtpd, " << held.size() << " deliveries\n";
+    out << "  median " << median(held) << " ms, worst "
+        << *std::max_element(held.begin(), held.end())
+        << " ms (target: median <= 50, worst <= 250)\n";
+    out << "  delivery ended (QUIT answered, file marked): median " << median(finished)
+        << " ms, worst " << *std::max_element(finished.begin(), finished.end()) << " ms\n";
+    out << "CPU time during a wait of " << wallSpent << " ms on a silent server: " << cpuSpent
+        << " ms (target: <= 50)\n";
+    out << "Tick offset after the start of the second, " << offsets.size()
+        << " ticks during that wait: median " << median(offsets) << " ms, worst "
+        << *std::max_element(offsets.begin(), offsets.end()) << " ms (target: median <= 10)\n";
+    return 0;
+}
