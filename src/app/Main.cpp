@@ -2,35 +2,28 @@
 
 #include "app/Program.h"
 #include "app/SettingsStore.h"
+#include "app/StartValues.h"
+#include "delivery/FrmMailWarning.h"
 #include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
+#include "delivery/SmtpDelivery.h"
+#include "delivery/SocketsInitialize.h"
+#include "delivery/SystemSocketLayer.h"
+#include "platform/LoggedMessageBoxes.h"
 #include "platform/Paths.h"
 #include "platform/QtConnectionService.h"
 #include "platform/QtMessageBoxes.h"
+#include "platform/SingleInstance.h"
 #include "platform/SystemClock.h"
+#include "ui/main/FrmMain.h"
+#include "ui/main/Startup.h"
 
 #include <QApplication>
+#include <cstdlib>
+#include <memory>
 
 namespace {
 
 const QString Options = QStringLiteral("Options");
-
-// Stands in until the SMTP conversation exists: the entry is not delivered.
-class NoDelivery final : public MessageProcessor {
-public:
-    explicit NoDelivery(Program &program)
-        : p(program)
-    {
-    }
-    void ProcessMessage(const QString &entry) override
-    {
-        qWarning("Tolvane cannot deliver yet: %s", qPrintable(entry));
-        p.Sending = false;
-    }
-
-private:
-    Program &p;
-};
 
 } // namespace
 
@@ -42,22 +35,42 @@ int Main(int argc, char **argv)
 
     SettingsStore settings(Paths::settingsFile());
     SystemClock clock;
-    QtMessageBoxes boxes;
+    QtMessageBoxes shownBoxes;
+    std::unique_ptr<LoggedMessageBoxes> loggedBoxes;
+    if (qEnvironmentVariableIsSet("TOLVANE_BOX_LOG"))
+        loggedBoxes = std::make_unique<LoggedMessageBoxes>(qEnvironmentVariable("TOLVANE_BOX_LOG"));
+    MessageBoxes &boxes = loggedBoxes ? static_cast<MessageBoxes &>(*loggedBoxes) : shownBoxes;
     Program p(settings, clock, boxes);
 
-    p.FirstRun = settings.ReadSetting(Options, QStringLiteral("Current User"), QStringLiteral("0"))
-        == QStringLiteral("0");
-    p.ProgramPath = QCoreApplication::applicationFilePath();
-    p.ProgramDir = Paths::dataDir();
-    p.StartSmall = settings.ReadSetting(Options, QStringLiteral("StartSmall"), QStringLiteral("0"))
-        == QStringLiteral("1");
+    SingleInstance instance(SingleInstance::defaultLockPath());
+    if (!instance.tryLock()) {
+        ShowAlreadyRunning(boxes);
+        return 0;
+    }
+
+    ReadStartValues(p, QCoreApplication::applicationFilePath(), Paths::dataDir());
+
+    // Without usable sockets nothing can be delivered: the program ends.
+    SystemSocketLayer sockets;
+    if (!SocketsInitialize(boxes, sockets))
+        return 1;
 
     QtConnectionService connection;
-    NoDelivery delivery(p);
+    SmtpDelivery delivery(p, connection);
+    FrmMailWarning frmMailWarning;
+    QObject::connect(
+        &delivery, &SmtpDelivery::warning, &frmMailWarning, &FrmMailWarning::ShowWarning);
     FrmTimer frmTimer(p, delivery, connection);
-    frmTimer.tmrExecute.setEnabled(true);
-    frmTimer.tmrCheckSend.setEnabled(true);
-    frmTimer.LoadNextMessage();
+    Startup startup(p, frmTimer);
+    QObject::connect(
+        &delivery, &SmtpDelivery::rowColoured, &startup.frmMain(), &FrmMain::colourRow);
+    startup.endProgram = [&instance] {
+        instance.release();
+        std::_Exit(0);
+    };
+    if (qEnvironmentVariableIsSet("TOLVANE_EXIT_AFTER_PAINT"))
+        startup.exitAfterFirstPaint(qEnvironmentVariableIntValue("TOLVANE_EXIT_AFTER_PAINT"));
+    startup.Run();
 
     return app.exec();
 }

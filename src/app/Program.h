@@ -59,6 +59,12 @@ public:
     bool InTray = false;
     bool ShowFirstTimeMessages = false; // the first-run information boxes are still due
 
+    // Calendar and day grid. FirstGridDate is the first day of the calendar page on
+    // show; after an edit from the grid the next load scrolls back to SavedTopRow.
+    QDate FirstGridDate;
+    bool RestoreTopRow = false;
+    int SavedTopRow = 33;
+
     // Message editing. The opener of the entry form sets the slot (or SendNow) before
     // showing it. Recipients holds user numbers in entries 0..9, 0 = empty, filled
     // entries first; it is both the edited message's recipients and the picker's

@@ -1,0 +1,36 @@
+#include "app/StartValues.h"
+
+#include "app/AppTitle.h"
+#include "app/Program.h"
+#include "app/SettingsStore.h"
+#include "platform/MessageBoxes.h"
+
+namespace {
+const QString Options = QStringLiteral("Options");
+}
+
+QString AlreadyRunningText()
+{
+    return QStringLiteral("Tolvane is already running!") + QChar(13)
+        + QStringLiteral("Double-Click on the Cellular Phone in your")
+        + QStringLiteral(" System Tray to display Tolvane.");
+}
+
+void ShowAlreadyRunning(MessageBoxes &boxes)
+{
+    boxes.show(
+        AppTitle, AlreadyRunningText(), MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
+}
+
+void ReadStartValues(Program &program, const QString &executablePath, const QString &programDir)
+{
+    const SettingsStore &settings = program.settings;
+    program.FirstRun
+        = settings.ReadSetting(Options, QStringLiteral("Current User"), QStringLiteral("0"))
+        == QStringLiteral("0");
+    program.ProgramPath = executablePath;
+    program.ProgramDir = programDir;
+    program.StartSmall
+        = settings.ReadSetting(Options, QStringLiteral("StartSmall"), QStringLiteral("0"))
+        == QStringLiteral("1");
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class MessageBoxes;
+class Program;
+
+// The first steps of Main, kept apart from the event loop so that they can be run on
+// their own.
+
+// The refusal shown by a second copy: two lines parted by a bare carriage return.
+QString AlreadyRunningText();
+void ShowAlreadyRunning(MessageBoxes &boxes);
+
+// FirstRun, ProgramPath, ProgramDir and StartSmall. The message files live in the data
+// directory (programDir, ending with "/"), not beside the executable.
+void ReadStartValues(Program &program, const QString &executablePath, const QString &programDir);

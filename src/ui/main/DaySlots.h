@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// The rows of the day grid: row 0 is the heading, rows 1 to 96 the quarter hours of the
+// day (row r starts at (r - 1) x 15 minutes), row 97 a blank row for records that round
+// past 11:45 PM.
+namespace DaySlots {
+
+constexpr int FirstSlotRow = 1;
+constexpr int LastSlotRow = 96;
+constexpr int BlankRow = 97;
+constexpr int EightAmRow = 33;
+
+// The time column's label of a slot row: "12:00 AM", "8:15 AM", "11:45 PM".
+QString Label(int row);
+
+// The row of a minute of the day: the nearest quarter hour (08:07 to 8:00 AM, 08:08 to
+// 8:15 AM), 11:53 PM and later to the blank row.
+int RowOfMinute(int minuteOfDay);
+
+// The row of a record's time part "HH:MM AMPM"; 0 when it is not a time.
+int RowOfTime(QStringView time);
+
+// The stamp time "HH:MM AMPM" of a slot row, and its minute of the day.
+QString StampTime(int row);
+int MinuteOfRow(int row);
+
+} // namespace DaySlots

@@ -1,0 +1,239 @@
+#include "ui/main/FrmMain.h"
+
+#include "app/ErrorTrap.h"
+#include "app/Program.h"
+#include "app/Roster.h"
+#include "app/SettingsStore.h"
+#include "platform/MessageBoxes.h"
+#include "ui/main/FlexGrid.h"
+#include "ui/main/MarkedCalendar.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace {
+
+const QString Options = QStringLiteral("Options");
+
+// Settings hold numbers as text; a text that does not begin with a number reads as 0.
+int readNumber(const SettingsStore &settings, const char *key, const char *defaultValue)
+{
+    return Roster::LeadingNumber(
+        settings.ReadSetting(Options, QString::fromLatin1(key), QString::fromLatin1(defaultValue)));
+}
+
+// A whole number without leading zeros; zero has no digits at all.
+QString wholeNumber(int value)
+{
+    return value == 0 ? QString() : QString::number(value);
+}
+
+} // namespace
+
+FrmMain::FrmMain(Program &program, QWidget *parent)
+    : QMainWindow(parent)
+    , p(program)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Tolvane"));
+    createMenus();
+    createControls();
+    tmrDateStay.setInterval(650);
+    connect(&tmrDateStay, &QTimer::timeout, this, &FrmMain::tmrDateStay_Timer);
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::createMenus()
+{
+    auto item = [this](QMenu *menu, const char *caption) {
+        QAction *action = menu->addAction(QString::fromLatin1(caption));
+        // Commands handled elsewhere stay disabled until their handlers are connected.
+        action->setEnabled(false);
+        return action;
+    };
+
+    mnuFile = menuBar()->addMenu(QStringLiteral("File"));
+    mnuExit = item(mnuFile, "Exit");
+    mnuShutdown2 = item(mnuFile, "Shutdown Tolvane");
+
+    mnuIM = menuBar()->addMenu(QStringLiteral("Instant Message"));
+    mnuInstantMessage = item(mnuIM, "Send an Instant Message");
+
+    mnuUser = menuBar()->addMenu(QStringLiteral("User Settings"));
+    mnuEditCurrent = mnuUser->addMenu(QStringLiteral("Edit Current User"));
+    mnuChangeName = item(mnuEditCurrent, "Change User Name");
+    mnuUserEmail = item(mnuEditCurrent, "Change User Email Settings");
+    mnuCellEmail = item(mnuEditCurrent, "Change Cellular Phone Email");
+    mnuDifferentUser = item(mnuUser, "Log In as Different User");
+    mnuAddUser = item(mnuUser, "Add New User");
+    mnuRemoveUser = item(mnuUser, "Remove User");
+
+    mnuOptions = menuBar()->addMenu(QStringLiteral("Options"));
+    mnuChangeDefault = item(mnuOptions, "Change Default Email Settings");
+    mnuInternetOptions = item(mnuOptions, "Internet Options");
+    mnuAutoLoad = item(mnuOptions, "Auto Load Tolvane");
+    mnuAutoLoad->setCheckable(true);
+    mnuSysTray = item(mnuOptions, "Start Tolvane in System Tray");
+    mnuSysTray->setCheckable(true);
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
+    mnuHelpMe = item(mnuHelp, "Help Topics");
+    mnuWebsite = item(mnuHelp, "Quillmark Website");
+    mnuAbout = item(mnuHelp, "About Tolvane");
+
+    RCPopup = new QMenu(QStringLiteral("RCPopup"), this);
+    mnuRestore = item(RCPopup, "Show Tolvane");
+    mnuShutdown = item(RCPopup, "Shutdown Tolvane");
+
+    for (QAction *action : { mnuExit, mnuShutdown2, mnuShutdown })
+        action->setEnabled(true);
+    connect(mnuExit, &QAction::triggered, this, &FrmMain::mnuExit_Click);
+    connect(mnuShutdown2, &QAction::triggered, this, &FrmMain::mnuShutdown2_Click);
+    connect(mnuShutdown, &QAction::triggered, this, &FrmMain::mnuShutdown_Click);
+}
+
+void FrmMain::Form_Load()
+{
+    Trap(p, "frmMain.Form_Load", [&] {
+        m_loaded = true;
+        // The dialog forms place themselves on the screen when they are created.
+        const SettingsStore &settings = p.settings;
+        const int top = readNumber(settings, "Top", "500");
+        const int left = readNumber(settings, "Left", "500");
+        const int width = readNumber(settings, "Width", "7160");
+        const int height = readNumber(settings, "Height", "7860");
+        setWindowState(Qt::WindowNoState);
+        move(static_cast<int>(std::lround(left / twipsPerPixelX())),
+            static_cast<int>(std::lround(top / twipsPerPixelY())));
+        setSizeTwips(width, height);
+        switch (readNumber(settings, "WindowState", "0")) {
+        case 1:
+            setWindowState(Qt::WindowMinimized);
+            break;
+        case 2:
+            setWindowState(Qt::WindowMaximized);
+            break;
+        default:
+            break;
+        }
+
+        setUpCalendarFonts();
+        Form_Resize();
+        p.ShowErrors = settings.ReadSetting(Options, QStringLiteral("Error"), QStringLiteral("0"))
+            == QStringLiteral("1");
+        setUpGrid();
+        // "Auto Load Tolvane" is ticked from the auto-start entry by the tray's code.
+        const bool small
+            = settings.ReadSetting(Options, QStringLiteral("StartSmall"), QStringLiteral("0"))
+            != QStringLiteral("0");
+        mnuSysTray->setChecked(small);
+        if (small)
+            p.StartSmall = true;
+        GetUserInfo();
+        cmdToday_Click();
+    });
+}
+
+void FrmMain::showMainWindow()
+{
+    if (!m_loaded)
+        Form_Load();
+    if (windowState() & Qt::WindowMaximized)
+        showMaximized();
+    else if (windowState() & Qt::WindowMinimized)
+        showMinimized();
+    else
+        show();
+}
+
+void FrmMain::Form_Unload()
+{
+    Trap(p, "frmMain.Form_Unload", [&] {
+        SaveScreen();
+        FirstTimeMessages();
+    });
+    m_loaded = false;
+}
+
+void FrmMain::Unload()
+{
+    close();
+}
+
+void FrmMain::closeEvent(QCloseEvent *event)
+{
+    // Unloading never cancels: the window goes, the program and its delivery stay.
+    Form_Unload();
+    event->accept();
+}
+
+void FrmMain::FirstTimeMessages()
+{
+    Trap(p, "frmMain.FirstTimeMessages", [&] {
+        if (p.ShutdownRequested) {
+            const auto answer = p.boxes.show(QStringLiteral("Shutting Down?"),
+                QStringLiteral("Shutting Down Tolvane will prevent scheduled Emails to be sent.  "
+                               "Exiting Tolvane would be a better choice if you have Email events "
+                               "scheduled.  Are you sure you wish to Shut Down Tolvane?"),
+                MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo,
+                isVisible() ? this : nullptr);
+            if (answer == MessageBoxes::Answer::No) {
+                p.ShutdownRequested = false;
+                p.InTray = false;
+            }
+        }
+    });
+}
+
+void FrmMain::SaveScreen()
+{
+    Trap(p, "mod1.SaveScreen", [&] {
+        if (!isVisible())
+            return;
+        int state = 0;
+        if (windowState() & Qt::WindowMinimized)
+            state = 1;
+        else if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+            state = 2;
+        SettingsStore &settings = p.settings;
+        if (state == 0) {
+            const QSize size = sizeTwips();
+            settings.WriteSetting(Options, QStringLiteral("Top"),
+                wholeNumber(static_cast<int>(std::lround(pos().y() * twipsPerPixelY()))));
+            settings.WriteSetting(Options, QStringLiteral("Left"),
+                wholeNumber(static_cast<int>(std::lround(pos().x() * twipsPerPixelX()))));
+            settings.WriteSetting(Options, QStringLiteral("Width"), wholeNumber(size.width()));
+            settings.WriteSetting(Options, QStringLiteral("Height"), wholeNumber(size.height()));
+        }
+        settings.WriteSetting(Options, QStringLiteral("WindowState"), QString::number(state));
+    });
+}
+
+void FrmMain::GetUserInfo()
+{
+    Trap(p, "frmMain.GetUserInfo", [&] {
+        const Roster::UserInfo info = Roster::GetUserInfo(p.settings);
+        p.CurrentUser = info.currentUser;
+        setWindowTitle(info.caption);
+    });
+}
+
+void FrmMain::mnuExit_Click()
+{
+    Trap(p, "frmMain.mnuExit_Click", [&] { Unload(); });
+}
+
+void FrmMain::mnuShutdown2_Click()
+{
+    Trap(p, "frmMain.mnuShutdown2_Click", [&] { p.ShutdownRequested = true; });
+}
+
+void FrmMain::mnuShutdown_Click()
+{
+    // The tray's code removes its icon here first.
+    Trap(p, "frmMain.mnuShutdown_Click", [&] { p.ShutdownRequested = true; });
+}

@@ -1,0 +1,105 @@
+#include "ui/main/Startup.h"
+
+#include "app/ErrorTrap.h"
+#include "app/Program.h"
+#include "delivery/FrmTimer.h"
+#include "ui/entry/FrmEntry.h"
+#include "ui/main/FrmMain.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+long residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+Startup::Startup(Program &program, FrmTimer &frmTimer, QObject *parent)
+    : QObject(parent)
+    , endProgram([] { std::_Exit(0); })
+    , p(program)
+    , m_timer(frmTimer)
+    , m_main(std::make_unique<FrmMain>(program))
+{
+    m_entry = new FrmEntry(p, m_main.get());
+    m_main->openEntryForm = [this] { m_entry->showModal(); };
+    m_main->loadNextMessage = [this] { m_timer.LoadNextMessage(); };
+
+    FrmTimer::Hooks hooks;
+    hooks.shutdownBranch = [this] { ShutdownBranch(); };
+    hooks.mainWindowVisible = [this] {
+        // Asking loads the window, hidden, when it is not loaded.
+        if (!m_main->isLoaded())
+            m_main->Form_Load();
+        return m_main->isVisible();
+    };
+    hooks.dayRollover = [this] { m_main->cmdToday_Click(); };
+    m_timer.setHooks(std::move(hooks));
+}
+
+Startup::~Startup() = default;
+
+void Startup::Run()
+{
+    Trap(p, "mod1.Main", [&] {
+        m_timer.tmrExecute.setEnabled(true);
+        m_timer.tmrCheckSend.setEnabled(true);
+        m_timer.LoadNextMessage();
+        // What the splash will do: the main window unless the program starts small.
+        if (!p.StartSmall)
+            m_main->showMainWindow();
+        p.SplashDone = true;
+    });
+}
+
+void Startup::ShutdownBranch()
+{
+    // No tick may enter while the question is open; deliveries go on meanwhile.
+    m_timer.tmrExecute.setEnabled(false);
+    if (m_main->isVisible())
+        m_main->SaveScreen();
+    m_main->FirstTimeMessages();
+    if (p.ShutdownRequested) {
+        endProgram();
+        return;
+    }
+    m_timer.tmrExecute.setEnabled(true);
+    m_main->Unload();
+}
+
+void Startup::exitAfterFirstPaint(int delayMs)
+{
+    m_exitDelayMs = delayMs;
+    m_main->centralWidget()->installEventFilter(this);
+}
+
+bool Startup::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint && m_exitDelayMs >= 0) {
+        const int delay = m_exitDelayMs;
+        m_exitDelayMs = -1;
+        watched->removeEventFilter(this);
+        std::printf("first-paint\n");
+        std::fflush(stdout);
+        QTimer::singleShot(delay, this, [] {
+            std::printf("rss-kb %ld\n", residentKilobytes());
+            std::fflush(stdout);
+            std::_Exit(0);
+        });
+    }
+    return QObject::eventFilter(watched, event);
+}
