@@ -6,6 +6,7 @@
 #include "ui/entry/FrmUserSelect.h"
 #include "ui/entry/MessageTextEdit.h"
 #include "ui/entry/ModalDriver.h"
+#include "ui/entry/PickerScript.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -147,33 +148,36 @@ private slots:
     {
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<QString>("typed"); // replaces the loaded text
+        QTest::addColumn<QString>("noted"); // the characters the form warns about
         QTest::addColumn<QStringList>("after");
 
         const QString old = record("11:00 AM", "Old|gone@cell,bob@cell,");
+        const QString a = record("10:30 AM", "A|ann@cell,"), b = record("12:00 PM", "B|ann@cell,");
         QTest::newRow("into a missing file")
-            << QStringList() << "Hi" << QStringList { record("11:00 AM", "Hi|ann@cell,") };
-        QTest::newRow("empty text keeps the stored record")
-            << QStringList { old } << "" << QStringList { old };
+            << QStringList() << "Hi"
+            << "" << QStringList { record("11:00 AM", "Hi|ann@cell,") };
+        QTest::newRow("empty text keeps the stored record") << QStringList { old } << ""
+                                                            << "" << QStringList { old };
         QTest::newRow("replaces the slot, drops the lost address")
-            << QStringList { record("10:30 AM", "A|ann@cell,"), old,
-                   record("12:00 PM", "B|ann@cell,") }
-            << "New"
-            << QStringList { record("10:30 AM", "A|ann@cell,"), record("11:00 AM", "New|bob@cell,"),
-                   record("12:00 PM", "B|ann@cell,") };
-        QTest::newRow("ordered insert") << QStringList { record("12:00 PM", "B|ann@cell,") } << "Hi"
-                                        << QStringList { record("11:00 AM", "Hi|ann@cell,"),
-                                               record("12:00 PM", "B|ann@cell,") };
+            << QStringList { a, old, b } << "New"
+            << "" << QStringList { a, record("11:00 AM", "New|bob@cell,"), b };
+        QTest::newRow("ordered insert")
+            << QStringList { b } << "Hi"
+            << "" << QStringList { record("11:00 AM", "Hi|ann@cell,"), b };
         QTest::newRow("bar and line break")
-            << QStringList() << "a|b\nc" << QStringList { record("11:00 AM", "a!b c|ann@cell,") };
+            << QStringList() << "a|b\nc"
+            << "" << QStringList { record("11:00 AM", "a!b c|ann@cell,") };
         QTest::newRow("characters outside the code page")
-            << QStringList() << QString::fromUtf8("5 € ☺ \U0001F600 é")
-            << QStringList { record("11:00 AM", QString::fromUtf8("5 € ? ? é|ann@cell,")) };
+            << QStringList() << QString::fromUtf8("5 € ☺ \U0001F600 ☺ é")
+            << QString::fromUtf8("☺ \U0001F600")
+            << QStringList { record("11:00 AM", QString::fromUtf8("5 € ? ? ? é|ann@cell,")) };
     }
 
     void save()
     {
         QFETCH(QStringList, before);
         QFETCH(QString, typed);
+        QFETCH(QString, noted);
         QFETCH(QStringList, after);
 
         TestEnvironment env;
@@ -183,6 +187,10 @@ private slots:
         FrmEntry form(env.program);
         QVERIFY(openSlot(form, env, at(11, 0), [&] {
             replaceText(form, typed);
+            QCOMPARE(form.txtData->toPlainText(), typed); // the form never changes the text
+            QCOMPARE(form.lblCodePage->isHidden(), noted.isEmpty());
+            if (!noted.isEmpty())
+                QVERIFY(form.lblCodePage->text().endsWith(QStringLiteral("\": ") + noted));
             QTest::mouseClick(form.cmdNext, Qt::LeftButton);
         }));
         QCOMPARE(fileLines(env), after);
@@ -190,9 +198,9 @@ private slots:
         QVERIFY(!QFile::exists(env.dataDir() + QStringLiteral("tmp.tmp")));
     }
 
-    // The second opening of the one hidden form shows the first save, and the second
-    // save replaces it.
-    void saveTwiceAtOneSlot()
+    // The form is hidden, not destroyed: every opening shows its own slot afresh, and a
+    // second save at one slot replaces the first.
+    void freshOnEveryOpening()
     {
         TestEnvironment env;
         addUsers(env);
@@ -202,21 +210,9 @@ private slots:
             QTest::mouseClick(form.cmdNext, Qt::LeftButton);
         }));
         QVERIFY(openSlot(form, env, at(11, 0), [&] {
-            QCOMPARE(form.txtData->toPlainText(), QStringLiteral("first"));
-            replaceText(form, QStringLiteral("second"));
-            QTest::mouseClick(form.cmdNext, Qt::LeftButton);
-        }));
-        QCOMPARE(fileLines(env), QStringList { record("11:00 AM", "second|ann@cell,") });
-    }
-
-    void freshOnEveryOpening()
-    {
-        TestEnvironment env;
-        addUsers(env);
-        env.writeMessageFile(1, { record("11:00 AM", "Stored|bob@cell,") });
-        FrmEntry form(env.program);
-        QVERIFY(openSlot(form, env, at(11, 0), [&] {
             QTest::keyClicks(form.txtData, QStringLiteral(" and typed"));
+            env.program.Recipients = { 2, 3 }; // as a picker would leave them
+            form.UpdateRecipients();
             QTest::keyClick(&form, Qt::Key_Escape); // the same as Cancel
         }));
         QVERIFY(openSlot(form, env, at(9, 0), [&] {
@@ -226,12 +222,13 @@ private slots:
             QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
         }));
         QVERIFY(openSlot(form, env, at(11, 0), [&] {
-            QCOMPARE(form.txtData->toPlainText(), QStringLiteral("Stored"));
-            QCOMPARE(names(form), QStringList { "Bob" });
+            QCOMPARE(form.txtData->toPlainText(), QStringLiteral("first"));
+            QCOMPARE(names(form), QStringList { "Ann" });
             QVERIFY(form.cmdNext->isEnabled());
-            QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
+            replaceText(form, QStringLiteral("second"));
+            QTest::mouseClick(form.cmdNext, Qt::LeftButton);
         }));
-        QCOMPARE(fileLines(env), QStringList { record("11:00 AM", "Stored|bob@cell,") });
+        QCOMPARE(fileLines(env), QStringList { record("11:00 AM", "second|ann@cell,") });
     }
 
     void remove_data()
@@ -390,22 +387,7 @@ private slots:
         FrmEntry form(env.program);
         FrmUserSelect &picker = form.userSelect();
         QVERIFY(openSlot(form, env, at(11, 0), [&] {
-            ModalDriver inPicker(picker, picker.tmrRefresh, [&] {
-                for (const QString &click : clicks) {
-                    QPushButton *button = click == "Cancel" ? picker.cmdCancel
-                        : click == "Apply"                  ? picker.cmdNext
-                        : click == "Clear All"              ? picker.cmdClearAll
-                                                            : nullptr;
-                    if (button) {
-                        QTest::mouseClick(button, Qt::LeftButton);
-                        continue;
-                    }
-                    for (QCheckBox *box : picker.chkUser) {
-                        if (!box->isHidden() && box->text() == click)
-                            clickBox(box);
-                    }
-                }
-            });
+            ModalDriver inPicker(picker, picker.tmrRefresh, [&] { playPicker(picker, clicks); });
             QTest::mouseClick(form.cmdRecipients, Qt::LeftButton);
             QVERIFY(inPicker.acted);
             QVERIFY(!inPicker.stayedOpen);
@@ -415,83 +397,47 @@ private slots:
         QCOMPARE(fileLines(env), QStringList { record("11:00 AM", "Hi|" + saved) });
     }
 
-    // A save that cannot be stored says so and keeps the form open with the text.
-    void saveFailure()
+    // A save that cannot be stored, or whose minute came while the form was open, tells
+    // the user and keeps the form open with the text.
+    void saveRefused_data()
     {
-        TestEnvironment env;
-        addUsers(env);
-        env.program.ProgramDir = env.dir.path() + QStringLiteral("/missing/");
-        FrmEntry form(env.program);
-        bool stayedOpen = false;
-        QVERIFY(openSlot(
-            form, env, at(11, 0),
-            [&] {
-                QTest::keyClicks(form.txtData, QStringLiteral("Keep me"));
-                QTest::mouseClick(form.cmdNext, Qt::LeftButton);
-                QCOMPARE(form.txtData->toPlainText(), QStringLiteral("Keep me"));
-            },
-            &stayedOpen));
-        QVERIFY(stayedOpen);
-        QCOMPARE(env.boxes.shown.size(), 1);
-        QCOMPARE(env.boxes.shown[0].icon, MessageBoxes::Icon::Critical);
-        QVERIFY(env.boxes.shown[0].text.startsWith(QStringLiteral("The message was not saved.")));
-        QVERIFY(env.boxes.shown[0].text.contains(QStringLiteral("missing/tmp.tmp")));
+        QTest::addColumn<bool>("storeFails");
+        QTest::addColumn<QString>("told");
+
+        QTest::newRow("message file cannot be written") << true << "The message was not saved.";
+        QTest::newRow("slot passed while open") << false << "The time of this message has passed";
     }
 
-    // The slot's minute came while the form was open: nothing is stored, the user is told.
-    void slotPassedWhileOpen()
+    void saveRefused()
     {
+        QFETCH(bool, storeFails);
+        QFETCH(QString, told);
+
         TestEnvironment env;
         addUsers(env);
         env.clock.set(at(10, 14, 50));
+        if (storeFails)
+            env.program.ProgramDir = env.dir.path() + QStringLiteral("/missing/");
         FrmEntry form(env.program);
         bool stayedOpen = false;
         QVERIFY(openSlot(
             form, env, at(10, 15),
             [&] {
-                QVERIFY(form.cmdNext->isEnabled());
-                QTest::keyClicks(form.txtData, QStringLiteral("Late"));
-                env.clock.set(at(10, 15, 2));
+                QTest::keyClicks(form.txtData, QStringLiteral("Keep me"));
+                if (!storeFails)
+                    env.clock.set(at(10, 15, 2));
                 QTest::mouseClick(form.cmdNext, Qt::LeftButton);
-                QVERIFY(!form.cmdNext->isEnabled());
+                QCOMPARE(form.txtData->toPlainText(), QStringLiteral("Keep me"));
+                QCOMPARE(form.cmdNext->isEnabled(), storeFails);
             },
             &stayedOpen));
         QVERIFY(stayedOpen);
         QCOMPARE(env.boxes.shown.size(), 1);
         QCOMPARE(env.boxes.shown[0].icon, MessageBoxes::Icon::Critical);
+        QVERIFY2(env.boxes.shown[0].text.startsWith(told), qPrintable(env.boxes.shown[0].text));
+        if (storeFails) // the cause, in the store's own words
+            QVERIFY(env.boxes.shown[0].text.contains(QStringLiteral("missing/tmp.tmp")));
         QVERIFY(!QFile::exists(env.userFile(1)));
-    }
-
-    void codePageNote_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("listed"); // characters the note names; empty: no note
-
-        QTest::newRow("plain") << "Hello"
-                               << "";
-        QTest::newRow("in the code page") << QString::fromUtf8("5 € – café") << "";
-        QTest::newRow("one outside") << QString::fromUtf8("Hi ☺") << QString::fromUtf8("☺");
-        QTest::newRow("each named once")
-            << QString::fromUtf8("→ ☺ → \U0001F600") << QString::fromUtf8("→ ☺ \U0001F600");
-    }
-
-    void codePageNote()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, listed);
-
-        TestEnvironment env;
-        addUsers(env);
-        FrmEntry form(env.program);
-        QVERIFY(openSlot(form, env, at(11, 0), [&] {
-            QVERIFY(form.lblCodePage->isHidden());
-            form.txtData->insertPlainText(typed);
-            QCOMPARE(form.txtData->toPlainText(), typed); // the text itself is not changed
-            QCOMPARE(form.lblCodePage->isHidden(), listed.isEmpty());
-            if (!listed.isEmpty())
-                QVERIFY(form.lblCodePage->text().endsWith(QStringLiteral("\": ") + listed));
-            QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
-        }));
     }
 
     void doubleClickSelectsFromTheStart_data()

@@ -1,6 +1,6 @@
 #include "support/TestEnvironment.h"
 #include "ui/entry/FrmUserSelect.h"
-#include "ui/entry/ModalDriver.h"
+#include "ui/entry/PickerScript.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -23,15 +23,6 @@ private:
         env.program.SingleSelect = false;
         env.program.IncludeCurrentUser = true;
         env.program.RequireSelection = true;
-    }
-
-    static QCheckBox *boxNamed(FrmUserSelect &form, const QString &name)
-    {
-        for (QCheckBox *box : form.chkUser) {
-            if (!box->isHidden() && box->text() == name)
-                return box;
-        }
-        return nullptr;
     }
 
     static QList<int> chosen(const Program &program)
@@ -106,106 +97,66 @@ private slots:
         QCOMPARE(chosen(env.program), QList<int>()); // nothing chosen until Apply
     }
 
-    void apply_data()
+    void choose_data()
     {
-        QTest::addColumn<QStringList>("clicks"); // box captions, or "Select All"/"Clear All"
+        QTest::addColumn<bool>("single");
+        QTest::addColumn<bool>("require");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("refused"); // "You must select a user." and still open
         QTest::addColumn<QList<int>>("recipients");
 
-        QTest::newRow("A ticked beside C") << QStringList { "A" } << QList<int> { 2, 1 };
-        QTest::newRow("own box unticked") << QStringList { "C", "B" } << QList<int> { 3 };
-        QTest::newRow("select all") << QStringList { "Select All" } << QList<int> { 2, 3, 1 };
-        QTest::newRow("clear all, then B") << QStringList { "Clear All", "B" } << QList<int> { 3 };
+        using L = QStringList;
+        QTest::newRow("A ticked beside C")
+            << false << true << L { "A", "Apply" } << false << QList<int> { 2, 1 };
+        QTest::newRow("own box unticked")
+            << false << true << L { "C", "B", "Apply" } << false << QList<int> { 3 };
+        QTest::newRow("select all")
+            << false << true << L { "Select All", "Apply" } << false << QList<int> { 2, 3, 1, 4 };
+        QTest::newRow("single: a second tick unticks the first")
+            << true << false << L { "A", "D", "Apply" } << false << QList<int> { 4 };
+        QTest::newRow("Apply, none ticked, selection required")
+            << false << true << L { "Clear All", "Apply" } << true << QList<int>();
+        QTest::newRow("Cancel, none ticked, selection required")
+            << false << true << L { "Clear All", "Cancel" } << true << QList<int>();
+        QTest::newRow("Escape, none ticked, selection required")
+            << false << true << L { "Clear All", "Escape" } << true << QList<int>();
+        QTest::newRow("Cancel, one ticked")
+            << false << true << L { "Cancel" } << false << QList<int>();
+        QTest::newRow("Apply, none ticked, nothing required")
+            << true << false << L { "Apply" } << false << QList<int>();
+        QTest::newRow("Cancel, nothing required")
+            << true << false << L { "B", "Cancel" } << false << QList<int>();
     }
 
-    void apply()
+    void choose()
     {
-        QFETCH(QStringList, clicks);
+        QFETCH(bool, single);
+        QFETCH(bool, require);
+        QFETCH(QStringList, steps);
+        QFETCH(bool, refused);
         QFETCH(QList<int>, recipients);
 
         TestEnvironment env;
         setUpRecipientMode(env);
-        env.program.Recipients = { 9, 9, 9, 9, 9, 9, 9, 9, 9, 9 };
-        FrmUserSelect form(env.program);
-        ModalDriver driver(form, form.tmrRefresh, [&] {
-            for (const QString &click : clicks) {
-                if (click == QLatin1String("Select All"))
-                    QTest::mouseClick(form.cmdSelectAll, Qt::LeftButton);
-                else if (click == QLatin1String("Clear All"))
-                    QTest::mouseClick(form.cmdClearAll, Qt::LeftButton);
-                else
-                    clickBox(boxNamed(form, click));
-            }
-            QTest::mouseClick(form.cmdNext, Qt::LeftButton);
-        });
-        QCOMPARE(form.showModal(), int(QDialog::Accepted));
-
-        QVERIFY(driver.acted);
-        QVERIFY(!driver.stayedOpen);
-        QCOMPARE(chosen(env.program), recipients);
-        QVERIFY(env.boxes.shown.isEmpty());
-    }
-
-    void singleSelection()
-    {
-        TestEnvironment env;
-        setUpRecipientMode(env);
         env.addUser(4, QStringLiteral("D"), QStringLiteral("d@cell"));
-        env.program.SingleSelect = true;
-        env.program.IncludeCurrentUser = false;
-        env.program.RequireSelection = false;
+        env.program.SingleSelect = single;
+        env.program.IncludeCurrentUser = !single;
+        env.program.RequireSelection = require;
+        env.program.Recipients.fill(9); // whatever an earlier opening left
         FrmUserSelect form(env.program);
         ModalDriver driver(form, form.tmrRefresh, [&] {
-            QCOMPARE(form.lblInfo->text(), QStringLiteral("Please select user:"));
-            QVERIFY(form.cmdSelectAll->isHidden());
-            QVERIFY(form.cmdClearAll->isHidden());
-            clickBox(boxNamed(form, "A"));
-            clickBox(boxNamed(form, "D"));
-            QVERIFY(!boxNamed(form, "A")->isChecked());
-            QVERIFY(boxNamed(form, "D")->isChecked());
-            QTest::mouseClick(form.cmdNext, Qt::LeftButton);
-        });
-        form.showModal();
-        QVERIFY(driver.acted);
-        QVERIFY(!driver.stayedOpen);
-        QCOMPARE(chosen(env.program), QList<int> { 4 });
-    }
-
-    void noBoxTicked_data()
-    {
-        QTest::addColumn<bool>("requireSelection");
-        QTest::addColumn<QString>("way"); // how the user tries to leave
-        QTest::addColumn<bool>("refused");
-
-        QTest::newRow("Apply, selection required") << true << "Apply" << true;
-        QTest::newRow("Cancel, selection required") << true << "Cancel" << true;
-        QTest::newRow("Escape, selection required") << true << "Escape" << true;
-        QTest::newRow("Apply, nothing required") << false << "Apply" << false;
-        QTest::newRow("Cancel, nothing required") << false << "Cancel" << false;
-    }
-
-    void noBoxTicked()
-    {
-        QFETCH(bool, requireSelection);
-        QFETCH(QString, way);
-        QFETCH(bool, refused);
-
-        TestEnvironment env;
-        setUpRecipientMode(env);
-        env.program.RequireSelection = requireSelection;
-        FrmUserSelect form(env.program);
-        ModalDriver driver(form, form.tmrRefresh, [&] {
-            QTest::mouseClick(form.cmdClearAll, Qt::LeftButton);
-            if (way == QLatin1String("Apply"))
-                QTest::mouseClick(form.cmdNext, Qt::LeftButton);
-            else if (way == QLatin1String("Cancel"))
-                QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
-            else
-                QTest::keyClick(&form, Qt::Key_Escape);
+            QCOMPARE(form.lblInfo->text(),
+                single ? QStringLiteral("Please select user:")
+                       : QStringLiteral("Please select users:"));
+            QCOMPARE(form.cmdSelectAll->isHidden(), single);
+            QCOMPARE(form.cmdClearAll->isHidden(), single);
+            playPicker(form, steps);
         });
         form.showModal();
 
         QVERIFY(driver.acted);
         QCOMPARE(driver.stayedOpen, refused);
+        QCOMPARE(chosen(env.program), recipients);
         QCOMPARE(env.boxes.shown.size(), refused ? 1 : 0);
         if (refused) {
             QCOMPARE(env.boxes.shown[0].text, QStringLiteral("You must select a user."));
@@ -213,7 +164,6 @@ private slots:
             QCOMPARE(env.boxes.shown[0].icon, MessageBoxes::Icon::Critical);
             QCOMPARE(env.boxes.shown[0].buttons, MessageBoxes::Buttons::Ok);
         }
-        QCOMPARE(env.program.Recipients[0], 0);
     }
 
     // The form is hidden, not destroyed: each opening is rebuilt from the flags the
