@@ -1,0 +1,311 @@
+// The message files at their largest: ten users, each with a year of quarter-hour
+// slots (35,040 records). Measures every rewrite of one file, the reads, the scheduler's
+// reload over the ten files and one scheduler tick with nothing due.
+//
+//   bench_store [runs]        (default 7 runs; medians are printed)
+//
+// The files lie in a fresh temporary directory ($TMPDIR or /tmp), so the figures are
+// those of that directory's disk.
+
+#include "app/Program.h"
+#include "app/SettingsStore.h"
+#include "delivery/FrmTimer.h"
+#include "delivery/MessageProcessor.h"
+#include "platform/ConnectionService.h"
+#include "platform/MessageBoxes.h"
+#include "platform/SystemClock.h"
+#include "store/MessageFile.h"
+#include "store/Stamp.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Timer = std::chrono::steady_clock;
+
+constexpr int Users = 10;
+constexpr int SlotsPerDay = 96;
+constexpr int Days = 365;
+constexpr int Records = SlotsPerDay * Days; // 35,040
+
+class NoBoxes final : public MessageBoxes {
+public:
+    Answer show(const QString &, const QString &, Icon, Buttons, QWidget *) override
+    {
+        return Answer::Ok;
+    }
+};
+
+class NoConnection final : public ConnectionService {
+public:
+    int flags() override { return Lan; }
+    bool autodial() override { return true; }
+    void hangUp() override { }
+};
+
+class CountingProcessor final : public MessageProcessor {
+public:
+    void ProcessMessage(const QString &) override { ++calls; }
+    int calls = 0;
+};
+
+double msSince(Timer::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Timer::now() - start).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
+}
+
+QString stampAt(const QDate &first, int slot, int minuteOffset = 0)
+{
+    const QDate date = first.addDays(slot / SlotsPerDay);
+    return Stamp::formatDate(date) + QLatin1Char(' ')
+        + Stamp::formatTime((slot % SlotsPerDay) * 15 + minuteOffset);
+}
+
+// A year of records from tomorrow on; all but the last are marked sent, so the
+// scheduler must read to the end of the file to find the next message.
+QByteArray yearOfRecords(const QDate &first, int user)
+{
+    QByteArray content;
+    content.reserve(Records * 100);
+    for (int slot = 0; slot < Records; ++slot) {
+        content += stampAt(first, slot).toLatin1();
+        content += slot == Records - 1 ? 'N' : 'S';
+        content += "Reminder " + QByteArray::number(slot) + " for user " + QByteArray::number(user)
+            + ": call the office back|" + "cell" + QByteArray::number(user)
+            + "@sms.example.net,desk@sms.example.net,\r\n";
+    }
+    return content;
+}
+
+void writeFile(const QString &path, const QByteArray &content, bool evict)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0 || ::write(fd, content.constData(), size_t(content.size())) != content.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+    ::fsync(fd);
+    if (evict) // drop this file's pages from the page cache: the next read comes from disk
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+void evictFromCache(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd >= 0) {
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+}
+
+// Read system calls and bytes read by this process so far (Linux /proc/self/io).
+struct IoCounters {
+    long long syscr = -1;
+    long long rchar = -1;
+};
+
+IoCounters readIo()
+{
+    IoCounters io;
+    if (FILE *f = std::fopen("/proc/self/io", "r")) {
+        char name[32];
+        long long value = 0;
+        while (std::fscanf(f, "%31s %lld", name, &value) == 2) {
+            if (!std::strcmp(name, "syscr:"))
+                io.syscr = value;
+            else if (!std::strcmp(name, "rchar:"))
+                io.rchar = value;
+        }
+        std::fclose(f);
+    }
+    return io;
+}
+
+void report(const char *what, const std::vector<double> &ms, const char *target = "")
+{
+    std::printf("  %-52s median %8.2f ms  (min %.2f, max %.2f)%s\n", what, median(ms),
+        *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()), target);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+
+    QTemporaryDir dir;
+    NoBoxes boxes;
+    SystemClock clock;
+    SettingsStore settings(dir.path() + QStringLiteral("/Tolvane.ini"));
+    Program program(settings, clock, boxes);
+    program.ProgramDir = dir.path() + QStringLiteral("/data/");
+    QDir().mkpath(program.ProgramDir);
+
+    const QDate first = QDate::currentDate().addDays(1);
+    QByteArray sample;
+    std::printf("Building %d message files of %d records in %s\n", Users, Records,
+        qPrintable(program.ProgramDir));
+    for (int user = 1; user <= Users; ++user) {
+        const QByteArray content = yearOfRecords(first, user);
+        writeFile(MessageFilePath(program, user), content, false);
+        if (user == 1)
+            sample = content;
+    }
+    std::printf("  each file %.2f MB, %d runs, medians\n\n", double(sample.size()) / 1e6, runs);
+
+    // One file's rewrites, each a whole pass through the scratch file.
+    const int middle = Records / 2;
+    const QString lastStamp = stampAt(first, Records - 1);
+    std::vector<double> saveMiddle, saveEnd, del, mark, findMiddle, findLast, flush, dirFlush,
+        writeOnly;
+    for (int run = 0; run < runs; ++run) {
+        // A minute off the quarter hours, so it is a new record between two others.
+        const QString stamp = stampAt(first, middle, 7);
+        const QString record = stamp + QStringLiteral("NMoved meeting|cell1@sms.example.net,");
+        auto t = Timer::now();
+        SaveMessageRecord(program, 1, record);
+        saveMiddle.push_back(msSince(t));
+
+        t = Timer::now();
+        MarkMessageSent(program, 1, record);
+        mark.push_back(msSince(t));
+
+        t = Timer::now();
+        const bool found = FindMessageRecord(program, 1, stampAt(first, middle)).has_value();
+        findMiddle.push_back(msSince(t));
+        t = Timer::now();
+        const bool foundLast = FindMessageRecord(program, 1, lastStamp).has_value();
+        findLast.push_back(msSince(t));
+        if (!found || !foundLast) {
+            std::fprintf(stderr, "FindMessageRecord missed a record\n");
+            return 1;
+        }
+
+        t = Timer::now();
+        DeleteMessageSlot(program, 1, stamp);
+        del.push_back(msSince(t));
+
+        const QString endRecord
+            = stampAt(first, Records - 1, 7) + QStringLiteral("NLast word|cell1@sms.example.net,");
+        t = Timer::now();
+        SaveMessageRecord(program, 1, endRecord);
+        saveEnd.push_back(msSince(t));
+        DeleteMessageSlot(program, 1, endRecord.left(Stamp::StampLength));
+
+        // The flush to disk alone: the same bytes written to a file beside it, then timed
+        // fsync of the file and of the directory, as a rewrite does them.
+        const QByteArray path = QFile::encodeName(program.ProgramDir + QStringLiteral("flush.tmp"));
+        t = Timer::now();
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0 || ::write(fd, sample.constData(), size_t(sample.size())) != sample.size())
+            return 1;
+        writeOnly.push_back(msSince(t));
+        t = Timer::now();
+        ::fsync(fd);
+        flush.push_back(msSince(t));
+        ::close(fd);
+        ::unlink(path.constData());
+        const int dfd = ::open(QFile::encodeName(program.ProgramDir).constData(), O_RDONLY);
+        t = Timer::now();
+        ::fsync(dfd);
+        dirFlush.push_back(msSince(t));
+        ::close(dfd);
+    }
+    if (QFile(MessageFilePath(program, 1)).size() != sample.size()) {
+        std::fprintf(stderr, "user 1's file did not come back to its first content\n");
+        return 1;
+    }
+    std::printf("One file of %d records (target: each rewrite <= 30 ms with its flush)\n", Records);
+    report("SaveMessageRecord, new record in the middle", saveMiddle);
+    report("SaveMessageRecord, new record at the end", saveEnd);
+    report("DeleteMessageSlot, record in the middle", del);
+    report("MarkMessageSent, record in the middle", mark);
+    report("FindMessageRecord, record in the middle", findMiddle);
+    report("FindMessageRecord, last record", findLast);
+    std::printf("  of a rewrite, writing the same bytes to a new file:\n");
+    report("  write()", writeOnly);
+    report("  fsync() of the file (the flush)", flush);
+    report("  fsync() of the directory after the rename", dirFlush);
+
+    // The scheduler's reload over the ten files, each user's next record at the end.
+    CountingProcessor processor;
+    NoConnection connection;
+    FrmTimer timer(program, processor, connection);
+    std::vector<double> warm, cold;
+    for (int run = 0; run < runs; ++run) {
+        auto t = Timer::now();
+        timer.LoadNextMessage();
+        warm.push_back(msSince(t));
+        for (int user = 1; user <= Users; ++user)
+            evictFromCache(MessageFilePath(program, user));
+        t = Timer::now();
+        timer.LoadNextMessage();
+        cold.push_back(msSince(t));
+    }
+    for (int user = 1; user <= Users; ++user) {
+        const QString expected
+            = QStringLiteral("%1").arg(user, 2, 10, QLatin1Char('0')) + lastStamp;
+        if (!program.NextMessage[user].startsWith(expected)) {
+            std::fprintf(stderr, "slot %d holds %s\n", user, qPrintable(program.NextMessage[user]));
+            return 1;
+        }
+    }
+    std::printf("\nLoadNextMessage over %d files (target <= 60 ms)\n", Users);
+    report("files in the page cache", warm);
+    report("files read from disk", cold);
+
+    // One tick with nothing due: every slot holds a record of next year.
+    const std::array<QString, 11> loaded = program.NextMessage;
+    const QString away = dir.path() + QStringLiteral("/away");
+    QDir().rename(program.ProgramDir, away); // a tick that read a file would now find none
+    const IoCounters probe1 = readIo();
+    const IoCounters probe2 = readIo(); // what reading the counters itself costs
+    constexpr int Ticks = 200000;
+    std::vector<double> tickUs;
+    tickUs.reserve(Ticks);
+    for (int i = 0; i < Ticks; ++i) {
+        const auto t = Timer::now();
+        timer.CheckSend();
+        tickUs.push_back(std::chrono::duration<double, std::micro>(Timer::now() - t).count());
+    }
+    const IoCounters probe3 = readIo();
+    QDir().rename(away, program.ProgramDir);
+    const long long readCalls = (probe3.syscr - probe2.syscr) - (probe2.syscr - probe1.syscr);
+    const long long bytesRead = (probe3.rchar - probe2.rchar) - (probe2.rchar - probe1.rchar);
+    const bool slotsKept = program.NextMessage == loaded;
+    std::printf(
+        "\nCheckSend with nothing due, %d ticks (target <= 20 us, no file access)\n", Ticks);
+    std::printf("  per tick: median %.2f us, 99th percentile %.2f us, max %.2f us\n",
+        median(tickUs), percentile(tickUs, 0.99), *std::max_element(tickUs.begin(), tickUs.end()));
+    std::printf("  read calls during the ticks: %lld, bytes read: %lld\n", readCalls, bytesRead);
+    std::printf("  with the data directory moved away: slots %s, deliveries %d\n",
+        slotsKept ? "unchanged" : "CHANGED", processor.calls);
+    return slotsKept && processor.calls == 0 ? 0 : 1;
+}
