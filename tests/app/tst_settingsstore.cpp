@@ -1,6 +1,7 @@
 #include "app/SettingsStore.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -267,16 +268,35 @@ private slots:
         QCOMPARE(store.HasSetting(QStringLiteral("User4"), key), !newValue.isNull());
     }
 
-    // A person who edits the file while the program runs is read at the next read.
+    void handEditWhileRunning_data()
+    {
+        QTest::addColumn<QByteArray>("edited");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("longer, a list") << QByteArray("[User1]\nName=edited by hand, later\n")
+                                        << QStringLiteral("edited by hand, later");
+        QTest::newRow("same length") << QByteArray("[User1]\nName=b\n") << QStringLiteral("b");
+        QTest::newRow("key removed") << QByteArray("[User1]\n") << QStringLiteral("<absent>");
+    }
+
+    // A person who edits the file while the program runs is read at the next read. The
+    // edit comes a second after the program's own write, as a person's edit would.
     void handEditWhileRunning()
     {
+        QFETCH(QByteArray, edited);
+        QFETCH(QString, expected);
         SettingsStore store(m_path);
         store.WriteSetting(QStringLiteral("User1"), QStringLiteral("Name"), QStringLiteral("a"));
         QCOMPARE(store.ReadSetting(QStringLiteral("User1"), QStringLiteral("Name"), {}),
             QStringLiteral("a"));
-        writeFileByHand("[User1]\nName=edited by hand, later\n");
-        QCOMPARE(store.ReadSetting(QStringLiteral("User1"), QStringLiteral("Name"), {}),
-            QStringLiteral("edited by hand, later"));
+        const QDateTime written = QFileInfo(m_path).lastModified();
+        writeFileByHand(edited);
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(written.addSecs(1), QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(store.ReadSetting(
+                     QStringLiteral("User1"), QStringLiteral("Name"), QStringLiteral("<absent>")),
+            expected);
     }
 
 private:
