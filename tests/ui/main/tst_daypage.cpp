@@ -70,8 +70,6 @@ void TestDayPage::pages_data()
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QDate>("first");
     QTest::newRow("1st on a Sunday: a week before") << QDate(2002, 9, 10) << QDate(2002, 8, 25);
-    QTest::newRow("1st on a Saturday") << QDate(2026, 8, 31) << QDate(2026, 7, 26);
-    QTest::newRow("leap February") << QDate(2000, 2, 29) << QDate(2000, 1, 30);
     QTest::newRow("first month") << QDate(1753, 1, 1) << QDate(1752, 12, 31);
     QTest::newRow("last month") << QDate(2199, 12, 31) << QDate(2199, 11, 24);
     QTest::newRow("year before the range") << QDate(1752, 12, 31) << QDate();
@@ -89,14 +87,12 @@ void TestDayPage::rows_data()
     QTest::addColumn<QString>("time");
     QTest::addColumn<int>("row");
     QTest::newRow("midnight") << "12:00 AM" << 1;
-    QTest::newRow("just after midnight") << "12:07 AM" << 1;
     QTest::newRow("8:07 down") << "08:07 AM" << 33;
     QTest::newRow("8:08 up") << "08:08 AM" << 34;
     QTest::newRow("10:07 AM") << "10:07 AM" << 41;
     QTest::newRow("noon") << "12:00 PM" << 49;
     QTest::newRow("11:52 PM") << "11:52 PM" << 96;
     QTest::newRow("11:53 PM to the blank row") << "11:53 PM" << 97;
-    QTest::newRow("11:58 PM") << "11:58 PM" << 97;
     QTest::newRow("not a time") << "25:00 PM" << 0;
 }
 

@@ -73,13 +73,9 @@ private slots:
     void userWithoutFile();
     void colourRow_data();
     void colourRow();
-    void caption();
     void geometryRoundTrip();
     void maximisedStoresOnlyState();
-    void hiddenStoresNothing();
     void zeroIsEmptyText();
-    void layoutOfWindow_data();
-    void layoutOfWindow();
     void scrolling();
     void resizeWhileScrolledSideways();
 };
@@ -131,7 +127,6 @@ void TestFrmMain::colours_data()
         << "2026/03/13 11:59 PMNx" << QDateTime(QDate(2026, 3, 13), QTime(23, 58, 59)) << "black";
     QTest::newRow("the day before today: red") << "2026/03/13 11:59 PMNx" << now << "red";
     QTest::newRow("sent a minute ago: grey") << "2026/03/14 10:14 AMSx" << now << "grey";
-    QTest::newRow("sent, due later: grey") << "2026/03/14 10:30 AMSx" << now << "grey";
 }
 
 void TestFrmMain::colours()
@@ -324,13 +319,6 @@ void TestFrmMain::colourRow()
     QCOMPARE(f.cell(38)->foreground().color(), expected);
 }
 
-void TestFrmMain::caption()
-{
-    MainWindowFixture f;
-    QCOMPARE(f.w->windowTitle(), QStringLiteral("Tolvane - Ada"));
-    QCOMPARE(f.env.program.CurrentUser, 1);
-}
-
 void TestFrmMain::geometryRoundTrip()
 {
     TestEnvironment env;
@@ -381,17 +369,6 @@ void TestFrmMain::maximisedStoresOnlyState()
     QVERIFY(next.windowState() & Qt::WindowMaximized);
 }
 
-void TestFrmMain::hiddenStoresNothing()
-{
-    TestEnvironment env;
-    FrmMain w(env.program);
-    w.Form_Load();
-    w.SaveScreen();
-    w.Unload();
-    QVERIFY(!env.settings.HasSetting(Options, QStringLiteral("WindowState")));
-    QVERIFY(!env.settings.HasSetting(Options, QStringLiteral("Width")));
-}
-
 void TestFrmMain::zeroIsEmptyText()
 {
     TestEnvironment env;
@@ -406,43 +383,6 @@ void TestFrmMain::zeroIsEmptyText()
         env.settings.ReadSetting(Options, QStringLiteral("Top"), QStringLiteral("?")), QString());
     QCOMPARE(
         env.settings.ReadSetting(Options, QStringLiteral("Left"), QStringLiteral("?")), QString());
-}
-
-void TestFrmMain::layoutOfWindow_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<bool>("bars");
-    QTest::addColumn<QRectF>("calendar");
-    QTest::addColumn<QRectF>("grid");
-    QTest::newRow("natural") << QSize(7160, 7860) << false << QRectF(0, -120, 7010, 4695)
-                             << QRectF(200, 5040, 6660, 1920);
-    QTest::newRow("smaller") << QSize(7010, 7020) << true << QRectF(0, -120, 6905, 4695)
-                             << QRectF(200, 5040, 6555, 1815);
-    QTest::newRow("larger") << QSize(8000, 9000) << false << QRectF(0, -120, 7850, 5376)
-                            << QRectF(200, 5721, 7500, 2379);
-}
-
-void TestFrmMain::layoutOfWindow()
-{
-    QFETCH(QSize, size);
-    QFETCH(bool, bars);
-    QFETCH(QRectF, calendar);
-    QFETCH(QRectF, grid);
-    TestEnvironment env;
-    env.settings.WriteSetting(Options, QStringLiteral("Width"), QString::number(size.width()));
-    env.settings.WriteSetting(Options, QStringLiteral("Height"), QString::number(size.height()));
-    FrmMain w(env.program);
-    if (w.twipsPerPixelX() != 15 || w.twipsPerPixelY() != 15)
-        QSKIP("the sizes are whole pixels at 15 twips per pixel");
-    w.Form_Load();
-    w.show();
-    QCOMPARE(w.sizeTwips(), size);
-    QCOMPARE(w.VScroll1->isVisible(), bars);
-    QCOMPARE(w.HScroll1->isVisible(), bars);
-    const QRectF c = w.placeOf(w.Calendar1);
-    QCOMPARE(QRectF(c.left(), c.top(), c.width(), std::round(c.height())), calendar);
-    const QRectF g = w.placeOf(w.flxApp);
-    QCOMPARE(QRectF(g.left(), g.top(), g.width(), std::round(g.height())), grid);
 }
 
 void TestFrmMain::scrolling()

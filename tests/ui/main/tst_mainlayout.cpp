@@ -11,8 +11,6 @@ private slots:
     void sizes();
     void buttonRow_data();
     void buttonRow();
-    void steps_data();
-    void steps();
 };
 
 void TestMainLayout::sizes_data()
@@ -94,28 +92,6 @@ void TestMainLayout::buttonRow()
     QCOMPARE(r.buttonLeft[CmdPrevious], 2537 - offset);
     QCOMPARE(r.buttonLeft[CmdNext], 4097 - offset);
     QCOMPARE(r.labelLeft[0], 2897 - offset);
-}
-
-void TestMainLayout::steps_data()
-{
-    QTest::addColumn<double>("tpp");
-    QTest::addColumn<int>("step");
-    QTest::newRow("96 dpi") << 15.0 << 150;
-    QTest::newRow("120 dpi") << 12.0 << 120;
-    QTest::newRow("144 dpi") << 10.0 << 100;
-}
-
-void TestMainLayout::steps()
-{
-    QFETCH(double, tpp);
-    Input in;
-    in.width = 7000;
-    in.height = 7000;
-    in.twipsPerPixelX = tpp;
-    in.twipsPerPixelY = tpp;
-    const Result r = Compute(in);
-    QTEST(r.vScrollStep, "step");
-    QTEST(r.hScrollStep, "step");
 }
 
 QTEST_APPLESS_MAIN(TestMainLayout)
