@@ -13,6 +13,7 @@
 
 #include <QFileInfo>
 #include <QHostInfo>
+#include <QNetworkProxy>
 #include <stdexcept>
 
 namespace {
@@ -41,6 +42,8 @@ SmtpDelivery::SmtpDelivery(Program &program, ConnectionService &connection, QObj
     , p(program)
     , m_connection(connection)
 {
+    // Mail goes straight to the user's server, never through a web proxy.
+    Winsock.setProxy(QNetworkProxy::NoProxy);
     connect(&Winsock, &QTcpSocket::readyRead, this, &SmtpDelivery::Winsock_DataArrival);
     connect(&Winsock, &QAbstractSocket::stateChanged, &m_wait, &EventWait::wake);
     connect(&Winsock, &QAbstractSocket::disconnected, &m_wait, &EventWait::wake);
