@@ -1,0 +1,28 @@
+#include "ui/setup/AccountNameGuess.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype MaxNameLength = 99;
+
+QString loginName()
+{
+    // The account of the process first: $USER may be stale after su or sudo.
+    if (const passwd *entry = ::getpwuid(::geteuid()); entry && entry->pw_name)
+        return QString::fromLocal8Bit(entry->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+} // namespace
+
+QString FitAccountName(const QString &loginName)
+{
+    return loginName.size() > MaxNameLength ? QString() : loginName;
+}
+
+QString AccountNameGuess()
+{
+    return FitAccountName(loginName());
+}

@@ -1,0 +1,88 @@
+#include "ui/setup/FrmCellEmail.h"
+
+#include "app/Program.h"
+#include "app/Roster.h"
+#include "app/SettingsStore.h"
+#include "platform/MessageBoxes.h"
+#include "ui/setup/SetupWizard.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const QString FrmCellEmail::ExampleBlock
+    = QStringLiteral("Typically, cellular phone Email addresses appear as follows:\n"
+                     "        (10-digit phone number)@(carrier's domain)\n"
+                     "For example:  5551234567@sms.carrier.example\n"
+                     "You can obtain your Email address from your cellular service provider.");
+
+FrmCellEmail::FrmCellEmail(Program &program, SetupWizard &wizard, QWidget *parent)
+    : SetupPage(program, wizard, QStringLiteral("frmCellEmail"), true, parent)
+{
+    setWindowTitle(QStringLiteral("Tolvane - Cellular Phone Email"));
+    content->addWidget(
+        addLabel(2, QStringLiteral("Please enter your cellular phone Email address.")));
+    content->addWidget(addLabel(1, QStringLiteral("Cellular Phone Email:")));
+    content->addWidget(addBox());
+    footer->addWidget(addLabel(4, QString()));
+    footer->addStretch(1);
+    finishTabOrder();
+    Form_Load();
+}
+
+void FrmCellEmail::Form_Load()
+{
+    trap("Form_Load", [&] {
+        const bool inWizard = wizardMode();
+        cmdBack->setVisible(inWizard);
+        setNextCaption(inWizard ? QStringLiteral("&Finish") : QStringLiteral("&Apply"));
+        lblInfo.value(4)->setText(ExampleBlock);
+        txtData.at(0)->setText(p.AddingUser
+                ? QString()
+                : p.settings.ReadSetting(
+                    Roster::UserSection(p.SetupUser), QStringLiteral("CellEmail"), QString()));
+    });
+}
+
+void FrmCellEmail::cmdNext_Click()
+{
+    trap("cmdNext_Click", [&] {
+        const QString address = txtData.at(0)->text();
+        const bool inWizard = wizardMode();
+        if (inWizard && Roster::PhoneAddressInUse(p.settings, address)) {
+            p.boxes.show(QStringLiteral("User Name"),
+                address
+                    + QStringLiteral(" has already been configured.  Please select another "
+                                     "cellular phone Email address."),
+                MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
+            return;
+        }
+        focusFirstBox();
+        // "CellEmail" goes first and "Name" after it: the delivery reads the roster while
+        // the wizard runs, and a user counts as configured from its name on.
+        const QString section = Roster::UserSection(p.SetupUser);
+        p.settings.WriteSetting(section, QStringLiteral("CellEmail"), address);
+        if (inWizard) {
+            p.settings.WriteSetting(section, QStringLiteral("Name"), p.PendingName);
+            p.settings.WriteSetting(section, QStringLiteral("Email"), p.PendingEmail);
+            p.settings.WriteSetting(section, QStringLiteral("SMTP"), p.PendingSMTP);
+            p.PendingName.clear();
+            p.PendingEmail.clear();
+            p.PendingSMTP.clear();
+            if (p.FirstRun)
+                p.settings.WriteSetting(
+                    QStringLiteral("Options"), QStringLiteral("Current User"), QStringLiteral("1"));
+        }
+        hide();
+    });
+}
+
+void FrmCellEmail::cmdBack_Click()
+{
+    trap("cmdBack_Click", [&] {
+        focusFirstBox();
+        hide();
+        wizard.Open(SetupWizard::Page::LocalEmail);
+    });
+}

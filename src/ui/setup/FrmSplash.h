@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QTimer>
+#include <functional>
+
+class Program;
+class QLabel;
+class QPushButton;
+class SetupWizard;
+
+// The splash: the first window at start, and later the About box.
+//
+// At start it shows for two seconds, then hands over: on a first run it runs the set-up
+// wizard (the wizard opens over the splash), then it shows the main window unless the
+// program starts small, sets SplashDone and hides. While it loads it places the dialog
+// forms on the screen.
+//
+// What the start-up does, in this order:
+//     SetupWizard wizard(program);              // one for the whole run
+//     FrmSplash frmSplash(program, wizard);
+//     frmSplash.setHooks({
+//         [&] { return QList<QWidget *> { &frmUserSelect, &frmEntry }; },
+//         [&] { frmMain.show(); },             // not modal
+//     });
+//     PlaceDialog(frmSplash);                   // ui/setup/DialogPlacement.h
+//     frmSplash.Form_Load();                    // places the dialogs, starts tmrSplash1
+//     ... SocketsInitialize ...
+//     frmSplash.show();                         // not modal; the event loop does the rest
+// with FirstRun and StartSmall set beforehand. The wizard ends the program itself when
+// the first-run set-up is cancelled (SetupWizard::endProgram).
+//
+// The About box (Help menu): ShowAbout(), which sets AboutMode, enables tmrRefresh and
+// shows the splash without waiting; "&OK" hides it again.
+class FrmSplash : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int DesignWidth = 406;
+    static constexpr int DesignHeight = 305;
+    static const QString NoticeLine;
+
+    struct Hooks {
+        // The dialog forms of the other layers, created on first use; the wizard's pages
+        // are placed without asking.
+        std::function<QList<QWidget *>()> dialogForms;
+        // Shows the main window, not modal.
+        std::function<void()> showMainWindow;
+    };
+
+    FrmSplash(Program &program, SetupWizard &wizard, QWidget *parent = nullptr);
+
+    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+
+    QLabel *picture = nullptr; // the icon
+    QLabel *picture2 = nullptr; // the name
+    QList<QLabel *> lblInfo; // 0 "Version 1.0", 1 the notice line
+    QPushButton *cmdOK = nullptr;
+    QTimer tmrSplash1; // 2000 ms, once per start-up
+    QTimer tmrRefresh; // 1 ms, the About box's one-shot refresh
+
+    void Form_Load();
+    void tmrSplash1_Timer();
+    void FirstTimeSetup();
+    void tmrRefresh_Timer();
+    void cmdOK_Click();
+    void ShowAbout();
+
+    // Esc closes the About box; at start-up the splash cannot be sent away.
+    void reject() override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void placeDialogs();
+
+    Program &p;
+    SetupWizard &m_wizard;
+    Hooks m_hooks;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// What a search of the installed mail clients' account data found: the sender address
+// of the first account that has one, and the outgoing server read from that same
+// account. Either may be missing; a found value may be the empty text.
+struct MailAccount {
+    bool addressFound = false;
+    QString address;
+    bool serverFound = false;
+    QString server;
+};
+
+// The search itself. The second page runs it on every showing during first-run set-up
+// and decides how what it found stands against the values already confirmed. Without
+// a source of account data it finds nothing.
+using MailAccountGuess = std::function<MailAccount()>;

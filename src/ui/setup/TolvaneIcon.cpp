@@ -1,0 +1,18 @@
+#include "ui/setup/TolvaneIcon.h"
+
+// The artwork lives in a static library, whose resources the linker leaves out unless
+// they are registered by hand. Q_INIT_RESOURCE must stand outside any namespace.
+static void registerArtwork()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(tolvane);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+QIcon TolvaneIcon()
+{
+    registerArtwork();
+    return QIcon(QStringLiteral(":/tolvane.svg"));
+}
