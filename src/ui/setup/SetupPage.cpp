@@ -157,7 +157,6 @@ void SetupPage::trap(const char *procedure, const std::function<void()> &body)
 void SetupPage::ShowModal()
 {
     show();
-    raise();
     activateWindow();
     EventWait wait;
     connect(this, &SetupPage::hidden, &wait, &EventWait::wake);
