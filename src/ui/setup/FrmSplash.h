@@ -18,6 +18,7 @@ class SetupWizard;
 // forms on the screen.
 //
 // What the start-up does, in this order:
+//     app.setWindowIcon(TolvaneIcon());         // ui/setup/TolvaneIcon.h
 //     SetupWizard wizard(program);              // one for the whole run
 //     FrmSplash frmSplash(program, wizard);
 //     frmSplash.setHooks({
@@ -28,7 +29,8 @@ class SetupWizard;
 //     frmSplash.Form_Load();                    // places the dialogs, starts tmrSplash1
 //     ... SocketsInitialize ...
 //     frmSplash.show();                         // not modal; the event loop does the rest
-// with FirstRun and StartSmall set beforehand. The wizard ends the program itself when
+// with FirstRun and StartSmall set beforehand, the wizard, the splash and the forms living
+// until the event loop returns. The wizard ends the program itself when
 // the first-run set-up is cancelled (SetupWizard::endProgram).
 //
 // The About box (Help menu): ShowAbout(), which sets AboutMode, enables tmrRefresh and
