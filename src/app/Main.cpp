@@ -16,6 +16,7 @@
 #include "platform/SystemClock.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/Startup.h"
+#include "ui/setup/TolvaneIcon.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -32,6 +33,7 @@ int Main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(TolvaneIcon());
 
     SettingsStore settings(Paths::settingsFile());
     SystemClock clock;

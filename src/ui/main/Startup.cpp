@@ -4,7 +4,11 @@
 #include "app/Program.h"
 #include "delivery/FrmTimer.h"
 #include "ui/entry/FrmEntry.h"
+#include "ui/entry/FrmUserSelect.h"
 #include "ui/main/FrmMain.h"
+#include "ui/setup/DialogPlacement.h"
+#include "ui/setup/FrmSplash.h"
+#include "ui/setup/SetupWizard.h"
 
 #include <QEvent>
 #include <QFile>
@@ -39,6 +43,15 @@ Startup::Startup(Program &program, FrmTimer &frmTimer, QObject *parent)
     m_main->openEntryForm = [this] { m_entry->showModal(); };
     m_main->loadNextMessage = [this] { m_timer.LoadNextMessage(); };
 
+    m_wizard = std::make_unique<SetupWizard>(p);
+    m_splash = std::make_unique<FrmSplash>(p, *m_wizard);
+    m_splash->setHooks({
+        [this] {
+            return QList<QWidget *> { &m_entry->userSelect(), m_entry };
+        },
+        [this] { m_main->showMainWindow(); },
+    });
+
     FrmTimer::Hooks hooks;
     hooks.shutdownBranch = [this] { ShutdownBranch(); };
     hooks.mainWindowVisible = [this] {
@@ -56,13 +69,12 @@ Startup::~Startup() = default;
 void Startup::Run()
 {
     Trap(p, "mod1.Main", [&] {
+        PlaceDialog(*m_splash);
+        m_splash->Form_Load();
+        m_splash->show();
         m_timer.tmrExecute.setEnabled(true);
         m_timer.tmrCheckSend.setEnabled(true);
         m_timer.LoadNextMessage();
-        // What the splash will do: the main window unless the program starts small.
-        if (!p.StartSmall)
-            m_main->showMainWindow();
-        p.SplashDone = true;
     });
 }
 
@@ -84,6 +96,7 @@ void Startup::ShutdownBranch()
 void Startup::exitAfterFirstPaint(int delayMs)
 {
     m_exitDelayMs = delayMs;
+    m_splash->tmrSplash1.setInterval(0);
     m_main->centralWidget()->installEventFilter(this);
 }
 

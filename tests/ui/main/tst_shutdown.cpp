@@ -6,6 +6,7 @@
 #include "support/TestEnvironment.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/Startup.h"
+#include "ui/setup/FrmSplash.h"
 
 #include <QTest>
 #include <QTimer>
@@ -50,6 +51,12 @@ struct Fixture {
         startup.endProgram = [this] { ++ends; };
     }
     FrmMain &w() { return startup.frmMain(); }
+    // The start, with the splash handing over at once instead of after two seconds.
+    void start()
+    {
+        startup.Run();
+        startup.frmSplash().tmrSplash1_Timer();
+    }
 };
 
 } // namespace
@@ -79,6 +86,11 @@ void TestShutdown::startShowsWindowUnlessSmall()
     Fixture f;
     f.env.program.StartSmall = small;
     f.startup.Run();
+    QVERIFY(f.startup.frmSplash().isVisible());
+    QVERIFY(!f.w().isVisible());
+    QVERIFY(!f.env.program.SplashDone);
+    f.startup.frmSplash().tmrSplash1_Timer();
+    QVERIFY(!f.startup.frmSplash().isVisible());
     QCOMPARE(f.w().isVisible(), !small);
     QVERIFY(f.frmTimer.tmrExecute.isEnabled());
     QVERIFY(f.frmTimer.tmrCheckSend.isEnabled());
@@ -96,7 +108,7 @@ void TestShutdown::answered()
 {
     QFETCH(bool, yes);
     Fixture f;
-    f.startup.Run();
+    f.start();
     QVERIFY(f.w().isVisible());
     f.w().move(80, 60);
     f.env.program.InTray = true;
@@ -128,7 +140,7 @@ void TestShutdown::answered()
 void TestShutdown::twoRequestsAskOnce()
 {
     Fixture f;
-    f.startup.Run();
+    f.start();
     f.env.boxes.queueAnswer(MessageBoxes::Answer::No);
     f.w().mnuShutdown2_Click();
     f.w().mnuShutdown_Click();
@@ -141,7 +153,7 @@ void TestShutdown::twoRequestsAskOnce()
 void TestShutdown::yesWhileDeliveryWaits()
 {
     Fixture f;
-    f.startup.Run();
+    f.start();
     const QDateTime now = f.env.clock.now();
     f.env.program.NextMessage[1] = QStringLiteral("01%1 %2N hello|5551234567@txt.example.net,")
                                        .arg(now.toString(QStringLiteral("yyyy/MM/dd")),
@@ -170,7 +182,7 @@ void TestShutdown::yesWhileDeliveryWaits()
 void TestShutdown::exitOnlyHides()
 {
     Fixture f;
-    f.startup.Run();
+    f.start();
     f.w().mnuExit->trigger();
     QVERIFY(!f.w().isVisible());
     QVERIFY(!f.w().isLoaded());
