@@ -1,6 +1,7 @@
 #include "app/SettingsStore.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 #include <fcntl.h>
@@ -21,6 +22,16 @@ void createPrivateFile(const QString &path)
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     if (fd >= 0)
         ::close(fd);
+}
+
+void syncDirectoryOf(const QString &path)
+{
+    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 } // namespace
@@ -59,24 +70,60 @@ bool SettingsStore::HasSetting(const QString &section, const QString &key) const
 
 void SettingsStore::WriteSetting(const QString &section, const QString &key, const QString &value)
 {
-    m_settings->setValue(fullKey(section, key), value);
-    commit();
+    forgetEarlierFailure();
+    const QString k = fullKey(section, key);
+    const bool had = m_settings->contains(k);
+    const QVariant old = m_settings->value(k);
+    m_settings->setValue(k, value);
+    commit([&] {
+        if (had)
+            m_settings->setValue(k, old);
+        else
+            m_settings->remove(k);
+    });
     if (written)
         written(section, key);
 }
 
 void SettingsStore::DeleteSection(const QString &section)
 {
+    forgetEarlierFailure();
+    QList<std::pair<QString, QVariant>> old;
+    m_settings->beginGroup(section);
+    for (const QString &key : m_settings->allKeys())
+        old.append({ section + QLatin1Char('/') + key, m_settings->value(key) });
+    m_settings->endGroup();
     m_settings->remove(section);
-    commit();
+    commit([&] {
+        for (const auto &[key, value] : old)
+            m_settings->setValue(key, value);
+    });
 }
 
-void SettingsStore::commit()
+void SettingsStore::forgetEarlierFailure()
+{
+    // QSettings keeps reporting its first error for ever; a fresh one tells whether this
+    // write reaches the disk.
+    if (m_settings->status() != QSettings::NoError)
+        m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
+}
+
+void SettingsStore::commit(const std::function<void()> &undo)
 {
     m_settings->sync();
+    if (m_settings->status() != QSettings::NoError) {
+        // The change never reached the disk (a full disk, a read-only folder). Take it back,
+        // so that nobody reads a value that a restart would lose and a later write does not
+        // store it after all.
+        undo();
+        m_settings->sync();
+        throw SettingsError(
+            "Cannot write the settings file " + QFile::encodeName(m_path).toStdString());
+    }
     // QSettings replaces the file through a scratch file of its own; make sure the
-    // replacement is as private as the original.
+    // replacement is as private as the original, and that the rename survives a power cut.
     QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    syncDirectoryOf(m_path);
 }
 
 QString SettingsStore::rawValue(const QString &section, const QString &key) const

@@ -3,12 +3,20 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 class QSettings;
 
+// A write that did not reach the settings file; the store holds what the file holds.
+class SettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The settings store: text values addressed by section and key in one INI file that
 // only its owner can read. Texts come back exactly as they were written, and every
-// write is on disk before the call returns.
+// write is on disk before the call returns; a write that cannot be made throws
+// SettingsError.
 class SettingsStore {
 public:
     explicit SettingsStore(const QString &iniPath);
@@ -30,7 +38,8 @@ public:
 
 private:
     QString rawValue(const QString &section, const QString &key) const;
-    void commit();
+    void forgetEarlierFailure();
+    void commit(const std::function<void()> &undo);
 
     QString m_path;
     std::unique_ptr<QSettings> m_settings;
