@@ -40,6 +40,7 @@ FrmMain::FrmMain(Program &program, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tolvane"));
     createMenus();
+    connectCommands();
     createControls();
     tmrDateStay.setInterval(650);
     connect(&tmrDateStay, &QTimer::timeout, this, &FrmMain::tmrDateStay_Timer);

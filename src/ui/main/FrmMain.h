@@ -77,6 +77,19 @@ public:
     void mnuShutdown2_Click();
     void mnuShutdown_Click();
 
+    // Commands of the window itself: the typed commands "show errors" and "no errors",
+    // the instant message, the About box, help, the website and the network settings.
+    void Form_KeyPress(QChar KeyAscii);
+    void mnuInstantMessage_Click();
+    void mnuInternetOptions_Click();
+    void mnuHelpMe_Click();
+    void mnuWebsite_Click();
+    void mnuAbout_Click();
+    // Filled by the start-up: shows the splash as the About box, not modal.
+    std::function<void()> showAbout;
+    // The characters typed so far that may still become a typed command.
+    QString TypedKeys;
+
     // Controls, by the program's names.
     MarkedCalendar *Calendar1 = nullptr;
     FlexGrid *flxApp = nullptr;
@@ -135,6 +148,7 @@ protected:
 
 private:
     void createMenus();
+    void connectCommands();
     void createControls();
     void setUpCalendarFonts();
     void setUpGrid();

@@ -42,6 +42,7 @@ Startup::Startup(Program &program, FrmTimer &frmTimer, QObject *parent)
     m_entry = new FrmEntry(p, m_main.get());
     m_main->openEntryForm = [this] { m_entry->showModal(); };
     m_main->loadNextMessage = [this] { m_timer.LoadNextMessage(); };
+    m_main->showAbout = [this] { m_splash->ShowAbout(); };
 
     m_wizard = std::make_unique<SetupWizard>(p);
     m_splash = std::make_unique<FrmSplash>(p, *m_wizard);

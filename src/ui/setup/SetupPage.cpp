@@ -3,20 +3,18 @@
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
 #include "platform/EventWait.h"
+#include "platform/HelpPage.h"
 #include "platform/MessageBoxes.h"
 #include "ui/setup/SetupWizard.h"
 #include "ui/setup/TolvaneIcon.h"
 
-#include <QDesktopServices>
 #include <QEvent>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -196,11 +194,7 @@ void SetupPage::cmdCancel_Click()
 
 void SetupPage::cmdHelp_Click()
 {
-    trap("cmdHelp_Click", [&] {
-        const QFileInfo help(p.ProgramDir + QStringLiteral("Tolvane.html"));
-        if (help.isFile())
-            QDesktopServices::openUrl(QUrl::fromLocalFile(help.absoluteFilePath()));
-    });
+    trap("cmdHelp_Click", [&] { OpenHelpPage(); });
 }
 
 void SetupPage::txtData_DblClick(int index)

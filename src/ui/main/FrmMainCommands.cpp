@@ -1,0 +1,127 @@
+#include "app/AppTitle.h"
+#include "app/ErrorTrap.h"
+#include "app/Program.h"
+#include "app/SettingsStore.h"
+#include "app/Website.h"
+#include "platform/HelpPage.h"
+#include "platform/MessageBoxes.h"
+#include "platform/NetworkSettings.h"
+#include "ui/main/FrmMain.h"
+#include "ui/main/KeyPreview.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace {
+
+const QString ShowErrorsCommand = QStringLiteral("show errors");
+const QString NoErrorsCommand = QStringLiteral("no errors");
+
+// The character at a 0-based position, or a null character past the text's end, which
+// differs from every character that can be typed.
+QChar at(const QString &text, qsizetype i)
+{
+    return i < text.size() ? text.at(i) : QChar();
+}
+
+} // namespace
+
+void FrmMain::connectCommands()
+{
+    new KeyPreview(*this, [this](QChar c) { Form_KeyPress(c); });
+    const std::pair<QAction *, void (FrmMain::*)()> commands[] = {
+        { mnuInstantMessage, &FrmMain::mnuInstantMessage_Click },
+        { mnuInternetOptions, &FrmMain::mnuInternetOptions_Click },
+        { mnuHelpMe, &FrmMain::mnuHelpMe_Click },
+        { mnuWebsite, &FrmMain::mnuWebsite_Click },
+        { mnuAbout, &FrmMain::mnuAbout_Click },
+    };
+    for (const auto &[action, handler] : commands) {
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, handler);
+    }
+}
+
+void FrmMain::Form_KeyPress(QChar KeyAscii)
+{
+    Trap(p, "frmMain.Form_KeyPress", [&] {
+        TypedKeys += KeyAscii;
+        auto switchErrors = [&](bool on, const QString &text) {
+            TypedKeys.clear();
+            p.boxes.show(AppTitle, text, MessageBoxes::Icon::None, MessageBoxes::Buttons::Ok, this);
+            p.ShowErrors = on;
+            p.settings.WriteSetting(
+                QStringLiteral("Options"), QStringLiteral("Error"), QString::number(on ? 1 : 0));
+        };
+        if (TypedKeys.toLower() == ShowErrorsCommand) {
+            switchErrors(true,
+                QStringLiteral("Tolvane will now display all errors that may occur in the "
+                               "program.  If you wish to turn this feature off, type: \"")
+                    + NoErrorsCommand + QLatin1Char('"'));
+        }
+        if (TypedKeys.toLower() == NoErrorsCommand) {
+            switchErrors(false,
+                QStringLiteral("Tolvane will no longer display every type of error that may "
+                               "occur in the program.  If you wish to turn this feature back on, "
+                               "type: \"")
+                    + ShowErrorsCommand + QLatin1Char('"'));
+        }
+
+        // A run of characters that can no longer become either command is dropped whole,
+        // the character that broke it included.
+        const QString typed = TypedKeys.toLower();
+        const QString second
+            = typed.size() > 9 ? NoErrorsCommand + QStringLiteral("no") : NoErrorsCommand;
+        for (qsizetype i = 0; i < typed.size(); ++i) {
+            if (typed.at(i) != at(ShowErrorsCommand, i) && typed.at(i) != at(second, i)) {
+                TypedKeys.clear();
+                break;
+            }
+        }
+    });
+}
+
+void FrmMain::mnuInstantMessage_Click()
+{
+    p.SendNow = true;
+    Trap(p, "frmMain.mnuInstantMessage_Click", [&] {
+        if (openEntryForm)
+            openEntryForm();
+    });
+    // Also after a failure: the next grid click must open the form in its normal mode.
+    p.SendNow = false;
+}
+
+void FrmMain::mnuInternetOptions_Click()
+{
+    // This command tells of its failure whatever ShowErrors says, so it has its own trap.
+    bool opened = false;
+    try {
+        opened = NetworkSettings::Open();
+    } catch (...) {
+    }
+    if (!opened) {
+        p.boxes.show(AppTitle, QStringLiteral("Internet Options are not available from here."),
+            MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
+    }
+}
+
+void FrmMain::mnuHelpMe_Click()
+{
+    Trap(p, "frmMain.mnuHelpMe_Click", [&] { OpenHelpPage(); });
+}
+
+void FrmMain::mnuWebsite_Click()
+{
+    // Whether a browser could be started is not asked: there is nothing the user could do.
+    Trap(p, "frmMain.mnuWebsite_Click", [&] { QDesktopServices::openUrl(QUrl(WebsiteAddress)); });
+}
+
+void FrmMain::mnuAbout_Click()
+{
+    Trap(p, "frmMain.mnuAbout_Click", [&] {
+        if (showAbout)
+            showAbout();
+    });
+}
