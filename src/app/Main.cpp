@@ -16,6 +16,8 @@
 #include "platform/SystemClock.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/Startup.h"
+#include "ui/setup/InstalledMailAccounts.h"
+#include "ui/setup/SetupWizard.h"
 #include "ui/setup/TolvaneIcon.h"
 
 #include <QApplication>
@@ -70,6 +72,7 @@ int Main(int argc, char **argv)
         instance.release();
         std::_Exit(0);
     };
+    startup.wizard().mailAccountGuess = InstalledMailAccountGuess;
     if (qEnvironmentVariableIsSet("TOLVANE_EXIT_AFTER_PAINT"))
         startup.exitAfterFirstPaint(qEnvironmentVariableIntValue("TOLVANE_EXIT_AFTER_PAINT"));
     startup.Run();

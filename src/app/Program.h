@@ -57,6 +57,8 @@ public:
 
     // Notification area.
     bool InTray = false;
+    bool Hooked = false; // the icon's events reach the main window
+    bool TrayDoubleClick = false; // the icon event being handled is a double-click
     bool ShowFirstTimeMessages = false; // the first-run information boxes are still due
 
     // Calendar and day grid. FirstGridDate is the first day of the calendar page on

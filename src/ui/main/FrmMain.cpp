@@ -4,6 +4,7 @@
 #include "app/Program.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
+#include "platform/AutoStart.h"
 #include "platform/MessageBoxes.h"
 #include "ui/main/FlexGrid.h"
 #include "ui/main/MarkedCalendar.h"
@@ -42,6 +43,8 @@ FrmMain::FrmMain(Program &program, QWidget *parent)
     createMenus();
     connectCommands();
     createControls();
+    createTray();
+    connectUserCommands();
     tmrDateStay.setInterval(650);
     connect(&tmrDateStay, &QTimer::timeout, this, &FrmMain::tmrDateStay_Timer);
 }
@@ -127,7 +130,7 @@ void FrmMain::Form_Load()
         p.ShowErrors = settings.ReadSetting(Options, QStringLiteral("Error"), QStringLiteral("0"))
             == QStringLiteral("1");
         setUpGrid();
-        // "Auto Load Tolvane" is ticked from the auto-start entry by the tray's code.
+        mnuAutoLoad->setChecked(AutoStart::Exists());
         const bool small
             = settings.ReadSetting(Options, QStringLiteral("StartSmall"), QStringLiteral("0"))
             != QStringLiteral("0");
@@ -170,24 +173,6 @@ void FrmMain::closeEvent(QCloseEvent *event)
     // Unloading never cancels: the window goes, the program and its delivery stay.
     Form_Unload();
     event->accept();
-}
-
-void FrmMain::FirstTimeMessages()
-{
-    Trap(p, "frmMain.FirstTimeMessages", [&] {
-        if (p.ShutdownRequested) {
-            const auto answer = p.boxes.show(QStringLiteral("Shutting Down?"),
-                QStringLiteral("Shutting Down Tolvane will prevent scheduled Emails to be sent.  "
-                               "Exiting Tolvane would be a better choice if you have Email events "
-                               "scheduled.  Are you sure you wish to Shut Down Tolvane?"),
-                MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo,
-                isVisible() ? this : nullptr);
-            if (answer == MessageBoxes::Answer::No) {
-                p.ShutdownRequested = false;
-                p.InTray = false;
-            }
-        }
-    });
 }
 
 void FrmMain::SaveScreen()
@@ -235,6 +220,8 @@ void FrmMain::mnuShutdown2_Click()
 
 void FrmMain::mnuShutdown_Click()
 {
-    // The tray's code removes its icon here first.
-    Trap(p, "frmMain.mnuShutdown_Click", [&] { p.ShutdownRequested = true; });
+    Trap(p, "frmMain.mnuShutdown_Click", [&] {
+        RemoveIconFromTray();
+        p.ShutdownRequested = true;
+    });
 }

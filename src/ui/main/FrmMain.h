@@ -1,9 +1,11 @@
 #pragma once
 
 #include "ui/main/MainLayout.h"
+#include "ui/setup/SetupWizard.h"
 
 #include <QMainWindow>
 #include <QRectF>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -40,9 +42,39 @@ public:
     // Loads the window when it is not loaded, then shows it in its restored state.
     void showMainWindow();
 
-    // The shutdown confirmation (the tray's first-time explanations join it later).
+    // The shutdown confirmation, and once after the first-run set-up the explanation of
+    // the notification area, which also switches on both start options.
     void FirstTimeMessages();
     void SaveScreen();
+
+    // Notification area and auto-start. Filled by the start-up: the scheduler's 100 ms
+    // pause before a double-click on the icon restores the window.
+    QTimer *tmrReappear = nullptr;
+    // Whether the desktop has a notification area to put the icon in.
+    std::function<bool()> trayAvailable;
+    QSystemTrayIcon *trayIcon = nullptr;
+    void MoveIntoTray();
+    void AddIconToTray();
+    void RemoveIconFromTray();
+    void Hook();
+    void Unhook();
+    void WindowProc(QSystemTrayIcon::ActivationReason reason);
+    void SysTrayMouseEventHandler();
+    void mnuRestore_Click();
+    void mnuAutoLoad_Click();
+    void mnuSysTray_Click();
+
+    // User management. Filled by the start-up: run the set-up wizard from one page (in
+    // the mode the program state gives), and show the shared recipient picker.
+    std::function<void(SetupWizard::Page)> openSetupPage;
+    std::function<void()> openUserPicker;
+    void mnuChangeName_Click();
+    void mnuUserEmail_Click();
+    void mnuCellEmail_Click();
+    void mnuChangeDefault_Click();
+    void mnuAddUser_Click();
+    void mnuDifferentUser_Click();
+    void mnuRemoveUser_Click();
 
     // Calendar and day grid.
     void LoadScreenData(const QString &DateSent);
@@ -162,4 +194,7 @@ private:
     QHash<const QWidget *, QRectF> m_place;
     bool m_loaded = false;
     bool m_placing = false;
+    void createTray();
+    void connectUserCommands();
+    bool m_saidNoTray = false;
 };

@@ -45,6 +45,9 @@ Startup::Startup(Program &program, FrmTimer &frmTimer, QObject *parent)
     m_main->showAbout = [this] { m_splash->ShowAbout(); };
 
     m_wizard = std::make_unique<SetupWizard>(p);
+    m_main->tmrReappear = &m_timer.tmrReappear;
+    m_main->openSetupPage = [this](SetupWizard::Page page) { m_wizard->Open(page); };
+    m_main->openUserPicker = [this] { m_entry->userSelect().showModal(); };
     m_splash = std::make_unique<FrmSplash>(p, *m_wizard);
     m_splash->setHooks({
         [this] {
@@ -61,6 +64,7 @@ Startup::Startup(Program &program, FrmTimer &frmTimer, QObject *parent)
             m_main->Form_Load();
         return m_main->isVisible();
     };
+    hooks.moveIntoTray = [this] { m_main->MoveIntoTray(); };
     hooks.dayRollover = [this] { m_main->cmdToday_Click(); };
     m_timer.setHooks(std::move(hooks));
 }

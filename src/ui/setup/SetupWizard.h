@@ -56,6 +56,7 @@ public:
     // The user name offered on page 1.
     std::function<QString()> accountName;
     // The mail-account search of page 2 in first-run set-up; finds nothing by default.
+    // The program hands in the search of the installed mail clients.
     MailAccountGuess mailAccountGuess;
 
 private:

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Starting the program when the user logs in: an XDG autostart entry,
+// $XDG_CONFIG_HOME/autostart/tolvane.desktop, whose Exec line runs the program's path.
+namespace AutoStart {
+
+QString EntryPath();
+
+// Whether the entry is there; the "Auto Load Tolvane" tick says the same.
+bool Exists();
+
+// Writes the entry for the given program path, replacing it whole (a crash leaves the old
+// entry or the new one, never half of one). Readable by its owner only. Returns whether
+// the entry is now on disk.
+bool Write(const QString &programPath);
+
+// Removes the entry; true when it is gone afterwards.
+bool Remove();
+
+// The value of the Exec key that runs exactly this path, whatever characters it holds.
+// An empty path gives an empty command.
+QString ExecLine(const QString &programPath);
+
+} // namespace AutoStart

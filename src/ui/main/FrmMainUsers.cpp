@@ -1,0 +1,165 @@
+// The user-management commands of the "User Settings" and "Options" menus: each opens a
+// page of the set-up wizard or the recipient picker and acts on what comes back.
+
+#include "app/ErrorTrap.h"
+#include "app/Program.h"
+#include "app/Roster.h"
+#include "app/SettingsStore.h"
+#include "platform/MessageBoxes.h"
+#include "ui/main/FrmMain.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <stdexcept>
+
+namespace {
+
+using Page = SetupWizard::Page;
+
+// Clears a mode flag on every way out of its command, errors included, so that a failed
+// command cannot leave the wizard in that mode for the next one.
+class FlagScope {
+public:
+    explicit FlagScope(bool &flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope &) = delete;
+    FlagScope &operator=(const FlagScope &) = delete;
+
+private:
+    bool &m_flag;
+};
+
+} // namespace
+
+void FrmMain::connectUserCommands()
+{
+    const std::pair<QAction *, void (FrmMain::*)()> commands[] = {
+        { mnuChangeName, &FrmMain::mnuChangeName_Click },
+        { mnuUserEmail, &FrmMain::mnuUserEmail_Click },
+        { mnuCellEmail, &FrmMain::mnuCellEmail_Click },
+        { mnuChangeDefault, &FrmMain::mnuChangeDefault_Click },
+        { mnuAddUser, &FrmMain::mnuAddUser_Click },
+        { mnuDifferentUser, &FrmMain::mnuDifferentUser_Click },
+        { mnuRemoveUser, &FrmMain::mnuRemoveUser_Click },
+    };
+    for (const auto &[action, handler] : commands) {
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, handler);
+    }
+}
+
+void FrmMain::mnuChangeName_Click()
+{
+    Trap(p, "frmMain.mnuChangeName_Click", [&] {
+        p.SetupUser = p.CurrentUser;
+        openSetupPage(Page::UserName);
+        GetUserInfo();
+    });
+}
+
+void FrmMain::mnuUserEmail_Click()
+{
+    Trap(p, "frmMain.mnuUserEmail_Click", [&] {
+        p.SetupUser = p.CurrentUser;
+        openSetupPage(Page::LocalEmail);
+    });
+}
+
+void FrmMain::mnuCellEmail_Click()
+{
+    Trap(p, "frmMain.mnuCellEmail_Click", [&] {
+        p.SetupUser = p.CurrentUser;
+        openSetupPage(Page::CellEmail);
+    });
+}
+
+void FrmMain::mnuChangeDefault_Click()
+{
+    Trap(p, "frmMain.mnuChangeDefault_Click", [&] {
+        FlagScope editing(p.EditingDefaults);
+        openSetupPage(Page::LocalEmail);
+    });
+}
+
+void FrmMain::mnuAddUser_Click()
+{
+    Trap(p, "frmMain.mnuAddUser_Click", [&] {
+        const int slot = Roster::FirstFreeSlot(p.settings);
+        if (slot == 0) {
+            p.boxes.show(QStringLiteral("Maximum Users Assigned"),
+                QStringLiteral("You have reached the maximum 10 users for Tolvane.  You must "
+                               "remove a user in order to configure a new user."),
+                MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
+            return;
+        }
+        // The new user is set up, not logged in.
+        p.SetupUser = slot;
+        FlagScope adding(p.AddingUser);
+        openSetupPage(Page::UserName);
+    });
+}
+
+namespace {
+
+// One configured user other than the logged-in one, chosen in the picker; 0 for none.
+int pickOtherUser(Program &p, const std::function<void()> &openUserPicker)
+{
+    p.SingleSelect = true;
+    p.IncludeCurrentUser = false;
+    p.RequireSelection = false;
+    openUserPicker();
+    return p.Recipients[0];
+}
+
+} // namespace
+
+void FrmMain::mnuDifferentUser_Click()
+{
+    Trap(p, "frmMain.mnuDifferentUser_Click", [&] {
+        const int user = pickOtherUser(p, openUserPicker);
+        if (user == 0)
+            return;
+        // Written first: the choice holds for later starts as well.
+        p.settings.WriteSetting(
+            QStringLiteral("Options"), QStringLiteral("Current User"), QString::number(user));
+        GetUserInfo();
+        StartCountDown();
+    });
+}
+
+void FrmMain::mnuRemoveUser_Click()
+{
+    Trap(p, "frmMain.mnuRemoveUser_Click", [&] {
+        const int user = pickOtherUser(p, openUserPicker);
+        if (user == 0)
+            return;
+        const QString section = Roster::UserSection(user);
+        const QString name = p.settings.ReadSetting(section, QStringLiteral("Name"), QString());
+        const auto answer = p.boxes.show(QStringLiteral("User Removal"),
+            QStringLiteral("Are you sure you wish to delete all data for %1?").arg(name),
+            MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, this);
+        if (answer != MessageBoxes::Answer::Yes)
+            return;
+        p.settings.DeleteSection(section);
+
+        const QString file = p.ProgramDir + QStringLiteral("u%1.usr").arg(user);
+        if (QFileInfo::exists(file)) {
+            // A delivery or an edit may be at work on a message file: let it finish.
+            QCoreApplication::processEvents();
+            p.FileBusy.waitUntilClear();
+            if (!QFile::remove(file))
+                throw std::runtime_error("message file not deleted");
+        }
+        // The removed user's next message must not go out any more.
+        if (loadNextMessage)
+            loadNextMessage();
+        p.boxes.show(QStringLiteral("User Removed"), QStringLiteral("User Removed"),
+            MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, this);
+    });
+}

@@ -1,0 +1,268 @@
+// The notification area on a real tray host (run through tests/support/with-tray.sh).
+
+#include "delivery/FrmTimer.h"
+#include "delivery/MessageProcessor.h"
+#include "platform/AutoStart.h"
+#include "support/FakeConnectionService.h"
+#include "support/TestEnvironment.h"
+#include "ui/main/FrmMain.h"
+#include "ui/main/Startup.h"
+#include "ui/setup/FrmSplash.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
+
+namespace {
+
+using Answer = MessageBoxes::Answer;
+const QString Options = QStringLiteral("Options");
+
+class CountingDelivery final : public MessageProcessor {
+public:
+    explicit CountingDelivery(Program &program)
+        : p(program)
+    {
+    }
+    void ProcessMessage(const QString &entry) override
+    {
+        entries.append(entry);
+        p.Sending = false;
+    }
+    Program &p;
+    QStringList entries;
+};
+
+struct Fixture {
+    TestEnvironment env;
+    CountingDelivery delivery { env.program };
+    FakeConnectionService connection;
+    FrmTimer frmTimer { env.program, delivery, connection };
+    Startup startup { env.program, frmTimer };
+    int ends = 0;
+
+    Fixture()
+    {
+        // The autostart entry goes into this test's own configuration folder.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.dir.path() + "/config"));
+        env.program.ProgramPath = QStringLiteral("/opt/tolvane/bin/tolvane");
+        env.settings.WriteSetting(Options, QStringLiteral("Current User"), QStringLiteral("1"));
+        env.addUser(1, QStringLiteral("Ada"), QStringLiteral("5551234567@txt.example.net"));
+        startup.endProgram = [this] {
+            ++ends;
+            frmTimer.tmrExecute.setEnabled(false);
+        };
+    }
+    Program &p() { return env.program; }
+    FrmMain &w() { return startup.frmMain(); }
+    void start()
+    {
+        startup.Run();
+        startup.frmSplash().tmrSplash1_Timer();
+    }
+    // "Exit", then the scheduler's next tick puts the icon up.
+    bool exitIntoTray()
+    {
+        w().mnuExit->trigger();
+        return QTest::qWaitFor([this] { return p().InTray; }, 1500);
+    }
+    QStringList titles() const
+    {
+        QStringList out;
+        for (const auto &box : env.boxes.shown)
+            out << box.title;
+        return out;
+    }
+};
+
+// The icon's own window, embedded in the tray host's panel.
+QWidget *iconWindow()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible()
+            && QByteArray(widget->metaObject()->className()) == "QSystemTrayIconSys")
+            return widget;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestTray : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void exitPutsIconUpAndDeliveryGoesOn();
+    void doubleClickRestores();
+    void menuShutdownAnsweredNo();
+    void firstClose_data();
+    void firstClose();
+    void startOptions_data();
+    void startOptions();
+    void withoutTrayMinimises();
+};
+
+void TestTray::initTestCase()
+{
+    QVERIFY2(QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000),
+        "no notification-area host on this display");
+}
+
+void TestTray::exitPutsIconUpAndDeliveryGoesOn()
+{
+    Fixture f;
+    f.env.writeMessageFile(1, { "2026/03/14 10:01 AMNhello|5551234567@txt.example.net," });
+    f.start();
+    QVERIFY(f.w().isVisible());
+    QVERIFY(f.exitIntoTray());
+    QVERIFY(!f.w().isVisible());
+    QVERIFY(f.w().trayIcon->isVisible());
+    QCOMPARE(f.w().trayIcon->toolTip(), QStringLiteral("Tolvane"));
+    QTRY_VERIFY(iconWindow());
+    QVERIFY(f.env.boxes.shown.isEmpty());
+
+    f.env.clock.advanceSecs(60);
+    QTRY_COMPARE_WITH_TIMEOUT(f.delivery.entries.size(), 1, 2500);
+    QVERIFY(f.delivery.entries.first().contains(QStringLiteral("10:01 AMNhello|")));
+    QVERIFY(f.p().InTray);
+}
+
+void TestTray::doubleClickRestores()
+{
+    Fixture f;
+    f.start();
+    QVERIFY(f.exitIntoTray());
+    QWidget *icon = nullptr;
+    QTRY_VERIFY((icon = iconWindow()));
+    QElapsedTimer sinceClick;
+    sinceClick.start();
+    QTest::mouseDClick(icon, Qt::LeftButton);
+    QVERIFY(!f.w().isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(f.w().isVisible(), 1000);
+    QVERIFY(sinceClick.elapsed() >= 90);
+    QVERIFY(!f.w().trayIcon->isVisible());
+    QVERIFY(!f.p().InTray);
+    QVERIFY(!f.p().Hooked);
+}
+
+void TestTray::menuShutdownAnsweredNo()
+{
+    Fixture f;
+    f.start();
+    QVERIFY(f.exitIntoTray());
+    QWidget *icon = nullptr;
+    QTRY_VERIFY((icon = iconWindow()));
+    QTest::mousePress(icon, Qt::RightButton);
+    QTest::mouseRelease(icon, Qt::RightButton);
+    QMenu *menu = f.w().RCPopup;
+    QTRY_VERIFY(menu->isVisible());
+    QStringList items;
+    for (QAction *action : menu->actions())
+        items << action->text();
+    QCOMPARE(items, QStringList({ "Show Tolvane", "Shutdown Tolvane" }));
+
+    f.env.boxes.queueAnswer(Answer::No);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(f.w().mnuShutdown).center());
+    QVERIFY(f.p().ShutdownRequested);
+    QVERIFY(!f.w().trayIcon->isVisible()); // gone before anything is asked
+    QTRY_VERIFY_WITH_TIMEOUT(!f.p().ShutdownRequested, 1500);
+    QTRY_VERIFY_WITH_TIMEOUT(f.p().InTray && f.w().trayIcon->isVisible(), 1500);
+    QCOMPARE(f.titles(), QStringList { "Shutting Down?" });
+    QCOMPARE(f.ends, 0);
+    QVERIFY(!f.w().isVisible());
+}
+
+void TestTray::firstClose_data()
+{
+    QTest::addColumn<bool>("shutdown");
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("Exit") << false
+                          << QStringList { "Look how nice I am!", "Auto Start / System Tray" };
+    QTest::newRow("shutdown confirmed")
+        << true << QStringList { "Shutting Down?", "Auto Start / System Tray" };
+}
+
+void TestTray::firstClose()
+{
+    QFETCH(bool, shutdown);
+    QFETCH(QStringList, titles);
+    Fixture f;
+    f.p().ShowFirstTimeMessages = true;
+    f.start();
+    if (shutdown) {
+        f.w().mnuShutdown2->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(f.ends, 1, 1500);
+    } else {
+        QVERIFY(f.exitIntoTray());
+    }
+    QCOMPARE(f.titles(), titles);
+    QCOMPARE(f.env.boxes.shown.last().icon, MessageBoxes::Icon::Information);
+    QCOMPARE(f.env.settings.ReadSetting(Options, QStringLiteral("StartSmall"), {}), "1");
+    QFile entry(AutoStart::EntryPath());
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    QVERIFY(entry.readAll().contains("\nExec=\"/opt/tolvane/bin/tolvane\"\n"));
+    QVERIFY(f.w().mnuAutoLoad->isChecked() && f.w().mnuSysTray->isChecked());
+    if (shutdown)
+        return;
+
+    // The next close explains nothing again.
+    f.w().mnuRestore->trigger();
+    QVERIFY(f.w().isVisible());
+    QVERIFY(f.exitIntoTray());
+    QCOMPARE(f.titles(), titles);
+}
+
+void TestTray::startOptions_data()
+{
+    QTest::addColumn<bool>("entry");
+    QTest::addColumn<QString>("startSmall");
+    QTest::addColumn<bool>("ticked");
+    QTest::newRow("both on") << true << "1" << true;
+    QTest::newRow("both off") << false << "0" << false;
+    QTest::newRow("any other value ticks") << false << "2" << true;
+}
+
+void TestTray::startOptions()
+{
+    QFETCH(bool, entry);
+    QFETCH(QString, startSmall);
+    QFETCH(bool, ticked);
+    Fixture f;
+    if (entry)
+        QVERIFY(AutoStart::Write(f.p().ProgramPath));
+    f.env.settings.WriteSetting(Options, QStringLiteral("StartSmall"), startSmall);
+    f.w().Form_Load();
+    QCOMPARE(f.w().mnuAutoLoad->isChecked(), entry);
+    QCOMPARE(f.w().mnuSysTray->isChecked(), ticked);
+    const bool startedSmall = f.p().StartSmall;
+
+    // Each click turns its option over at once, on disk as well as in the menu.
+    f.w().mnuSysTray->trigger();
+    QCOMPARE(f.w().mnuSysTray->isChecked(), !ticked);
+    QCOMPARE(
+        f.env.settings.ReadSetting(Options, QStringLiteral("StartSmall"), {}), ticked ? "0" : "1");
+    QCOMPARE(f.p().StartSmall, startedSmall);
+    f.w().mnuAutoLoad->trigger();
+    QCOMPARE(f.w().mnuAutoLoad->isChecked(), !entry);
+    QCOMPARE(AutoStart::Exists(), !entry);
+}
+
+void TestTray::withoutTrayMinimises()
+{
+    Fixture f;
+    f.w().trayAvailable = [] { return false; };
+    f.start();
+    for (int close = 0; close < 2; ++close) {
+        f.w().mnuExit->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(f.w().isVisible(), 1500);
+        QVERIFY(f.w().isMinimized());
+        QVERIFY(!f.p().InTray);
+        QVERIFY(!f.w().trayIcon->isVisible());
+    }
+    QCOMPARE(f.titles(), QStringList { "No System Tray" });
+}
+
+QTEST_MAIN(TestTray)
+#include "tst_tray.moc"
