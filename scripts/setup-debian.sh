@@ -9,7 +9,9 @@ packages=(
   # run: the Qt platform plugins for X11 and Wayland desktops, SVG icons
   qt6-qpa-plugins qt6-wayland libqt6svg6
   # tests: a real SMTP server, a virtual display with a notification-area host
-  python3 python3-aiosmtpd xvfb xauth trayer x11-utils
+  python3 python3-aiosmtpd xvfb xauth trayer x11-utils xdotool
+  # the Debian package (cpack): its dependencies are read from the program
+  dpkg-dev file
   # sanitizer and fuzzing runs
   clang libclang-rt-14-dev
 )

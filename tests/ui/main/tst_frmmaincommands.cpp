@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <stdexcept>
 
@@ -30,18 +31,6 @@ const QString ErrorsOffText = QStringLiteral(
     "Tolvane will no longer display every type of error that may occur in the program.  If you "
     "wish to turn this feature back on, type: \"show errors\"");
 const QString NotAvailable = QStringLiteral("Internet Options are not available from here.");
-
-// Counts the key presses that reach one control.
-class KeyCounter : public QObject {
-public:
-    int presses = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyPress)
-            ++presses;
-        return false;
-    }
-};
 
 // Stands in for the desktop's browser: records every address it is asked to open.
 class UrlRecorder : public QObject {
@@ -120,8 +109,6 @@ void TestFrmMainCommands::typedCommands()
     w.show();
     box->setFocus();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    KeyCounter counter;
-    box->installEventFilter(&counter);
 
     // Typed into the window as the desktop delivers keys, whichever control has the focus.
     for (const QChar c : keys)
@@ -138,7 +125,8 @@ void TestFrmMainCommands::typedCommands()
     QTEST(env.program.ShowErrors, "on");
     QCOMPARE(
         env.settings.ReadSetting(Options, QStringLiteral("Error"), QStringLiteral("-")), setting);
-    QCOMPARE(counter.presses, keys.size());
+    // Every key went on to the control with the focus, a backspace included.
+    QCOMPARE(box->text(), QString(keys).remove(QRegularExpression(QStringLiteral(".\\x08"))));
 }
 
 void TestFrmMainCommands::instantMessage_data()
@@ -174,36 +162,29 @@ void TestFrmMainCommands::internetOptions_data()
 {
     QTest::addColumn<QString>("desktop");
     QTest::addColumn<QStringList>("installed"); // "name!" cannot be started
-    QTest::addColumn<bool>("showErrors");
     QTest::addColumn<QString>("started"); // empty: the refusal box instead
 
-    QTest::newRow("no tool") << "XFCE" << QStringList() << false << "";
-    QTest::newRow("no tool, errors on: the one box") << "XFCE" << QStringList() << true << "";
+    QTest::newRow("no tool") << "XFCE" << QStringList() << "";
     QTest::newRow("connection editor anywhere")
-        << "XFCE" << QStringList { "nm-connection-editor" } << false << "nm-connection-editor";
+        << "XFCE" << QStringList { "nm-connection-editor" } << "nm-connection-editor";
     QTest::newRow("GNOME's own panel first")
-        << "ubuntu:GNOME" << QStringList { "nm-connection-editor", "gnome-control-center" } << false
+        << "ubuntu:GNOME" << QStringList { "nm-connection-editor", "gnome-control-center" }
         << "gnome-control-center network";
     QTest::newRow("GNOME's panel not outside GNOME")
-        << "KDE" << QStringList { "gnome-control-center" } << false << "";
-    QTest::newRow("KDE's module first")
-        << "KDE" << QStringList { "nm-connection-editor", "kcmshell5" } << false
-        << "kcmshell5 kcm_networkmanagement";
+        << "KDE" << QStringList { "gnome-control-center" } << "";
     QTest::newRow("KDE's module on another desktop")
-        << "LXQt" << QStringList { "systemsettings" } << false
-        << "systemsettings kcm_networkmanagement";
+        << "LXQt" << QStringList { "systemsettings" } << "systemsettings kcm_networkmanagement";
     QTest::newRow("tool that cannot start")
-        << "XFCE" << QStringList { "nm-connection-editor!" } << false << "";
+        << "XFCE" << QStringList { "nm-connection-editor!" } << "";
 }
 
 void TestFrmMainCommands::internetOptions()
 {
     QFETCH(QString, desktop);
     QFETCH(QStringList, installed);
-    QFETCH(bool, showErrors);
     QFETCH(QString, started);
     TestEnvironment env;
-    env.program.ShowErrors = showErrors;
+    env.program.ShowErrors = true; // the refusal is the one box all the same
     QTemporaryDir bin;
     const QString marker = bin.filePath(QStringLiteral("started"));
     for (QString tool : installed) {
