@@ -68,18 +68,24 @@ class TrayHost:
     """trayer, the notification area of the virtual display."""
 
     def __init__(self):
-        self.process = subprocess.Popen(
-            ["trayer", "--edge", "top", "--widthtype", "request"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(lambda: xdotool("search", "--class", "trayer"), "the tray host")
+        self.process = None
+        self.panel = wait_for(self._panel, "the tray host")
 
-    def icons(self):
-        """The windows embedded in the tray."""
-        panel = xdotool("search", "--class", "trayer")
-        tree = subprocess.run(["xwininfo", "-children", "-id", panel[0]],
+    def _panel(self):
+        # A trayer that came up before the display was ready has ended: start another.
+        if self.process is None or self.process.poll() is not None:
+            self.process = subprocess.Popen(
+                ["trayer", "--edge", "top", "--widthtype", "request"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        panels = xdotool("search", "--name", "^panel$")
+        return panels[0] if panels else None
+
+    def icons(self, title="Tolvane"):
+        """Ids of the windows of that title embedded in the tray."""
+        tree = subprocess.run(["xwininfo", "-tree", "-id", self.panel],
                               capture_output=True, text=True).stdout
         return [line.split()[0] for line in tree.splitlines()
-                if line.strip().startswith("0x")]
+                if '"%s":' % title in line]
 
     def stop(self):
         self.process.kill()

@@ -1,0 +1,56 @@
+"""Starting small: no window, only the icon in the notification area, deliveries go on;
+"Shutdown Tolvane" from the icon's menu ends the program."""
+
+import unittest
+
+from e2e import (Account, MailServer, TrayHost, early_in_minute, stamp, wait_for,
+                 xdotool)
+
+CELL = "5551234567@txt.example.net"
+QUESTION = ("Shutting Down?\tnone\tShutting Down Tolvane will prevent scheduled Emails to be "
+            "sent.  Exiting Tolvane would be a better choice if you have Email events "
+            "scheduled.  Are you sure you wish to Shut Down Tolvane?\n")
+
+
+class Tray(unittest.TestCase):
+    def setUp(self):
+        self.tray = TrayHost()
+        self.server = MailServer()
+        self.account = Account()
+        self.addCleanup(self.tray.stop)
+        self.addCleanup(self.server.stop)
+        self.addCleanup(self.account.close)
+
+    def test_start_small_deliver_and_shut_down_from_menu(self):
+        self.account.write_settings({
+            "Options": {"Current User": "1", "StartSmall": "1"},
+            "User1": {"Name": "Ada", "Email": "ada@example.net",
+                      "SMTP": "127.0.0.1:%d" % self.server.port, "CellEmail": CELL},
+        })
+        minute = early_in_minute()
+        due = stamp(minute) + "NFrom the tray|%s," % CELL
+        self.account.write_messages(1, [due])
+        program = self.account.start()
+
+        icon = wait_for(self.tray.icons, "the icon in the notification area")[0]
+        shown = [w for w in xdotool("search", "--onlyvisible", "--class", "^tolvane$")
+                 if "%#x" % int(w) != icon]
+        self.assertEqual(shown, [], "a window is shown besides the icon")
+        mails = wait_for(self.server.received, "the due mail")
+        self.assertEqual(mails[0].rcpt_tos, [CELL])
+        wait_for(lambda: self.account.read_messages(1) == [due[:19] + "S" + due[20:]],
+                 "the record marked sent")
+
+        # The icon's menu: "Show Tolvane", "Shutdown Tolvane".
+        xdotool("mousemove", "--window", icon, "5", "5", "click", "3")
+        wait_for(lambda: len(xdotool("search", "--onlyvisible", "--class", "^tolvane$")) > 1,
+                 "the icon's menu")
+        xdotool("key", "Down", "Down", "Return")
+        self.assertEqual(wait_for(lambda: program.poll() is not None, "the end", 10), True)
+        self.assertEqual(program.returncode, 0)
+        self.assertEqual(self.account.box_log(), QUESTION)
+        self.assertEqual(self.tray.icons(), [])
+
+
+if __name__ == "__main__":
+    unittest.main()
