@@ -13,11 +13,6 @@
 
 namespace {
 
-const QString Question = QStringLiteral(
-    "Shutting Down Tolvane will prevent scheduled Emails to be sent.  Exiting Tolvane would be "
-    "a better choice if you have Email events scheduled.  Are you sure you wish to Shut Down "
-    "Tolvane?");
-
 // A delivery that waits in its own event loop until the test lets it go, as a delivery
 // waiting for a slow server does.
 class WaitingDelivery final : public MessageProcessor {
@@ -45,9 +40,8 @@ struct Fixture {
 
     Fixture()
     {
-        env.settings.WriteSetting(
-            QStringLiteral("Options"), QStringLiteral("Current User"), QStringLiteral("1"));
-        env.addUser(1, QStringLiteral("Ada"), QStringLiteral("5551234567@txt.example.net"));
+        env.settings.WriteSetting("Options", "Current User", "1");
+        env.addUser(1, "Ada", "5551234567@txt.example.net");
         startup.endProgram = [this] { ++ends; };
         // A desktop with a notification area: a refused shutdown goes back into it.
         startup.frmMain().trayAvailable = [] { return true; };
@@ -59,6 +53,10 @@ struct Fixture {
         startup.Run();
         startup.frmSplash().tmrSplash1_Timer();
     }
+    bool delivering()
+    {
+        return frmTimer.tmrExecute.isEnabled() && frmTimer.tmrCheckSend.isEnabled();
+    }
 };
 
 } // namespace
@@ -66,134 +64,103 @@ struct Fixture {
 class TestShutdown : public QObject {
     Q_OBJECT
 private slots:
-    void startShowsWindowUnlessSmall_data();
-    void startShowsWindowUnlessSmall();
-    void answered_data();
-    void answered();
-    void twoRequestsAskOnce();
-    void yesWhileDeliveryWaits();
-    void exitOnlyHides();
-};
-
-void TestShutdown::startShowsWindowUnlessSmall_data()
-{
-    QTest::addColumn<bool>("small");
-    QTest::newRow("normal start") << false;
-    QTest::newRow("start small") << true;
-}
-
-void TestShutdown::startShowsWindowUnlessSmall()
-{
-    QFETCH(bool, small);
-    Fixture f;
-    f.env.program.StartSmall = small;
-    f.startup.Run();
-    QVERIFY(f.startup.frmSplash().isVisible());
-    QVERIFY(!f.w().isVisible());
-    QVERIFY(!f.env.program.SplashDone);
-    f.startup.frmSplash().tmrSplash1_Timer();
-    QVERIFY(!f.startup.frmSplash().isVisible());
-    QCOMPARE(f.w().isVisible(), !small);
-    QVERIFY(f.frmTimer.tmrExecute.isEnabled());
-    QVERIFY(f.frmTimer.tmrCheckSend.isEnabled());
-    QVERIFY(f.env.program.SplashDone);
-}
-
-void TestShutdown::answered_data()
-{
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("Yes ends the program") << true;
-    QTest::newRow("No hides the window") << false;
-}
-
-void TestShutdown::answered()
-{
-    QFETCH(bool, yes);
-    Fixture f;
-    f.start();
-    QVERIFY(f.w().isVisible());
-    f.w().move(80, 60);
-    f.env.program.InTray = true;
-    f.env.boxes.queueAnswer(yes ? MessageBoxes::Answer::Yes : MessageBoxes::Answer::No);
-    f.w().mnuShutdown2->trigger();
-    QVERIFY(f.env.program.ShutdownRequested);
-    QCOMPARE(f.env.boxes.shown.size(), 0);
-    f.frmTimer.tmrExecute_Timer();
-
-    QCOMPARE(f.env.boxes.shown.size(), 1);
-    const auto &box = f.env.boxes.shown.first();
-    QCOMPARE(box.title, QStringLiteral("Shutting Down?"));
-    QCOMPARE(box.text, Question);
-    QCOMPARE(box.icon, MessageBoxes::Icon::None);
-    QCOMPARE(box.buttons, MessageBoxes::Buttons::YesNo);
-    // The place was saved while the window was still on screen.
-    QCOMPARE(f.env.settings.ReadSetting(QStringLiteral("Options"), QStringLiteral("Left"), {}),
-        QString::number(int(std::lround(80 * f.w().twipsPerPixelX()))));
-    QCOMPARE(f.ends, yes ? 1 : 0);
-    QCOMPARE(f.env.program.ShutdownRequested, yes);
-    if (!yes) {
-        QVERIFY(!f.w().isVisible());
-        QVERIFY(!f.env.program.InTray);
-        QVERIFY(f.frmTimer.tmrExecute.isEnabled());
-        QVERIFY(f.frmTimer.tmrCheckSend.isEnabled());
+    void startShowsWindowUnlessSmall_data()
+    {
+        QTest::addColumn<bool>("small");
+        QTest::newRow("normal start") << false;
+        QTest::newRow("start small") << true;
     }
-}
+    void startShowsWindowUnlessSmall()
+    {
+        QFETCH(bool, small);
+        Fixture f;
+        f.env.program.StartSmall = small;
+        f.startup.Run();
+        QVERIFY(f.startup.frmSplash().isVisible() && !f.w().isVisible());
+        f.startup.frmSplash().tmrSplash1_Timer();
+        QVERIFY(!f.startup.frmSplash().isVisible());
+        QCOMPARE(f.w().isVisible(), !small);
+        QVERIFY(f.delivering());
+        QVERIFY(f.env.program.SplashDone);
+    }
 
-void TestShutdown::twoRequestsAskOnce()
-{
-    Fixture f;
-    f.start();
-    f.env.boxes.queueAnswer(MessageBoxes::Answer::No);
-    f.w().mnuShutdown2_Click();
-    f.w().mnuShutdown_Click();
-    f.frmTimer.tmrExecute_Timer();
-    f.frmTimer.tmrExecute_Timer();
-    QCOMPARE(f.env.boxes.shown.size(), 1);
-    QCOMPARE(f.ends, 0);
-}
-
-void TestShutdown::yesWhileDeliveryWaits()
-{
-    Fixture f;
-    f.start();
-    const QDateTime now = f.env.clock.now();
-    f.env.program.NextMessage[1] = QStringLiteral("01%1 %2N hello|5551234567@txt.example.net,")
-                                       .arg(now.toString(QStringLiteral("yyyy/MM/dd")),
-                                           now.time().toString(QStringLiteral("hh:mm AP")));
-    bool endedWhileWaiting = false;
-    f.startup.endProgram = [&] {
-        ++f.ends;
-        endedWhileWaiting = f.delivery.waiting;
-        f.delivery.released = true;
-        f.delivery.wait.wake();
-    };
-    f.env.boxes.queueAnswer(MessageBoxes::Answer::Yes);
-    // The shutdown is asked for while the delivery waits in its own loop; the next
-    // housekeeping tick comes inside that loop.
-    QTimer::singleShot(0, [&] {
-        f.w().mnuShutdown2_Click();
+    void answered_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes ends the program") << true;
+        QTest::newRow("No hides the window") << false;
+    }
+    // Asked once, at the next housekeeping tick, however often it was requested.
+    void answered()
+    {
+        QFETCH(bool, yes);
+        Fixture f;
+        f.start();
+        f.w().move(80, 60);
+        f.env.program.InTray = true;
+        f.env.boxes.queueAnswer(yes ? MessageBoxes::Answer::Yes : MessageBoxes::Answer::No);
+        f.w().mnuShutdown2->trigger();
+        f.w().mnuShutdown_Click();
+        QCOMPARE(f.env.boxes.shown.size(), 0);
         f.frmTimer.tmrExecute_Timer();
-    });
-    f.frmTimer.CheckSend();
-    QCOMPARE(f.delivery.calls, 1);
-    QCOMPARE(f.ends, 1);
-    QVERIFY(endedWhileWaiting);
-    QCOMPARE(f.env.boxes.shown.size(), 1);
-}
+        if (!yes)
+            f.frmTimer.tmrExecute_Timer();
+        QCOMPARE(f.env.boxes.shown.size(), 1);
+        const auto &box = f.env.boxes.shown.first();
+        QCOMPARE(box.title, "Shutting Down?");
+        QCOMPARE(box.text,
+            "Shutting Down Tolvane will prevent scheduled Emails to be sent.  Exiting Tolvane "
+            "would "
+            "be a better choice if you have Email events scheduled.  Are you sure you wish to Shut "
+            "Down Tolvane?");
+        QCOMPARE(box.buttons, MessageBoxes::Buttons::YesNo);
+        // The place was saved while the window was still on screen.
+        QCOMPARE(f.env.settings.ReadSetting("Options", "Left", {}),
+            QString::number(int(std::lround(80 * f.w().twipsPerPixelX()))));
+        QCOMPARE(f.ends, yes ? 1 : 0);
+        if (!yes) {
+            QVERIFY(!f.w().isVisible());
+            QVERIFY(f.delivering());
+        }
+    }
 
-void TestShutdown::exitOnlyHides()
-{
-    Fixture f;
-    f.start();
-    f.w().mnuExit->trigger();
-    QVERIFY(!f.w().isVisible());
-    QVERIFY(!f.w().isLoaded());
-    QCOMPARE(f.ends, 0);
-    QVERIFY(f.frmTimer.tmrExecute.isEnabled());
-    QVERIFY(f.frmTimer.tmrCheckSend.isEnabled());
-    QVERIFY(f.env.boxes.shown.isEmpty());
-    QVERIFY(f.env.settings.HasSetting(QStringLiteral("Options"), QStringLiteral("WindowState")));
-}
+    void yesWhileDeliveryWaits()
+    {
+        Fixture f;
+        f.start();
+        f.env.program.NextMessage[1] = "012026/03/14 10:00 AMNhello|5551234567@txt.example.net,";
+        bool endedWhileWaiting = false;
+        f.startup.endProgram = [&] {
+            ++f.ends;
+            endedWhileWaiting = f.delivery.waiting;
+            f.delivery.released = true;
+            f.delivery.wait.wake();
+        };
+        f.env.boxes.queueAnswer(MessageBoxes::Answer::Yes);
+        // The shutdown is asked for while the delivery waits in its own loop; the next
+        // housekeeping tick comes inside that loop.
+        QTimer::singleShot(0, [&] {
+            f.w().mnuShutdown2_Click();
+            f.frmTimer.tmrExecute_Timer();
+        });
+        f.frmTimer.CheckSend();
+        QCOMPARE(f.delivery.calls, 1);
+        QCOMPARE(f.ends, 1);
+        QVERIFY(endedWhileWaiting);
+    }
+
+    void exitOnlyHides()
+    {
+        Fixture f;
+        f.start();
+        f.w().mnuExit->trigger();
+        QVERIFY(!f.w().isVisible() && !f.w().isLoaded());
+        QCOMPARE(f.ends, 0);
+        QVERIFY(f.delivering());
+        QVERIFY(f.env.boxes.shown.isEmpty());
+        QVERIFY(f.env.settings.HasSetting("Options", "WindowState"));
+    }
+};
 
 QTEST_MAIN(TestShutdown)
 #include "tst_shutdown.moc"
