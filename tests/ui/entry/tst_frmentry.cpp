@@ -1,4 +1,3 @@
-#include "app/Roster.h"
 #include "store/CodePage.h"
 #include "store/Stamp.h"
 #include "support/TestEnvironment.h"
@@ -8,7 +7,6 @@
 #include "ui/entry/ModalDriver.h"
 #include "ui/entry/PickerScript.h"
 
-#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -17,7 +15,8 @@
 
 namespace {
 
-// The clock stands at 10:00 on 2026/03/14.
+using L = QStringList;
+
 QDateTime at(int hour, int minute, int second = 0, int day = 14)
 {
     return QDateTime(QDate(2026, 3, day), QTime(hour, minute, second));
@@ -25,41 +24,35 @@ QDateTime at(int hour, int minute, int second = 0, int day = 14)
 
 QString record(const QString &time, const QString &rest)
 {
-    return QStringLiteral("2026/03/14 ") + time + QLatin1Char('N') + rest;
+    return "2026/03/14 " + time + 'N' + rest;
 }
 
-} // namespace
-
-class TestFrmEntry : public QObject {
-    Q_OBJECT
-
-private:
-    // Ann (1, logged in), Bob (2) and Cy (3); Dee (4) has no phone address.
-    static void addUsers(TestEnvironment &env)
+// Ann (1, logged in), Bob (2) and Cy (3); Dee (4) has no phone address. 10:00 on 2026/03/14.
+struct Fixture {
+    Fixture()
     {
-        env.addUser(1, QStringLiteral("Ann"), QStringLiteral("ann@cell"), "ann@mail.example");
-        env.addUser(2, QStringLiteral("Bob"), QStringLiteral("bob@cell"), "bob@mail.example");
-        env.addUser(3, QStringLiteral("Cy"), QStringLiteral("cy@cell"), "cy@mail.example");
-        env.addUser(4, QStringLiteral("Dee"), QString(), "dee@mail.example");
+        env.addUser(1, "Ann", "ann@cell", "ann@mail.example");
+        env.addUser(2, "Bob", "bob@cell", "bob@mail.example");
+        env.addUser(3, "Cy", "cy@cell", "cy@mail.example");
+        env.addUser(4, "Dee", QString(), "dee@mail.example");
         env.program.CurrentUser = 1;
         env.clock.set(at(10, 0));
     }
 
-    // Opens the form for a slot as the day grid does and runs the action inside it.
-    static bool openSlot(FrmEntry &form, TestEnvironment &env, const QDateTime &slot,
-        const std::function<void()> &action, bool *stayedOpen = nullptr)
+    // Opens the form for a slot as the day grid does and runs the action inside it;
+    // true when the form closed on its own.
+    bool open(const QDateTime &slot, const std::function<void()> &action)
     {
         env.program.SelectedStamp = Stamp::formatStamp(slot);
         env.program.SelectedSlot = slot;
         env.program.SendNow = false;
         ModalDriver driver(form, form.tmrRefresh, action);
         form.showModal();
-        if (stayedOpen)
-            *stayedOpen = driver.stayedOpen;
-        return driver.acted;
+        [&] { QVERIFY(driver.acted); }();
+        return !driver.stayedOpen;
     }
 
-    static QStringList names(const FrmEntry &form)
+    QStringList names() const
     {
         QStringList shown;
         for (int i = 0; i < form.lstRecipients->count(); ++i)
@@ -67,20 +60,28 @@ private:
         return shown;
     }
 
-    static QStringList fileLines(const TestEnvironment &env, int user = 1)
+    QStringList fileLines() const
     {
-        QStringList lines
-            = CodePage::decode(env.readMessageFileBytes(user)).split(QStringLiteral("\r\n"));
+        QStringList lines = CodePage::decode(env.readMessageFileBytes(1)).split("\r\n");
         lines.removeAll(QString());
         return lines;
     }
 
-    static void replaceText(FrmEntry &form, const QString &text)
+    void replaceText(const QString &text)
     {
         form.txtData->selectAll();
         QTest::keyClick(form.txtData, Qt::Key_Delete);
         form.txtData->insertPlainText(text);
     }
+
+    TestEnvironment env;
+    FrmEntry form { env.program };
+};
+
+} // namespace
+
+class TestFrmEntry : public QObject {
+    Q_OBJECT
 
 private slots:
     void load_data()
@@ -91,26 +92,22 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("recipients");
         QTest::addColumn<bool>("saveEnabled");
-
         QTest::newRow("future slot with a record")
             << at(10, 0) << at(11, 0) << "Hello there|bob@cell,ann@cell,"
-            << "Hello there" << QStringList { "Bob", "Ann" } << true;
+            << "Hello there" << L { "Bob", "Ann" } << true;
         QTest::newRow("future slot without a record") << at(10, 0) << at(11, 0) << ""
-                                                      << "" << QStringList { "Ann" } << true;
+                                                      << "" << L { "Ann" } << true;
         QTest::newRow("present minute") << at(10, 0, 40) << at(10, 0) << "Due|cy@cell,"
-                                        << "Due" << QStringList { "Cy" } << false;
+                                        << "Due" << L { "Cy" } << false;
         QTest::newRow("next minute") << at(10, 0, 59) << at(10, 1) << ""
-                                     << "" << QStringList { "Ann" } << true;
+                                     << "" << L { "Ann" } << true;
         QTest::newRow("earlier day, later hour") << at(10, 0) << at(23, 0, 0, 13) << ""
-                                                 << "" << QStringList { "Ann" } << false;
+                                                 << "" << L { "Ann" } << false;
         QTest::newRow("an address no user has any more")
             << at(10, 0) << at(11, 0) << "Hi|gone@cell,cy@cell,"
-            << "Hi" << QStringList { "Cy" } << true;
+            << "Hi" << L { "Cy" } << true;
         QTest::newRow("no address matches a user") << at(10, 0) << at(11, 0) << "Hi|gone@cell,"
-                                                   << "Hi" << QStringList { "Ann" } << true;
-        QTest::newRow("an empty address matches nobody")
-            << at(10, 0) << at(11, 0) << "Hi|,bob@cell,"
-            << "Hi" << QStringList { "Bob" } << true;
+                                                   << "Hi" << L { "Ann" } << true;
     }
 
     void load()
@@ -118,30 +115,21 @@ private slots:
         QFETCH(QDateTime, now);
         QFETCH(QDateTime, slot);
         QFETCH(QString, stored);
-        QFETCH(QString, text);
-        QFETCH(QStringList, recipients);
-        QFETCH(bool, saveEnabled);
-
-        TestEnvironment env;
-        addUsers(env);
-        env.clock.set(now);
+        Fixture f;
+        f.env.clock.set(now);
         QStringList lines { record("09:45 AM", "Before|ann@cell,") };
         if (!stored.isEmpty())
-            lines.append(Stamp::formatStamp(slot) + QLatin1Char('N') + stored);
-        lines.append(QStringLiteral("2026/03/15 09:00 AMNAfter|bob@cell,"));
-        env.writeMessageFile(1, lines);
-
-        FrmEntry form(env.program);
-        QVERIFY(openSlot(form, env, slot, [&] {
-            QCOMPARE(form.txtData->toPlainText(), text);
-            QCOMPARE(names(form), recipients);
-            QCOMPARE(form.cmdNext->isEnabled(), saveEnabled);
-            QCOMPARE(form.cmdNext->text(), QStringLiteral("&Save Message"));
-            QVERIFY(form.cmdDelete->isEnabled());
-            QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
+            lines.append(Stamp::formatStamp(slot) + 'N' + stored);
+        lines.append("2026/03/15 09:00 AMNAfter|bob@cell,");
+        f.env.writeMessageFile(1, lines);
+        QVERIFY(f.open(slot, [&] {
+            QTEST(f.form.txtData->toPlainText(), "text");
+            QTEST(f.names(), "recipients");
+            QTEST(f.form.cmdNext->isEnabled(), "saveEnabled");
+            QVERIFY(f.form.cmdDelete->isEnabled());
+            QTest::mouseClick(f.form.cmdCancel, Qt::LeftButton);
         }));
-        QVERIFY(!form.isVisible());
-        QCOMPARE(fileLines(env), lines); // looking changes nothing
+        QCOMPARE(f.fileLines(), lines); // looking changes nothing
     }
 
     void save_data()
@@ -150,27 +138,20 @@ private slots:
         QTest::addColumn<QString>("typed"); // replaces the loaded text
         QTest::addColumn<QString>("noted"); // the characters the form warns about
         QTest::addColumn<QStringList>("after");
-
         const QString old = record("11:00 AM", "Old|gone@cell,bob@cell,");
         const QString a = record("10:30 AM", "A|ann@cell,"), b = record("12:00 PM", "B|ann@cell,");
-        QTest::newRow("into a missing file")
-            << QStringList() << "Hi"
-            << "" << QStringList { record("11:00 AM", "Hi|ann@cell,") };
-        QTest::newRow("empty text keeps the stored record") << QStringList { old } << ""
-                                                            << "" << QStringList { old };
+        QTest::newRow("into a missing file") << L() << "Hi"
+                                             << "" << L { record("11:00 AM", "Hi|ann@cell,") };
+        QTest::newRow("empty text keeps the stored record") << L { old } << ""
+                                                            << "" << L { old };
         QTest::newRow("replaces the slot, drops the lost address")
-            << QStringList { a, old, b } << "New"
-            << "" << QStringList { a, record("11:00 AM", "New|bob@cell,"), b };
-        QTest::newRow("ordered insert")
-            << QStringList { b } << "Hi"
-            << "" << QStringList { record("11:00 AM", "Hi|ann@cell,"), b };
-        QTest::newRow("bar and line break")
-            << QStringList() << "a|b\nc"
-            << "" << QStringList { record("11:00 AM", "a!b c|ann@cell,") };
+            << L { a, old, b } << "New"
+            << "" << L { a, record("11:00 AM", "New|bob@cell,"), b };
+        QTest::newRow("bar and line break") << L() << "a|b\nc"
+                                            << "" << L { record("11:00 AM", "a!b c|ann@cell,") };
         QTest::newRow("characters outside the code page")
-            << QStringList() << QString::fromUtf8("5 € ☺ \U0001F600 ☺ é")
-            << QString::fromUtf8("☺ \U0001F600")
-            << QStringList { record("11:00 AM", QString::fromUtf8("5 € ? ? ? é|ann@cell,")) };
+            << L() << "5 € ☺ \U0001F600 ☺ é"
+            << "☺ \U0001F600" << L { record("11:00 AM", "5 € ? ? ? é|ann@cell,") };
     }
 
     void save()
@@ -178,64 +159,55 @@ private slots:
         QFETCH(QStringList, before);
         QFETCH(QString, typed);
         QFETCH(QString, noted);
-        QFETCH(QStringList, after);
-
-        TestEnvironment env;
-        addUsers(env);
+        Fixture f;
         if (!before.isEmpty())
-            env.writeMessageFile(1, before);
-        FrmEntry form(env.program);
-        QVERIFY(openSlot(form, env, at(11, 0), [&] {
-            replaceText(form, typed);
-            QCOMPARE(form.txtData->toPlainText(), typed); // the form never changes the text
-            QCOMPARE(form.lblCodePage->isHidden(), noted.isEmpty());
+            f.env.writeMessageFile(1, before);
+        QVERIFY(f.open(at(11, 0), [&] {
+            f.replaceText(typed);
+            QCOMPARE(f.form.txtData->toPlainText(), typed); // the form never changes the text
+            QCOMPARE(f.form.lblCodePage->isHidden(), noted.isEmpty());
             if (!noted.isEmpty())
-                QVERIFY(form.lblCodePage->text().endsWith(QStringLiteral("\": ") + noted));
-            QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+                QVERIFY(f.form.lblCodePage->text().endsWith("\": " + noted));
+            QTest::mouseClick(f.form.cmdNext, Qt::LeftButton);
         }));
-        QCOMPARE(fileLines(env), after);
-        QVERIFY(env.boxes.shown.isEmpty());
-        QVERIFY(!QFile::exists(env.dataDir() + QStringLiteral("tmp.tmp")));
+        QTEST(f.fileLines(), "after");
+        QVERIFY(f.env.boxes.shown.isEmpty());
     }
 
     // The form is hidden, not destroyed: every opening shows its own slot afresh, and a
     // second save at one slot replaces the first.
     void freshOnEveryOpening()
     {
-        TestEnvironment env;
-        addUsers(env);
-        FrmEntry form(env.program);
-        QVERIFY(openSlot(form, env, at(11, 0), [&] {
-            QTest::keyClicks(form.txtData, QStringLiteral("first"));
-            QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+        Fixture f;
+        QVERIFY(f.open(at(11, 0), [&] {
+            QTest::keyClicks(f.form.txtData, "first");
+            QTest::mouseClick(f.form.cmdNext, Qt::LeftButton);
         }));
-        QVERIFY(openSlot(form, env, at(11, 0), [&] {
-            QTest::keyClicks(form.txtData, QStringLiteral(" and typed"));
-            env.program.Recipients = { 2, 3 }; // as a picker would leave them
-            form.UpdateRecipients();
-            QTest::keyClick(&form, Qt::Key_Escape); // the same as Cancel
+        QVERIFY(f.open(at(11, 0), [&] {
+            QTest::keyClicks(f.form.txtData, " and typed");
+            f.env.program.Recipients = { 2, 3 }; // as a picker would leave them
+            f.form.UpdateRecipients();
+            QTest::keyClick(&f.form, Qt::Key_Escape); // the same as Cancel
         }));
-        QVERIFY(openSlot(form, env, at(9, 0), [&] {
-            QCOMPARE(form.txtData->toPlainText(), QString());
-            QCOMPARE(names(form), QStringList { "Ann" });
-            QVERIFY(!form.cmdNext->isEnabled());
-            QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
+        QVERIFY(f.open(at(9, 0), [&] {
+            QCOMPARE(f.form.txtData->toPlainText(), QString());
+            QCOMPARE(f.names(), L { "Ann" });
+            QVERIFY(!f.form.cmdNext->isEnabled());
+            QTest::mouseClick(f.form.cmdCancel, Qt::LeftButton);
         }));
-        QVERIFY(openSlot(form, env, at(11, 0), [&] {
-            QCOMPARE(form.txtData->toPlainText(), QStringLiteral("first"));
-            QCOMPARE(names(form), QStringList { "Ann" });
-            QVERIFY(form.cmdNext->isEnabled());
-            replaceText(form, QStringLiteral("second"));
-            QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+        QVERIFY(f.open(at(11, 0), [&] {
+            QCOMPARE(f.form.txtData->toPlainText(), "first");
+            QCOMPARE(f.names(), L { "Ann" });
+            f.replaceText("second");
+            QTest::mouseClick(f.form.cmdNext, Qt::LeftButton);
         }));
-        QCOMPARE(fileLines(env), QStringList { record("11:00 AM", "second|ann@cell,") });
+        QCOMPARE(f.fileLines(), L { record("11:00 AM", "second|ann@cell,") });
     }
 
     void remove_data()
     {
         QTest::addColumn<QDateTime>("slot");
         QTest::addColumn<bool>("fileExists");
-
         QTest::newRow("past slot") << at(9, 0) << true;
         QTest::newRow("future slot") << at(11, 0) << true;
         QTest::newRow("missing file") << at(11, 0) << false;
@@ -245,156 +217,115 @@ private slots:
     {
         QFETCH(QDateTime, slot);
         QFETCH(bool, fileExists);
-
-        TestEnvironment env;
-        addUsers(env);
-        const QStringList lines { record("09:00 AM", "Past|ann@cell,"),
-            record("10:15 AM", "Keep|ann@cell,"), record("11:00 AM", "Future|ann@cell,"),
-            QStringLiteral("2026/03/15 09:00 AMNKeep too|ann@cell,") };
+        Fixture f;
+        const L lines { record("09:00 AM", "Past|ann@cell,"), record("10:15 AM", "Keep|ann@cell,"),
+            record("11:00 AM", "Future|ann@cell,") };
         if (fileExists)
-            env.writeMessageFile(1, lines);
-        FrmEntry form(env.program);
-        bool stayedOpen = true;
-        QVERIFY(openSlot(
-            form, env, slot, [&] { QTest::mouseClick(form.cmdDelete, Qt::LeftButton); },
-            &stayedOpen));
-        QVERIFY(!stayedOpen);
-        QCOMPARE(QFile::exists(env.userFile(1)), fileExists);
-        if (fileExists) {
-            QStringList expected = lines;
-            expected.removeAt(slot == at(9, 0) ? 0 : 2);
-            QCOMPARE(fileLines(env), expected);
-        }
+            f.env.writeMessageFile(1, lines);
+        QVERIFY(f.open(slot, [&] { QTest::mouseClick(f.form.cmdDelete, Qt::LeftButton); }));
+        QCOMPARE(QFile::exists(f.env.userFile(1)), fileExists);
+        if (fileExists)
+            QCOMPARE(f.fileLines(), slot == at(9, 0) ? lines.mid(1) : lines.mid(0, 2));
     }
 
     void sendMode_data()
     {
         QTest::addColumn<int>("user");
-        QTest::addColumn<QString>("code");
-
-        QTest::newRow("user 1") << 1 << "21";
-        QTest::newRow("user 10") << 10 << "30";
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("user 1") << 1 << "21" + record("10:07 AM", "Now!|ann@cell,");
+        QTest::newRow("user 10") << 10 << "30" + record("10:07 AM", "Now!|ten@cell,");
     }
 
+    // Send mode puts the message into the instant slot and never writes a file.
     void sendMode()
     {
         QFETCH(int, user);
-        QFETCH(QString, code);
-
-        TestEnvironment env;
-        addUsers(env);
-        env.addUser(10, QStringLiteral("Ten"), QStringLiteral("ten@cell"));
-        env.program.CurrentUser = user;
-        env.clock.set(at(10, 7, 33));
-        env.writeMessageFile(user, { record("10:00 AM", "Old|ann@cell,") });
-        const QByteArray fileBefore = env.readMessageFileBytes(user);
+        Fixture f;
+        f.env.addUser(10, "Ten", "ten@cell");
+        f.env.program.CurrentUser = user;
+        f.env.clock.set(at(10, 7, 33));
+        f.env.writeMessageFile(user, { record("10:00 AM", "Old|ann@cell,") });
+        const QByteArray fileBefore = f.env.readMessageFileBytes(user);
         // A slot left over from an earlier opening must not matter in send mode.
-        env.program.SelectedStamp = QStringLiteral("2026/03/14 10:00 AM");
-        env.program.SelectedSlot = at(10, 0);
-        env.program.SendNow = true;
-
-        FrmEntry form(env.program);
-        ModalDriver driver(form, form.tmrRefresh, [&] {
-            QCOMPARE(form.cmdNext->text(), QStringLiteral("&Send Message"));
-            QVERIFY(form.cmdNext->isEnabled());
-            QCOMPARE(form.txtData->toPlainText(), QString()); // no record is loaded
-            form.cmdDelete_Click();
-            QVERIFY(form.isVisible());
-            QTest::keyClicks(form.txtData, QStringLiteral("Now!"));
-            QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+        f.env.program.SelectedStamp = "2026/03/14 10:00 AM";
+        f.env.program.SelectedSlot = at(10, 0);
+        f.env.program.SendNow = true;
+        ModalDriver driver(f.form, f.form.tmrRefresh, [&] {
+            QCOMPARE(f.form.cmdNext->text(), "&Send Message");
+            QCOMPARE(f.form.txtData->toPlainText(), QString()); // no record is loaded
+            f.form.cmdDelete_Click();
+            QTest::keyClicks(f.form.txtData, "Now!");
+            QTest::mouseClick(f.form.cmdNext, Qt::LeftButton);
         });
-        form.showModal();
-
-        QVERIFY(driver.acted);
-        QVERIFY(!driver.stayedOpen);
-        const QString cell = user == 1 ? QStringLiteral("ann@cell,") : QStringLiteral("ten@cell,");
-        QCOMPARE(env.program.NextMessage[0], code + record("10:07 AM", "Now!|" + cell));
-        QCOMPARE(env.readMessageFileBytes(user), fileBefore);
-        QVERIFY(!QFile::exists(env.dataDir() + QStringLiteral("tmp.tmp")));
+        f.form.showModal();
+        QVERIFY(driver.acted && !driver.stayedOpen);
+        QTEST(f.env.program.NextMessage[0], "entry");
+        QCOMPARE(f.env.readMessageFileBytes(user), fileBefore);
+        QVERIFY(!QFile::exists(f.env.dataDir() + "tmp.tmp"));
     }
 
+    // 145 less the longest sender address, typed or pasted.
     void textLimit_data()
     {
         QTest::addColumn<int>("longestSender");
-        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("typed");
         QTest::addColumn<int>("storedLength");
         QTest::addColumn<int>("length");
-
-        QTest::newRow("25-character sender, typed") << 25 << "type" << 0 << 120;
-        QTest::newRow("25-character sender, pasted") << 25 << "paste" << 0 << 120;
-        QTest::newRow("no sender address") << 0 << "paste" << 0 << 145;
-        QTest::newRow("125-character sender") << 125 << "type" << 0 << 20;
-        QTest::newRow("sender longer than the room") << 160 << "paste" << 0 << 20;
-        QTest::newRow("longer stored text is kept, not grown") << 25 << "type" << 130 << 130;
+        QTest::newRow("25-character sender, typed") << 25 << true << 0 << 120;
+        QTest::newRow("25-character sender, pasted") << 25 << false << 0 << 120;
+        QTest::newRow("sender longer than the room") << 160 << false << 0 << 20;
+        QTest::newRow("longer stored text is kept, not grown") << 25 << true << 130 << 130;
     }
 
     void textLimit()
     {
         QFETCH(int, longestSender);
-        QFETCH(QString, how);
+        QFETCH(bool, typed);
         QFETCH(int, storedLength);
-        QFETCH(int, length);
-
-        TestEnvironment env;
-        addUsers(env);
-        env.settings.WriteSetting(
-            QStringLiteral("User3"), QStringLiteral("Email"), QString(longestSender, 'e'));
-        if (longestSender < 20) {
-            for (int n = 1; n <= 4; ++n)
-                env.settings.WriteSetting(Roster::UserSection(n), "Email", QString());
-        }
+        Fixture f;
+        f.env.settings.WriteSetting("User3", "Email", QString(longestSender, 'e'));
         if (storedLength > 0)
-            env.writeMessageFile(1, { record("11:00 AM", QString(storedLength, 's') + "|") });
-        FrmEntry form(env.program);
-        QVERIFY(openSlot(form, env, at(11, 0), [&] {
-            const QString more(150, 'x');
-            if (how == QLatin1String("type"))
-                QTest::keyClicks(form.txtData, more);
+            f.env.writeMessageFile(1, { record("11:00 AM", QString(storedLength, 's') + "|") });
+        QVERIFY(f.open(at(11, 0), [&] {
+            if (typed)
+                QTest::keyClicks(f.form.txtData, QString(150, 'x'));
             else
-                form.txtData->insertPlainText(more);
-            QCOMPARE(form.txtData->toPlainText().size(), length);
-            QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
+                f.form.txtData->insertPlainText(QString(150, 'x'));
+            QTEST(int(f.form.txtData->toPlainText().size()), "length");
+            QTest::mouseClick(f.form.cmdCancel, Qt::LeftButton);
         }));
     }
 
     void changeRecipients_data()
     {
-        QTest::addColumn<QStringList>("clicks"); // in the picker; "Cancel" ends with Cancel
+        QTest::addColumn<QStringList>("clicks"); // in the picker
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("saved");
-
         QTest::newRow("picker cancelled")
-            << QStringList { "Cancel" } << QStringList { "Bob", "Cy" } << "bob@cell,cy@cell,";
-        QTest::newRow("refused, then cancelled")
-            << QStringList { "Clear All", "Cancel", "Ann", "Cancel" } << QStringList { "Bob", "Cy" }
-            << "bob@cell,cy@cell,";
-        QTest::newRow("chosen in alphabetical order")
-            << QStringList { "Cy", "Bob", "Apply" } << QStringList { "Ann", "Bob", "Cy" }
-            << "ann@cell,bob@cell,cy@cell,";
+            << L { "Cancel" } << L { "Bob", "Cy" } << "bob@cell,cy@cell,";
+        QTest::newRow("refused, then cancelled") << L { "Clear All", "Cancel", "Ann", "Cancel" }
+                                                 << L { "Bob", "Cy" } << "bob@cell,cy@cell,";
+        QTest::newRow("chosen in alphabetical order") << L { "Cy", "Bob",
+            "Apply" } << L { "Ann", "Bob", "Cy" } << "ann@cell,bob@cell,cy@cell,";
         QTest::newRow("a recipient without a phone")
-            << QStringList { "Ann", "Dee", "Apply" } << QStringList { "Dee" } << "";
+            << L { "Ann", "Dee", "Apply" } << L { "Dee" } << "";
     }
 
     void changeRecipients()
     {
         QFETCH(QStringList, clicks);
-        QFETCH(QStringList, shown);
         QFETCH(QString, saved);
-
-        TestEnvironment env;
-        addUsers(env);
-        env.writeMessageFile(1, { record("11:00 AM", "Hi|bob@cell,cy@cell,") });
-        FrmEntry form(env.program);
-        FrmUserSelect &picker = form.userSelect();
-        QVERIFY(openSlot(form, env, at(11, 0), [&] {
+        Fixture f;
+        f.env.writeMessageFile(1, { record("11:00 AM", "Hi|bob@cell,cy@cell,") });
+        FrmUserSelect &picker = f.form.userSelect();
+        QVERIFY(f.open(at(11, 0), [&] {
             ModalDriver inPicker(picker, picker.tmrRefresh, [&] { playPicker(picker, clicks); });
-            QTest::mouseClick(form.cmdRecipients, Qt::LeftButton);
-            QVERIFY(inPicker.acted);
-            QVERIFY(!inPicker.stayedOpen);
-            QCOMPARE(names(form), shown);
-            QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+            QTest::mouseClick(f.form.cmdRecipients, Qt::LeftButton);
+            QVERIFY(inPicker.acted && !inPicker.stayedOpen);
+            QTEST(f.names(), "shown");
+            QTest::mouseClick(f.form.cmdNext, Qt::LeftButton);
         }));
-        QCOMPARE(fileLines(env), QStringList { record("11:00 AM", "Hi|" + saved) });
+        QCOMPARE(f.fileLines(), L { record("11:00 AM", "Hi|" + saved) });
     }
 
     // A save that cannot be stored, or whose minute came while the form was open, tells
@@ -403,7 +334,6 @@ private slots:
     {
         QTest::addColumn<bool>("storeFails");
         QTest::addColumn<QString>("told");
-
         QTest::newRow("message file cannot be written") << true << "The message was not saved.";
         QTest::newRow("slot passed while open") << false << "The time of this message has passed";
     }
@@ -412,61 +342,39 @@ private slots:
     {
         QFETCH(bool, storeFails);
         QFETCH(QString, told);
-
-        TestEnvironment env;
-        addUsers(env);
-        env.clock.set(at(10, 14, 50));
+        Fixture f;
+        f.env.clock.set(at(10, 14, 50));
         if (storeFails)
-            env.program.ProgramDir = env.dir.path() + QStringLiteral("/missing/");
-        FrmEntry form(env.program);
-        bool stayedOpen = false;
-        QVERIFY(openSlot(
-            form, env, at(10, 15),
-            [&] {
-                QTest::keyClicks(form.txtData, QStringLiteral("Keep me"));
-                if (!storeFails)
-                    env.clock.set(at(10, 15, 2));
-                QTest::mouseClick(form.cmdNext, Qt::LeftButton);
-                QCOMPARE(form.txtData->toPlainText(), QStringLiteral("Keep me"));
-                QCOMPARE(form.cmdNext->isEnabled(), storeFails);
-            },
-            &stayedOpen));
-        QVERIFY(stayedOpen);
-        QCOMPARE(env.boxes.shown.size(), 1);
-        QCOMPARE(env.boxes.shown[0].icon, MessageBoxes::Icon::Critical);
-        QVERIFY2(env.boxes.shown[0].text.startsWith(told), qPrintable(env.boxes.shown[0].text));
+            f.env.program.ProgramDir = f.env.dir.path() + "/missing/";
+        QVERIFY(!f.open(at(10, 15), [&] {
+            QTest::keyClicks(f.form.txtData, "Keep me");
+            if (!storeFails)
+                f.env.clock.set(at(10, 15, 2));
+            QTest::mouseClick(f.form.cmdNext, Qt::LeftButton);
+            QCOMPARE(f.form.txtData->toPlainText(), "Keep me");
+            QCOMPARE(f.form.cmdNext->isEnabled(), storeFails);
+        }));
+        QCOMPARE(f.env.boxes.shown.size(), 1);
+        QVERIFY2(f.env.boxes.shown[0].text.startsWith(told), qPrintable(f.env.boxes.shown[0].text));
         if (storeFails) // the cause, in the store's own words
-            QVERIFY(env.boxes.shown[0].text.contains(QStringLiteral("missing/tmp.tmp")));
-        QVERIFY(!QFile::exists(env.userFile(1)));
+            QVERIFY(f.env.boxes.shown[0].text.contains("missing/tmp.tmp"));
+        QVERIFY(!QFile::exists(f.env.userFile(1)));
     }
 
-    void doubleClickSelectsFromTheStart_data()
-    {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("selected");
-
-        QTest::newRow("long text") << 140 << 100;
-        QTest::newRow("short text") << 30 << 30;
-    }
-
+    // A double click selects from the start, at most 100 characters.
     void doubleClickSelectsFromTheStart()
     {
-        QFETCH(int, length);
-        QFETCH(int, selected);
-
-        TestEnvironment env;
-        addUsers(env);
-        FrmEntry form(env.program);
-        QVERIFY(openSlot(form, env, at(11, 0), [&] {
-            QString text;
-            for (int i = 0; i < length; ++i)
-                text += QChar(i % 7 == 6 ? ' ' : 'a' + i % 26);
-            form.txtData->insertPlainText(text);
-            QTest::mouseDClick(form.txtData->viewport(), Qt::LeftButton, {}, QPoint(30, 8));
-            const QTextCursor cursor = form.txtData->textCursor();
-            QCOMPARE(cursor.selectionStart(), 0);
-            QCOMPARE(cursor.selectedText(), text.left(selected));
-            QTest::mouseClick(form.cmdCancel, Qt::LeftButton);
+        Fixture f;
+        QVERIFY(f.open(at(11, 0), [&] {
+            for (int length : { 30, 140 }) {
+                const QString text = QString("abcdef ").repeated(20).left(length);
+                f.replaceText(text);
+                QTest::mouseDClick(f.form.txtData->viewport(), Qt::LeftButton, {}, QPoint(30, 8));
+                const QTextCursor cursor = f.form.txtData->textCursor();
+                QCOMPARE(cursor.selectionStart(), 0);
+                QCOMPARE(cursor.selectedText(), text.left(100));
+            }
+            QTest::mouseClick(f.form.cmdCancel, Qt::LeftButton);
         }));
     }
 };
