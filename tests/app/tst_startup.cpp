@@ -1,10 +1,10 @@
 #include "app/StartValues.h"
+#include "support/DataColumns.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 
@@ -44,20 +44,12 @@ class TestStartup : public QObject {
 private slots:
     void startValues_data()
     {
-        QTest::addColumn<QString>("currentUser"); // null: absent
-        QTest::addColumn<QString>("startSmall");
-        QTest::addColumn<bool>("firstRun");
-        QTest::addColumn<bool>("small");
-        QTest::newRow("nothing set") << QString() << QString() << true << false;
-        QTest::newRow("user 0") << "0"
-                                << "0" << true << false;
-        QTest::newRow("user 3, small") << "3"
-                                       << "1" << false << true;
-        QTest::newRow("StartSmall 2 is not small") << "1"
-                                                   << "2" << false << false;
-        QTest::newRow("user 00 is configured") << "00" << QString() << false << false;
+        Columns<QString, bool, QString, bool>({ "currentUser", "firstRun", "startSmall", "small" });
+        QTest::newRow("nothing set") << QString() << true << QString() << false;
+        QTest::newRow("user 0") << "0" << true << "0" << false;
+        QTest::newRow("user 3, small") << "3" << false << "1" << true;
+        QTest::newRow("user 00, StartSmall 2") << "00" << false << "2" << false;
     }
-
     void startValues()
     {
         QFETCH(QString, currentUser);

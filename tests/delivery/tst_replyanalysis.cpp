@@ -1,16 +1,15 @@
 #include "delivery/FrmMailWarning.h"
 #include "delivery/SmtpDelivery.h"
-#include "delivery/SmtpReplyReader.h"
 #include "delivery/SocketLayer.h"
 #include "delivery/SocketsInitialize.h"
 #include "delivery/SystemSocketLayer.h"
+#include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/TestEnvironment.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 
 namespace {
 
@@ -25,26 +24,20 @@ public:
     quint16 requestedVersion = 0;
 };
 
-using Arrivals = QList<QByteArray>;
-
 } // namespace
 
-// The replies of whole conversations are judged in the conversation tests; these are the
-// edges that a server does not make on request.
+// Replies as the conversation meets them, split, multi-line or refused, are judged in the
+// conversation tests; these are the edges a server does not make on request.
 class TestReplyAnalysis : public QObject {
     Q_OBJECT
 private slots:
     void analyze_data()
     {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<bool>("warned"); // the whole reply is shown
+        Columns<QString, int, bool>({ "reply", "code", "warned" });
         QTest::newRow("401") << "401 odd\r\n" << 401 << true;
         QTest::newRow("multi-line 554") << "554-first\r\n554 second\r\n" << 554 << true;
-        QTest::newRow("shorter than three") << "25" << 0 << false;
         QTest::newRow("digits as far as they go") << "5x0 what\r\n" << 5 << false;
     }
-
     void analyze()
     {
         QFETCH(QString, reply);
@@ -59,32 +52,6 @@ private slots:
         QCOMPARE(spy.size(), warned ? 1 : 0);
         if (warned)
             QCOMPARE(spy.at(0).at(0).toString(), "SMTP Server responded: " + reply);
-    }
-
-    void gathering_data()
-    {
-        QTest::addColumn<Arrivals>("arrivals");
-        QTest::addColumn<Arrivals>("replies"); // complete after the last arrival
-        QTest::newRow("incomplete line") << Arrivals { "250 OK" } << Arrivals {};
-        QTest::newRow("code alone") << Arrivals { "250\r\n" } << Arrivals { "250\r\n" };
-        QTest::newRow("multi-line not finished")
-            << Arrivals { "250-one\r\n250-two\r\n" } << Arrivals {};
-        QTest::newRow("two replies in one arrival")
-            << Arrivals { "250 OK\r\n354 go\r\n" } << Arrivals { "250 OK\r\n", "354 go\r\n" };
-        QTest::newRow("bare line feeds")
-            << Arrivals { "250-a\n250 b\n" } << Arrivals { "250-a\n250 b\n" };
-        QTest::newRow("text before the final line")
-            << Arrivals { "hello\r\n", "250 OK\r\n" } << Arrivals { "hello\r\n250 OK\r\n" };
-    }
-
-    void gathering()
-    {
-        QFETCH(Arrivals, arrivals);
-        SmtpReplyReader reader;
-        Arrivals complete;
-        for (const QByteArray &arrival : arrivals)
-            complete += reader.append(arrival);
-        QTEST(complete, "replies");
     }
 
     void warningWindow()
@@ -114,11 +81,7 @@ private slots:
 
     void socketsInitialize_data()
     {
-        QTest::addColumn<int>("result");
-        QTest::addColumn<int>("version");
-        QTest::addColumn<int>("sockets");
-        QTest::addColumn<QString>("text"); // empty: the layer is usable
-        QTest::newRow("1.1") << 0 << 0x0101 << 32 << QString();
+        Columns<int, int, int, QString>({ "result", "version", "sockets", "text" });
         QTest::newRow("1.2") << 0 << 0x0201 << 32 << QString();
         QTest::newRow("not responding")
             << 10091 << 0x0101 << 32 << "Winsock.dll is not responding.";
@@ -129,7 +92,6 @@ private slots:
         QTest::newRow("no sockets")
             << 0 << 0x0101 << 0 << "This application requires a minimum of 1 supported sockets.";
     }
-
     void socketsInitialize()
     {
         QFETCH(int, result);

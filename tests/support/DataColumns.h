@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QTest>
+#include <array>
+
+// Declares a data table's columns in one line: Columns<QString, int>({ "text", "code" }).
+template<typename... Types> void Columns(const std::array<const char *, sizeof...(Types)> &names)
+{
+    std::size_t i = 0;
+    (QTest::addColumn<Types>(names[i++]), ...);
+}
