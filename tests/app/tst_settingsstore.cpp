@@ -87,7 +87,6 @@ private slots:
     void handEditWhileRunning_data()
     {
         Columns<QByteArray, QString>({ "edited", "expected" });
-        QTest::newRow("same length") << QByteArray("[User1]\nName=b\n") << "b";
         QTest::newRow("key removed") << QByteArray("[User1]\n") << "<absent>";
     }
     // A person who edits the file while the program runs is read at the next read. The

@@ -46,7 +46,6 @@ private slots:
     {
         Columns<QString, bool, QString, bool>({ "currentUser", "firstRun", "startSmall", "small" });
         QTest::newRow("nothing set") << QString() << true << QString() << false;
-        QTest::newRow("user 0") << "0" << true << "0" << false;
         QTest::newRow("user 3, small") << "3" << false << "1" << true;
         QTest::newRow("user 00, StartSmall 2") << "00" << false << "2" << false;
     }

@@ -85,8 +85,6 @@ private slots:
         QTest::newRow("1.2") << 0 << 0x0201 << 32 << QString();
         QTest::newRow("not responding")
             << 10091 << 0x0101 << 32 << "Winsock.dll is not responding.";
-        QTest::newRow("1.0") << 0 << 0x0001 << 32
-                             << "Windows Sockets version 1.0 is not supported by winsock.dll ";
         QTest::newRow("0.9") << 0 << 0x0900 << 32
                              << "Windows Sockets version 0.9 is not supported by winsock.dll ";
         QTest::newRow("no sockets")

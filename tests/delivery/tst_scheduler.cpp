@@ -208,9 +208,7 @@ private slots:
             { "shutdown", "splashDone", "visible", "inTray", "expected" });
         QTest::newRow("shutdown wins") << true << true << false << false << "shutdown";
         QTest::newRow("hidden after the splash") << false << true << false << false << "tray";
-        QTest::newRow("still in the splash") << false << false << false << false << "";
         QTest::newRow("window shown") << false << true << true << false << "";
-        QTest::newRow("already in the tray") << false << true << false << true << "";
     }
     void housekeepingRunsShutdownOrMovesIntoTray()
     {

@@ -212,9 +212,7 @@ private slots:
         const int lan = ConnectionService::Lan;
         const int modem = ConnectionService::Modem;
         QTest::newRow("LAN") << lan << true << 0 << true << 0 << false;
-        QTest::newRow("no connection") << 0 << true << 0 << false << 0 << false;
         QTest::newRow("line dialled") << (lan | modem) << true << 6 << true << 1 << true;
-        QTest::newRow("line already up") << (lan | modem) << true << 5 << true << 1 << false;
         QTest::newRow("dialling fails") << (lan | modem) << false << 6 << false << 1 << false;
     }
     void connection()

@@ -1,8 +1,7 @@
 #include "app/Roster.h"
 #include "store/MessageRecord.h"
+#include "support/DataColumns.h"
 #include "support/TestEnvironment.h"
-
-#include <QTest>
 
 namespace {
 
@@ -16,9 +15,7 @@ class TestMessageRecord : public QObject {
 private slots:
     void compose_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QList<int>>("recipients");
-        QTest::addColumn<QString>("record");
+        Columns<QString, QList<int>, QString>({ "text", "recipients", "record" });
         QTest::newRow("bar becomes exclamation mark")
             << "a|b||" << QList<int> { 1 } << "Na!b!!|one@p,";
         QTest::newRow("CR LF becomes two spaces, lone CR and LF one each")
@@ -41,37 +38,6 @@ private slots:
         RecipientList list {};
         std::copy(recipients.cbegin(), recipients.cend(), list.begin());
         QTEST(ComposeMessageRecord(env.settings, Stamp, text, list).mid(19), "record");
-    }
-
-    void fields_data()
-    {
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("recipients");
-        QTest::addColumn<bool>("sent");
-        QTest::newRow("after the last comma is no address")
-            << "Shi|a@p,b@p"
-            << "hi" << QStringList { "a@p" } << true;
-        QTest::newRow("the first bar ends the text") << "Nhi|a@p|,"
-                                                     << "hi" << QStringList { "a@p|" } << false;
-        QTest::newRow("flag S in the text does not count") << "NS|"
-                                                           << "S" << QStringList {} << false;
-    }
-    // The same fields whether the record is held as text or read from the file's bytes.
-    void fields()
-    {
-        QFETCH(QString, record);
-        QFETCH(QString, text);
-        QFETCH(QStringList, recipients);
-        QCOMPARE(Record::text(Stamp + record), text);
-        QCOMPARE(Record::recipients(Stamp + record), recipients);
-        const QByteArray bytes = (Stamp + record).toLatin1();
-        const RecordView view(bytes);
-        QCOMPARE(view.date(), QDate(2026, 3, 20));
-        QCOMPARE(view.minuteOfDay(), 21 * 60 + 15);
-        QTEST(view.isSent(), "sent");
-        QCOMPARE(view.text(), text);
-        QCOMPARE(view.recipients(), recipients);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "store/CodePage.h"
 #include "store/Stamp.h"
+#include "support/DataColumns.h"
 #include "support/TestEnvironment.h"
 #include "ui/entry/FrmEntry.h"
 #include "ui/entry/FrmUserSelect.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTest>
 
 namespace {
 
@@ -86,30 +86,24 @@ class TestFrmEntry : public QObject {
 private slots:
     void load_data()
     {
-        QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<QDateTime>("slot");
-        QTest::addColumn<QString>("stored"); // the slot's record after the stamp and flag
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("recipients");
-        QTest::addColumn<bool>("saveEnabled");
+        // stored: the slot's record after the stamp and flag
+        Columns<QDateTime, QDateTime, QString, QStringList, bool>(
+            { "now", "slot", "stored", "recipients", "saveEnabled" });
+        const QDateTime now = at(10, 0);
         QTest::newRow("future slot with a record")
-            << at(10, 0) << at(11, 0) << "Hello there|bob@cell,ann@cell,"
-            << "Hello there" << L { "Bob", "Ann" } << true;
-        QTest::newRow("future slot without a record") << at(10, 0) << at(11, 0) << ""
-                                                      << "" << L { "Ann" } << true;
-        QTest::newRow("present minute") << at(10, 0, 40) << at(10, 0) << "Due|cy@cell,"
-                                        << "Due" << L { "Cy" } << false;
-        QTest::newRow("next minute") << at(10, 0, 59) << at(10, 1) << ""
-                                     << "" << L { "Ann" } << true;
-        QTest::newRow("earlier day, later hour") << at(10, 0) << at(23, 0, 0, 13) << ""
-                                                 << "" << L { "Ann" } << false;
+            << now << at(11, 0) << "Hello there|bob@cell,ann@cell," << L { "Bob", "Ann" } << true;
+        QTest::newRow("future slot without a record")
+            << now << at(11, 0) << "" << L { "Ann" } << true;
+        QTest::newRow("present minute")
+            << at(10, 0, 40) << at(10, 0) << "Due|cy@cell," << L { "Cy" } << false;
+        QTest::newRow("next minute") << at(10, 0, 59) << at(10, 1) << "" << L { "Ann" } << true;
+        QTest::newRow("earlier day, later hour")
+            << now << at(23, 0, 0, 13) << "" << L { "Ann" } << false;
         QTest::newRow("an address no user has any more")
-            << at(10, 0) << at(11, 0) << "Hi|gone@cell,cy@cell,"
-            << "Hi" << L { "Cy" } << true;
-        QTest::newRow("no address matches a user") << at(10, 0) << at(11, 0) << "Hi|gone@cell,"
-                                                   << "Hi" << L { "Ann" } << true;
+            << now << at(11, 0) << "Hi|gone@cell,cy@cell," << L { "Cy" } << true;
+        QTest::newRow("no address matches a user")
+            << now << at(11, 0) << "Hi|gone@cell," << L { "Ann" } << true;
     }
-
     void load()
     {
         QFETCH(QDateTime, now);
@@ -123,7 +117,7 @@ private slots:
         lines.append("2026/03/15 09:00 AMNAfter|bob@cell,");
         f.env.writeMessageFile(1, lines);
         QVERIFY(f.open(slot, [&] {
-            QTEST(f.form.txtData->toPlainText(), "text");
+            QCOMPARE(f.form.txtData->toPlainText(), stored.section('|', 0, 0));
             QTEST(f.names(), "recipients");
             QTEST(f.form.cmdNext->isEnabled(), "saveEnabled");
             QVERIFY(f.form.cmdDelete->isEnabled());
@@ -134,26 +128,22 @@ private slots:
 
     void save_data()
     {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QString>("typed"); // replaces the loaded text
-        QTest::addColumn<QString>("noted"); // the characters the form warns about
-        QTest::addColumn<QStringList>("after");
+        // typed replaces the loaded text; noted: the characters the form warns about
+        Columns<QString, QStringList, QStringList, QString>(
+            { "typed", "before", "after", "noted" });
         const QString old = record("11:00 AM", "Old|gone@cell,bob@cell,");
         const QString a = record("10:30 AM", "A|ann@cell,"), b = record("12:00 PM", "B|ann@cell,");
-        QTest::newRow("into a missing file") << L() << "Hi"
-                                             << "" << L { record("11:00 AM", "Hi|ann@cell,") };
-        QTest::newRow("empty text keeps the stored record") << L { old } << ""
-                                                            << "" << L { old };
+        QTest::newRow("into a missing file")
+            << "Hi" << L() << L { record("11:00 AM", "Hi|ann@cell,") } << "";
+        QTest::newRow("empty text keeps the stored record") << "" << L { old } << L { old } << "";
         QTest::newRow("replaces the slot, drops the lost address")
-            << L { a, old, b } << "New"
-            << "" << L { a, record("11:00 AM", "New|bob@cell,"), b };
-        QTest::newRow("bar and line break") << L() << "a|b\nc"
-                                            << "" << L { record("11:00 AM", "a!b c|ann@cell,") };
+            << "New" << L { a, old, b } << L { a, record("11:00 AM", "New|bob@cell,"), b } << "";
+        QTest::newRow("bar and line break")
+            << "a|b\nc" << L() << L { record("11:00 AM", "a!b c|ann@cell,") } << "";
         QTest::newRow("characters outside the code page")
-            << L() << "5 € ☺ \U0001F600 ☺ é"
-            << "☺ \U0001F600" << L { record("11:00 AM", "5 € ? ? ? é|ann@cell,") };
+            << "5 € ☺ \U0001F600 ☺ é" << L() << L { record("11:00 AM", "5 € ? ? ? é|ann@cell,") }
+            << "☺ \U0001F600";
     }
-
     void save()
     {
         QFETCH(QStringList, before);
@@ -206,13 +196,11 @@ private slots:
 
     void remove_data()
     {
-        QTest::addColumn<QDateTime>("slot");
-        QTest::addColumn<bool>("fileExists");
+        Columns<QDateTime, bool>({ "slot", "fileExists" });
         QTest::newRow("past slot") << at(9, 0) << true;
         QTest::newRow("future slot") << at(11, 0) << true;
         QTest::newRow("missing file") << at(11, 0) << false;
     }
-
     void remove()
     {
         QFETCH(QDateTime, slot);
@@ -230,12 +218,10 @@ private slots:
 
     void sendMode_data()
     {
-        QTest::addColumn<int>("user");
-        QTest::addColumn<QString>("entry");
+        Columns<int, QString>({ "user", "entry" });
         QTest::newRow("user 1") << 1 << "21" + record("10:07 AM", "Now!|ann@cell,");
         QTest::newRow("user 10") << 10 << "30" + record("10:07 AM", "Now!|ten@cell,");
     }
-
     // Send mode puts the message into the instant slot and never writes a file.
     void sendMode()
     {
@@ -267,16 +253,12 @@ private slots:
     // 145 less the longest sender address, typed or pasted.
     void textLimit_data()
     {
-        QTest::addColumn<int>("longestSender");
-        QTest::addColumn<bool>("typed");
-        QTest::addColumn<int>("storedLength");
-        QTest::addColumn<int>("length");
+        Columns<int, bool, int, int>({ "longestSender", "typed", "storedLength", "length" });
         QTest::newRow("25-character sender, typed") << 25 << true << 0 << 120;
         QTest::newRow("25-character sender, pasted") << 25 << false << 0 << 120;
         QTest::newRow("sender longer than the room") << 160 << false << 0 << 20;
         QTest::newRow("longer stored text is kept, not grown") << 25 << true << 130 << 130;
     }
-
     void textLimit()
     {
         QFETCH(int, longestSender);
@@ -298,9 +280,7 @@ private slots:
 
     void changeRecipients_data()
     {
-        QTest::addColumn<QStringList>("clicks"); // in the picker
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("saved");
+        Columns<QStringList, QStringList, QString>({ "clicks", "shown", "saved" });
         QTest::newRow("picker cancelled")
             << L { "Cancel" } << L { "Bob", "Cy" } << "bob@cell,cy@cell,";
         QTest::newRow("refused, then cancelled") << L { "Clear All", "Cancel", "Ann", "Cancel" }
@@ -310,7 +290,6 @@ private slots:
         QTest::newRow("a recipient without a phone")
             << L { "Ann", "Dee", "Apply" } << L { "Dee" } << "";
     }
-
     void changeRecipients()
     {
         QFETCH(QStringList, clicks);
@@ -332,12 +311,10 @@ private slots:
     // the user and keeps the form open with the text.
     void saveRefused_data()
     {
-        QTest::addColumn<bool>("storeFails");
-        QTest::addColumn<QString>("told");
+        Columns<bool, QString>({ "storeFails", "told" });
         QTest::newRow("message file cannot be written") << true << "The message was not saved.";
         QTest::newRow("slot passed while open") << false << "The time of this message has passed";
     }
-
     void saveRefused()
     {
         QFETCH(bool, storeFails);
@@ -359,23 +336,6 @@ private slots:
         if (storeFails) // the cause, in the store's own words
             QVERIFY(f.env.boxes.shown[0].text.contains("missing/tmp.tmp"));
         QVERIFY(!QFile::exists(f.env.userFile(1)));
-    }
-
-    // A double click selects from the start, at most 100 characters.
-    void doubleClickSelectsFromTheStart()
-    {
-        Fixture f;
-        QVERIFY(f.open(at(11, 0), [&] {
-            for (int length : { 30, 140 }) {
-                const QString text = QString("abcdef ").repeated(20).left(length);
-                f.replaceText(text);
-                QTest::mouseDClick(f.form.txtData->viewport(), Qt::LeftButton, {}, QPoint(30, 8));
-                const QTextCursor cursor = f.form.txtData->textCursor();
-                QCOMPARE(cursor.selectionStart(), 0);
-                QCOMPARE(cursor.selectedText(), text.left(100));
-            }
-            QTest::mouseClick(f.form.cmdCancel, Qt::LeftButton);
-        }));
     }
 };
 

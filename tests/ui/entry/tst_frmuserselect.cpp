@@ -1,3 +1,4 @@
+#include "support/DataColumns.h"
 #include "support/TestEnvironment.h"
 #include "ui/entry/FrmUserSelect.h"
 #include "ui/entry/PickerScript.h"
@@ -5,7 +6,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTest>
 
 using Users = QList<QPair<int, QString>>;
 
@@ -26,10 +26,8 @@ class TestFrmUserSelect : public QObject {
 private slots:
     void offeredUsers_data()
     {
-        QTest::addColumn<Users>("users");
-        QTest::addColumn<bool>("includeCurrent");
-        QTest::addColumn<QStringList>("captions");
-        QTest::addColumn<QList<int>>("numbers");
+        Columns<Users, bool, QStringList, QList<int>>(
+            { "users", "includeCurrent", "captions", "numbers" });
         const Users cab { { 1, "C" }, { 2, "A" }, { 3, "B" }, { 10, "D" } };
         QTest::newRow("recipient mode: alphabetical, own box ticked")
             << cab << true << QStringList { "A", "B", "C", "D" } << QList<int> { 2, 3, 1, 10 };
@@ -39,7 +37,6 @@ private slots:
             << Users { { 1, "desk" }, { 2, "Desk" }, { 3, "apple" }, { 4, "Bob" } } << true
             << QStringList { "apple", "Bob", "Desk", "desk" } << QList<int> { 3, 4, 2, 1 };
     }
-
     void offeredUsers()
     {
         QFETCH(Users, users);
@@ -73,11 +70,8 @@ private slots:
 
     void choose_data()
     {
-        QTest::addColumn<bool>("single");
-        QTest::addColumn<bool>("require");
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<bool>("refused"); // "You must select a user." and still open
-        QTest::addColumn<QList<int>>("recipients");
+        Columns<bool, bool, QStringList, bool, QList<int>>(
+            { "single", "require", "steps", "refused", "recipients" });
         using L = QStringList;
         QTest::newRow("A ticked beside C")
             << false << true << L { "A", "Apply" } << false << QList<int> { 2, 1 };
@@ -98,7 +92,6 @@ private slots:
         QTest::newRow("Apply, none ticked, nothing required")
             << true << false << L { "Apply" } << false << QList<int>();
     }
-
     // Each row opens the picker a second time: the form is hidden, not destroyed, and each
     // opening is built afresh from the flags set just before it.
     void choose()

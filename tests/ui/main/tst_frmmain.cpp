@@ -2,6 +2,7 @@
 #include "delivery/FrmTimer.h"
 #include "delivery/SmtpDelivery.h"
 #include "support/AiosmtpdServer.h"
+#include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/TestEnvironment.h"
 #include "ui/entry/FrmEntry.h"
@@ -16,7 +17,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTest>
 
 namespace {
 
@@ -94,9 +94,7 @@ private slots:
 
     void colours_data()
     {
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<QString>("colour");
+        Columns<QString, QDateTime, QString>({ "record", "now", "colour" });
         const QDateTime now(QDate(2026, 3, 14), QTime(10, 15, 40));
         QTest::newRow("due this minute: black") << "2026/03/14 10:15 AMNx" << now << "black";
         QTest::newRow("a minute ago: red") << "2026/03/14 10:14 AMNx" << now << "red";
@@ -106,7 +104,6 @@ private slots:
         QTest::newRow("the day before today: red") << "2026/03/13 11:59 PMNx" << now << "red";
         QTest::newRow("sent a minute ago: grey") << "2026/03/14 10:14 AMSx" << now << "grey";
     }
-
     void colours()
     {
         QFETCH(QString, record);
@@ -120,44 +117,24 @@ private slots:
         QCOMPARE(f.cell(row)->foreground().color(), f.colour(colour));
     }
 
-    // Delivery colours the logged-in user's row of the day on show whose time and text match.
+    // A failed delivery turns red the logged-in user's row of the day on show whose time and
+    // text match (the grey of a sent one is seen on the whole road below).
     void colourRow_data()
     {
-        QTest::addColumn<int>("user");
-        QTest::addColumn<QString>("date");
-        QTest::addColumn<QString>("time");
-        QTest::addColumn<QString>("colour");
-        QTest::newRow("sent: grey") << 1 << "2026/03/14"
-                                    << "9:15 AM"
-                                    << "grey";
-        QTest::newRow("failed: red") << 1 << "2026/03/14"
-                                     << "9:15 AM"
-                                     << "red";
-        QTest::newRow("another user") << 2 << "2026/03/14"
-                                      << "9:15 AM"
-                                      << "black";
-        QTest::newRow("instant message") << 21 << "2026/03/14"
-                                         << "9:15 AM"
-                                         << "black";
-        QTest::newRow("another day") << 1 << "2026/03/15"
-                                     << "9:15 AM"
-                                     << "black";
-        QTest::newRow("other time") << 1 << "2026/03/14"
-                                    << "9:30 AM"
-                                    << "black";
+        Columns<int, QString, bool>({ "user", "time", "red" });
+        QTest::newRow("failed: red") << 1 << "9:15 AM" << true;
+        QTest::newRow("instant message") << 21 << "9:15 AM" << false;
     }
-
     void colourRow()
     {
         QFETCH(int, user);
-        QFETCH(QString, date);
         QFETCH(QString, time);
-        QFETCH(QString, colour);
         MainWindowFixture f({ "2026/03/14 09:15 AMNcall" + Cell });
         f.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(9, 0)));
         f.showDay(QDate(2026, 3, 14));
-        f.w->colourRow(user, date, time, "call", colour != "red");
-        QCOMPARE(f.cell(38)->foreground().color(), f.colour(colour));
+        f.w->colourRow(user, "2026/03/14", time, "call", false);
+        QFETCH(bool, red);
+        QCOMPARE(f.cell(38)->foreground().color(), f.colour(red ? "red" : "black"));
     }
 
     void recordRows()
@@ -179,15 +156,12 @@ private slots:
 
     void openSlot_data()
     {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("stamp"); // empty: nothing opens
-        QTest::addColumn<QTime>("time");
+        Columns<int, QString, QTime>({ "row", "stamp", "time" });
         QTest::newRow("row 1") << 1 << "2026/03/20 12:00 AM" << QTime(0, 0);
         QTest::newRow("row 49") << 49 << "2026/03/20 12:00 PM" << QTime(12, 0);
         QTest::newRow("row 96") << 96 << "2026/03/20 11:45 PM" << QTime(23, 45);
         QTest::newRow("blank row") << 97 << "" << QTime();
     }
-
     void openSlot()
     {
         QFETCH(int, row);
@@ -252,7 +226,7 @@ private slots:
             QVERIFY(f.cell(row)->text().isEmpty());
     }
 
-    // Twips, written "#####", 0 as the empty text.
+    // Twips, written "#####", 0 as the empty text; a maximised window stores only its state.
     void geometryRoundTrip()
     {
         TestEnvironment env;
@@ -275,22 +249,11 @@ private slots:
         w.SaveScreen();
         QCOMPARE(read("Top"), QString());
         QCOMPARE(read("Left"), QString());
-    }
-
-    void maximisedStoresOnlyState()
-    {
-        TestEnvironment env;
-        env.settings.WriteSetting("Options", "Width", "7310");
-        {
-            FrmMain w(env.program);
-            w.Form_Load();
-            w.showMaximized();
-            QTRY_VERIFY(w.isMaximized());
-            w.Unload();
-        }
-        QCOMPARE(env.settings.ReadSetting("Options", "WindowState", {}), "2");
-        QCOMPARE(env.settings.ReadSetting("Options", "Width", {}), "7310");
-        QVERIFY(!env.settings.HasSetting("Options", "Top"));
+        // A maximised window stores only its state, and the next start is maximised.
+        w.showMaximized();
+        QTRY_VERIFY(w.isMaximized());
+        w.Unload();
+        QCOMPARE(QStringList({ read("Width"), read("WindowState") }), QStringList({ "7610", "2" }));
         FrmMain next(env.program);
         next.Form_Load();
         QVERIFY(next.windowState() & Qt::WindowMaximized);

@@ -1,6 +1,5 @@
+#include "support/DataColumns.h"
 #include "ui/main/MainLayout.h"
-
-#include <QTest>
 
 using namespace MainLayout;
 
@@ -23,7 +22,6 @@ private slots:
         QTest::newRow("one twip low") << 7160 << 7859 << 1 << 0 << 1 << 0 << 6755 << 4695 << 6405
                                       << 5040 << 1815 << 4560 << 4630;
     }
-
     void sizes()
     {
         Input in;

