@@ -135,32 +135,26 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
     if (!freeSocket() || !connectToServer(server))
         return false;
 
-    switch (waitForReply()) {
-    case Reply::TimedOut:
-        emit warning(NoGreeting);
-        return false;
-    case Reply::Closed:
-        emit warning(ServerClosed);
-        return false;
-    case Reply::Received:
-        break;
-    }
-    if (p.SmtpReplyCode != ServiceReady)
-        return false;
-
-    // One command whose refusal ends the delivery.
-    const auto step = [&](const QByteArray &line) {
-        switch (command(line)) {
+    // Whether the server answered; silence and a closed connection are reported here.
+    const auto answered = [&](Reply reply, const QString &silence) {
+        switch (reply) {
         case Reply::TimedOut:
-            emit warning(NoResponse);
+            emit warning(silence);
             return false;
         case Reply::Closed:
             emit warning(ServerClosed);
             return false;
         case Reply::Received:
-            break;
+            return true;
         }
-        return p.SmtpReplyCode < FirstRefusal;
+        return false;
+    };
+    if (!answered(waitForReply(), NoGreeting) || p.SmtpReplyCode != ServiceReady)
+        return false;
+
+    // One command whose refusal ends the delivery.
+    const auto step = [&](const QByteArray &line) {
+        return answered(command(line), NoResponse) && p.SmtpReplyCode < FirstRefusal;
     };
 
     if (!step(commandLine(QStringLiteral("HELO ") + localHost)))
@@ -175,19 +169,11 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
         if (address.isEmpty() || !SmtpWire::AddressProblem(address).isEmpty()
             || !Roster::PhoneAddressInUse(p.settings, address))
             continue;
-        switch (command(commandLine(QStringLiteral("RCPT TO: <") + address + u'>'))) {
-        case Reply::TimedOut:
-            emit warning(NoResponse);
-            return false;
-        case Reply::Closed:
-            emit warning(ServerClosed);
-            return false;
-        case Reply::Received:
-            break;
-        }
         // A refused recipient does not stop the others, but a server that is closing
         // down will take none of them.
-        if (p.SmtpReplyCode == ServiceClosing)
+        if (!answered(
+                command(commandLine(QStringLiteral("RCPT TO: <") + address + u'>')), NoResponse)
+            || p.SmtpReplyCode == ServiceClosing)
             return false;
     }
     if (p.SmtpReplyCode >= FirstRefusal)
