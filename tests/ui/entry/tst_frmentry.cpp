@@ -1,11 +1,11 @@
 #include "store/CodePage.h"
 #include "store/Stamp.h"
 #include "support/DataColumns.h"
+#include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
 #include "ui/entry/FrmEntry.h"
 #include "ui/entry/FrmUserSelect.h"
 #include "ui/entry/MessageTextEdit.h"
-#include "ui/entry/ModalDriver.h"
 #include "ui/entry/PickerScript.h"
 
 #include <QFile>
@@ -46,10 +46,10 @@ struct Fixture {
         env.program.SelectedStamp = Stamp::formatStamp(slot);
         env.program.SelectedSlot = slot;
         env.program.SendNow = false;
-        ModalDriver driver(form, form.tmrRefresh, action);
+        steps.then(form, action);
         form.showModal();
-        [&] { QVERIFY(driver.acted); }();
-        return !driver.stayedOpen;
+        [&] { QVERIFY2(steps.finished(), qPrintable(steps.failure)); }();
+        return !steps.leftOpen;
     }
 
     QStringList names() const
@@ -76,6 +76,7 @@ struct Fixture {
 
     TestEnvironment env;
     FrmEntry form { env.program };
+    ModalSteps steps;
 };
 
 } // namespace
@@ -236,7 +237,7 @@ private slots:
         f.env.program.SelectedStamp = "2026/03/14 10:00 AM";
         f.env.program.SelectedSlot = at(10, 0);
         f.env.program.SendNow = true;
-        ModalDriver driver(f.form, f.form.tmrRefresh, [&] {
+        f.steps.then(f.form, [&] {
             QCOMPARE(f.form.cmdNext->text(), "&Send Message");
             QCOMPARE(f.form.txtData->toPlainText(), QString()); // no record is loaded
             f.form.cmdDelete_Click();
@@ -244,7 +245,7 @@ private slots:
             QTest::mouseClick(f.form.cmdNext, Qt::LeftButton);
         });
         f.form.showModal();
-        QVERIFY(driver.acted && !driver.stayedOpen);
+        QVERIFY2(f.steps.finished() && !f.steps.leftOpen, qPrintable(f.steps.failure));
         QTEST(f.env.program.NextMessage[0], "entry");
         QCOMPARE(f.env.readMessageFileBytes(user), fileBefore);
         QVERIFY(!QFile::exists(f.env.dataDir() + "tmp.tmp"));
@@ -298,9 +299,9 @@ private slots:
         f.env.writeMessageFile(1, { record("11:00 AM", "Hi|bob@cell,cy@cell,") });
         FrmUserSelect &picker = f.form.userSelect();
         QVERIFY(f.open(at(11, 0), [&] {
-            ModalDriver inPicker(picker, picker.tmrRefresh, [&] { playPicker(picker, clicks); });
+            f.steps.then(picker, [&] { playPicker(picker, clicks); });
             QTest::mouseClick(f.form.cmdRecipients, Qt::LeftButton);
-            QVERIFY(inPicker.acted && !inPicker.stayedOpen);
+            QVERIFY(!picker.isVisible() && !f.steps.leftOpen);
             QTEST(f.names(), "shown");
             QTest::mouseClick(f.form.cmdNext, Qt::LeftButton);
         }));

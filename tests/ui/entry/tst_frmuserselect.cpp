@@ -1,4 +1,5 @@
 #include "support/DataColumns.h"
+#include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
 #include "ui/entry/FrmUserSelect.h"
 #include "ui/entry/PickerScript.h"
@@ -71,7 +72,7 @@ private slots:
     void choose_data()
     {
         Columns<bool, bool, QStringList, bool, QList<int>>(
-            { "single", "require", "steps", "refused", "recipients" });
+            { "single", "require", "clicks", "refused", "recipients" });
         using L = QStringList;
         QTest::newRow("A ticked beside C")
             << false << true << L { "A", "Apply" } << false << QList<int> { 2, 1 };
@@ -98,7 +99,7 @@ private slots:
     {
         QFETCH(bool, single);
         QFETCH(bool, require);
-        QFETCH(QStringList, steps);
+        QFETCH(QStringList, clicks);
         QFETCH(bool, refused);
         TestEnvironment env;
         env.addUser(1, "C", "c@cell");
@@ -109,20 +110,21 @@ private slots:
         FrmUserSelect form(env.program);
         env.program.SingleSelect = !single;
         env.program.IncludeCurrentUser = single;
-        ModalDriver earlier(form, form.tmrRefresh, [&] { playPicker(form, { "B", "Apply" }); });
+        ModalSteps steps;
+        steps.then(form, [&] { playPicker(form, { "B", "Apply" }); });
         form.showModal();
 
         env.program.SingleSelect = single;
         env.program.IncludeCurrentUser = !single;
         env.program.RequireSelection = require;
-        ModalDriver driver(form, form.tmrRefresh, [&] {
+        steps.then(form, [&] {
             QCOMPARE(form.lblInfo->text(), single ? "Please select user:" : "Please select users:");
             QCOMPARE(form.cmdSelectAll->isHidden(), single);
-            playPicker(form, steps);
+            playPicker(form, clicks);
         });
         form.showModal();
-        QVERIFY(earlier.acted && driver.acted);
-        QCOMPARE(driver.stayedOpen, refused);
+        QVERIFY2(steps.finished(), qPrintable(steps.failure));
+        QCOMPARE(steps.leftOpen, refused);
         QTEST(chosen(env.program), "recipients");
         QCOMPARE(env.boxes.shown.size(), refused ? 1 : 0);
         if (refused) {

@@ -4,10 +4,10 @@
 #include "support/AiosmtpdServer.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
+#include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
 #include "ui/entry/FrmEntry.h"
 #include "ui/entry/MessageTextEdit.h"
-#include "ui/entry/ModalDriver.h"
 #include "ui/main/DaySlots.h"
 #include "ui/main/FlexGrid.h"
 #include "ui/main/FrmMain.h"
@@ -309,13 +309,14 @@ private slots:
         connect(&delivery, &SmtpDelivery::rowColoured, f.w.get(), &FrmMain::colourRow);
         f.showDay(QDate(2026, 3, 14));
 
-        ModalDriver driver(frmEntry, frmEntry.tmrRefresh, [&] {
+        ModalSteps steps;
+        steps.then(frmEntry, [&] {
             QTest::keyClicks(frmEntry.txtData, "Lunch at noon?");
             QTest::mouseClick(frmEntry.cmdNext, Qt::LeftButton);
         });
         f.w->flxApp->setCurrentCell(48, 1);
         f.w->flxApp_Click();
-        QVERIFY(driver.acted && !driver.stayedOpen);
+        QVERIFY2(steps.finished() && !steps.leftOpen, qPrintable(steps.failure));
         const QString saved = "2026/03/14 12:00 PMNLunch at noon?" + Cell;
         QCOMPARE(f.cell(49)->text(), "Lunch at noon?");
         QCOMPARE(f.env.program.NextMessage[1], "01" + saved);

@@ -1,6 +1,7 @@
-#include "PageDriver.h"
+#include "PageControls.h"
 #include "app/Roster.h"
 #include "support/DataColumns.h"
+#include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
 #include "ui/setup/AccountNameGuess.h"
 #include "ui/setup/FrmCellEmail.h"
@@ -44,8 +45,7 @@ struct Setup {
     void run(Page first)
     {
         wizard.Open(first);
-        QVERIFY2(driver.failure.isEmpty(), qPrintable(driver.failure));
-        QVERIFY(driver.finished());
+        QVERIFY2(driver.finished(), qPrintable(driver.failure));
         QVERIFY(!name().isVisible() && !mail().isVisible() && !cell().isVisible());
     }
     bool nothingPending() const
@@ -66,19 +66,10 @@ struct Setup {
     TestEnvironment env;
     Program &p = env.program;
     SetupWizard wizard { env.program };
-    PageDriver driver;
+    ModalSteps driver;
     QStringList writes;
     int programEnds = 0;
 };
-
-PageDriver::Action typeAndPress(QStringList texts, const char *buttonName)
-{
-    return [texts, buttonName](SetupPage &page) {
-        for (int i = 0; i < texts.size(); ++i)
-            type(page, i, texts.at(i));
-        click(page, buttonName);
-    };
-}
 
 } // namespace
 
@@ -97,10 +88,10 @@ private slots:
                 [](SetupPage &page) {
                     QCOMPARE(info(page, 0)->text(), "Tolvane guessed your User Name.");
                     QCOMPARE(box(page, 0)->text(), "alice");
-                    type(page, 0, "Alice Smith");
+                    typeAndPress(page, { "Alice Smith" }, nullptr);
                     QTest::keyClick(box(page, 0), Qt::Key_Return); // the default button
                 })
-            .then(s.mail(), typeAndPress({ "typed@x.example" }, "cmdBack"))
+            .then(s.mail(), pressing({ "typed@x.example" }, "cmdBack"))
             .then(s.name(),
                 [](SetupPage &page) {
                     QCOMPARE(box(page, 0)->text(), "Alice Smith"); // not the guess
@@ -109,11 +100,11 @@ private slots:
             .then(s.mail(),
                 [](SetupPage &page) {
                     QCOMPARE(box(page, 0)->text(), "typed@x.example");
-                    typeAndPress({ "alice@home.example", "smtp.home.example" }, "cmdNext")(page);
+                    typeAndPress(page, { "alice@home.example", "smtp.home.example" }, "cmdNext");
                 })
             .then(s.cell(), [](SetupPage &page) {
                 QCOMPARE(button(page, "cmdNext")->text(), "&Finish");
-                typeAndPress({ "5550001111@sms.example" }, "cmdNext")(page);
+                typeAndPress(page, { "5550001111@sms.example" }, "cmdNext");
             });
         s.run(Page::UserName);
         QCOMPARE(s.writes,
@@ -143,24 +134,24 @@ private slots:
             .then(s.name(),
                 [](SetupPage &page) {
                     click(page, "cmdNext");
-                    typeAndPress({ "Lamp" }, "cmdNext")(page);
-                    typeAndPress({ "Chair" }, "cmdNext")(page);
+                    typeAndPress(page, { "Lamp" }, "cmdNext");
+                    typeAndPress(page, { "Chair" }, "cmdNext");
                 })
             .then(s.mail(),
                 [](SetupPage &page) {
                     QCOMPARE(box(page, 0)->text(), "office@x.example");
-                    typeAndPress({ "left@x.example" }, "cmdBack")(page);
+                    typeAndPress(page, { "left@x.example" }, "cmdBack");
                 })
             .then(s.name(), [](SetupPage &page) { click(page, "cmdNext"); })
             .then(s.mail(),
                 [](SetupPage &page) {
                     QCOMPARE(box(page, 0)->text(), "office@x.example");
-                    typeAndPress({ "chair@x.example" }, "cmdNext")(page);
+                    typeAndPress(page, { "chair@x.example" }, "cmdNext");
                 })
             .then(s.cell(), [](SetupPage &page) {
                 click(page, "cmdNext"); // empty, as the free slots' addresses
-                typeAndPress({ "lamp@sms.example" }, "cmdNext")(page);
-                typeAndPress({ "Lamp@sms.example" }, "cmdNext")(page);
+                typeAndPress(page, { "lamp@sms.example" }, "cmdNext");
+                typeAndPress(page, { "Lamp@sms.example" }, "cmdNext");
             });
         s.run(Page::UserName);
         QCOMPARE(s.texts(s.env.boxes.shown),
@@ -186,10 +177,10 @@ private slots:
         s.writes.clear();
         s.p.AddingUser = true;
         s.p.SetupUser = 3;
-        s.driver.then(s.name(), typeAndPress({ "Chair" }, "cmdNext"))
-            .then(s.mail(), typeAndPress({ "chair@x.example" }, "cmdNext"))
+        s.driver.then(s.name(), pressing({ "Chair" }, "cmdNext"))
+            .then(s.mail(), pressing({ "chair@x.example" }, "cmdNext"))
             .then(s.cell(), [how](SetupPage &page) {
-                type(page, 0, "chair@sms.example");
+                typeAndPress(page, { "chair@sms.example" }, nullptr);
                 if (how == 0)
                     click(page, "cmdCancel");
                 else if (how == 1)
@@ -212,10 +203,10 @@ private slots:
         s.p.SetupUser = 1;
         s.env.boxes.queueAnswer(Answer::No);
         s.env.boxes.queueAnswer(Answer::Yes);
-        s.driver.then(s.name(), typeAndPress({ "Alice" }, "cmdNext"))
-            .then(s.mail(), typeAndPress({ "a@x.example", "smtp.x.example" }, "cmdNext"))
+        s.driver.then(s.name(), pressing({ "Alice" }, "cmdNext"))
+            .then(s.mail(), pressing({ "a@x.example", "smtp.x.example" }, "cmdNext"))
             .then(s.cell(), [&](SetupPage &page) {
-                typeAndPress({ "a@sms.example" }, "cmdCancel")(page);
+                typeAndPress(page, { "a@sms.example" }, "cmdCancel");
                 QVERIFY(page.isVisible());
                 QTest::keyClick(box(page, 0), Qt::Key_Escape);
             });
@@ -257,7 +248,7 @@ private slots:
             QCOMPARE(button(pg, "cmdNext")->text(), "&Apply");
             for (int i = 0; i < shown.size(); ++i)
                 QCOMPARE(box(pg, i)->text(), shown.at(i));
-            typeAndPress(typed, "cmdNext")(pg);
+            typeAndPress(pg, typed, "cmdNext");
         });
         s.run(Page(page));
         QCOMPARE(s.writes, writes);

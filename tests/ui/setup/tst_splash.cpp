@@ -1,5 +1,6 @@
-#include "PageDriver.h"
+#include "PageControls.h"
 #include "support/DataColumns.h"
+#include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
 #include "ui/setup/DialogPlacement.h"
 #include "ui/setup/FrmCellEmail.h"
@@ -51,7 +52,7 @@ struct StartUp {
     FrmSplash splash { env.program, wizard };
     QWidget frmEntry;
     QWidget frmUserSelect;
-    PageDriver driver;
+    ModalSteps driver;
     QElapsedTimer sinceLoad;
     int programEnds = 0;
     int mainShown = 0;
@@ -84,10 +85,7 @@ private slots:
                     click(page, "cmdNext");
                 })
             .then(s.wizard.frmLocalEmail(), [](SetupPage &page) { click(page, "cmdNext"); })
-            .then(s.wizard.frmCellEmail(), [](SetupPage &page) {
-                type(page, 0, "alice@sms.example");
-                click(page, "cmdNext");
-            });
+            .then(s.wizard.frmCellEmail(), pressing({ "alice@sms.example" }, "cmdNext"));
         s.start(30);
         QTRY_VERIFY_WITH_TIMEOUT(s.p.SplashDone, 10000);
         QVERIFY2(s.driver.finished(), qPrintable(s.driver.failure));
