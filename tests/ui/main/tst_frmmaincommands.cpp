@@ -2,6 +2,7 @@
 #include "delivery/FrmTimer.h"
 #include "delivery/MessageProcessor.h"
 #include "platform/HelpPage.h"
+#include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/TestEnvironment.h"
 #include "ui/main/FrmMain.h"
@@ -57,249 +58,223 @@ public:
 class TestFrmMainCommands : public QObject {
     Q_OBJECT
 private slots:
-    void typedCommands_data();
-    void typedCommands();
-    void instantMessage_data();
-    void instantMessage();
-    void internetOptions_data();
-    void internetOptions();
-    void findHelpPage_data();
-    void findHelpPage();
-    void helpAndWebsite();
-    void aboutBoxNotModal();
-};
+    void typedCommands_data()
+    {
+        Columns<QString, bool, QStringList, bool, QString>(
+            { "keys", "startOn", "boxes", "on", "setting" }); // "-": never written
 
-void TestFrmMainCommands::typedCommands_data()
-{
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<bool>("startOn");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<bool>("on");
-    QTest::addColumn<QString>("setting"); // "-": never written
-
-    const QStringList on { ErrorsOnText };
-    QTest::newRow("show errors") << "show errors" << false << on << true << "1";
-    QTest::newRow("no errors") << "no errors" << true << QStringList { ErrorsOffText } << false
-                               << "0";
-    QTest::newRow("any case") << "ShOW ERRors" << false << on << true << "1";
-    QTest::newRow("z drops the run, then recognised")
-        << "show errorzshow errors" << false << on << true << "1";
-    QTest::newRow("stray first key dropped at once")
-        << "xshow errors" << false << on << true << "1";
-    QTest::newRow("breaking key dropped with the run")
-        << "noshow errors" << false << QStringList() << false << "-";
-    QTest::newRow("backspace breaks the run")
-        << "show err\bors" << false << QStringList() << false << "-";
-    QTest::newRow("already on: shown and written again")
-        << "show errors" << true << on << true << "1";
-    QTest::newRow("on, then off") << "show errorsno errors" << false
-                                  << QStringList { ErrorsOnText, ErrorsOffText } << false << "0";
-}
-
-void TestFrmMainCommands::typedCommands()
-{
-    QFETCH(QString, keys);
-    QFETCH(bool, startOn);
-    QFETCH(QStringList, boxes);
-    QFETCH(QString, setting);
-    TestEnvironment env;
-    env.program.ShowErrors = startOn;
-    FrmMain w(env.program);
-    auto *box = new QLineEdit(w.centralWidget());
-    w.show();
-    box->setFocus();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-
-    // Typed into the window as the desktop delivers keys, whichever control has the focus.
-    for (const QChar c : keys)
-        QTest::keyClick(w.windowHandle(), c.toLatin1());
-
-    QStringList shown;
-    for (const auto &b : env.boxes.shown) {
-        QCOMPARE(b.title, QStringLiteral("Tolvane"));
-        QCOMPARE(b.icon, MessageBoxes::Icon::None);
-        QCOMPARE(b.buttons, MessageBoxes::Buttons::Ok);
-        shown << b.text;
+        const QStringList on { ErrorsOnText };
+        QTest::newRow("show errors") << "show errors" << false << on << true << "1";
+        QTest::newRow("any case") << "ShOW ERRors" << false << on << true << "1";
+        QTest::newRow("z drops the run, then recognised")
+            << "show errorzshow errors" << false << on << true << "1";
+        QTest::newRow("breaking key dropped with the run")
+            << "noshow errors" << false << QStringList() << false << "-";
+        QTest::newRow("backspace breaks the run")
+            << "show err\bors" << false << QStringList() << false << "-";
+        QTest::newRow("on, then off")
+            << "show errorsno errors" << true << QStringList { ErrorsOnText, ErrorsOffText }
+            << false << "0";
     }
-    QCOMPARE(shown, boxes);
-    QTEST(env.program.ShowErrors, "on");
-    QCOMPARE(
-        env.settings.ReadSetting(Options, QStringLiteral("Error"), QStringLiteral("-")), setting);
-    // Every key went on to the control with the focus, a backspace included.
-    QCOMPARE(box->text(), QString(keys).remove(QRegularExpression(QStringLiteral(".\\x08"))));
-}
 
-void TestFrmMainCommands::instantMessage_data()
-{
-    QTest::addColumn<bool>("fails");
-    QTest::newRow("form closed") << false;
-    QTest::newRow("form fails") << true;
-}
+    void typedCommands()
+    {
+        QFETCH(QString, keys);
+        QFETCH(bool, startOn);
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, setting);
+        TestEnvironment env;
+        env.program.ShowErrors = startOn;
+        FrmMain w(env.program);
+        auto *box = new QLineEdit(w.centralWidget());
+        w.show();
+        box->setFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
 
-void TestFrmMainCommands::instantMessage()
-{
-    QFETCH(bool, fails);
-    TestEnvironment env;
-    env.program.ShowErrors = true;
-    FrmMain w(env.program);
-    int opened = 0;
-    w.openEntryForm = [&] {
-        ++opened;
-        QVERIFY(env.program.SendNow);
+        // Typed into the window as the desktop delivers keys, whichever control has the focus.
+        for (const QChar c : keys)
+            QTest::keyClick(w.windowHandle(), c.toLatin1());
+
+        QStringList shown;
+        for (const auto &b : env.boxes.shown) {
+            QCOMPARE(b.title, QStringLiteral("Tolvane"));
+            QCOMPARE(b.icon, MessageBoxes::Icon::None);
+            QCOMPARE(b.buttons, MessageBoxes::Buttons::Ok);
+            shown << b.text;
+        }
+        QCOMPARE(shown, boxes);
+        QTEST(env.program.ShowErrors, "on");
+        QCOMPARE(env.settings.ReadSetting(Options, QStringLiteral("Error"), QStringLiteral("-")),
+            setting);
+        // Every key went on to the control with the focus, a backspace included.
+        QCOMPARE(box->text(), QString(keys).remove(QRegularExpression(QStringLiteral(".\\x08"))));
+    }
+
+    void instantMessage_data()
+    {
+        Columns<bool>({ "fails" });
+        QTest::newRow("form closed") << false;
+        QTest::newRow("form fails") << true;
+    }
+
+    void instantMessage()
+    {
+        QFETCH(bool, fails);
+        TestEnvironment env;
+        env.program.ShowErrors = true;
+        FrmMain w(env.program);
+        int opened = 0;
+        w.openEntryForm = [&] {
+            ++opened;
+            QVERIFY(env.program.SendNow);
+            if (fails)
+                throw std::runtime_error("the form failed");
+        };
+        w.mnuInstantMessage->trigger();
+        QCOMPARE(opened, 1);
+        QVERIFY(!env.program.SendNow);
+        QCOMPARE(env.boxes.shown.size(), fails ? 1 : 0);
         if (fails)
-            throw std::runtime_error("the form failed");
-    };
-    w.mnuInstantMessage->trigger();
-    QCOMPARE(opened, 1);
-    QVERIFY(!env.program.SendNow);
-    QCOMPARE(env.boxes.shown.size(), fails ? 1 : 0);
-    if (fails)
-        QCOMPARE(env.boxes.shown.first().text,
-            QStringLiteral("Error occurred in frmMain.mnuInstantMessage_Click"));
-}
-
-void TestFrmMainCommands::internetOptions_data()
-{
-    QTest::addColumn<QString>("desktop");
-    QTest::addColumn<QStringList>("installed"); // "name!" cannot be started
-    QTest::addColumn<QString>("started"); // empty: the refusal box instead
-
-    QTest::newRow("no tool") << "XFCE" << QStringList() << "";
-    QTest::newRow("connection editor anywhere")
-        << "XFCE" << QStringList { "nm-connection-editor" } << "nm-connection-editor";
-    QTest::newRow("GNOME's own panel first")
-        << "ubuntu:GNOME" << QStringList { "nm-connection-editor", "gnome-control-center" }
-        << "gnome-control-center network";
-    QTest::newRow("GNOME's panel not outside GNOME")
-        << "KDE" << QStringList { "gnome-control-center" } << "";
-    QTest::newRow("KDE's module on another desktop")
-        << "LXQt" << QStringList { "systemsettings" } << "systemsettings kcm_networkmanagement";
-    QTest::newRow("tool that cannot start")
-        << "XFCE" << QStringList { "nm-connection-editor!" } << "";
-}
-
-void TestFrmMainCommands::internetOptions()
-{
-    QFETCH(QString, desktop);
-    QFETCH(QStringList, installed);
-    QFETCH(QString, started);
-    TestEnvironment env;
-    env.program.ShowErrors = true; // the refusal is the one box all the same
-    QTemporaryDir bin;
-    const QString marker = bin.filePath(QStringLiteral("started"));
-    for (QString tool : installed) {
-        const bool broken = tool.endsWith(QLatin1Char('!'));
-        tool.chop(broken ? 1 : 0);
-        QFile script(bin.filePath(tool));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(broken ? "#!/nonexistent/interpreter\n"
-                            : "#!/bin/sh\necho \"${0##*/}\" \"$@\" > \"${0%/*}/started\"\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QCOMPARE(env.boxes.shown.first().text,
+                QStringLiteral("Error occurred in frmMain.mnuInstantMessage_Click"));
     }
-    const QByteArray oldPath = qgetenv("PATH");
-    const QByteArray oldDesktop = qgetenv("XDG_CURRENT_DESKTOP");
-    qputenv("PATH", QFile::encodeName(bin.path()));
-    qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
-    FrmMain w(env.program);
-    w.mnuInternetOptions->trigger();
-    qputenv("PATH", oldPath);
-    qputenv("XDG_CURRENT_DESKTOP", oldDesktop);
 
-    if (started.isEmpty()) {
-        QCOMPARE(env.boxes.shown.size(), 1);
-        QCOMPARE(env.boxes.shown.first().title, QStringLiteral("Tolvane"));
-        QCOMPARE(env.boxes.shown.first().text, NotAvailable);
-        QCOMPARE(env.boxes.shown.first().icon, MessageBoxes::Icon::Critical);
-    } else {
+    void internetOptions_data()
+    {
+        // "name!" cannot be started; nothing started: the refusal box instead
+        Columns<QString, QStringList, QString>({ "desktop", "installed", "started" });
+
+        QTest::newRow("no tool") << "XFCE" << QStringList() << "";
+        QTest::newRow("connection editor anywhere")
+            << "XFCE" << QStringList { "nm-connection-editor" } << "nm-connection-editor";
+        QTest::newRow("GNOME's own panel first")
+            << "ubuntu:GNOME" << QStringList { "nm-connection-editor", "gnome-control-center" }
+            << "gnome-control-center network";
+        QTest::newRow("tool that cannot start")
+            << "XFCE" << QStringList { "nm-connection-editor!" } << "";
+    }
+
+    void internetOptions()
+    {
+        QFETCH(QString, desktop);
+        QFETCH(QStringList, installed);
+        QFETCH(QString, started);
+        TestEnvironment env;
+        env.program.ShowErrors = true; // the refusal is the one box all the same
+        QTemporaryDir bin;
+        const QString marker = bin.filePath(QStringLiteral("started"));
+        for (QString tool : installed) {
+            const bool broken = tool.endsWith(QLatin1Char('!'));
+            tool.chop(broken ? 1 : 0);
+            QFile script(bin.filePath(tool));
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write(broken ? "#!/nonexistent/interpreter\n"
+                                : "#!/bin/sh\necho \"${0##*/}\" \"$@\" > \"${0%/*}/started\"\n");
+            script.close();
+            script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const QByteArray oldPath = qgetenv("PATH");
+        const QByteArray oldDesktop = qgetenv("XDG_CURRENT_DESKTOP");
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
+        FrmMain w(env.program);
+        w.mnuInternetOptions->trigger();
+        qputenv("PATH", oldPath);
+        qputenv("XDG_CURRENT_DESKTOP", oldDesktop);
+
+        if (started.isEmpty()) {
+            QCOMPARE(env.boxes.shown.size(), 1);
+            QCOMPARE(env.boxes.shown.first().title + ": " + env.boxes.shown.first().text,
+                "Tolvane: " + NotAvailable);
+            QCOMPARE(env.boxes.shown.first().icon, MessageBoxes::Icon::Critical);
+        } else {
+            QVERIFY(env.boxes.shown.isEmpty());
+            QTRY_COMPARE(readAll(marker).trimmed(), started);
+        }
+    }
+
+    void findHelpPage_data()
+    {
+        Columns<bool, bool, QString>({ "beside", "inDataDirs", "expected" }); // under the root
+        QTest::newRow("beside the program") << true << true << "share/tolvane/Tolvane.html";
+        QTest::newRow("in the data folders") << false << true << "xdg/tolvane/Tolvane.html";
+        QTest::newRow("nowhere") << false << false << "";
+    }
+
+    void findHelpPage()
+    {
+        QFETCH(bool, beside);
+        QFETCH(bool, inDataDirs);
+        QFETCH(QString, expected);
+        QTemporaryDir root;
+        QDir dir(root.path());
+        auto place = [&](const QString &path) {
+            QVERIFY(dir.mkpath(QFileInfo(root.filePath(path)).path()));
+            QFile page(root.filePath(path));
+            QVERIFY(page.open(QIODevice::WriteOnly));
+        };
+        if (beside)
+            place(QStringLiteral("share/tolvane/Tolvane.html"));
+        if (inDataDirs)
+            place(QStringLiteral("xdg/tolvane/Tolvane.html"));
+        QVERIFY(dir.mkpath(QStringLiteral("bin")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(root.filePath(QStringLiteral("xdg"))));
+        const QString found = FindHelpPage(root.filePath(QStringLiteral("bin")));
+        QCOMPARE(found, expected.isEmpty() ? QString() : root.filePath(expected));
+    }
+
+    void helpAndWebsite()
+    {
+        TestEnvironment env;
+        UrlRecorder browser;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
+        FrmMain w(env.program);
+        SetupWizard wizard(env.program);
+
+        // The build puts the help page where a program run from the build folder finds it;
+        // the Help menu and the set-up pages' "?" open that page, as it stands in the source.
+        w.mnuHelpMe->trigger();
+        wizard.frmUserName().cmdHelp->click();
+        w.mnuWebsite->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+
+        QCOMPARE(browser.opened.size(), 3);
+        QCOMPARE(browser.opened.at(1), browser.opened.at(0));
+        const QString page = browser.opened.at(0).toLocalFile();
+        QCOMPARE(QFileInfo(page).fileName(), QStringLiteral("Tolvane.html"));
+        const QString source = qEnvironmentVariable("TOLVANE_SOURCE_DIR");
+        QCOMPARE(readAll(page), readAll(source + QStringLiteral("/packaging/Tolvane.html")));
+        QVERIFY(!readAll(page).isEmpty());
+        QCOMPARE(browser.opened.at(2).scheme(), QStringLiteral("https"));
+        QVERIFY(!browser.opened.at(2).host().isEmpty());
         QVERIFY(env.boxes.shown.isEmpty());
-        QTRY_COMPARE(readAll(marker).trimmed(), started);
     }
-}
 
-void TestFrmMainCommands::findHelpPage_data()
-{
-    QTest::addColumn<bool>("beside");
-    QTest::addColumn<bool>("inDataDirs");
-    QTest::addColumn<QString>("expected"); // relative to the temporary root
-    QTest::newRow("beside the program") << true << true << "share/tolvane/Tolvane.html";
-    QTest::newRow("in the data folders") << false << true << "xdg/tolvane/Tolvane.html";
-    QTest::newRow("nowhere") << false << false << "";
-}
+    void aboutBoxNotModal()
+    {
+        TestEnvironment env;
+        env.settings.WriteSetting(Options, QStringLiteral("Current User"), QStringLiteral("1"));
+        env.addUser(1, QStringLiteral("Ada"), QStringLiteral("5551234567@txt.example.net"));
+        NoDelivery delivery;
+        FakeConnectionService connection;
+        FrmTimer frmTimer(env.program, delivery, connection);
+        Startup startup(env.program, frmTimer);
+        startup.Run();
+        startup.frmSplash().tmrSplash1_Timer();
+        QVERIFY(!startup.frmSplash().isVisible());
 
-void TestFrmMainCommands::findHelpPage()
-{
-    QFETCH(bool, beside);
-    QFETCH(bool, inDataDirs);
-    QFETCH(QString, expected);
-    QTemporaryDir root;
-    QDir dir(root.path());
-    auto place = [&](const QString &path) {
-        QVERIFY(dir.mkpath(QFileInfo(root.filePath(path)).path()));
-        QFile page(root.filePath(path));
-        QVERIFY(page.open(QIODevice::WriteOnly));
-    };
-    if (beside)
-        place(QStringLiteral("share/tolvane/Tolvane.html"));
-    if (inDataDirs)
-        place(QStringLiteral("xdg/tolvane/Tolvane.html"));
-    QVERIFY(dir.mkpath(QStringLiteral("bin")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
-    qputenv("XDG_DATA_DIRS", QFile::encodeName(root.filePath(QStringLiteral("xdg"))));
-    const QString found = FindHelpPage(root.filePath(QStringLiteral("bin")));
-    QCOMPARE(found, expected.isEmpty() ? QString() : root.filePath(expected));
-}
-
-void TestFrmMainCommands::helpAndWebsite()
-{
-    TestEnvironment env;
-    UrlRecorder browser;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
-    FrmMain w(env.program);
-    SetupWizard wizard(env.program);
-
-    // The build puts the help page where a program run from the build folder finds it;
-    // the Help menu and the set-up pages' "?" open that page, as it stands in the source.
-    w.mnuHelpMe->trigger();
-    wizard.frmUserName().cmdHelp->click();
-    w.mnuWebsite->trigger();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-
-    QCOMPARE(browser.opened.size(), 3);
-    QCOMPARE(browser.opened.at(1), browser.opened.at(0));
-    const QString page = browser.opened.at(0).toLocalFile();
-    QCOMPARE(QFileInfo(page).fileName(), QStringLiteral("Tolvane.html"));
-    const QString source = qEnvironmentVariable("TOLVANE_SOURCE_DIR");
-    QCOMPARE(readAll(page), readAll(source + QStringLiteral("/packaging/Tolvane.html")));
-    QVERIFY(!readAll(page).isEmpty());
-    QCOMPARE(browser.opened.at(2).scheme(), QStringLiteral("https"));
-    QVERIFY(!browser.opened.at(2).host().isEmpty());
-    QVERIFY(env.boxes.shown.isEmpty());
-}
-
-void TestFrmMainCommands::aboutBoxNotModal()
-{
-    TestEnvironment env;
-    env.settings.WriteSetting(Options, QStringLiteral("Current User"), QStringLiteral("1"));
-    env.addUser(1, QStringLiteral("Ada"), QStringLiteral("5551234567@txt.example.net"));
-    NoDelivery delivery;
-    FakeConnectionService connection;
-    FrmTimer frmTimer(env.program, delivery, connection);
-    Startup startup(env.program, frmTimer);
-    startup.Run();
-    startup.frmSplash().tmrSplash1_Timer();
-    QVERIFY(!startup.frmSplash().isVisible());
-
-    startup.frmMain().mnuAbout->trigger();
-    // The command has returned with the box open: it does not wait for it.
-    QVERIFY(env.program.AboutMode);
-    QVERIFY(startup.frmSplash().isVisible());
-    QVERIFY(!startup.frmSplash().isModal());
-    QTRY_VERIFY(startup.frmSplash().cmdOK->isVisible());
-    QVERIFY(startup.frmMain().isVisible());
-}
+        startup.frmMain().mnuAbout->trigger();
+        // The command has returned with the box open: it does not wait for it.
+        QVERIFY(env.program.AboutMode);
+        QVERIFY(startup.frmSplash().isVisible());
+        QVERIFY(!startup.frmSplash().isModal());
+        QTRY_VERIFY(startup.frmSplash().cmdOK->isVisible());
+        QVERIFY(startup.frmMain().isVisible());
+    }
+};
 
 QTEST_MAIN(TestFrmMainCommands)
 #include "tst_frmmaincommands.moc"

@@ -259,44 +259,6 @@ private slots:
         QVERIFY(s.env.boxes.shown.isEmpty());
     }
 
-    void mailAccountGuess_data()
-    {
-        Columns<bool, QString, QString, QString>(
-            { "found", "pendingEmail", "pendingSMTP", "shown" });
-        const QString asked = QStringLiteral("|Please enter your Email settings.");
-        const QString guessed = QStringLiteral("|Tolvane guessed your Email settings.");
-        QTest::newRow("confirmed win") << true << "me@x"
-                                       << "me.smtp"
-                                       << "me@x|me.smtp" + guessed;
-        QTest::newRow("empty confirmed server gives way") << true << "me@x"
-                                                          << ""
-                                                          << "me@x|found.smtp" + guessed;
-    }
-    // What page 2 offers in the first run: what the user confirmed, else what was found,
-    // else what the boxes held.
-    void mailAccountGuess()
-    {
-        QFETCH(bool, found);
-        Setup s;
-        s.p.FirstRun = true;
-        s.wizard.mailAccountGuess = [&] {
-            return MailAccount { found, "found@x", found, "found.smtp" };
-        };
-        box(s.mail(), 0)->setText("held@x"); // from an earlier showing
-        box(s.mail(), 1)->setText("held.smtp");
-        QFETCH(QString, pendingEmail);
-        QFETCH(QString, pendingSMTP);
-        s.p.PendingEmail = pendingEmail;
-        s.p.PendingSMTP = pendingSMTP;
-        QString seen;
-        s.driver.then(s.mail(), [&](SetupPage &page) {
-            seen = box(page, 0)->text() + '|' + box(page, 1)->text() + '|' + info(page, 5)->text();
-            click(page, "cmdCancel"); // Yes: ends the program
-        });
-        s.run(Page::LocalEmail);
-        QTEST(seen, "shown");
-    }
-
     // The login name, or no name when it does not fit in 99 characters.
     void accountNameFits()
     {
