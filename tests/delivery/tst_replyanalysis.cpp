@@ -1,11 +1,9 @@
+#include "DeliveryFixture.h"
 #include "delivery/FrmMailWarning.h"
-#include "delivery/SmtpDelivery.h"
 #include "delivery/SocketLayer.h"
 #include "delivery/SocketsInitialize.h"
 #include "delivery/SystemSocketLayer.h"
 #include "support/DataColumns.h"
-#include "support/FakeConnectionService.h"
-#include "support/TestEnvironment.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -42,13 +40,11 @@ private slots:
     {
         QFETCH(QString, reply);
         QFETCH(bool, warned);
-        TestEnvironment env;
-        FakeConnectionService connection;
-        SmtpDelivery delivery(env.program, connection);
-        QSignalSpy spy(&delivery, &SmtpDelivery::warning);
-        env.program.SmtpReplyCode = 999;
-        delivery.AnalyzeSMTP(reply);
-        QTEST(env.program.SmtpReplyCode, "code");
+        DeliveryFixture f;
+        QSignalSpy spy(&f.delivery, &SmtpDelivery::warning);
+        f.env.program.SmtpReplyCode = 999;
+        f.delivery.AnalyzeSMTP(reply);
+        QTEST(f.env.program.SmtpReplyCode, "code");
         QCOMPARE(spy.size(), warned ? 1 : 0);
         if (warned)
             QCOMPARE(spy.at(0).at(0).toString(), "SMTP Server responded: " + reply);
@@ -56,23 +52,21 @@ private slots:
 
     void warningWindow()
     {
-        TestEnvironment env;
-        FakeConnectionService connection;
-        SmtpDelivery delivery(env.program, connection);
+        DeliveryFixture f;
         FrmMailWarning frmMailWarning;
-        connect(&delivery, &SmtpDelivery::warning, &frmMailWarning, &FrmMailWarning::ShowWarning);
+        connect(&f.delivery, &SmtpDelivery::warning, &frmMailWarning, &FrmMailWarning::ShowWarning);
         QCOMPARE(frmMailWarning.windowTitle(), "Tolvane Warning");
         QCOMPARE(frmMailWarning.cmdOkay->text(), "&OK");
         QVERIFY(!frmMailWarning.isVisible());
 
         // A server's text is shown as it came, never as markup.
-        delivery.AnalyzeSMTP("550 <b>no</b> such user\r\n");
+        f.delivery.AnalyzeSMTP("550 <b>no</b> such user\r\n");
         QVERIFY(frmMailWarning.isVisible());
         QVERIFY(!frmMailWarning.isModal());
         QCOMPARE(frmMailWarning.lblMessage->textFormat(), Qt::PlainText);
         QCOMPARE(frmMailWarning.lblMessage->text(),
             "SMTP Server responded: 550 <b>no</b> such user\r\n");
-        delivery.AnalyzeSMTP("251 elsewhere\r\n");
+        f.delivery.AnalyzeSMTP("251 elsewhere\r\n");
         QCOMPARE(frmMailWarning.lblMessage->text(),
             "SMTP Server responded: User not local; will forward to");
         QTest::mouseClick(frmMailWarning.cmdOkay, Qt::LeftButton);

@@ -11,6 +11,7 @@ import subprocess
 import tempfile
 import threading
 import time
+import unittest
 
 from aiosmtpd.controller import Controller
 
@@ -181,3 +182,25 @@ class Account:
                 process.kill()
             process.wait()
         shutil.rmtree(self.root, ignore_errors=True)
+
+
+class ProgramTest(unittest.TestCase):
+    """Each test: a tray host, a mail server and an account of its own."""
+
+    def setUp(self):
+        self.tray = TrayHost()
+        self.addCleanup(self.tray.stop)
+        self.server = MailServer()
+        self.addCleanup(self.server.stop)
+        self.account = Account()
+        self.addCleanup(self.account.close)
+
+    def configure(self, cells, **options):
+        """Users Ada, Bob, ... with these phone addresses, sending through the test's
+        server; Ada logged in."""
+        sections = {"Options": {"Current User": "1", **options}}
+        for n, (name, cell) in enumerate(zip(["Ada", "Bob"], cells), 1):
+            sections["User%d" % n] = {"Name": name, "Email": name.lower() + "@example.net",
+                                      "SMTP": "127.0.0.1:%d" % self.server.port,
+                                      "CellEmail": cell}
+        self.account.write_settings(sections)

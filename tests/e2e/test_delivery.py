@@ -8,7 +8,7 @@ import os
 import time
 import unittest
 
-from e2e import Account, MailServer, TrayHost, early_in_minute, stamp, wait_for
+from e2e import ProgramTest, early_in_minute, stamp, wait_for
 
 ADA_CELL = "5551234567@txt.example.net"
 BOB_CELL = "5559876543@txt.example.net"
@@ -16,27 +16,9 @@ REFUSAL = ("Tolvane\tcritical\tTolvane is already running!\\rDouble-Click on the
            "Phone in your System Tray to display Tolvane.\n")
 
 
-def configured_account(server):
-    account = Account()
-    smtp = "127.0.0.1:%d" % server.port
-    account.write_settings({
-        "Options": {"Current User": "1"},
-        "User1": {"Name": "Ada", "Email": "ada@example.net", "SMTP": smtp, "CellEmail": ADA_CELL},
-        "User2": {"Name": "Bob", "Email": "bob@example.net", "SMTP": smtp, "CellEmail": BOB_CELL},
-    })
-    return account
-
-
-class Delivery(unittest.TestCase):
-    def setUp(self):
-        self.tray = TrayHost()
-        self.server = MailServer()
-        self.account = configured_account(self.server)
-        self.addCleanup(self.tray.stop)
-        self.addCleanup(self.server.stop)
-        self.addCleanup(self.account.close)
-
+class Delivery(ProgramTest):
     def test_due_record_sent_once_second_copy_refused(self):
+        self.configure([ADA_CELL, BOB_CELL])
         minute = early_in_minute()
         one = datetime.timedelta(minutes=1)
         recipients = "|%s,%s," % (ADA_CELL, BOB_CELL)

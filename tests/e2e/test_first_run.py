@@ -2,16 +2,10 @@
 
 import unittest
 
-from e2e import Account, TrayHost, type_into, visible_windows, wait_for
+from e2e import ProgramTest, type_into, visible_windows, wait_for
 
 
-class FirstRun(unittest.TestCase):
-    def setUp(self):
-        self.tray = TrayHost()
-        self.account = Account()
-        self.addCleanup(self.tray.stop)
-        self.addCleanup(self.account.close)
-
+class FirstRun(ProgramTest):
     def test_wizard_to_main_window(self):
         program = self.account.start()
         type_into("Tolvane - User Name", "Ada")

@@ -3,8 +3,7 @@
 
 import unittest
 
-from e2e import (Account, MailServer, TrayHost, early_in_minute, stamp, wait_for,
-                 xdotool)
+from e2e import ProgramTest, early_in_minute, stamp, wait_for, xdotool
 
 CELL = "5551234567@txt.example.net"
 QUESTION = ("Shutting Down?\tnone\tShutting Down Tolvane will prevent scheduled Emails to be "
@@ -12,21 +11,9 @@ QUESTION = ("Shutting Down?\tnone\tShutting Down Tolvane will prevent scheduled 
             "scheduled.  Are you sure you wish to Shut Down Tolvane?\n")
 
 
-class Tray(unittest.TestCase):
-    def setUp(self):
-        self.tray = TrayHost()
-        self.server = MailServer()
-        self.account = Account()
-        self.addCleanup(self.tray.stop)
-        self.addCleanup(self.server.stop)
-        self.addCleanup(self.account.close)
-
+class Tray(ProgramTest):
     def test_start_small_deliver_and_shut_down_from_menu(self):
-        self.account.write_settings({
-            "Options": {"Current User": "1", "StartSmall": "1"},
-            "User1": {"Name": "Ada", "Email": "ada@example.net",
-                      "SMTP": "127.0.0.1:%d" % self.server.port, "CellEmail": CELL},
-        })
+        self.configure([CELL], StartSmall="1")
         minute = early_in_minute()
         due = stamp(minute) + "NFrom the tray|%s," % CELL
         self.account.write_messages(1, [due])
