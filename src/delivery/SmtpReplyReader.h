@@ -20,6 +20,7 @@ public:
     {
         m_pending.clear();
         m_lineStart = 0;
+        m_skipToLineEnd = false;
     }
 
     bool hasPartialReply() const { return !m_pending.isEmpty(); }
@@ -27,10 +28,12 @@ public:
     // Whether a line (without its line end) ends a reply.
     static bool isFinalLine(QByteArrayView line);
 
-    // A server that never ends its reply does not make the program hold on to all of it.
+    // A server that never ends its reply does not make the program hold on to all of it:
+    // of a longer line only its first MaxPending bytes and its line end are kept.
     static constexpr qsizetype MaxPending = 64 * 1024;
 
 private:
     QByteArray m_pending;
     qsizetype m_lineStart = 0; // where the first line not yet looked at begins
+    bool m_skipToLineEnd = false; // the rest of an overlong line is still arriving
 };

@@ -30,6 +30,14 @@ ScriptedSmtpServer::Reply ordinary(ScriptedSmtpServer::Step step)
 
 } // namespace
 
+ScriptedSmtpServer::Reply ScriptedSmtpServer::bytes(const QByteArray &text)
+{
+    Reply reply;
+    for (const char c : text)
+        reply.pieces.append(QByteArray(1, c));
+    return reply;
+}
+
 ScriptedSmtpServer::ScriptedSmtpServer()
 {
     m_server.listen(QHostAddress::LocalHost, 0);
@@ -77,7 +85,7 @@ void ScriptedSmtpServer::respond(Step step)
 {
     const Reply reply = replyFor(step);
     QPointer<QTcpSocket> client = m_client;
-    int delay = 0;
+    int delay = m_delayMs.value(step);
     for (const QByteArray &piece : reply.pieces) {
         ++m_piecesPending;
         QTimer::singleShot(delay, this, [this, client, piece] {
@@ -93,7 +101,7 @@ void ScriptedSmtpServer::respond(Step step)
                 client->disconnectFromHost();
         });
     }
-    if (step == Data && !reply.pieces.isEmpty() && reply.pieces.first().startsWith("354"))
+    if (step == Data && reply.pieces.join().startsWith("354"))
         m_inData = true;
 }
 

@@ -28,11 +28,15 @@ public:
     static Reply pieces(const QList<QByteArray> &parts) { return { parts, false }; }
     static Reply silence() { return {}; }
     static Reply hangUp() { return { {}, true }; }
+    // The text sent one byte at a time, each byte a separate arrival.
+    static Reply bytes(const QByteArray &text);
 
     ScriptedSmtpServer();
 
     // The replies for a step, used in turn; the last one repeats.
     void script(Step step, const QList<Reply> &replies) { m_script[step] = replies; }
+    // Holds back every reply at a step by that long: a slow server.
+    void delay(Step step, int ms) { m_delayMs[step] = ms; }
 
     quint16 port() const { return m_server.serverPort(); }
     QString address() const;
@@ -61,4 +65,5 @@ private:
     int m_piecesPending = 0;
     QMap<Step, QList<Reply>> m_script;
     QMap<Step, int> m_used;
+    QMap<Step, int> m_delayMs;
 };
