@@ -94,6 +94,7 @@ void FrmTimer::LoadNextMessage()
 {
     for (int i = 1; i <= 10; ++i)
         p.NextMessage[i].clear();
+    forgetOldHandovers();
     // Each user under a trap of its own: a file that cannot be read holds back only the
     // messages in it, not every other user's.
     for (int user = 1; user <= 10; ++user)
@@ -117,10 +118,23 @@ void FrmTimer::loadNextFor(int user)
             = record.date() > today || (record.date() == today && record.minuteOfDay() >= minute);
         if (!notPast || record.raw() == QByteArrayView(lastSent))
             return true;
-        p.NextMessage[user]
-            = QStringLiteral("%1").arg(user, 2, 10, QLatin1Char('0')) + record.line();
+        const QString line = record.line();
+        if (m_handedOver[user].contains(line))
+            return true;
+        p.NextMessage[user] = QStringLiteral("%1").arg(user, 2, 10, QLatin1Char('0')) + line;
         return false;
     });
+}
+
+void FrmTimer::forgetOldHandovers()
+{
+    // A record of a day before yesterday cannot come due again unless the clock goes
+    // back more than a day.
+    const QDate yesterday = p.clock.now().date().addDays(-1);
+    for (QSet<QString> &records : m_handedOver)
+        records.removeIf([&](const QString &record) {
+            return Stamp::parseDate(QStringView(record).left(Stamp::DateLength)) < yesterday;
+        });
 }
 
 void FrmTimer::CheckSend()
@@ -146,6 +160,8 @@ void FrmTimer::CheckSend()
             if (!due)
                 continue;
             p.LastSent[i] = entry.mid(2);
+            if (i > 0)
+                m_handedOver[i].insert(p.LastSent[i]);
             p.Sending = true;
             p.ReloadNext = true;
             {

@@ -3,7 +3,9 @@
 #include "platform/SecondTicker.h"
 
 #include <QObject>
+#include <QSet>
 #include <QTimer>
+#include <array>
 #include <functional>
 
 class ConnectionService;
@@ -47,9 +49,15 @@ public:
 
 private:
     void loadNextFor(int user);
+    void forgetOldHandovers();
 
     Program &p;
     MessageProcessor &m_processor;
     ConnectionService &m_connection;
     Hooks m_hooks;
+    // Every record each user has handed to delivery in this run, not only the last one
+    // (LastSent): a wall clock set back (by hand, or at the end of summer time) brings
+    // an earlier failed record's minute round again, and it must not go out a second
+    // time; a late server may have taken it after all. Kept from yesterday on.
+    std::array<QSet<QString>, 11> m_handedOver;
 };
