@@ -1,0 +1,132 @@
+// What a server sends, in arrivals of any size, gathered into replies and judged.
+//
+// Input: a header byte (low 3 bits: how many piece lengths follow, high 5 bits: how many
+// times the text is sent, less one), the piece lengths (a byte each, 1 to 256; none: the
+// text arrives whole), then the server's text. The arrivals cycle through the lengths.
+// Sending the text many times lets a few kilobytes of input grow past the reader's cap.
+
+#include "FuzzSupport.h"
+#include "delivery/SmtpDelivery.h"
+#include "delivery/SmtpReplyReader.h"
+#include "delivery/SmtpWire.h"
+#include "store/CodePage.h"
+#include "support/FakeConnectionService.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+struct World {
+    TestEnvironment env;
+    FakeConnectionService connection;
+    SmtpDelivery delivery { env.program, connection };
+    int warnings = 0;
+};
+
+World *world = nullptr;
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Where the reply that begins at start ends (after the LF of its final line), or -1.
+qsizetype replyEnd(const QByteArray &stream, qsizetype start, qsizetype available)
+{
+    for (qsizetype lineStart = start; lineStart < available;) {
+        const qsizetype lf = stream.indexOf('\n', lineStart);
+        if (lf < 0 || lf >= available)
+            return -1;
+        QByteArrayView line = QByteArrayView(stream).sliced(lineStart, lf - lineStart);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.size() >= 3 && isDigit(line[0]) && isDigit(line[1]) && isDigit(line[2])
+            && (line.size() == 3 || line[3] == ' '))
+            return lf + 1;
+        lineStart = lf + 1;
+    }
+    return -1;
+}
+
+// The first three bytes of the reply's final line as a number.
+int finalCode(QByteArrayView reply)
+{
+    reply.chop(1); // its LF
+    const qsizetype lf = reply.lastIndexOf('\n');
+    const QByteArrayView line = lf < 0 ? reply : reply.sliced(lf + 1);
+    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+}
+
+// A reply the reader hands over: judged once, with the code of its final line.
+void judge(QByteArrayView reply)
+{
+    const int code = finalCode(reply);
+    const int warningsBefore = world->warnings;
+    world->env.program.SmtpReplyCode = -1;
+    world->delivery.AnalyzeSMTP(CodePage::decode(reply));
+    FUZZ_CHECK(world->env.program.SmtpReplyCode == code);
+    const int expected = (code == 251 || code == 252 ? 1 : 0) + (code > 400 ? 1 : 0);
+    FUZZ_CHECK(world->warnings - warningsBefore == expected);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    StartFuzzProcess(argc, argv);
+    world = new World;
+    world->env.program.ShowErrors = true;
+    QObject::connect(
+        &world->delivery, &SmtpDelivery::warning, [](const QString &) { ++world->warnings; });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const auto *bytes = reinterpret_cast<const char *>(data);
+    const int lengthCount = data[0] & 7;
+    const int repeats = (data[0] >> 3) + 1;
+    if (size < size_t(1 + lengthCount))
+        return 0;
+    QList<qsizetype> lengths;
+    for (int i = 0; i < lengthCount; ++i)
+        lengths.append(qsizetype(data[1 + i]) + 1);
+    const QByteArray stream
+        = QByteArray(bytes + 1 + lengthCount, qsizetype(size) - 1 - lengthCount).repeated(repeats);
+
+    SmtpReplyReader reader;
+    // A model of what the reader holds: the text from base up to what has arrived. It
+    // gives up the lines before the unfinished one, and that one too, once they pass
+    // the cap.
+    qsizetype base = 0;
+    qsizetype arrived = 0;
+    for (int piece = 0; arrived < stream.size(); ++piece) {
+        const qsizetype n = lengths.isEmpty()
+            ? stream.size()
+            : qMin(lengths[piece % lengths.size()], stream.size() - arrived);
+        const QList<QByteArray> replies = reader.append(QByteArrayView(stream).sliced(arrived, n));
+        arrived += n;
+        // Each reply is the next stretch of the text, in order: none is skipped, none
+        // comes twice, and together with what is still held they account for the text.
+        for (const QByteArray &reply : replies) {
+            const qsizetype end = replyEnd(stream, base, arrived);
+            FUZZ_CHECK(end > base);
+            FUZZ_CHECK(reply == QByteArrayView(stream).sliced(base, end - base));
+            base = end;
+            judge(reply);
+        }
+        FUZZ_CHECK(replyEnd(stream, base, arrived) < 0);
+        if (arrived - base > SmtpReplyReader::MaxPending) {
+            const qsizetype lastLf = stream.lastIndexOf('\n', arrived - 1);
+            if (lastLf >= base)
+                base = lastLf + 1;
+            if (arrived - base > SmtpReplyReader::MaxPending)
+                base = arrived;
+        }
+        // What is held stays under the cap.
+        FUZZ_CHECK(reader.hasPartialReply() == (arrived > base));
+    }
+    FUZZ_CHECK(world->env.boxes.shown.isEmpty());
+    return 0;
+}

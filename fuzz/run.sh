@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UBSan) when they are not
+# built yet, then runs each in turn for the given seconds from its committed corpus.
+#   fuzz/run.sh [seconds] [target...]      30 seconds and all three targets by default
+# Each run works on a scratch copy of its corpus, so the committed corpus does not grow.
+# A crash, leak, undefined behaviour or broken property stops that run, keeps its scratch
+# folder with the input (crash-*, leak-*, timeout-*) and fails the script.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-30}
+shift || true
+targets=("$@")
+((${#targets[@]})) || targets=(fuzz_record fuzz_reply fuzz_settings)
+build=${TOLVANE_FUZZ_BUILD:-$root/build-fuzz}
+
+missing=0
+for t in "${targets[@]}"; do
+  [[ -x "$build/fuzz/$t" ]] || missing=1
+done
+if ((missing)); then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++ -DTOLVANE_FUZZ=ON -DTOLVANE_BUILD_TESTS=OFF \
+    -DTOLVANE_BUILD_BENCH=OFF >/dev/null
+  cmake --build "$build" -j2 --target "${targets[@]}"
+fi
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
+export QT_QPA_PLATFORM=offscreen
+
+failed=0
+for t in "${targets[@]}"; do
+  scratch=$(mktemp -d "${TMPDIR:-/tmp}/$t.XXXXXX")
+  cp -r "$root/fuzz/corpus/$t" "$scratch/corpus"
+  echo "== $t: $seconds s"
+  # One process on one core (the machine is shared); a run stuck for 10 s counts as a hang.
+  if "$build/fuzz/$t" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+    -artifact_prefix="$scratch/" "$scratch/corpus" >"$scratch/log" 2>&1; then
+    grep -E '^(#[0-9]+ +DONE|Done |stat::)' "$scratch/log" || true
+    rm -rf "$scratch"
+  else
+    tail -n 60 "$scratch/log"
+    echo "$t FAILED: input and log kept in $scratch" >&2
+    failed=1
+  fi
+done
+exit $failed
