@@ -24,6 +24,12 @@ void createPrivateFile(const QString &path)
         ::close(fd);
 }
 
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void syncDirectoryOf(const QString &path)
 {
     const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
@@ -71,6 +77,7 @@ bool SettingsStore::HasSetting(const QString &section, const QString &key) const
 void SettingsStore::WriteSetting(const QString &section, const QString &key, const QString &value)
 {
     forgetEarlierFailure();
+    keepTypedTexts();
     const QString k = fullKey(section, key);
     const bool had = m_settings->contains(k);
     const QVariant old = m_settings->value(k);
@@ -88,6 +95,7 @@ void SettingsStore::WriteSetting(const QString &section, const QString &key, con
 void SettingsStore::DeleteSection(const QString &section)
 {
     forgetEarlierFailure();
+    keepTypedTexts();
     QList<std::pair<QString, QVariant>> old;
     m_settings->beginGroup(section);
     for (const QString &key : m_settings->allKeys())
@@ -108,10 +116,35 @@ void SettingsStore::forgetEarlierFailure()
         m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
 }
 
+void SettingsStore::keepTypedTexts()
+{
+    // A value typed into the file with a comma reads as the text that stands there, but
+    // QSettings holds it as a list and, when any write rewrites the file, writes the list
+    // in its own form ("a,b" comes back as "a, b"): a write elsewhere would change it.
+    // Stored as the text it reads as, it stays that text.
+    for (const QString &k : m_settings->allKeys()) {
+        const qsizetype slash = k.indexOf(QLatin1Char('/'));
+        if (slash < 0 || m_settings->value(k).userType() != QMetaType::QStringList)
+            continue;
+        // Empty when the line cannot be found again (a key written with escapes): the
+        // list is then left as QSettings holds it.
+        const QString text = rawValue(k.left(slash), k.mid(slash + 1));
+        if (!text.isEmpty())
+            m_settings->setValue(k, text);
+    }
+}
+
 void SettingsStore::commit(const std::function<void()> &undo)
 {
+    const QByteArray before = fileContent(m_path);
     m_settings->sync();
-    if (m_settings->status() != QSettings::NoError) {
+    // A file that was malformed when it was read (a broken hand edit) leaves QSettings
+    // reporting FormatError although it writes the file all the same, in its own form: the
+    // write reached the disk when the file changed. The next write starts with a fresh
+    // QSettings that reads the file as now written.
+    const bool written = m_settings->status() == QSettings::NoError
+        || (m_settings->status() == QSettings::FormatError && fileContent(m_path) != before);
+    if (!written) {
         // The change never reached the disk (a full disk, a read-only folder). Take it back,
         // so that nobody reads a value that a restart would lose and a later write does not
         // store it after all.
@@ -129,15 +162,26 @@ void SettingsStore::commit(const std::function<void()> &undo)
 QString SettingsStore::rawValue(const QString &section, const QString &key) const
 {
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return {};
     QString escapedKey = key;
     escapedKey.replace(QLatin1Char(' '), QStringLiteral("%20"));
+    // Read as QSettings reads the file: a CR ends a line as an LF does, and of a key given
+    // twice (a section may come back further down) the last one counts.
+    QString content = QString::fromUtf8(file.readAll());
+    content.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QString value;
     bool inSection = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    for (const QStringView rawLine : QStringView(content).split(u'\n')) {
+        const QString line = rawLine.trimmed().toString();
         if (line.startsWith(QLatin1Char('['))) {
-            inSection = line == QLatin1Char('[') + section + QLatin1Char(']');
+            // Named as QSettings reads it: what stands between "[" and the first "]" (the
+            // rest of the line when there is none), so that text after the "]" of a
+            // hand-edited line does not hide the section's values.
+            const qsizetype close = line.indexOf(QLatin1Char(']'));
+            inSection
+                = QStringView(line).sliced(1, close < 0 ? line.size() - 1 : close - 1).trimmed()
+                == section;
             continue;
         }
         if (!inSection)
@@ -147,7 +191,7 @@ QString SettingsStore::rawValue(const QString &section, const QString &key) cons
             continue;
         const QString name = line.left(eq).trimmed();
         if (name == key || name == escapedKey)
-            return line.mid(eq + 1).trimmed();
+            value = line.mid(eq + 1).trimmed();
     }
-    return {};
+    return value;
 }

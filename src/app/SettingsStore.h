@@ -39,6 +39,7 @@ public:
 private:
     QString rawValue(const QString &section, const QString &key) const;
     void forgetEarlierFailure();
+    void keepTypedTexts();
     void commit(const std::function<void()> &undo);
 
     QString m_path;
