@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Program.h"
+#include "app/UserFacingError.h"
 
 #include <QString>
 #include <exception>
@@ -8,18 +9,28 @@
 
 // Runs one procedure under the program's error trap: an unexpected failure ends the
 // procedure (its guards have already released what it held) and, when ShowErrors is on,
-// shows "Error occurred in <module>.<procedure>". Nothing escapes to end the program.
-// Returns whether the procedure ran to its end.
+// shows "Error occurred in <module>.<procedure>". A file that could not be read or
+// written is no programming error: the user is told what failed whatever ShowErrors
+// says. Nothing escapes to end the program. Returns whether the procedure ran to its end.
 template<class Procedure>
 bool Trap(Program &program, const char *where, Procedure &&procedure) noexcept
 {
+    QString failure;
     try {
         std::forward<Procedure>(procedure)();
         return true;
+    } catch (const UserFacingError &error) {
+        try {
+            failure = QString::fromUtf8(error.what());
+        } catch (...) {
+        }
     } catch (...) {
     }
     try {
-        program.ReportError(QString::fromLatin1(where));
+        if (failure.isEmpty())
+            program.ReportError(QString::fromLatin1(where));
+        else
+            program.ReportFailure(failure);
     } catch (...) {
     }
     return false;

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 class Clock;
@@ -85,4 +86,9 @@ public:
 
     // The error trap's report: "Error occurred in " + where, only when ShowErrors is on.
     void ReportError(const QString &where);
+    // The error trap's report of a file that could not be read or written: always shown.
+    // While its box is open, the same failure met again (by the next timer tick) is not
+    // shown a second time.
+    void ReportFailure(const QString &text);
+    QStringList FailuresShown;
 };

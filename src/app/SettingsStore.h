@@ -1,16 +1,17 @@
 #pragma once
 
+#include "app/UserFacingError.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 
 class QSettings;
 
 // A write that did not reach the settings file; the store holds what the file holds.
-class SettingsError : public std::runtime_error {
+class SettingsError : public UserFacingError {
 public:
-    using std::runtime_error::runtime_error;
+    using UserFacingError::UserFacingError;
 };
 
 // The settings store: text values addressed by section and key in one INI file that

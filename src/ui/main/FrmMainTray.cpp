@@ -153,9 +153,10 @@ void FrmMain::mnuSysTray_Click()
     // Counts from the next start; the running program keeps its StartSmall.
     Trap(p, "frmMain.mnuSysTray_Click", [&] {
         const bool ticked = mnuSysTray->isChecked();
-        mnuSysTray->setChecked(!ticked);
+        // The tick follows only a choice that was stored.
         p.settings.WriteSetting(
             Options, StartSmall, ticked ? QStringLiteral("0") : QStringLiteral("1"));
+        mnuSysTray->setChecked(!ticked);
     });
 }
 

@@ -1,0 +1,135 @@
+#include "app/ErrorTrap.h"
+#include "app/Program.h"
+#include "app/SettingsStore.h"
+#include "support/DataColumns.h"
+#include "support/TestEnvironment.h"
+#include "ui/main/FrmMain.h"
+
+#include <QAction>
+#include <QDir>
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
+namespace {
+
+enum class Fault { SettingsDiskFull, UnreadableMessageFile, Unexpected };
+
+// Runs the action with a file-size limit of one byte, which stands for a full disk
+// (also for root, whom a read-only folder does not stop).
+void onFullDisk(const std::function<void()> &action)
+{
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit oldLimit {};
+    ::getrlimit(RLIMIT_FSIZE, &oldLimit);
+    rlimit limit = oldLimit;
+    limit.rlim_cur = 1;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    action();
+    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+    ::signal(SIGXFSZ, oldHandler);
+}
+
+// Shows nothing, but meets the failure again while its box is open, as the next timer
+// tick would.
+class ReenteringBoxes final : public MessageBoxes {
+public:
+    Answer show(const QString &, const QString &text, Icon, Buttons, QWidget *) override
+    {
+        shown.append(text);
+        if (again)
+            std::exchange(again, {})();
+        return Answer::Ok;
+    }
+    QStringList shown;
+    std::function<void()> again;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fault)
+
+// A file that cannot be written or read is told to the user with its reason whatever
+// ShowErrors says; other failures stay behind ShowErrors. The program goes on.
+class TestWriteFailure : public QObject {
+    Q_OBJECT
+
+private slots:
+    void failureIsTold_data()
+    {
+        Columns<Fault, bool, QString>({ "fault", "showErrors", "box" });
+        const QString settings = QStringLiteral("Cannot write the settings file ");
+        QTest::newRow("menu toggle on a full disk") << Fault::SettingsDiskFull << false << settings;
+        QTest::newRow("menu toggle on a full disk, errors shown")
+            << Fault::SettingsDiskFull << true << settings;
+        QTest::newRow("message file unreadable")
+            << Fault::UnreadableMessageFile << false << QStringLiteral("Cannot read ");
+        QTest::newRow("unexpected failure") << Fault::Unexpected << false << QString();
+        QTest::newRow("unexpected failure, errors shown")
+            << Fault::Unexpected << true << QStringLiteral("Error occurred in frmMain.Test");
+    }
+    void failureIsTold()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(bool, showErrors);
+        QFETCH(QString, box);
+        TestEnvironment env;
+        env.settings.WriteSetting("Options", "Current User", "1");
+        env.addUser(1, "Ada", "5551234567@txt.example.net");
+        env.settings.WriteSetting("Options", "Error", showErrors ? "1" : "0");
+        FrmMain w(env.program);
+        w.Form_Load();
+        const bool ticked = w.mnuSysTray->isChecked();
+        switch (fault) {
+        case Fault::SettingsDiskFull:
+            onFullDisk([&] { w.mnuSysTray->trigger(); });
+            break;
+        case Fault::UnreadableMessageFile:
+            QVERIFY(QDir().mkpath(env.userFile(1) + "/inside"));
+            w.LoadScreenData("2026/03/14");
+            break;
+        case Fault::Unexpected:
+            Trap(env.program, "frmMain.Test", [] { throw std::runtime_error("broken"); });
+            break;
+        }
+        if (box.isEmpty()) {
+            QVERIFY(env.boxes.shown.isEmpty());
+        } else {
+            QCOMPARE(env.boxes.shown.size(), 1);
+            QVERIFY2(env.boxes.shown[0].text.startsWith(box), qPrintable(env.boxes.shown[0].text));
+            QCOMPARE(env.boxes.shown[0].icon, MessageBoxes::Icon::Critical);
+        }
+        // The tick tells what is stored, and the program goes on: the same command works
+        // once the disk has room.
+        QCOMPARE(w.mnuSysTray->isChecked(), ticked);
+        QCOMPARE(env.settings.ReadSetting("Options", "StartSmall", "0"), "0");
+        w.mnuSysTray->trigger();
+        QCOMPARE(w.mnuSysTray->isChecked(), !ticked);
+        QCOMPARE(env.settings.ReadSetting("Options", "StartSmall", "0"), "1");
+    }
+
+    // A failure met again while its own box is still open (the timers run on under a
+    // modal box) is not stacked in a second box; another failure is.
+    void sameFailureNotStacked()
+    {
+        TestEnvironment env;
+        ReenteringBoxes boxes;
+        Program p(env.settings, env.clock, boxes);
+        const auto fail = [&](const char *why) {
+            Trap(p, "frmTimer.Test", [why] { throw SettingsError(why); });
+        };
+        boxes.again = [&] {
+            fail("disk full");
+            boxes.again = [&] { fail("folder gone"); };
+            fail("folder gone");
+        };
+        fail("disk full");
+        QCOMPARE(boxes.shown, QStringList({ "disk full", "folder gone" }));
+        // Once closed, the same failure is told again.
+        fail("disk full");
+        QCOMPARE(boxes.shown.size(), 3);
+    }
+};
+
+QTEST_MAIN(TestWriteFailure)
+#include "tst_writefailure.moc"
