@@ -10,6 +10,7 @@
 #include "platform/ConnectionService.h"
 #include "store/CodePage.h"
 #include "store/MessageFile.h"
+#include "store/StoreError.h"
 
 #include <QFileInfo>
 #include <QHostInfo>
@@ -181,9 +182,7 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
 
     if (!step(commandLine(QStringLiteral("DATA"))))
         return false;
-    const QString content = QStringLiteral("Subject: Tolvane\r\n\r\n")
-        + SmtpWire::DotStuff(entry.text) + QStringLiteral("\r\n.\r\n");
-    if (!step(CodePage::encode(content)))
+    if (!step(CodePage::encode(SmtpWire::MessageContent(entry.text))))
         return false;
 
     // The reply to QUIT does not matter; the server closing its side ends the wait.
@@ -195,7 +194,16 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
     if (!entry.isInstant()) {
         if (!QFileInfo::exists(MessageFilePath(p, entry.user)))
             return false;
-        MarkMessageSent(p, entry.user, entry.record);
+        try {
+            MarkMessageSent(p, entry.user, entry.record);
+        } catch (const StoreError &error) {
+            // The mail has gone out, so the message counts as sent (LastSent keeps it from
+            // going out again in this run); but the file still calls it unsent, and only
+            // the user can make room for the mark.
+            emit warning(QStringLiteral("The message was sent, but it could not be marked as "
+                                        "sent in the message file. ")
+                + QString::fromUtf8(error.what()));
+        }
     }
     return true;
 }

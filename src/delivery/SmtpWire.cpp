@@ -36,6 +36,20 @@ QString DotStuff(const QString &text)
     return stuffed;
 }
 
+QString MessageContent(const QString &text)
+{
+    QString line;
+    line.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\r' || c == u'\n')
+            line.append(u' ');
+        else if (c != u'\0')
+            line.append(c);
+    }
+    return QStringLiteral("Subject: Tolvane\r\n\r\n") + DotStuff(line)
+        + QStringLiteral("\r\n.\r\n");
+}
+
 QString AddressProblem(QStringView address)
 {
     for (const QChar c : address) {

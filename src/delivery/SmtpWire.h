@@ -20,6 +20,13 @@ QStringView FinalLine(QStringView reply);
 // that no line of the text can end the mail early.
 QString DotStuff(const QString &text);
 
+// What goes to the server after DATA: the subject line, a blank line, the text and the end
+// mark. The text goes on one line, as a stored message always is: each CR and each LF in
+// it (a hand-edited file may hold a bare one) becomes a space and each NUL is left out, so
+// that nothing in it can start a line of its own, where a server might take "." for the
+// end of the mail and what follows for commands.
+QString MessageContent(const QString &text);
+
 // What makes an address unfit to be put between "<" and ">" on a command line: a line
 // break or NUL would let it add commands of its own, "<" or ">" would change the
 // address. Empty when the address can be sent.
