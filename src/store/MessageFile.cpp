@@ -17,6 +17,7 @@
 namespace {
 
 const QByteArray Crlf("\r\n");
+constexpr int MaxFileUser = 10;
 
 std::string describe(const char *what, const QString &path)
 {
@@ -159,6 +160,10 @@ QString MessageFilePath(const Program &program, int user)
 
 void SaveMessageRecord(Program &program, int user, const QString &record)
 {
+    // The scheduler reads the files of users 1 to 10 only: a message stored for another
+    // number would never be sent.
+    if (user < 1 || user > MaxFileUser)
+        throw StoreError("No user is logged in to keep the message for. Set up a user first.");
     const QByteArray newLine = CodePage::encode(record);
     const RecordView r(newLine);
     if (!r.isReadable())

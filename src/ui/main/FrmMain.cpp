@@ -18,6 +18,8 @@
 namespace {
 
 const QString Options = QStringLiteral("Options");
+constexpr int DefaultWidth = 7160;
+constexpr int DefaultHeight = 7860;
 
 // Settings hold numbers as text; a text that does not begin with a number reads as 0.
 int readNumber(const SettingsStore &settings, const char *key, const char *defaultValue)
@@ -108,12 +110,18 @@ void FrmMain::Form_Load()
         const SettingsStore &settings = p.settings;
         const int top = readNumber(settings, "Top", "500");
         const int left = readNumber(settings, "Left", "500");
-        const int width = readNumber(settings, "Width", "7160");
-        const int height = readNumber(settings, "Height", "7860");
+        int width = readNumber(settings, "Width", "7160");
+        int height = readNumber(settings, "Height", "7860");
+        // A size that is no number, or none a window can have, is no size at all.
+        if (width <= 0)
+            width = DefaultWidth;
+        if (height <= 0)
+            height = DefaultHeight;
         setWindowState(Qt::WindowNoState);
         move(static_cast<int>(std::lround(left / twipsPerPixelX())),
             static_cast<int>(std::lround(top / twipsPerPixelY())));
         setSizeTwips(width, height);
+        keepOnScreen();
         switch (readNumber(settings, "WindowState", "0")) {
         case 1:
             setWindowState(Qt::WindowMinimized);
@@ -202,7 +210,18 @@ void FrmMain::SaveScreen()
 void FrmMain::GetUserInfo()
 {
     Trap(p, "frmMain.GetUserInfo", [&] {
-        const Roster::UserInfo info = Roster::GetUserInfo(p.settings);
+        Roster::UserInfo info = Roster::GetUserInfo(p.settings);
+        // A "Current User" that names nobody (edited by hand, or the user was removed
+        // behind the program's back) would have messages saved for a user whose file no
+        // one ever sends: the lowest configured user is logged in instead.
+        if (info.currentUser < 1 || info.currentUser > Roster::MaxUsers
+            || !Roster::IsConfigured(p.settings, info.currentUser)) {
+            const QList<Roster::User> users = Roster::ConfiguredUsers(p.settings);
+            if (!users.isEmpty()) {
+                info.currentUser = users.first().number;
+                info.caption = QStringLiteral("Tolvane - ") + users.first().name;
+            }
+        }
         p.CurrentUser = info.currentUser;
         setWindowTitle(info.caption);
     });

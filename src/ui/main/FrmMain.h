@@ -185,6 +185,7 @@ private:
     void setUpCalendarFonts();
     void setUpGrid();
     void applyPlace(QWidget *control);
+    void keepOnScreen();
     void moveControls(double dx, double dy);
     void syncPageToSelection();
     QList<QWidget *> scrolledControls() const;

@@ -154,6 +154,25 @@ void FrmMain::setSizeTwips(int width, int height)
         m_content->resize(contentWidth, contentHeight);
 }
 
+// Settings edited by hand, or saved on a larger screen or a monitor that is gone, may put
+// the window where nobody can reach it: it is made to fit the screen and moved onto it.
+void FrmMain::keepOnScreen()
+{
+    const QScreen *s = screen();
+    if (!s)
+        return;
+    const QRect area = s->availableGeometry();
+    const QSize twips = sizeTwips();
+    const int maxWidth = static_cast<int>(area.width() * twipsPerPixelX()) + FrameWidth;
+    const int maxHeight
+        = static_cast<int>((area.height() - menuBar()->sizeHint().height()) * twipsPerPixelY())
+        + FrameHeight;
+    if (twips.width() > maxWidth || twips.height() > maxHeight)
+        setSizeTwips(qMin(twips.width(), maxWidth), qMin(twips.height(), maxHeight));
+    move(qBound(area.left(), x(), qMax(area.left(), area.left() + area.width() - width())),
+        qBound(area.top(), y(), qMax(area.top(), area.top() + area.height() - height())));
+}
+
 QRectF FrmMain::placeOf(const QWidget *control) const
 {
     return m_place.value(control);
