@@ -53,7 +53,15 @@ private slots:
         QTest::newRow("trailing comma, same key in other sections")
             << QByteArray("[User1]\nName=x, y\n[User2]\r\nName=desk,\r\n[User20]\nName=z, w\n")
             << "desk,";
+        QTest::newRow("no blank after the comma") << QByteArray("[User2]\nName=a,b\n") << "a,b";
+        QTest::newRow("text after the section's ]")
+            << QByteArray("[User2] old\nName=a,b\n") << "a,b";
+        QTest::newRow("key given twice") << QByteArray("[User2]\nName=x\nName=a,b\n") << "a,b";
+        QTest::newRow("CR line ends") << QByteArray("[User2]\rName=a,b\rEmail=c\r") << "a,b";
+        QTest::newRow("a broken section line further down")
+            << QByteArray("[User2]\nName=a,b\n[User3\nName=c\n") << "a,b";
     }
+    // A write of another value (which rewrites the whole file) succeeds and leaves the text.
     void handEditedList()
     {
         QFETCH(QByteArray, content);
@@ -62,6 +70,9 @@ private slots:
         SettingsStore store(m_path);
         QTEST(store.ReadSetting("User2", "Name", "default"), "expected");
         QCOMPARE(QFile::permissions(m_path), OwnerOnly);
+        store.WriteSetting("Options", "StartSmall", "True");
+        QTEST(SettingsStore(m_path).ReadSetting("User2", "Name", "default"), "expected");
+        QCOMPARE(readFromDisk("Options", "StartSmall"), "True");
     }
 
     // A process killed right after WriteSetting returned has lost nothing, and the store
