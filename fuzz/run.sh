@@ -37,7 +37,7 @@ for t in "${targets[@]}"; do
   # One process on one core (the machine is shared); a run stuck for 10 s counts as a hang.
   if "$build/fuzz/$t" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$scratch/" "$scratch/corpus" >"$scratch/log" 2>&1; then
-    grep -E '^(#[0-9]+ +DONE|Done |stat::)' "$scratch/log" || true
+    grep -E '^(#[0-9]+[[:space:]]+DONE|Done |stat::)' "$scratch/log" || true
     rm -rf "$scratch"
   else
     tail -n 60 "$scratch/log"
