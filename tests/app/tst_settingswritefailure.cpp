@@ -1,10 +1,10 @@
 #include "app/SettingsStore.h"
+#include "support/FullDisk.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
+#include <optional>
 
 // A settings write that cannot reach the disk must not be reported as done, nor be read
 // back as if it had been stored.
@@ -27,13 +27,7 @@ private slots:
         store.WriteSetting(QStringLiteral("User1"), QStringLiteral("Name"), QStringLiteral("Ada"));
         store.WriteSetting(
             QStringLiteral("Options"), QStringLiteral("Current User"), QStringLiteral("1"));
-        // A tiny file-size limit stands for a full disk, also for root.
-        const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit oldLimit {};
-        ::getrlimit(RLIMIT_FSIZE, &oldLimit);
-        rlimit limit = oldLimit;
-        limit.rlim_cur = 1;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        auto fullDisk = std::make_optional<FullDisk>(1);
         bool thrown = false;
         try {
             if (deleteSection)
@@ -44,8 +38,7 @@ private slots:
         } catch (const SettingsError &) {
             thrown = true;
         }
-        ::setrlimit(RLIMIT_FSIZE, &oldLimit);
-        ::signal(SIGXFSZ, oldHandler);
+        fullDisk.reset();
 
         QVERIFY(thrown);
         QCOMPARE(store.ReadSetting(QStringLiteral("User1"), QStringLiteral("CellEmail"),

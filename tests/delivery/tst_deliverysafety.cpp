@@ -3,14 +3,14 @@
 #include "delivery/SmtpDelivery.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
+#include "support/FullDisk.h"
 #include "support/ScriptedSmtpServer.h"
 #include "support/TestEnvironment.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <chrono>
-#include <csignal>
-#include <sys/resource.h>
+#include <optional>
 
 namespace {
 
@@ -87,21 +87,14 @@ private slots:
         QSignalSpy warnings(&d.delivery, &SmtpDelivery::warning);
         QSignalSpy rows(&d.delivery, &SmtpDelivery::rowColoured);
 
-        // A file-size limit below the file's size stands for a full disk, also for root.
-        const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit oldLimit {};
-        ::getrlimit(RLIMIT_FSIZE, &oldLimit);
-        rlimit limit = oldLimit;
-        limit.rlim_cur = rlim_t(before.size() - 1);
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        auto fullDisk = std::make_optional<FullDisk>(before.size() - 1);
         d.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(10, 1)));
         timer.CheckSend();
         d.env.clock.advanceSecs(30);
         timer.CheckSend();
         timer.LoadNextMessage();
         timer.CheckSend();
-        ::setrlimit(RLIMIT_FSIZE, &oldLimit);
-        ::signal(SIGXFSZ, oldHandler);
+        fullDisk.reset();
 
         QCOMPARE(server.connections, 1);
         QCOMPARE(rows.size(), 1);

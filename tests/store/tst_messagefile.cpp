@@ -1,14 +1,14 @@
 #include "store/MessageFile.h"
 #include "store/StoreError.h"
 #include "support/DataColumns.h"
+#include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
-#include <csignal>
-#include <sys/resource.h>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -303,22 +303,16 @@ private slots:
             QVERIFY(QDir().mkpath(scratch(env) + "/inside"));
         if (how == "read-only")
             QVERIFY(QFile::setPermissions(env.dataDir(), QFile::ReadOwner | QFile::ExeOwner));
-        rlimit oldLimit {};
-        const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &oldLimit);
-        if (how == "size limit") {
-            rlimit limit = oldLimit;
-            limit.rlim_cur = rlim_t(before.size());
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
+        std::optional<FullDisk> fullDisk;
+        if (how == "size limit")
+            fullDisk.emplace(before.size());
         bool thrown = false;
         try {
             run(env, op, arg);
         } catch (const StoreError &) {
             thrown = true;
         }
-        ::setrlimit(RLIMIT_FSIZE, &oldLimit);
-        ::signal(SIGXFSZ, oldHandler);
+        fullDisk.reset();
         QFile::setPermissions(
             env.dataDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(thrown);

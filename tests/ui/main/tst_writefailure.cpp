@@ -2,32 +2,22 @@
 #include "app/Program.h"
 #include "app/SettingsStore.h"
 #include "support/DataColumns.h"
+#include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 #include "ui/main/FrmMain.h"
 
 #include <QAction>
 #include <QDir>
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 namespace {
 
 enum class Fault { SettingsDiskFull, UnreadableMessageFile, Unexpected };
 
-// Runs the action with a file-size limit of one byte, which stands for a full disk
-// (also for root, whom a read-only folder does not stop).
 void onFullDisk(const std::function<void()> &action)
 {
-    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit oldLimit {};
-    ::getrlimit(RLIMIT_FSIZE, &oldLimit);
-    rlimit limit = oldLimit;
-    limit.rlim_cur = 1;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const FullDisk fullDisk(1);
     action();
-    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
-    ::signal(SIGXFSZ, oldHandler);
 }
 
 // Shows nothing, but meets the failure again while its box is open, as the next timer
