@@ -2,11 +2,25 @@
 
 #include "delivery/SmtpDelivery.h"
 #include "support/FakeConnectionService.h"
+#include "support/ScriptedSmtpServer.h"
 #include "support/TestEnvironment.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <chrono>
+#include <functional>
+
+// What a scripted server does in one data row.
+using Script = std::function<void(ScriptedSmtpServer &)>;
+Q_DECLARE_METATYPE(Script)
+using S = ScriptedSmtpServer;
+
+// The warnings as the user reads them.
+inline const QString Responded = QStringLiteral("SMTP Server responded: ");
+inline const QString NoGreeting = QStringLiteral("SMTP server connected but did not respond");
+inline const QString NoResponse = QStringLiteral("No response from SMTP server: timeout");
+inline const QString UnableToConnect = QStringLiteral("Unable to connect to SMTP server");
+inline const QString ServerClosed = QStringLiteral("SMTP server closed the connection");
 
 inline const QString Record
     = QStringLiteral("2026/03/14 09:30 PMNHello there|ann@phone.example,bob@phone.example,");

@@ -8,16 +8,9 @@
 #include <QTest>
 #include <functional>
 
-using Script = std::function<void(ScriptedSmtpServer &)>;
-Q_DECLARE_METATYPE(Script)
-
 namespace {
 
-using S = ScriptedSmtpServer;
 const QString Both = QStringLiteral("ann@phone.example,bob@phone.example,");
-const QString Responded = QStringLiteral("SMTP Server responded: ");
-const QString NoResponse = QStringLiteral("No response from SMTP server: timeout");
-const QString UnableToConnect = QStringLiteral("Unable to connect to SMTP server");
 const QByteArray All = "HELO MAIL RCPT RCPT DATA QUIT";
 
 Script at(S::Step step, const QList<S::Reply> &replies)

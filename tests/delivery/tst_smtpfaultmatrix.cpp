@@ -5,16 +5,8 @@
 #include <QTest>
 #include <functional>
 
-using Script = std::function<void(ScriptedSmtpServer &)>;
-Q_DECLARE_METATYPE(Script)
-
 namespace {
 
-using S = ScriptedSmtpServer;
-const QString Responded = QStringLiteral("SMTP Server responded: ");
-const QString NoGreeting = QStringLiteral("SMTP server connected but did not respond");
-const QString NoResponse = QStringLiteral("No response from SMTP server: timeout");
-const QString ServerClosed = QStringLiteral("SMTP server closed the connection");
 const QString Second = QStringLiteral("2026/03/14 09:45 PMNagain|ann@phone.example,");
 
 // How long a delivery may take: ended well inside the reply limit, waited the limit out,
