@@ -6,11 +6,15 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  # run: the Qt platform plugins for X11 and Wayland desktops, SVG icons
-  qt6-qpa-plugins qt6-wayland libqt6svg6
+  qtkeychain-qt6-dev
+  # run: the Qt platform plugins for X11 and Wayland desktops, SVG icons, the keyring
+  # client library
+  qt6-qpa-plugins qt6-wayland libqt6svg6 libqt6keychain1
   # tests: a real SMTP server, a virtual display with a notification-area host, and
   # GLib's launcher (gio) that starts the autostart entry as a desktop session does
   python3 python3-aiosmtpd xvfb xauth trayer x11-utils xdotool libglib2.0-bin
+  # tests: certificates of a test authority, a real secret store on a private bus
+  openssl gnome-keyring dbus-daemon
   # the Debian package (cpack): its dependencies are read from the program
   dpkg-dev file
   # sanitizer and fuzzing runs

@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "app/AppTitle.h"
+#include "platform/KeychainSecretStore.h"
 #include "platform/MessageBoxes.h"
 
 #include <QScopeGuard>
@@ -9,8 +10,11 @@ Program::Program(SettingsStore &settings, Clock &clock, MessageBoxes &boxes)
     : settings(settings)
     , clock(clock)
     , boxes(boxes)
+    , secrets(std::make_unique<KeychainSecretStore>())
 {
 }
+
+Program::~Program() = default;
 
 void Program::ReportError(const QString &where)
 {

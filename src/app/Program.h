@@ -1,14 +1,18 @@
 #pragma once
 
+#include "app/MailServerOptions.h"
 #include "platform/BusyFlag.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <memory>
+#include <optional>
 
 class Clock;
 class MessageBoxes;
+class SecretStore;
 class SettingsStore;
 
 // The program-wide state, one object created at start and handed by reference to
@@ -16,12 +20,16 @@ class SettingsStore;
 class Program {
 public:
     Program(SettingsStore &settings, Clock &clock, MessageBoxes &boxes);
+    ~Program();
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
 
     SettingsStore &settings;
     Clock &clock;
     MessageBoxes &boxes;
+    // Where SMTP passwords are kept, under the user's section name: the desktop's secret
+    // store unless another is put in its place.
+    std::unique_ptr<SecretStore> secrets;
 
     // Start-up and shutdown.
     QString ProgramPath;
@@ -39,6 +47,8 @@ public:
     QString PendingName;
     QString PendingEmail;
     QString PendingSMTP;
+    MailServerOptions PendingServer;
+    std::optional<QString> PendingPassword; // none: leave the stored password as it is
     bool AboutMode = false;
 
     // Message files: one reader or writer at a time.

@@ -92,6 +92,20 @@ void SettingsStore::WriteSetting(const QString &section, const QString &key, con
         written(section, key);
 }
 
+void SettingsStore::DeleteSetting(const QString &section, const QString &key)
+{
+    const QString k = fullKey(section, key);
+    if (!m_settings->contains(k))
+        return;
+    forgetEarlierFailure();
+    keepTypedTexts();
+    const QVariant old = m_settings->value(k);
+    m_settings->remove(k);
+    commit([&] { m_settings->setValue(k, old); });
+    if (written)
+        written(section, key);
+}
+
 void SettingsStore::DeleteSection(const QString &section)
 {
     forgetEarlierFailure();

@@ -27,6 +27,8 @@ public:
         const QString &section, const QString &key, const QString &defaultValue) const;
     void WriteSetting(const QString &section, const QString &key, const QString &value);
     void DeleteSection(const QString &section);
+    // Takes one key away, so that it reads as absent again.
+    void DeleteSetting(const QString &section, const QString &key);
 
     // Whether the key is present at all; a present key may hold the empty text.
     bool HasSetting(const QString &section, const QString &key) const;

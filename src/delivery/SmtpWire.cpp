@@ -71,9 +71,7 @@ QString AddressProblem(QStringView address)
     return {};
 }
 
-namespace {
-
-std::optional<quint16> parsePort(QStringView text)
+std::optional<quint16> ParsePort(QStringView text)
 {
     bool ok = false;
     const uint port = text.toUInt(&ok);
@@ -81,8 +79,6 @@ std::optional<quint16> parsePort(QStringView text)
         return std::nullopt;
     return quint16(port);
 }
-
-} // namespace
 
 std::optional<ServerAddress> ParseServerAddress(const QString &setting)
 {
@@ -97,20 +93,21 @@ std::optional<ServerAddress> ParseServerAddress(const QString &setting)
             return server;
         if (!rest.startsWith(u':'))
             return std::nullopt;
-        const auto port = parsePort(rest.sliced(1));
+        const auto port = ParsePort(rest.sliced(1));
         if (!port)
             return std::nullopt;
         server.port = *port;
+        server.portGiven = true;
         return server;
     }
     // More than one colon: a bare IPv6 address, which cannot carry a port without brackets.
     if (text.count(u':') != 1)
         return ServerAddress { text.toString(), DefaultPort };
     const qsizetype colon = text.indexOf(u':');
-    const auto port = parsePort(text.sliced(colon + 1));
+    const auto port = ParsePort(text.sliced(colon + 1));
     if (!port)
         return std::nullopt;
-    return ServerAddress { text.first(colon).toString(), *port };
+    return ServerAddress { text.first(colon).toString(), *port, true };
 }
 
 } // namespace SmtpWire

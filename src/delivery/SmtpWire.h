@@ -36,9 +36,13 @@ QString AddressProblem(QStringView address);
 struct ServerAddress {
     QString host;
     quint16 port = DefaultPort;
+    bool portGiven = false; // the setting named the port itself
 };
 // None when the setting names a port that is not a number from 1 to 65535, or brackets
 // that do not close. An empty host comes back empty: the caller decides what that means.
 std::optional<ServerAddress> ParseServerAddress(const QString &setting);
+
+// A port number from 1 to 65535 written in decimal digits; none for anything else.
+std::optional<quint16> ParsePort(QStringView text);
 
 } // namespace SmtpWire
