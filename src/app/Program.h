@@ -47,8 +47,11 @@ public:
     QString PendingName;
     QString PendingEmail;
     QString PendingSMTP;
-    MailServerOptions PendingServer;
-    std::optional<QString> PendingPassword; // none: leave the stored password as it is
+    // Page 2's mail server options, from its Next until Finish or Cancel; none while
+    // page 2 has not been confirmed in this run.
+    std::optional<MailServerOptions> PendingServer;
+    // None: leave the stored password as it is; empty: remove it.
+    std::optional<QString> PendingPassword;
     bool AboutMode = false;
 
     // Message files: one reader or writer at a time.

@@ -25,7 +25,11 @@ public:
 
     template<class Dialog, class Act> ModalSteps &then(Dialog &dialog, Act act)
     {
-        m_steps.append({ &dialog, &dialog.tmrRefresh, [&dialog, act] {
+        // A leaf dialog filled before it is shown has no refresh to wait for.
+        QTimer *refresh = nullptr;
+        if constexpr (requires { dialog.tmrRefresh; })
+            refresh = &dialog.tmrRefresh;
+        m_steps.append({ &dialog, refresh, [&dialog, act] {
                             if constexpr (std::is_invocable_v<Act, Dialog &>)
                                 act(dialog);
                             else
@@ -46,7 +50,7 @@ public:
 private:
     struct Step {
         QPointer<QDialog> dialog;
-        QTimer *refresh;
+        QTimer *refresh; // none for a dialog without one
         std::function<void()> act;
     };
 
@@ -58,7 +62,7 @@ private:
         }
         const Step step = m_steps.at(m_next);
         if (step.dialog && QApplication::activeModalWidget() == step.dialog
-            && step.dialog->isVisible() && !step.refresh->isActive()) {
+            && step.dialog->isVisible() && !(step.refresh && step.refresh->isActive())) {
             ++m_next;
             m_sinceStep.start();
             QTimer::singleShot(0, &m_poll, [this, step] {

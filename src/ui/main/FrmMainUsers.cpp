@@ -7,6 +7,7 @@
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "ui/main/FrmMain.h"
+#include "ui/setup/KeyringPassword.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -146,7 +147,13 @@ void FrmMain::mnuRemoveUser_Click()
             MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, this);
         if (answer != MessageBoxes::Answer::Yes)
             return;
+        // Only a user with a login can have a password in the keyring; the others never
+        // wait for the desktop's secret store.
+        const bool hadLogin
+            = !p.settings.ReadSetting(section, QStringLiteral("Login"), QString()).isEmpty();
         p.settings.DeleteSection(section);
+        if (hadLogin)
+            UpdatePassword(p, section, QString(), this);
 
         const QString file = p.ProgramDir + QStringLiteral("u%1.usr").arg(user);
         if (QFileInfo::exists(file)) {

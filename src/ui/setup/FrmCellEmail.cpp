@@ -4,6 +4,7 @@
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
+#include "ui/setup/KeyringPassword.h"
 #include "ui/setup/SetupWizard.h"
 
 #include <QLabel>
@@ -63,18 +64,26 @@ void FrmCellEmail::cmdNext_Click()
         // the wizard runs, and a user counts as configured from its name on.
         const QString section = Roster::UserSection(p.SetupUser);
         p.settings.WriteSetting(section, QStringLiteral("CellEmail"), address);
+        std::optional<QString> password;
         if (inWizard) {
             p.settings.WriteSetting(section, QStringLiteral("Name"), p.PendingName);
             p.settings.WriteSetting(section, QStringLiteral("Email"), p.PendingEmail);
             p.settings.WriteSetting(section, QStringLiteral("SMTP"), p.PendingSMTP);
+            p.PendingServer.value_or(MailServerOptions {}).write(p.settings, section);
+            password = p.PendingPassword;
             p.PendingName.clear();
             p.PendingEmail.clear();
             p.PendingSMTP.clear();
+            p.PendingServer.reset();
+            p.PendingPassword.reset();
             if (p.FirstRun)
                 p.settings.WriteSetting(
                     QStringLiteral("Options"), QStringLiteral("Current User"), QStringLiteral("1"));
         }
         hide();
+        // Last, once every setting is on disk and the page is gone: the keyring may take a
+        // while to answer. One that fails is told; the user is set up all the same.
+        UpdatePassword(p, section, password, parentWidget());
     });
 }
 

@@ -3,9 +3,12 @@
 #include "app/Program.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
+#include "ui/setup/FrmServerOptions.h"
+#include "ui/setup/KeyringPassword.h"
 #include "ui/setup/SetupWizard.h"
 
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,13 +32,25 @@ FrmLocalEmail::FrmLocalEmail(Program &program, SetupWizard &wizard, QWidget *par
     rows->addWidget(addBox(), 0, 1);
     rows->addWidget(addLabel(3, QStringLiteral("SMTP Address:")), 1, 0);
     rows->addWidget(addBox(), 1, 1);
+    cmdAdvanced = new QPushButton(QStringLiteral("A&dvanced..."), fraSetup);
+    cmdAdvanced->setObjectName(QStringLiteral("cmdAdvanced"));
+    cmdAdvanced->setAutoDefault(false); // Return stays with Next
+    rows->addWidget(cmdAdvanced, 2, 1, Qt::AlignRight);
     lblInfo.value(2)->setWordWrap(false);
     lblInfo.value(3)->setWordWrap(false);
     content->addLayout(rows);
     content->addWidget(addLabel(1, QString()));
     content->addStretch(1);
     finishTabOrder();
+    setTabOrder(txtData.at(1), cmdAdvanced);
+    m_serverOptions = new FrmServerOptions(p, this);
+    connect(cmdAdvanced, &QPushButton::clicked, this, &FrmLocalEmail::cmdAdvanced_Click);
     Form_Load();
+}
+
+bool FrmLocalEmail::editingUser() const
+{
+    return !wizardMode() && !p.EditingDefaults;
 }
 
 void FrmLocalEmail::Form_Load()
@@ -73,6 +88,42 @@ void FrmLocalEmail::Form_Load()
             txtData.at(1)->setText(
                 p.settings.ReadSetting(section, QStringLiteral("SMTP"), QString()));
         }
+
+        // The server options: the edited user's own, the defaults, or what page 2's Next
+        // confirmed earlier in this run (a new user's start from the defaults until then;
+        // the first user's from nothing, as there are no defaults yet).
+        if (editingUser())
+            m_loadedServer = MailServerOptions::read(p.settings, Roster::UserSection(p.SetupUser));
+        else if (p.EditingDefaults || (p.AddingUser && !p.PendingServer))
+            m_loadedServer = MailServerOptions::readDefaults(p.settings);
+        else
+            m_loadedServer = p.PendingServer.value_or(MailServerOptions {});
+        m_server = m_loadedServer;
+        m_password = wizardMode() ? p.PendingPassword : std::nullopt;
+    });
+}
+
+void FrmLocalEmail::cmdAdvanced_Click()
+{
+    trap("cmdAdvanced_Click", [&] {
+        using Use = FrmServerOptions::PasswordUse;
+        // A password is there to keep when one was typed earlier, or when the user being
+        // edited has a login (and so, as far as this page knows, a password in the keyring).
+        const bool kept = m_password ? !m_password->isEmpty()
+                                     : editingUser() && !m_loadedServer.login.isEmpty();
+        const Use use = p.EditingDefaults ? Use::None : kept ? Use::Kept : Use::New;
+        const auto choice = m_serverOptions->Edit(m_server, txtData.at(1)->text(), use);
+        if (!choice)
+            return;
+        m_server = choice->options;
+        if (!choice->password.isEmpty())
+            m_password = choice->password;
+        else if (m_server.login.isEmpty())
+            // Without a login no password is sent: one kept for this user goes, one typed
+            // earlier on this page is dropped.
+            m_password = editingUser() && !m_loadedServer.login.isEmpty()
+                ? std::optional<QString>(QString())
+                : std::nullopt;
     });
 }
 
@@ -100,6 +151,10 @@ void FrmLocalEmail::cmdNext_Click()
         if (p.EditingDefaults || p.FirstRun) {
             p.settings.WriteSetting(Options, DefaultEmail, address);
             p.settings.WriteSetting(Options, DefaultSMTP, server);
+            // The password is the user's own and never a default. Unchanged defaults are
+            // not rewritten, so that a hand-typed value nobody touched stays as it was.
+            if (p.FirstRun || m_server != m_loadedServer)
+                m_server.writeDefaults(p.settings);
         }
         if (p.EditingDefaults) {
             p.EditingDefaults = false;
@@ -107,18 +162,26 @@ void FrmLocalEmail::cmdNext_Click()
             return;
         }
         const bool inWizard = wizardMode();
+        const QString section = Roster::UserSection(p.SetupUser);
         if (inWizard) {
             p.PendingEmail = address;
             p.PendingSMTP = server;
+            p.PendingServer = m_server;
+            p.PendingPassword = m_password;
         } else {
-            const QString section = Roster::UserSection(p.SetupUser);
             p.settings.WriteSetting(section, QStringLiteral("Email"), address);
             p.settings.WriteSetting(section, QStringLiteral("SMTP"), server);
+            if (m_server != m_loadedServer)
+                m_server.write(p.settings, section);
         }
         focusFirstBox();
         hide();
         if (inWizard)
             wizard.Open(SetupWizard::Page::CellEmail);
+        else
+            // With the page gone, so that it cannot be applied twice while the keyring is
+            // asked. One that fails is told; the settings above are kept all the same.
+            UpdatePassword(p, section, m_password, parentWidget());
     });
 }
 

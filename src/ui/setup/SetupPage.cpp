@@ -187,6 +187,8 @@ void SetupPage::cmdCancel_Click()
         p.PendingName.clear();
         p.PendingEmail.clear();
         p.PendingSMTP.clear();
+        p.PendingServer.reset();
+        p.PendingPassword.reset();
         focusFirstBox();
         hide();
     });

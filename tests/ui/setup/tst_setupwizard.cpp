@@ -50,7 +50,8 @@ struct Setup {
     }
     bool nothingPending() const
     {
-        return p.PendingName.isEmpty() && p.PendingEmail.isEmpty() && p.PendingSMTP.isEmpty();
+        return p.PendingName.isEmpty() && p.PendingEmail.isEmpty() && p.PendingSMTP.isEmpty()
+            && !p.PendingServer && !p.PendingPassword;
     }
     SetupPage &name() { return wizard.frmUserName(); }
     SetupPage &mail() { return wizard.frmLocalEmail(); }

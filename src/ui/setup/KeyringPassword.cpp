@@ -1,0 +1,42 @@
+#include "ui/setup/KeyringPassword.h"
+
+#include "app/Program.h"
+#include "platform/MessageBoxes.h"
+#include "platform/SecretStore.h"
+
+namespace {
+
+// The keyring's own words, fitted into a sentence of ours.
+QString reasonOf(const SecretStore::Result &result)
+{
+    QString reason = result.error.trimmed();
+    while (reason.endsWith(u'.'))
+        reason.chop(1);
+    return reason.isEmpty() ? QStringLiteral("it gave no reason") : reason;
+}
+
+} // namespace
+
+bool UpdatePassword(
+    Program &p, const QString &section, const std::optional<QString> &password, QWidget *parent)
+{
+    if (!password)
+        return true;
+    const bool removing = password->isEmpty();
+    const SecretStore::Result result = removing ? p.secrets->removePassword(section)
+                                                : p.secrets->writePassword(section, *password);
+    if (result.ok)
+        return true;
+    const QString text = removing
+        ? QStringLiteral("A password Tolvane no longer uses could not be removed from the "
+                         "desktop's keyring: %1.  The keyring's own manager (such as Seahorse) "
+                         "can remove it: it is kept for Tolvane under %2.")
+              .arg(reasonOf(result), section)
+        : QStringLiteral("The password could not be kept in the desktop's keyring: %1.  Tolvane "
+                         "keeps passwords nowhere else; start a keyring (such as GNOME Keyring "
+                         "or KWallet) and enter the password again under Advanced...")
+              .arg(reasonOf(result));
+    p.boxes.show(QStringLiteral("Email Password"), text, MessageBoxes::Icon::Warning,
+        MessageBoxes::Buttons::Ok, parent);
+    return false;
+}

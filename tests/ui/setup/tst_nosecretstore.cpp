@@ -1,0 +1,93 @@
+#include "PageControls.h"
+#include "support/DataColumns.h"
+#include "support/ModalSteps.h"
+#include "support/TestEnvironment.h"
+#include "ui/setup/FrmCellEmail.h"
+#include "ui/setup/FrmLocalEmail.h"
+#include "ui/setup/FrmServerOptions.h"
+#include "ui/setup/FrmUserName.h"
+#include "ui/setup/SetupWizard.h"
+
+#include <QDirIterator>
+#include <QRadioButton>
+#include <QtTest>
+
+// Runs where no secret store answers (with-keyring.sh --none), as on a desktop without one.
+
+namespace {
+
+const QByteArray Password = "Pw-nowhere-93";
+
+QStringList filesHolding(const QString &folder, const QByteArray &bytes)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.open(QIODevice::ReadOnly) && file.readAll().contains(bytes))
+            found << file.fileName();
+    }
+    return found;
+}
+
+} // namespace
+
+class TestNoSecretStore : public QObject {
+    Q_OBJECT
+    QTemporaryDir home; // where a fallback of the keyring library would write
+
+private slots:
+    void initTestCase()
+    {
+        for (const char *name : { "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME" })
+            qputenv(name, (home.path() + '/' + name).toUtf8());
+    }
+
+    void passwordRefusedClearly_data()
+    {
+        Columns<bool, QString>({ "adding", "section" });
+        QTest::newRow("editing a user: Apply") << false << "User1";
+        QTest::newRow("adding a user: Finish") << true << "User2";
+    }
+    void passwordRefusedClearly()
+    {
+        QFETCH(bool, adding);
+        QFETCH(QString, section);
+        TestEnvironment env;
+        env.addUser(1, "Desk", "desk@sms.example");
+        env.program.AddingUser = adding;
+        env.program.SetupUser = adding ? 2 : 1;
+        SetupWizard wizard(env.program);
+        ModalSteps driver;
+        if (adding)
+            driver.then(wizard.frmUserName(), pressing({ "Chair" }, "cmdNext"));
+        driver.then(wizard.frmLocalEmail(), [](SetupPage &page) { click(page, "cmdAdvanced"); })
+            .then(wizard.frmLocalEmail().frmServerOptions(),
+                [](FrmServerOptions &d) {
+                    d.optSecurity[1]->click();
+                    QTest::keyClicks(d.txtLogin, "ann");
+                    QTest::keyClicks(d.txtPassword, QString::fromLatin1(Password));
+                    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+                })
+            .then(wizard.frmLocalEmail(), [](SetupPage &page) { click(page, "cmdNext"); });
+        if (adding)
+            driver.then(wizard.frmCellEmail(), pressing({ "chair@sms.example" }, "cmdNext"));
+        wizard.Open(adding ? SetupWizard::Page::UserName : SetupWizard::Page::LocalEmail);
+        QVERIFY2(driver.finished(), qPrintable(driver.failure));
+
+        // The reason is the bus's own words; the rest is ours.
+        QCOMPARE(env.boxes.shown.size(), 1);
+        const QRegularExpression told(
+            "^The password could not be kept in the desktop's keyring: \\w.+\\.  Tolvane keeps "
+            "passwords nowhere else; start a keyring \\(such as GNOME Keyring or KWallet\\) and "
+            "enter the password again under Advanced\\.\\.\\.$");
+        QVERIFY2(told.match(env.boxes.shown.first().text).hasMatch(),
+            qPrintable(env.boxes.shown.first().text));
+        QCOMPARE(env.settings.ReadSetting(section, "Login", {}), "ann"); // the rest is kept
+        QCOMPARE(filesHolding(env.dir.path(), Password) + filesHolding(home.path(), Password),
+            QStringList());
+    }
+};
+
+QTEST_MAIN(TestNoSecretStore)
+#include "tst_nosecretstore.moc"

@@ -1,0 +1,321 @@
+#include "PageControls.h"
+#include "app/Roster.h"
+#include "delivery/FrmTimer.h"
+#include "delivery/MessageProcessor.h"
+#include "platform/KeychainSecretStore.h"
+#include "support/DataColumns.h"
+#include "support/FakeConnectionService.h"
+#include "support/ModalSteps.h"
+#include "support/TestEnvironment.h"
+#include "ui/entry/FrmEntry.h"
+#include "ui/entry/PickerScript.h"
+#include "ui/main/FrmMain.h"
+#include "ui/main/Startup.h"
+#include "ui/setup/FrmCellEmail.h"
+#include "ui/setup/FrmLocalEmail.h"
+#include "ui/setup/FrmServerOptions.h"
+#include "ui/setup/FrmUserName.h"
+
+#include <QRadioButton>
+#include <QtTest>
+
+// Runs with a real, unlocked GNOME Keyring on a private bus (with-keyring.sh): every
+// password is read back from there.
+
+using Security = MailServerOptions::Security;
+using L = QStringList;
+
+namespace {
+
+enum Mode { FirstRun, AddingUser, EditingUser, EditingDefaults };
+const QString Password = QStringLiteral("Pw-7f3q!x");
+const QString Kept = QStringLiteral("kept-Pw-41");
+
+// What the keyring holds under a section: the password, "<none>" or the failure.
+QString keyring(const QString &section)
+{
+    const SecretStore::Result result = KeychainSecretStore().readPassword(section);
+    return result.notFound ? QStringLiteral("<none>") : result.ok ? result.password : result.error;
+}
+
+void retype(QLineEdit *box, const QString &text)
+{
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
+
+// Fills the dialog: security -1 leaves the buttons alone, 0 none, 1 STARTTLS, 2 TLS.
+void fill(FrmServerOptions &d, int security, const QString &port, const QString &login,
+    const QString &password)
+{
+    if (security >= 0)
+        QTest::mouseClick(d.optSecurity[security], Qt::LeftButton, {}, QPoint(8, 8));
+    retype(d.txtPort, port);
+    retype(d.txtLogin, login);
+    if (d.txtPassword->isVisible())
+        retype(d.txtPassword, password);
+}
+
+// Users 1 and 2, user 1 with STARTTLS, the login "desk-login", a port in its address and a
+// kept password; defaults with TLS and the login "office".
+struct Setup {
+    explicit Setup(Mode mode)
+    {
+        if (mode != FirstRun) {
+            env.addUser(1, "Desk", "desk@sms.example", "desk@x.example", "smtp.x.example:2600");
+            env.addUser(2, "Lamp", "lamp@sms.example");
+            MailServerOptions { Security::StartTls, {}, "desk-login" }.write(env.settings, "User1");
+            MailServerOptions { Security::Tls, {}, "office" }.writeDefaults(env.settings);
+            KeychainSecretStore().writePassword("User1", Kept);
+        }
+        p.FirstRun = mode == FirstRun;
+        p.AddingUser = mode == AddingUser;
+        p.EditingDefaults = mode == EditingDefaults;
+        p.SetupUser = mode == AddingUser ? 3 : 1;
+        env.settings.written
+            = [this](const QString &s, const QString &k) { writes << s + '/' + k; };
+    }
+    FrmLocalEmail &mail() { return wizard.frmLocalEmail(); }
+    FrmServerOptions &dialog() { return mail().frmServerOptions(); }
+
+    // Page 2 (between pages 1 and 3 in the wizard): Advanced..., the dialog, the button.
+    void run(const std::function<void(FrmServerOptions &)> &inDialog, const char *button)
+    {
+        const bool chain = p.FirstRun || p.AddingUser;
+        if (chain)
+            driver.then(wizard.frmUserName(), pressing({ "Chair" }, "cmdNext"));
+        driver.then(mail(), [](SetupPage &page) { click(page, "cmdAdvanced"); })
+            .then(dialog(), inDialog)
+            .then(mail(), [button](SetupPage &page) { click(page, button); });
+        if (chain && QByteArray(button) == "cmdNext")
+            driver.then(wizard.frmCellEmail(), pressing({ "chair@sms.example" }, "cmdNext"));
+        wizard.Open(chain ? SetupWizard::Page::UserName : SetupWizard::Page::LocalEmail);
+        QVERIFY2(driver.finished(), qPrintable(driver.failure));
+    }
+    bool passwordInSettingsFile()
+    {
+        QFile file(env.settings.path());
+        return !file.open(QIODevice::ReadOnly) || file.readAll().contains(Password.toUtf8());
+    }
+
+    TestEnvironment env;
+    Program &p = env.program;
+    SetupWizard wizard { env.program };
+    ModalSteps driver;
+    QStringList writes;
+};
+
+class NoDelivery final : public MessageProcessor {
+public:
+    void ProcessMessage(const QString &) override { }
+};
+
+} // namespace
+
+class TestServerOptions : public QObject {
+    Q_OBJECT
+private slots:
+    // The keyring outlives each test.
+    void init()
+    {
+        for (int n = 1; n <= 3; ++n)
+            QVERIFY(KeychainSecretStore().removePassword(Roster::UserSection(n)).ok);
+    }
+
+    // Per mode, what the dialog shows (login, port placeholder, password placeholder) and
+    // where its choice lands (the user's section, the defaults' login).
+    void optionsLandWhereTheyBelong_data()
+    {
+        Columns<int, L, QString, QString>({ "mode", "shown", "section", "defaultLogin" });
+        QTest::newRow("first run: user and defaults")
+            << int(FirstRun) << L { "", "587", "" } << "User1" << QString("chair");
+        QTest::newRow("adding a user: from the defaults")
+            << int(AddingUser) << L { "office", "587", "" } << "User3" << QString("office");
+        QTest::newRow("editing a user: the user's own")
+            << int(EditingUser) << L { "desk-login", "2600", "Unchanged" } << "User1"
+            << QString("office");
+        QTest::newRow("editing the defaults: no password")
+            << int(EditingDefaults) << L { "office", "587", "" } << QString() << QString("chair");
+    }
+    void optionsLandWhereTheyBelong()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, section);
+        Setup s { Mode(mode) };
+        s.run(
+            [&](FrmServerOptions &d) {
+                QFETCH(L, shown);
+                QCOMPARE(d.txtPassword->isVisible(), !section.isEmpty());
+                QCOMPARE(d.lblKeyring->isVisible(), !section.isEmpty());
+                QTest::mouseClick(d.optSecurity[1], Qt::LeftButton, {}, QPoint(8, 8));
+                QCOMPARE(L({ d.txtLogin->text(), d.txtPort->placeholderText(),
+                             d.txtPassword->placeholderText() }),
+                    shown);
+                fill(d, 1, "2525", "chair", Password);
+                QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+            },
+            "cmdNext");
+        if (!section.isEmpty()) {
+            QCOMPARE(MailServerOptions::read(s.env.settings, section),
+                (MailServerOptions { Security::StartTls, "2525", "chair" }));
+            QCOMPARE(keyring(section), Password);
+        }
+        QTEST(MailServerOptions::readDefaults(s.env.settings).login, "defaultLogin");
+        QVERIFY(!s.passwordInSettingsFile());
+        QVERIFY(!s.p.PendingServer && !s.p.PendingPassword && s.env.boxes.shown.isEmpty());
+    }
+
+    // The dialog starts from a hand-typed security that means nothing known: no button is
+    // checked, and OK does not guess one.
+    void okRefusesWhatCannotWork_data()
+    {
+        Columns<int, L, QString>({ "security", "typed", "refusal" });
+        const QString port = "The port must be a number from 1 to 65535.  Leave it empty for "
+                             "the usual port.";
+        const QString inClear = "A login needs a secure connection: choose STARTTLS or TLS from "
+                                "the start, or leave the login empty.  Tolvane never sends a "
+                                "password over a clear connection.";
+        QTest::newRow("no choice") << -1 << L { "", "", "" }
+                                   << QString("Please choose how the connection to the mail "
+                                              "server is secured.");
+        QTest::newRow("login in clear") << 0 << L { "", "ann", "pw" } << inClear;
+        QTest::newRow("password, no login")
+            << 1 << L { "", "", "pw" }
+            << QString("Please enter the login name that goes with the password.");
+        QTest::newRow("port 0") << 1 << L { "0", "ann", "pw" } << port;
+        QTest::newRow("port 65536") << 1 << L { "65536", "ann", "pw" } << port;
+        QTest::newRow("port +587") << 2 << L { "+587", "ann", "pw" } << port;
+        QTest::newRow("port 5 87") << 2 << L { "5 87", "", "" } << port;
+        QTest::newRow("port 1") << 1 << L { "1", "ann", "pw" } << QString();
+        QTest::newRow("port 65535") << 2 << L { "65535", "", "" } << QString();
+        QTest::newRow("plain") << 0 << L { "", "", "" } << QString();
+    }
+    void okRefusesWhatCannotWork()
+    {
+        QFETCH(int, security);
+        QFETCH(L, typed);
+        QFETCH(QString, refusal);
+        Setup s(EditingUser);
+        bool stayedOpen = false;
+        s.driver.then(s.dialog(), [&](FrmServerOptions &d) {
+            fill(d, security, typed.at(0), typed.at(1), typed.at(2));
+            QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+            stayedOpen = d.isVisible();
+            if (stayedOpen)
+                QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
+        });
+        const auto choice = s.dialog().Edit(
+            { Security::Unknown, {}, {} }, "x", FrmServerOptions::PasswordUse::New);
+        QCOMPARE(stayedOpen, !refusal.isEmpty());
+        QCOMPARE(choice.has_value(), refusal.isEmpty());
+        if (choice)
+            QCOMPARE(choice->options.port, typed.at(0));
+        QCOMPARE(s.env.boxes.shown.size(), refusal.isEmpty() ? 0 : 1);
+        if (!refusal.isEmpty())
+            QCOMPARE(s.env.boxes.shown.first().text, refusal);
+    }
+
+    // User 1 has a login and a kept password.
+    void editingAUser_data()
+    {
+        Columns<QString, int, L, L>({ "how", "security", "typed", "stored" });
+        const L before { Kept, "desk-login" };
+        QTest::newRow("dialog Cancel") << "cmdCancel" << 2 << L { "x", Password } << before;
+        QTest::newRow("Esc") << "Esc" << 2 << L { "x", Password } << before;
+        QTest::newRow("OK, page Cancel") << "page" << 2 << L { "x", Password } << before;
+        QTest::newRow("empty box") << "cmdOK" << 1 << L { "desk-login", "" } << before;
+        QTest::newRow("renamed, empty box") << "cmdOK" << 2 << L { "new", "" } << L { Kept, "new" };
+        QTest::newRow("new password")
+            << "cmdOK" << 1 << L { "desk-login", Password } << L { Password, "desk-login" };
+        QTest::newRow("login emptied")
+            << "cmdOK" << 0 << L { "", "" } << L { "<none>", "<absent>" };
+    }
+    void editingAUser()
+    {
+        QFETCH(QString, how);
+        Setup s(EditingUser);
+        s.run(
+            [&](FrmServerOptions &d) {
+                QFETCH(int, security);
+                QFETCH(L, typed);
+                fill(d, security, "", typed.at(0), typed.at(1));
+                if (how == "Esc")
+                    QTest::keyClick(d.txtPort, Qt::Key_Escape);
+                else
+                    QTest::mouseClick(how == "cmdCancel" ? d.cmdCancel : d.cmdOK, Qt::LeftButton);
+            },
+            how == "page" ? "cmdCancel" : "cmdNext");
+        QTEST(L({ keyring("User1"), s.env.settings.ReadSetting("User1", "Login", "<absent>") }),
+            "stored");
+        QVERIFY(!s.passwordInSettingsFile());
+        if (how != "cmdOK")
+            QCOMPARE(s.writes, how == "page" ? L() : L({ "User1/Email", "User1/SMTP" }));
+    }
+
+    // Back to page 2: what its Next confirmed comes back, a password waiting with it.
+    void backKeepsWhatNextConfirmed()
+    {
+        Setup s(AddingUser);
+        L shown;
+        auto advanced = [](SetupPage &page) { click(page, "cmdAdvanced"); };
+        auto next = [](SetupPage &page) { click(page, "cmdNext"); };
+        s.driver.then(s.wizard.frmUserName(), pressing({ "Chair" }, "cmdNext"))
+            .then(s.mail(), advanced)
+            .then(s.dialog(),
+                [](FrmServerOptions &d) {
+                    fill(d, 2, "", "ch", Password);
+                    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+                })
+            .then(s.mail(), next)
+            .then(s.wizard.frmCellEmail(), [](SetupPage &page) { click(page, "cmdBack"); })
+            .then(s.mail(), advanced)
+            .then(s.dialog(),
+                [&](FrmServerOptions &d) {
+                    shown << d.txtLogin->text() << d.txtPassword->placeholderText();
+                    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+                })
+            .then(s.mail(), next)
+            .then(s.wizard.frmCellEmail(), pressing({ "chair@sms.example" }, "cmdNext"));
+        s.wizard.Open(SetupWizard::Page::UserName);
+        QVERIFY2(s.driver.finished(), qPrintable(s.driver.failure));
+        QCOMPARE(shown, L({ "ch", "Unchanged" }));
+        QCOMPARE(MailServerOptions::read(s.env.settings, "User3").security, Security::Tls);
+        QCOMPARE(keyring("User3"), Password);
+    }
+
+    // Only a user with a login has the keyring asked: a password under a section without
+    // one stays.
+    void removeUser_data()
+    {
+        Columns<QString, QString>({ "login", "left" });
+        QTest::newRow("with a login") << QString("bob") << QString("<none>");
+        QTest::newRow("without") << "" << Kept;
+    }
+    void removeUser()
+    {
+        TestEnvironment env;
+        NoDelivery delivery;
+        FakeConnectionService connection;
+        FrmTimer frmTimer { env.program, delivery, connection };
+        Startup startup { env.program, frmTimer };
+        ModalSteps steps;
+        env.addUser(1, "Ada", "ada@sms.example");
+        env.addUser(2, "Bob", "bob@sms.example");
+        QFETCH(QString, login);
+        MailServerOptions { Security::StartTls, {}, login }.write(env.settings, "User2");
+        env.settings.WriteSetting("Options", "Current User", "1");
+        QVERIFY(KeychainSecretStore().writePassword("User2", Kept).ok);
+        startup.frmMain().Form_Load();
+        FrmUserSelect &picker = startup.frmEntry().userSelect();
+        steps.then(picker, [&] { playPicker(picker, { "Bob", "Apply" }); });
+        startup.frmMain().mnuRemoveUser_Click();
+        QVERIFY2(steps.finished(), qPrintable(steps.failure));
+        QVERIFY(!Roster::IsConfigured(env.settings, 2));
+        QTEST(keyring("User2"), "left");
+        QCOMPARE(env.boxes.shown.last().title, "User Removed");
+    }
+};
+
+QTEST_MAIN(TestServerOptions)
+#include "tst_serveroptions.moc"
