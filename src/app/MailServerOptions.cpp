@@ -34,7 +34,8 @@ MailServerOptions readKeys(const SettingsStore &store, const Keys &keys)
     return options;
 }
 
-void writeKey(SettingsStore &store, const QString &section, const QString &key, const QString &value)
+void writeKey(
+    SettingsStore &store, const QString &section, const QString &key, const QString &value)
 {
     if (value.isEmpty())
         store.DeleteSetting(section, key);

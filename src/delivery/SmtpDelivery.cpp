@@ -1,6 +1,7 @@
 #include "delivery/SmtpDelivery.h"
 
 #include "app/ErrorTrap.h"
+#include "app/MailServerOptions.h"
 #include "app/Program.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
@@ -8,6 +9,7 @@
 #include "delivery/SmtpWire.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionService.h"
+#include "platform/SecretStore.h"
 #include "store/CodePage.h"
 #include "store/MessageFile.h"
 #include "store/StoreError.h"
@@ -24,12 +26,38 @@ const QString UnableToClose = QStringLiteral("Unable to close port");
 const QString NoGreeting = QStringLiteral("SMTP server connected but did not respond");
 const QString NoResponse = QStringLiteral("No response from SMTP server: timeout");
 const QString ServerClosed = QStringLiteral("SMTP server closed the connection");
+const QString ServerResponded = QStringLiteral("SMTP Server responded: ");
+const QString UnknownSecurity
+    = QStringLiteral("The SMTP security setting is not one Tolvane knows (None, STARTTLS or TLS)");
+const QString LoginNeedsTls = QStringLiteral("The SMTP login is only sent over an encrypted "
+                                             "connection: choose STARTTLS or TLS for this server");
+const QString NoPassword = QStringLiteral(
+    "No SMTP password is stored for this user: enter it under Advanced... in the Email settings");
+const QString KeyringFailed
+    = QStringLiteral("The SMTP password could not be read from the desktop's keyring: ");
+const QString NoStartTls = QStringLiteral("The SMTP server does not offer STARTTLS; the message "
+                                          "was not sent over an unencrypted connection");
+const QString StartTlsRefused = QStringLiteral("The SMTP server refused STARTTLS: ");
+const QString TlsFailed = QStringLiteral("Secure connection to the SMTP server failed: ");
+const QString NoLoginMethod
+    = QStringLiteral("The SMTP server offers no login method Tolvane can use (PLAIN or LOGIN)");
+const QString LoginFailed = QStringLiteral("SMTP login failed: ");
 
 constexpr int ServiceReady = 220;
+constexpr int LoggedIn = 235;
+constexpr int GoOnWithLogin = 334;
 constexpr int FirstRefusal = 400;
 constexpr int ServiceClosing = 421;
 constexpr int LastRecipientEntry = 9; // entry 10 of the recipient list is never sent to
 constexpr qint64 RealDialSeconds = 5; // a quicker dial found a line already up
+
+// A reply as a warning shows it: without the line end that closes it.
+QString shown(QString reply)
+{
+    while (reply.endsWith(u'\n') || reply.endsWith(u'\r'))
+        reply.chop(1);
+    return reply;
+}
 
 QByteArray commandLine(const QString &text)
 {
@@ -49,6 +77,17 @@ SmtpDelivery::SmtpDelivery(Program &program, ConnectionService &connection, QObj
     connect(&Winsock, &QAbstractSocket::stateChanged, &m_wait, &EventWait::wake);
     connect(&Winsock, &QAbstractSocket::disconnected, &m_wait, &EventWait::wake);
     connect(&Winsock, &QAbstractSocket::errorOccurred, &m_wait, &EventWait::wake);
+    connect(&Winsock, &QAbstractSocket::connected, this, [this] {
+        m_tcpConnected = true;
+        m_wait.wake();
+    });
+    connect(&Winsock, &QSslSocket::encrypted, &m_wait, &EventWait::wake);
+    // Errors that are not ignored make the socket drop the connection: a certificate that
+    // does not check out is refused, never accepted quietly.
+    connect(&Winsock, &QSslSocket::sslErrors, this, [this](const QList<QSslError> &errors) {
+        m_tlsErrors += errors;
+        m_wait.wake();
+    });
 }
 
 void SmtpDelivery::Winsock_DataArrival()
@@ -68,13 +107,14 @@ void SmtpDelivery::AnalyzeSMTP(const QString &reply)
         // that says the reply is complete.
         const int code = SmtpWire::ReplyCode(SmtpWire::FinalLine(reply));
         p.SmtpReplyCode = code;
+        m_lastReply = reply;
         if (code == 251)
             emit warning(QStringLiteral("SMTP Server responded: User not local; will forward to"));
         else if (code == 252)
             emit warning(QStringLiteral("SMTP Server responded: Cannot verify user, but will "
                                         "accept message and attempt delivery"));
-        if (code > FirstRefusal)
-            emit warning(QStringLiteral("SMTP Server responded: ") + reply);
+        if (code > FirstRefusal && !m_quietRefusals)
+            emit warning(ServerResponded + reply);
     });
 }
 
@@ -133,23 +173,14 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
 
     const RecipientEntries recipients = SplitRecipients(entry.recipientList);
 
-    if (!freeSocket() || !connectToServer(server))
+    const MailServerOptions options = MailServerOptions::read(p.settings, section);
+    QString password;
+    if (options.chosen() && !prepareLogin(options, section, password))
         return false;
 
-    // Whether the server answered; silence and a closed connection are reported here.
-    const auto answered = [&](Reply reply, const QString &silence) {
-        switch (reply) {
-        case Reply::TimedOut:
-            emit warning(silence);
-            return false;
-        case Reply::Closed:
-            emit warning(ServerClosed);
-            return false;
-        case Reply::Received:
-            return true;
-        }
+    if (!freeSocket() || !connectToServer(server, options))
         return false;
-    };
+
     if (!answered(waitForReply(), NoGreeting) || p.SmtpReplyCode != ServiceReady)
         return false;
 
@@ -158,8 +189,12 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
         return answered(command(line), NoResponse) && p.SmtpReplyCode < FirstRefusal;
     };
 
-    if (!step(commandLine(QStringLiteral("HELO ") + localHost)))
+    if (options.chosen()) {
+        if (!secureAndLogIn(options, localHost, password))
+            return false;
+    } else if (!step(commandLine(QStringLiteral("HELO ") + localHost))) {
         return false;
+    }
     if (!step(commandLine(QStringLiteral("MAIL FROM: <") + sender + u'>')))
         return false;
 
@@ -208,6 +243,156 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
     return true;
 }
 
+bool SmtpDelivery::answered(Reply reply, const QString &silence)
+{
+    switch (reply) {
+    case Reply::TimedOut:
+        emit warning(silence);
+        return false;
+    case Reply::Closed:
+        emit warning(ServerClosed);
+        return false;
+    case Reply::Received:
+        return true;
+    }
+    return false;
+}
+
+bool SmtpDelivery::prepareLogin(
+    const MailServerOptions &options, const QString &section, QString &password)
+{
+    using Security = MailServerOptions::Security;
+    if (options.security == Security::Unknown) {
+        emit warning(UnknownSecurity);
+        return false;
+    }
+    if (options.login.isEmpty())
+        return true;
+    if (options.security == Security::None) {
+        emit warning(LoginNeedsTls);
+        return false;
+    }
+    const SecretStore::Result stored = p.secrets->readPassword(section);
+    if (stored.notFound) {
+        emit warning(NoPassword);
+        return false;
+    }
+    if (!stored.ok) {
+        emit warning(KeyringFailed + stored.error);
+        return false;
+    }
+    password = stored.password;
+    return true;
+}
+
+bool SmtpDelivery::secureAndLogIn(
+    const MailServerOptions &options, const QString &localHost, const QString &password)
+{
+    QString ehloReply;
+    if (!greet(localHost, ehloReply))
+        return false;
+
+    if (options.security == MailServerOptions::Security::StartTls) {
+        if (!SmtpWire::Offers(ehloReply, u"STARTTLS")) {
+            emit warning(NoStartTls);
+            return false;
+        }
+        if (!answered(command(commandLine(QStringLiteral("STARTTLS"))), NoResponse))
+            return false;
+        if (p.SmtpReplyCode != ServiceReady) {
+            emit warning(StartTlsRefused + shown(m_lastReply));
+            return false;
+        }
+        // Whatever came in clear text after the go-ahead could have been put there by
+        // someone on the way; only what comes over TLS counts.
+        m_reader.clear();
+        Winsock.readAll();
+        Winsock.startClientEncryption();
+        if (!waitForEncryption())
+            return false;
+        // The capabilities told in clear text may have been tampered with: ask again.
+        if (!greet(localHost, ehloReply))
+            return false;
+    }
+
+    if (options.login.isEmpty())
+        return true;
+    return logIn(options.login, password, ehloReply);
+}
+
+bool SmtpDelivery::greet(const QString &localHost, QString &ehloReply)
+{
+    ehloReply.clear();
+    m_quietRefusals = true;
+    const Reply reply = command(commandLine(QStringLiteral("EHLO ") + localHost));
+    m_quietRefusals = false;
+    if (!answered(reply, NoResponse))
+        return false;
+    if (p.SmtpReplyCode < FirstRefusal) {
+        ehloReply = m_lastReply;
+        return true;
+    }
+    // A server that is closing down is not asked again.
+    if (p.SmtpReplyCode == ServiceClosing) {
+        emit warning(ServerResponded + m_lastReply);
+        return false;
+    }
+    return answered(command(commandLine(QStringLiteral("HELO ") + localHost)), NoResponse)
+        && p.SmtpReplyCode < FirstRefusal;
+}
+
+bool SmtpDelivery::waitForEncryption()
+{
+    m_wait.waitUntil([&] { return Winsock.isEncrypted() || serverGone(); }, m_replyTimeout);
+    if (Winsock.isEncrypted())
+        return true;
+    QStringList reasons;
+    for (const QSslError &error : std::as_const(m_tlsErrors))
+        reasons.append(error.errorString());
+    if (reasons.isEmpty())
+        reasons.append(serverGone() ? Winsock.errorString()
+                                    : QStringLiteral("the server did not answer in time"));
+    emit warning(TlsFailed + reasons.join(QStringLiteral("; ")));
+    return false;
+}
+
+bool SmtpDelivery::logIn(const QString &login, const QString &password, const QString &ehloReply)
+{
+    // Only here, after TLS, do the login and the password go on the wire.
+    if (!Winsock.isEncrypted())
+        return false;
+    const QStringList methods = SmtpWire::AuthMethods(ehloReply);
+    const auto send
+        = [&](const QByteArray &line) { return answered(command(line + "\r\n"), NoResponse); };
+    bool sent = false;
+    if (methods.contains(QLatin1String("PLAIN"))) {
+        const QByteArray credentials
+            = (QByteArray(1, '\0') + login.toUtf8() + QByteArray(1, '\0') + password.toUtf8())
+                  .toBase64();
+        sent = send("AUTH PLAIN " + credentials);
+        // A server that wants the credentials on a line of their own asks with 334.
+        if (sent && p.SmtpReplyCode == GoOnWithLogin)
+            sent = send(credentials);
+    } else if (methods.contains(QLatin1String("LOGIN"))) {
+        // Each step goes on only while the server asks for the next part.
+        sent = send("AUTH LOGIN");
+        if (sent && p.SmtpReplyCode == GoOnWithLogin)
+            sent = send(login.toUtf8().toBase64());
+        if (sent && p.SmtpReplyCode == GoOnWithLogin)
+            sent = send(password.toUtf8().toBase64());
+    } else {
+        emit warning(NoLoginMethod);
+        return false;
+    }
+    if (!sent) // silence or a closed connection, already told
+        return false;
+    if (p.SmtpReplyCode != LoggedIn) {
+        emit warning(LoginFailed + shown(m_lastReply));
+        return false;
+    }
+    return true;
+}
+
 bool SmtpDelivery::connectionReady()
 {
     const int flags = m_connection.flags();
@@ -241,16 +426,31 @@ bool SmtpDelivery::freeSocket()
     return true;
 }
 
-bool SmtpDelivery::connectToServer(const QString &setting)
+bool SmtpDelivery::connectToServer(const QString &setting, const MailServerOptions &options)
 {
     if (setting.trimmed().isEmpty())
         throw std::runtime_error("the user has no SMTP server");
-    const auto server = SmtpWire::ParseServerAddress(setting);
-    if (!server || server->host.isEmpty()) {
+    const auto server = SmtpWire::ConnectionAddress(
+        setting, options.port, MailServerOptions::usualPort(options.security));
+    if (!server) {
         emit warning(UnableToConnect);
         return false;
     }
     p.SmtpReplyCode = 0;
+    m_tcpConnected = false;
+    m_tlsErrors.clear();
+    const bool tlsFirst = options.security == MailServerOptions::Security::Tls;
+    if (tlsFirst) {
+        // The host name as written is the name the certificate must carry.
+        Winsock.connectToHostEncrypted(server->host, server->port);
+        m_wait.waitUntil([&] { return Winsock.isEncrypted() || serverGone(); }, m_replyTimeout);
+        if (m_tcpConnected)
+            return waitForEncryption();
+        if (Winsock.state() != QAbstractSocket::UnconnectedState)
+            Winsock.abort();
+        emit warning(UnableToConnect);
+        return false;
+    }
     Winsock.connectToHost(server->host, server->port);
     // A refused or unreachable server ends the wait at once; there is nothing to wait for.
     m_wait.waitUntil(

@@ -4,20 +4,26 @@
 #include "delivery/SmtpReplyReader.h"
 #include "platform/EventWait.h"
 
+#include <QList>
 #include <QObject>
-#include <QTcpSocket>
+#include <QSslError>
+#include <QSslSocket>
 #include <chrono>
 
 class ConnectionService;
 class Program;
 struct DeliveryEntry;
+struct MailServerOptions;
 
-// Delivers one due message by plain SMTP to the sending user's server: connection check,
+// Delivers one due message by SMTP to the sending user's server: connection check,
 // connect, greeting, HELO, MAIL FROM, one RCPT TO per address that still belongs to a
 // user, DATA, the content, QUIT; then the mark in the message file and the colour of
-// the message's row. Every wait for the server is a nested event loop, so timers and the
-// windows keep running during a delivery; it ends at a reply, at the server closing the
-// connection, or at the reply time-out.
+// the message's row. A user whose server wants TLS or a login gets EHLO instead of HELO,
+// STARTTLS or TLS from the first byte with the certificate checked, and AUTH PLAIN or
+// LOGIN over the encrypted connection, with the password from the desktop's keyring.
+// Every wait for the server is a nested event loop, so timers and the windows keep
+// running during a delivery; it ends at a reply, at the server closing the connection,
+// or at the reply time-out.
 class SmtpDelivery : public QObject, public MessageProcessor {
     Q_OBJECT
 public:
@@ -39,8 +45,9 @@ public:
     // Runs on every arrival, also outside a delivery.
     void Winsock_DataArrival();
 
-    // The SMTP connection, as the program's one socket.
-    QTcpSocket Winsock;
+    // The SMTP connection, as the program's one socket. It stays in clear text unless the
+    // user chose TLS.
+    QSslSocket Winsock;
 
 signals:
     // The delivery of a message ended: sent (grey) or failed (red). The time is
@@ -56,7 +63,19 @@ private:
     bool converse(const DeliveryEntry &entry);
     bool connectionReady();
     bool freeSocket();
-    bool connectToServer(const QString &setting);
+    bool connectToServer(const QString &setting, const MailServerOptions &options);
+    // What a user who chose TLS or a login needs before connecting: settings that make
+    // sense and the password. False (after a warning) when the delivery cannot go on.
+    bool prepareLogin(const MailServerOptions &options, const QString &section, QString &password);
+    // EHLO (HELO when the server does not know EHLO), STARTTLS when chosen, the login.
+    bool secureAndLogIn(
+        const MailServerOptions &options, const QString &localHost, const QString &password);
+    // EHLO, or HELO when EHLO is refused; ehloReply gets the capabilities (empty after HELO).
+    bool greet(const QString &localHost, QString &ehloReply);
+    bool waitForEncryption();
+    bool logIn(const QString &login, const QString &password, const QString &ehloReply);
+    // Whether the server answered; silence and a closed connection are reported here.
+    bool answered(Reply reply, const QString &silence);
     // Sends a command line (or the content) and waits for the reply to it.
     Reply command(const QByteArray &line);
     Reply waitForReply();
@@ -66,6 +85,10 @@ private:
     Program &p;
     ConnectionService &m_connection;
     SmtpReplyReader m_reader;
+    QString m_lastReply; // the last complete reply, as judged
+    bool m_quietRefusals = false; // a refusal that is answered by a fallback, not a warning
+    bool m_tcpConnected = false;
+    QList<QSslError> m_tlsErrors;
     EventWait m_wait;
     std::chrono::milliseconds m_replyTimeout = DefaultReplyTimeout;
 };

@@ -71,6 +71,52 @@ QString AddressProblem(QStringView address)
     return {};
 }
 
+namespace {
+
+// The words of each line of an EHLO reply after the first, the code and its separator
+// taken off; "AUTH=PLAIN LOGIN" counts as "AUTH PLAIN LOGIN".
+QList<QStringList> extensionLines(QStringView reply)
+{
+    QList<QStringList> lines;
+    bool first = true;
+    for (QStringView line : reply.tokenize(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (first) {
+            first = false;
+            continue;
+        }
+        QString text = line.size() > 4 ? line.sliced(4).toString().toUpper() : QString();
+        if (text.startsWith(QLatin1String("AUTH=")))
+            text[4] = u' ';
+        const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+        if (!words.isEmpty())
+            lines.append(words);
+    }
+    return lines;
+}
+
+} // namespace
+
+bool Offers(QStringView ehloReply, QStringView keyword)
+{
+    for (const QStringList &words : extensionLines(ehloReply)) {
+        if (words.front() == keyword)
+            return true;
+    }
+    return false;
+}
+
+QStringList AuthMethods(QStringView ehloReply)
+{
+    QStringList methods;
+    for (const QStringList &words : extensionLines(ehloReply)) {
+        if (words.front() == QLatin1String("AUTH"))
+            methods += words.mid(1);
+    }
+    return methods;
+}
+
 std::optional<quint16> ParsePort(QStringView text)
 {
     bool ok = false;
@@ -108,6 +154,23 @@ std::optional<ServerAddress> ParseServerAddress(const QString &setting)
     if (!port)
         return std::nullopt;
     return ServerAddress { text.first(colon).toString(), *port, true };
+}
+
+std::optional<ServerAddress> ConnectionAddress(
+    const QString &setting, const QString &portOption, quint16 usualPort)
+{
+    auto server = ParseServerAddress(setting);
+    if (!server || server->host.isEmpty())
+        return std::nullopt;
+    if (!portOption.isEmpty()) {
+        const auto port = ParsePort(portOption);
+        if (!port)
+            return std::nullopt;
+        server->port = *port;
+    } else if (!server->portGiven) {
+        server->port = usualPort;
+    }
+    return server;
 }
 
 } // namespace SmtpWire

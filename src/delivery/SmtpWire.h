@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <optional>
 
@@ -41,6 +42,18 @@ struct ServerAddress {
 // None when the setting names a port that is not a number from 1 to 65535, or brackets
 // that do not close. An empty host comes back empty: the caller decides what that means.
 std::optional<ServerAddress> ParseServerAddress(const QString &setting);
+
+// What a reply to EHLO says the server can do: the keyword of each line after the
+// greeting line, upper-cased ("STARTTLS", "AUTH", "SIZE", ...), and for "AUTH" (also in
+// its old "AUTH=" form) the login methods it names.
+bool Offers(QStringView ehloReply, QStringView keyword);
+QStringList AuthMethods(QStringView ehloReply);
+
+// Where a connection goes: the host of the "SMTP" setting, with a port of the user's
+// options when one is set, else the one written into the setting, else the usual one for
+// the security chosen. None when the setting or the port option is unfit.
+std::optional<ServerAddress> ConnectionAddress(
+    const QString &setting, const QString &portOption, quint16 usualPort);
 
 // A port number from 1 to 65535 written in decimal digits; none for anything else.
 std::optional<quint16> ParsePort(QStringView text);

@@ -2,8 +2,8 @@
 
 #include "platform/EventWait.h"
 
-#include <qt6keychain/keychain.h>
 #include <memory>
+#include <qt6keychain/keychain.h>
 
 namespace {
 

@@ -29,21 +29,56 @@ bool AiosmtpdServer::start()
         { QStringLiteral("-m"), QStringLiteral("aiosmtpd"), QStringLiteral("-n"),
             QStringLiteral("-l"), address(), QStringLiteral("-c"),
             QStringLiteral("aiosmtpd.handlers.Mailbox"), maildir });
+    // Up when it greets.
+    return waitUntilUp([&] {
+        QTcpSocket probe;
+        probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
+        if (!probe.waitForConnected(200))
+            return false;
+        return probe.waitForReadyRead(1000) && probe.readAll().startsWith("220");
+    });
+}
+
+bool AiosmtpdServer::start(const Options &options)
+{
+    m_port = FreeLoopbackPort();
+    static const char *const modes[] = { "none", "starttls", "smtps" };
+    QStringList arguments { qEnvironmentVariable("TOLVANE_SOURCE_DIR")
+            + QStringLiteral("/tests/support/tls_smtpd.py"),
+        QStringLiteral("--port"), QString::number(m_port), QStringLiteral("--maildir"),
+        m_dir.path() + QStringLiteral("/Maildir"), QStringLiteral("--log"),
+        m_dir.path() + QStringLiteral("/conversation.log"), QStringLiteral("--tls"),
+        QLatin1String(modes[int(options.tls)]) };
+    if (options.tls != Options::Tls::None)
+        arguments << QStringLiteral("--cert") << options.certificate << QStringLiteral("--key")
+                  << options.key;
+    if (!options.login.isEmpty())
+        arguments << QStringLiteral("--login") << options.login << QStringLiteral("--password")
+                  << options.password;
+    for (const QString &method : options.excludedMethods)
+        arguments << QStringLiteral("--exclude-method") << method;
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.setReadChannel(QProcess::StandardOutput);
+    m_process.start(QStringLiteral("/usr/bin/python3"), arguments);
+    // Up when it says so: a greeting probe cannot tell over TLS.
+    return waitUntilUp(
+        [&] { return m_process.canReadLine() && m_process.readLine() == "ready\n"; });
+}
+
+bool AiosmtpdServer::waitUntilUp(const std::function<bool()> &up)
+{
     if (!m_process.waitForStarted(5000))
         return false;
-    // Up when it greets.
-    return QTest::qWaitFor(
-               [&] {
-                   if (m_process.state() != QProcess::Running)
-                       return true;
-                   QTcpSocket probe;
-                   probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
-                   if (!probe.waitForConnected(200))
-                       return false;
-                   return probe.waitForReadyRead(1000) && probe.readAll().startsWith("220");
-               },
-               10000)
+    return QTest::qWaitFor([&] { return m_process.state() != QProcess::Running || up(); }, 10000)
         && m_process.state() == QProcess::Running;
+}
+
+QStringList AiosmtpdServer::conversationLog() const
+{
+    QFile file(m_dir.path() + QStringLiteral("/conversation.log"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
 void AiosmtpdServer::stop()

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 
 // A real SMTP server for the tests: Debian's aiosmtpd on a free loopback port, storing
 // every mail it accepts in a Maildir with the envelope in X-MailFrom / X-RcptTo headers.
@@ -15,6 +16,22 @@ public:
 
     // Starts the server and waits until it greets; false when it does not come up.
     bool start();
+
+    // A server with TLS and a login (tests/support/tls_smtpd.py): STARTTLS or TLS from
+    // the first byte with the given certificate, and with a login a password it checks
+    // (offered only over TLS). It logs every MAIL, RCPT and login attempt with whether
+    // the connection was encrypted, as "MAIL tls a@b", "AUTH clear PLAIN refused".
+    struct Options {
+        enum class Tls { None, StartTls, FromStart };
+        Tls tls = Tls::None;
+        QString certificate; // PEM files
+        QString key;
+        QString login; // empty: no login asked
+        QString password;
+        QStringList excludedMethods; // login methods not offered, as "PLAIN"
+    };
+    bool start(const Options &options);
+    QStringList conversationLog() const;
     void stop();
 
     quint16 port() const { return m_port; }
@@ -36,6 +53,8 @@ public:
     QStringList mailFiles() const;
 
 private:
+    bool waitUntilUp(const std::function<bool()> &up);
+
     QTemporaryDir m_dir;
     QProcess m_process;
     quint16 m_port = 0;
