@@ -2,6 +2,7 @@
 
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
+#include "delivery/SmtpWire.h"
 #include "platform/MessageBoxes.h"
 #include "ui/setup/TolvaneIcon.h"
 
@@ -20,34 +21,11 @@ using Security = MailServerOptions::Security;
 
 constexpr std::array<Security, 3> Choices = { Security::None, Security::StartTls, Security::Tls };
 
-// A port from 1 to 65535 in decimal digits, as the connection reads it.
-bool validPort(QStringView text)
-{
-    if (text.isEmpty() || text.size() > 5)
-        return false;
-    for (QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    const uint port = text.toUInt();
-    return port >= 1 && port <= 65535;
-}
-
-// The port written into the "SMTP" setting ("host:port" or "[IPv6 address]:port"); empty
-// when it names none (a bare IPv6 address has colons but no port).
+// The port written into the "SMTP" setting; empty when it names none.
 QString portInAddress(const QString &address)
 {
-    const QStringView text = QStringView(address).trimmed();
-    qsizetype colon = -1;
-    if (text.startsWith(u'[')) {
-        const qsizetype close = text.indexOf(u']');
-        if (close >= 0 && text.sliced(close + 1).startsWith(u':'))
-            colon = close + 1;
-    } else if (text.count(u':') == 1) {
-        colon = text.indexOf(u':');
-    }
-    if (colon < 0 || !validPort(text.sliced(colon + 1)))
-        return {};
-    return text.sliced(colon + 1).toString();
+    const auto server = SmtpWire::ParseServerAddress(address);
+    return server && server->portGiven ? QString::number(server->port) : QString();
 }
 
 } // namespace
@@ -196,7 +174,7 @@ void FrmServerOptions::cmdOK_Click()
                 optSecurity[0]);
             return;
         }
-        if (!port.isEmpty() && !validPort(port)) {
+        if (!port.isEmpty() && !SmtpWire::ParsePort(port)) {
             refuse(QStringLiteral("The port must be a number from 1 to 65535.  Leave it empty "
                                   "for the usual port."),
                 txtPort);
