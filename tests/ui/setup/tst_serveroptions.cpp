@@ -184,10 +184,6 @@ private slots:
             << 1 << L { "", "", "pw" }
             << QString("Please enter the login name that goes with the password.");
         QTest::newRow("port 0") << 1 << L { "0", "ann", "pw" } << port;
-        QTest::newRow("port 65536") << 1 << L { "65536", "ann", "pw" } << port;
-        QTest::newRow("port +587") << 2 << L { "+587", "ann", "pw" } << port;
-        QTest::newRow("port 5 87") << 2 << L { "5 87", "", "" } << port;
-        QTest::newRow("port 1") << 1 << L { "1", "ann", "pw" } << QString();
         QTest::newRow("port 65535") << 2 << L { "65535", "", "" } << QString();
         QTest::newRow("plain") << 0 << L { "", "", "" } << QString();
     }
