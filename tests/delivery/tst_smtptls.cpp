@@ -165,6 +165,21 @@ private slots:
         QVERIFY(!file.readAll().contains(Password.toUtf8()));
     }
 
+    // A server that does not know EHLO gets HELO, and its refusal is no warning of its
+    // own; STARTTLS then cannot be had, and nothing more is said in clear text.
+    void ehloRefused()
+    {
+        ScriptedSmtpServer server;
+        server.script(S::Helo, { S::say("502 unknown command\r\n"), S::say("250 hello\r\n") });
+        DeliveryFixture f(server.address());
+        MailServerOptions { Security::StartTls, {}, {} }.write(f.env.settings, "User1");
+        QVERIFY(!f.deliver());
+        QCOMPARE(server.verbs(), (QList<QByteArray> { "EHLO", "HELO" }));
+        QCOMPARE(f.shown,
+            QStringList { "The SMTP server does not offer STARTTLS; the message was not sent "
+                          "over an unencrypted connection" });
+    }
+
     void connectionAddress_data()
     {
         Columns<QString, QString, Security, QString, int>(
