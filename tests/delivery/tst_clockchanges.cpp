@@ -1,33 +1,10 @@
 #include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
-#include "store/MessageFile.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
+#include "support/RecordingDelivery.h"
 #include "support/TestEnvironment.h"
 
 namespace {
-
-// Stands for the SMTP conversation: records every entry it is handed and marks a
-// scheduled one sent when the deliveries succeed.
-class RecordingProcessor final : public MessageProcessor {
-public:
-    explicit RecordingProcessor(Program &program)
-        : p(program)
-    {
-    }
-    void ProcessMessage(const QString &entry) override
-    {
-        entries.append(entry);
-        if (succeed)
-            MarkMessageSent(p, entry.left(2).toInt(), entry.mid(2));
-        p.Sending = false;
-    }
-    QStringList entries;
-    bool succeed = true;
-
-private:
-    Program &p;
-};
 
 // One thing that happens to the program: the slots reloaded (a start or a click on the
 // day grid) or one second's ticks of both timers, at a reading of the wall clock.
@@ -37,10 +14,6 @@ struct Move {
 };
 using Moves = QList<Move>;
 
-QDateTime at(int h, int m, int s = 0, int day = 14)
-{
-    return QDateTime(QDate(2026, 3, day), QTime(h, m, s));
-}
 Move load(const QDateTime &moment)
 {
     return { Move::Load, moment };
@@ -122,7 +95,7 @@ private slots:
         QFETCH(bool, succeed);
         QFETCH(Moves, moves);
         TestEnvironment env;
-        RecordingProcessor processor(env.program);
+        RecordingDelivery processor(env.program);
         FakeConnectionService connection;
         FrmTimer frmTimer(env.program, processor, connection);
         env.writeMessageFile(1, file);

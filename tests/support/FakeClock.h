@@ -16,3 +16,9 @@ public:
 private:
     QDateTime m_now;
 };
+
+// A moment of the day the fake clock starts on, 14 March 2026, or of another day that month.
+inline QDateTime at(int hour, int minute, int second = 0, int day = 14)
+{
+    return QDateTime(QDate(2026, 3, day), QTime(hour, minute, second));
+}

@@ -17,11 +17,6 @@ namespace {
 
 using L = QStringList;
 
-QDateTime at(int hour, int minute, int second = 0, int day = 14)
-{
-    return QDateTime(QDate(2026, 3, day), QTime(hour, minute, second));
-}
-
 QString record(const QString &time, const QString &rest)
 {
     return "2026/03/14 " + time + 'N' + rest;
