@@ -1,16 +1,9 @@
-#include "app/Program.h"
 #include "app/StartValues.h"
-#include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
 #include "store/MessageFile.h"
 #include "support/DataColumns.h"
-#include "support/FakeConnectionService.h"
-#include "support/TestEnvironment.h"
 #include "ui/main/DaySlots.h"
 #include "ui/main/FlexGrid.h"
-#include "ui/main/FrmMain.h"
-#include "ui/main/Startup.h"
-#include "ui/setup/FrmSplash.h"
+#include "ui/main/StartedProgram.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,9 +14,8 @@
 
 namespace {
 
-const QString Cell = QStringLiteral("5551234567@txt.example.net");
-const QString Due = QStringLiteral("2026/03/14 10:15 AMNDue soon|") + Cell + ',';
-const QString Tomorrow = QStringLiteral("2026/03/15 09:00 AMNTomorrow|") + Cell + ',';
+const QString Due = QStringLiteral("2026/03/14 10:15 AMNDue soon|") + AdaCell + ',';
+const QString Tomorrow = QStringLiteral("2026/03/15 09:00 AMNTomorrow|") + AdaCell + ',';
 
 // Bytes of every value but the line ends (and the others given), the same ones on every run.
 QByteArray garbage(int size, quint32 seed, const QByteArray &without = {})
@@ -45,40 +37,20 @@ void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
-struct Recorder final : MessageProcessor {
-    void ProcessMessage(const QString &entry) override { entries.append(entry); }
-    QStringList entries;
-};
-
 // Ada, logged in, with two messages: one due at 10:15 today and one tomorrow.
-struct Fixture {
-    TestEnvironment env;
-    Recorder delivery;
-    FakeConnectionService connection;
-    FrmTimer frmTimer { env.program, delivery, connection };
-    std::unique_ptr<Startup> startup;
-
-    Fixture()
-    {
-        env.settings.WriteSetting("Options", "Current User", "1");
-        env.addUser(1, "Ada", Cell, "ada@home.example", "127.0.0.1:1");
-        env.writeMessageFile(1, { Due, Tomorrow });
-    }
+struct Fixture : StartedProgram {
+    Fixture() { env.writeMessageFile(1, { Due, Tomorrow }); }
     // The start, with the splash handing over at once.
     FrmMain &start()
     {
-        startup = std::make_unique<Startup>(env.program, frmTimer);
-        startup->endProgram = [] {};
         ReadStartValues(env.program, "/usr/bin/tolvane", env.dataDir());
-        startup->Run();
-        startup->frmSplash().tmrSplash1_Timer();
+        StartedProgram::start();
         // The day on show is loaded when the calendar has stood still for a moment.
-        FrmMain &w = startup->frmMain();
-        if (w.tmrDateStay.isActive()) {
-            w.tmrDateStay.stop();
-            w.tmrDateStay_Timer();
+        if (w().tmrDateStay.isActive()) {
+            w().tmrDateStay.stop();
+            w().tmrDateStay_Timer();
         }
-        return w;
+        return w();
     }
     // What the scheduler hands to delivery at 10:15.
     QStringList sentAtTheMinute()
@@ -119,7 +91,7 @@ private slots:
         const QByteArray joining("\"\\");
         row("binary lines among the settings", {},
             "[Options]\nCurrent%20User=1\n" + garbage(300, 1, joining) + "\n[User1]\n"
-                + garbage(200, 2, joining) + "\nName=Ada\nCellEmail=" + Cell.toLatin1() + "\n"
+                + garbage(200, 2, joining) + "\nName=Ada\nCellEmail=" + AdaCell.toLatin1() + "\n"
                 + garbage(100, 3, joining) + "\n");
     }
     void damagedSettings()
@@ -171,7 +143,7 @@ private slots:
         writeFile(env.settings.path(), file);
         ReadStartValues(env.program, "/usr/bin/tolvane", env.dataDir());
         QVERIFY(env.program.FirstRun);
-        env.addUser(1, "Ada", Cell);
+        env.addUser(1, "Ada", AdaCell);
         env.settings.WriteSetting("Options", "Current User", "1");
         SettingsStore again(env.settings.path());
         QCOMPARE(again.ReadSetting("User1", "Name", {}), "Ada");
@@ -200,7 +172,7 @@ private slots:
         QCOMPARE(w.flxApp->cell(DaySlots::RowOfMinute(10 * 60 + 15), 1)->text(), "Due soon");
         QCOMPARE(f.sentAtTheMinute(), QStringList { "01" + Due });
 
-        const QString later = "2026/03/16 08:00 AMNLater|" + Cell + ',';
+        const QString later = "2026/03/16 08:00 AMNLater|" + AdaCell + ',';
         SaveMessageRecord(f.env.program, 1, later);
         const QByteArray after = f.env.readMessageFileBytes(1);
         QCOMPARE(after.count(line + "\r\n"), 3);

@@ -1,17 +1,14 @@
-#include "app/Program.h"
 #include "delivery/FrmTimer.h"
 #include "delivery/SmtpDelivery.h"
 #include "support/AiosmtpdServer.h"
 #include "support/DataColumns.h"
-#include "support/FakeConnectionService.h"
 #include "support/ModalSteps.h"
-#include "support/TestEnvironment.h"
 #include "ui/entry/FrmEntry.h"
 #include "ui/entry/MessageTextEdit.h"
 #include "ui/main/DaySlots.h"
 #include "ui/main/FlexGrid.h"
-#include "ui/main/FrmMain.h"
 #include "ui/main/MarkedCalendar.h"
+#include "ui/main/StartedProgram.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -23,45 +20,39 @@ namespace {
 const QString Cell = QStringLiteral("|5551234567@txt.example.net,");
 
 // A user with a message file, and the main window loaded and shown for that user.
-struct MainWindowFixture {
-    TestEnvironment env;
-    std::unique_ptr<FrmMain> w;
-
+struct MainWindowFixture : StartedProgram {
     explicit MainWindowFixture(const QStringList &records = {}, bool withFile = true)
     {
-        env.settings.WriteSetting("Options", "Current User", "1");
-        env.addUser(1, "Ada", "5551234567@txt.example.net");
         if (withFile)
             env.writeMessageFile(1, records);
-        w = std::make_unique<FrmMain>(env.program);
-        w->Form_Load();
-        w->show();
-        w->tmrDateStay.stop();
+        w().Form_Load();
+        w().show();
+        w().tmrDateStay.stop();
     }
 
-    QTableWidgetItem *cell(int row) { return w->flxApp->cell(row, 1); }
+    QTableWidgetItem *cell(int row) { return w().flxApp->cell(row, 1); }
 
     void showDay(const QDate &day)
     {
-        w->Calendar1->setSelectedDate(day);
-        w->tmrDateStay.stop();
-        w->LoadScreenData(day.toString("yyyy/MM/dd"));
+        w().Calendar1->setSelectedDate(day);
+        w().tmrDateStay.stop();
+        w().LoadScreenData(day.toString("yyyy/MM/dd"));
     }
 
-    QList<int> visibleMarks() const
+    QList<int> visibleMarks()
     {
         QList<int> marks;
         for (int i = 0; i <= 42; ++i) {
-            if (w->Calendar1->picCheck[i].Visible)
+            if (w().Calendar1->picCheck[i].Visible)
                 marks.append(i);
         }
         return marks;
     }
 
-    QColor colour(const QString &name) const
+    QColor colour(const QString &name)
     {
         if (name == "grey")
-            return w->palette().color(QPalette::Disabled, QPalette::Text);
+            return w().palette().color(QPalette::Disabled, QPalette::Text);
         return name == "red" ? QColor(255, 0, 0) : QColor(0, 0, 0);
     }
 };
@@ -84,12 +75,12 @@ private slots:
         f.showDay(QDate(2002, 9, 10));
         QCOMPARE(f.env.program.FirstGridDate, QDate(2002, 8, 25));
         QCOMPARE(f.visibleMarks(), (QList<int> { 1, 8, 17, 19, 42 }));
-        const QPalette palette = f.w->palette();
-        QCOMPARE(f.w->Calendar1->picCheck[17].BackColor, palette.color(QPalette::Dark));
-        QCOMPARE(f.w->Calendar1->picCheck[19].BackColor, palette.color(QPalette::Window));
-        f.w->picCheck_Click(42);
-        QCOMPARE(f.w->Calendar1->selectedDate(), QDate(2002, 10, 5));
-        QVERIFY(f.w->tmrDateStay.isActive());
+        const QPalette palette = f.w().palette();
+        QCOMPARE(f.w().Calendar1->picCheck[17].BackColor, palette.color(QPalette::Dark));
+        QCOMPARE(f.w().Calendar1->picCheck[19].BackColor, palette.color(QPalette::Window));
+        f.w().picCheck_Click(42);
+        QCOMPARE(f.w().Calendar1->selectedDate(), QDate(2002, 10, 5));
+        QVERIFY(f.w().tmrDateStay.isActive());
     }
 
     void colours_data()
@@ -132,7 +123,7 @@ private slots:
         MainWindowFixture f({ "2026/03/14 09:15 AMNcall" + Cell });
         f.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(9, 0)));
         f.showDay(QDate(2026, 3, 14));
-        f.w->colourRow(user, "2026/03/14", time, "call", false);
+        f.w().colourRow(user, "2026/03/14", time, "call", false);
         QFETCH(bool, red);
         QCOMPARE(f.cell(38)->foreground().color(), f.colour(red ? "red" : "black"));
     }
@@ -144,10 +135,10 @@ private slots:
                 "2026/03/14 11:58 PMNlate" + Cell, "2026/03/15 10:00 AMNnext day" + Cell });
         f.showDay(QDate(2026, 3, 14));
         QCOMPARE(f.cell(34)->text(), "eight past"); // 8:15 AM
-        QCOMPARE(f.w->flxApp->cell(41, 0)->text(), "10:00 AM");
+        QCOMPARE(f.w().flxApp->cell(41, 0)->text(), "10:00 AM");
         QCOMPARE(f.cell(41)->text(), "ten past");
         QCOMPARE(f.cell(97)->text(), "late");
-        QCOMPARE(f.w->flxApp->cell(97, 0)->text(), QString());
+        QCOMPARE(f.w().flxApp->cell(97, 0)->text(), QString());
         int filled = 0;
         for (int row = 1; row <= 97; ++row)
             filled += f.cell(row)->text().isEmpty() ? 0 : 1;
@@ -171,10 +162,10 @@ private slots:
         f.showDay(QDate(2026, 3, 20));
         QString opened;
         int reloads = 0;
-        f.w->openEntryForm = [&] { opened = f.env.program.SelectedStamp; };
-        f.w->loadNextMessage = [&] { ++reloads; };
-        f.w->flxApp->setCurrentCell(row - 1, 1);
-        f.w->flxApp_Click();
+        f.w().openEntryForm = [&] { opened = f.env.program.SelectedStamp; };
+        f.w().loadNextMessage = [&] { ++reloads; };
+        f.w().flxApp->setCurrentCell(row - 1, 1);
+        f.w().flxApp_Click();
         QCOMPARE(opened, stamp);
         if (!stamp.isEmpty()) {
             QCOMPARE(f.env.program.SelectedSlot, QDateTime(QDate(2026, 3, 20), time));
@@ -186,30 +177,30 @@ private slots:
     {
         MainWindowFixture f;
         f.showDay(QDate(2026, 3, 20));
-        QCOMPARE(f.w->flxApp->TopRow(), 33);
-        f.w->flxApp->setTopRow(60);
+        QCOMPARE(f.w().flxApp->TopRow(), 33);
+        f.w().flxApp->setTopRow(60);
         // The entry form saves a record; the grid comes back at the same place.
-        f.w->openEntryForm
+        f.w().openEntryForm
             = [&] { f.env.writeMessageFile(1, { "2026/03/20 03:00 PMNsaved" + Cell }); };
-        f.w->flxApp->setCurrentCell(60, 1);
-        f.w->flxApp_Click();
+        f.w().flxApp->setCurrentCell(60, 1);
+        f.w().flxApp_Click();
         QCOMPARE(f.cell(61)->text(), "saved");
-        QCOMPARE(f.w->flxApp->TopRow(), 60);
+        QCOMPARE(f.w().flxApp->TopRow(), 60);
         // Any other load shows 8:00 AM at the top.
-        f.w->flxApp->setTopRow(70);
+        f.w().flxApp->setTopRow(70);
         f.showDay(QDate(2026, 3, 20));
-        QCOMPARE(f.w->flxApp->TopRow(), 33);
+        QCOMPARE(f.w().flxApp->TopRow(), 33);
     }
 
     void quickClicksReadOnce()
     {
         MainWindowFixture f({ "2026/06/02 09:00 AMNjune" + Cell });
         f.env.clock.set(QDateTime(QDate(2026, 3, 2), QTime(8, 0)));
-        f.w->cmdToday_Click();
-        QTRY_VERIFY(!f.w->tmrDateStay.isActive());
-        QSignalSpy loads(f.w.get(), &FrmMain::screenLoaded);
+        f.w().cmdToday_Click();
+        QTRY_VERIFY(!f.w().tmrDateStay.isActive());
+        QSignalSpy loads(&f.w(), &FrmMain::screenLoaded);
         for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(f.w->cmdNext, Qt::LeftButton);
+            QTest::mouseClick(f.w().cmdNext, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(loads.size(), 1, 3000);
         QTest::qWait(800);
         QCOMPARE(loads.size(), 1);
@@ -304,9 +295,9 @@ private slots:
         SmtpDelivery delivery(f.env.program, connection);
         FrmTimer frmTimer(f.env.program, delivery, connection);
         FrmEntry frmEntry(f.env.program);
-        f.w->openEntryForm = [&] { frmEntry.showModal(); };
-        f.w->loadNextMessage = [&] { frmTimer.LoadNextMessage(); };
-        connect(&delivery, &SmtpDelivery::rowColoured, f.w.get(), &FrmMain::colourRow);
+        f.w().openEntryForm = [&] { frmEntry.showModal(); };
+        f.w().loadNextMessage = [&] { frmTimer.LoadNextMessage(); };
+        connect(&delivery, &SmtpDelivery::rowColoured, &f.w(), &FrmMain::colourRow);
         f.showDay(QDate(2026, 3, 14));
 
         ModalSteps steps;
@@ -314,8 +305,8 @@ private slots:
             QTest::keyClicks(frmEntry.txtData, "Lunch at noon?");
             QTest::mouseClick(frmEntry.cmdNext, Qt::LeftButton);
         });
-        f.w->flxApp->setCurrentCell(48, 1);
-        f.w->flxApp_Click();
+        f.w().flxApp->setCurrentCell(48, 1);
+        f.w().flxApp_Click();
         QVERIFY2(steps.finished() && !steps.leftOpen, qPrintable(steps.failure));
         const QString saved = "2026/03/14 12:00 PMNLunch at noon?" + Cell;
         QCOMPARE(f.cell(49)->text(), "Lunch at noon?");

@@ -1,13 +1,6 @@
-#include "app/Program.h"
-#include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
 #include "platform/HelpPage.h"
 #include "support/DataColumns.h"
-#include "support/FakeConnectionService.h"
-#include "support/TestEnvironment.h"
-#include "ui/main/FrmMain.h"
-#include "ui/main/Startup.h"
-#include "ui/setup/FrmSplash.h"
+#include "ui/main/StartedProgram.h"
 #include "ui/setup/FrmUserName.h"
 #include "ui/setup/SetupWizard.h"
 
@@ -47,11 +40,6 @@ QString readAll(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
-
-class NoDelivery final : public MessageProcessor {
-public:
-    void ProcessMessage(const QString &) override { }
-};
 
 } // namespace
 
@@ -255,24 +243,17 @@ private slots:
 
     void aboutBoxNotModal()
     {
-        TestEnvironment env;
-        env.settings.WriteSetting(Options, QStringLiteral("Current User"), QStringLiteral("1"));
-        env.addUser(1, QStringLiteral("Ada"), QStringLiteral("5551234567@txt.example.net"));
-        NoDelivery delivery;
-        FakeConnectionService connection;
-        FrmTimer frmTimer(env.program, delivery, connection);
-        Startup startup(env.program, frmTimer);
-        startup.Run();
-        startup.frmSplash().tmrSplash1_Timer();
-        QVERIFY(!startup.frmSplash().isVisible());
+        StartedProgram f;
+        f.start();
+        QVERIFY(!f.startup.frmSplash().isVisible());
 
-        startup.frmMain().mnuAbout->trigger();
+        f.startup.frmMain().mnuAbout->trigger();
         // The command has returned with the box open: it does not wait for it.
-        QVERIFY(env.program.AboutMode);
-        QVERIFY(startup.frmSplash().isVisible());
-        QVERIFY(!startup.frmSplash().isModal());
-        QTRY_VERIFY(startup.frmSplash().cmdOK->isVisible());
-        QVERIFY(startup.frmMain().isVisible());
+        QVERIFY(f.p().AboutMode);
+        QVERIFY(f.startup.frmSplash().isVisible());
+        QVERIFY(!f.startup.frmSplash().isModal());
+        QTRY_VERIFY(f.startup.frmSplash().cmdOK->isVisible());
+        QVERIFY(f.startup.frmMain().isVisible());
     }
 };
 

@@ -1,61 +1,16 @@
-#include "app/Program.h"
-#include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
 #include "platform/EventWait.h"
-#include "support/FakeConnectionService.h"
-#include "support/TestEnvironment.h"
-#include "ui/main/FrmMain.h"
-#include "ui/main/Startup.h"
-#include "ui/setup/FrmSplash.h"
+#include "ui/main/StartedProgram.h"
 
 #include <QTest>
 #include <QTimer>
 
 namespace {
 
-// A delivery that waits in its own event loop until the test lets it go, as a delivery
-// waiting for a slow server does.
-class WaitingDelivery final : public MessageProcessor {
-public:
-    void ProcessMessage(const QString &) override
-    {
-        ++calls;
-        waiting = true;
-        wait.waitUntil([this] { return released; }, std::chrono::seconds(10));
-        waiting = false;
-    }
-    EventWait wait;
-    bool waiting = false;
-    bool released = false;
-    int calls = 0;
-};
-
-struct Fixture {
-    TestEnvironment env;
-    WaitingDelivery delivery;
-    FakeConnectionService connection;
-    FrmTimer frmTimer { env.program, delivery, connection };
-    Startup startup { env.program, frmTimer };
-    int ends = 0;
-
+// A desktop with a notification area: a refused shutdown goes back into it.
+struct Fixture : StartedProgram {
     Fixture()
     {
-        env.settings.WriteSetting("Options", "Current User", "1");
-        env.addUser(1, "Ada", "5551234567@txt.example.net");
-        startup.endProgram = [this] { ++ends; };
-        // A desktop with a notification area: a refused shutdown goes back into it.
-        startup.frmMain().trayAvailable = [] { return true; };
-    }
-    FrmMain &w() { return startup.frmMain(); }
-    // The start, with the splash handing over at once instead of after two seconds.
-    void start()
-    {
-        startup.Run();
-        startup.frmSplash().tmrSplash1_Timer();
-    }
-    bool delivering()
-    {
-        return frmTimer.tmrExecute.isEnabled() && frmTimer.tmrCheckSend.isEnabled();
+        w().trayAvailable = [] { return true; };
     }
 };
 
@@ -128,13 +83,21 @@ private slots:
     {
         Fixture f;
         f.start();
-        f.env.program.NextMessage[1] = "012026/03/14 10:00 AMNhello|5551234567@txt.example.net,";
-        bool endedWhileWaiting = false;
+        f.env.program.NextMessage[1] = "012026/03/14 10:00 AMNhello|" + AdaCell + ',';
+        // The delivery waits in its own event loop until the end lets it go, as a delivery
+        // waiting for a slow server does.
+        EventWait wait;
+        bool waiting = false, released = false, endedWhileWaiting = false;
+        f.delivery.during = [&] {
+            waiting = true;
+            wait.waitUntil([&] { return released; }, std::chrono::seconds(10));
+            waiting = false;
+        };
         f.startup.endProgram = [&] {
             ++f.ends;
-            endedWhileWaiting = f.delivery.waiting;
-            f.delivery.released = true;
-            f.delivery.wait.wake();
+            endedWhileWaiting = waiting;
+            released = true;
+            wait.wake();
         };
         f.env.boxes.queueAnswer(MessageBoxes::Answer::Yes);
         // The shutdown is asked for while the delivery waits in its own loop; the next
@@ -144,7 +107,7 @@ private slots:
             f.frmTimer.tmrExecute_Timer();
         });
         f.frmTimer.CheckSend();
-        QCOMPARE(f.delivery.calls, 1);
+        QCOMPARE(f.delivery.entries.size(), 1);
         QCOMPARE(f.ends, 1);
         QVERIFY(endedWhileWaiting);
     }

@@ -1,14 +1,8 @@
 // The notification area on a real tray host (run through tests/support/with-tray.sh).
 
-#include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
 #include "platform/AutoStart.h"
 #include "support/DataColumns.h"
-#include "support/FakeConnectionService.h"
-#include "support/TestEnvironment.h"
-#include "ui/main/FrmMain.h"
-#include "ui/main/Startup.h"
-#include "ui/setup/FrmSplash.h"
+#include "ui/main/StartedProgram.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,60 +15,18 @@ namespace {
 using Answer = MessageBoxes::Answer;
 const QString Options = QStringLiteral("Options");
 
-class CountingDelivery final : public MessageProcessor {
-public:
-    explicit CountingDelivery(Program &program)
-        : p(program)
-    {
-    }
-    void ProcessMessage(const QString &entry) override
-    {
-        entries.append(entry);
-        p.Sending = false;
-    }
-    Program &p;
-    QStringList entries;
-};
-
-struct Fixture {
-    TestEnvironment env;
-    CountingDelivery delivery { env.program };
-    FakeConnectionService connection;
-    FrmTimer frmTimer { env.program, delivery, connection };
-    Startup startup { env.program, frmTimer };
-    int ends = 0;
-
+struct Fixture : StartedProgram {
     Fixture()
     {
         // The autostart entry goes into this test's own configuration folder.
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.dir.path() + "/config"));
         env.program.ProgramPath = QStringLiteral("/opt/tolvane/bin/tolvane");
-        env.settings.WriteSetting(Options, QStringLiteral("Current User"), QStringLiteral("1"));
-        env.addUser(1, QStringLiteral("Ada"), QStringLiteral("5551234567@txt.example.net"));
-        startup.endProgram = [this] {
-            ++ends;
-            frmTimer.tmrExecute.setEnabled(false);
-        };
-    }
-    Program &p() { return env.program; }
-    FrmMain &w() { return startup.frmMain(); }
-    void start()
-    {
-        startup.Run();
-        startup.frmSplash().tmrSplash1_Timer();
     }
     // "Exit", then the scheduler's next tick puts the icon up.
     bool exitIntoTray()
     {
         w().mnuExit->trigger();
         return QTest::qWaitFor([this] { return p().InTray; }, 1500);
-    }
-    QStringList titles() const
-    {
-        QStringList out;
-        for (const auto &box : env.boxes.shown)
-            out << box.title;
-        return out;
     }
 };
 
@@ -105,7 +57,7 @@ private slots:
     void exitIntoTrayAndBack()
     {
         Fixture f;
-        f.env.writeMessageFile(1, { "2026/03/14 10:01 AMNhello|5551234567@txt.example.net," });
+        f.env.writeMessageFile(1, { "2026/03/14 10:01 AMNhello|" + AdaCell + ',' });
         f.start();
         QVERIFY(f.w().isVisible());
         QVERIFY(f.exitIntoTray());
@@ -150,7 +102,7 @@ private slots:
         QVERIFY(!f.w().trayIcon->isVisible()); // gone before anything is asked
         QTRY_VERIFY_WITH_TIMEOUT(!f.p().ShutdownRequested, 1500);
         QTRY_VERIFY_WITH_TIMEOUT(f.p().InTray && f.w().trayIcon->isVisible(), 1500);
-        QCOMPARE(f.titles(), QStringList { "Shutting Down?" });
+        QCOMPARE(f.boxes(), QStringList { "Shutting Down?" });
         QCOMPARE(f.ends, 0);
         QVERIFY(!f.w().isVisible());
     }
@@ -177,7 +129,7 @@ private slots:
         } else {
             QVERIFY(f.exitIntoTray());
         }
-        QCOMPARE(f.titles(), titles);
+        QCOMPARE(f.boxes(), titles);
         QCOMPARE(f.env.boxes.shown.last().icon, MessageBoxes::Icon::Information);
         QCOMPARE(f.env.settings.ReadSetting(Options, QStringLiteral("StartSmall"), {}), "1");
         QFile entry(AutoStart::EntryPath());
@@ -189,7 +141,7 @@ private slots:
         f.w().mnuRestore->trigger();
         QVERIFY(f.w().isVisible());
         QVERIFY(f.exitIntoTray());
-        QCOMPARE(f.titles(), titles); // nothing explained again
+        QCOMPARE(f.boxes(), titles); // nothing explained again
     }
 
     void startOptions_data()
@@ -233,7 +185,7 @@ private slots:
             QVERIFY(f.w().isMinimized());
             QVERIFY(!f.p().InTray && !f.w().trayIcon->isVisible());
         }
-        QCOMPARE(f.titles(), QStringList { "No System Tray" });
+        QCOMPARE(f.boxes(), QStringList { "No System Tray" });
     }
 };
 

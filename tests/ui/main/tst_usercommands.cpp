@@ -1,13 +1,8 @@
-#include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
 #include "support/DataColumns.h"
-#include "support/FakeConnectionService.h"
 #include "support/ModalSteps.h"
-#include "support/TestEnvironment.h"
 #include "ui/entry/FrmEntry.h"
 #include "ui/entry/PickerScript.h"
-#include "ui/main/FrmMain.h"
-#include "ui/main/Startup.h"
+#include "ui/main/StartedProgram.h"
 #include "ui/setup/PageControls.h"
 #include "ui/setup/SetupWizard.h"
 
@@ -20,18 +15,8 @@ namespace {
 using L = QStringList;
 using Page = SetupWizard::Page;
 
-class NoDelivery final : public MessageProcessor {
-public:
-    void ProcessMessage(const QString &) override { }
-};
-
 // Users Ada, Bob, Cy, ... each with one message; Ada logged in.
-struct Fixture {
-    TestEnvironment env;
-    NoDelivery delivery;
-    FakeConnectionService connection;
-    FrmTimer frmTimer { env.program, delivery, connection };
-    Startup startup { env.program, frmTimer };
+struct Fixture : StartedProgram {
     ModalSteps steps;
 
     explicit Fixture(int users = 3)
@@ -41,24 +26,15 @@ struct Fixture {
             env.addUser(n, names.at(n - 1), names.at(n - 1).toLower() + "@sms.example");
             env.writeMessageFile(n, { "2026/03/20 10:00 AMNfrom " + names.at(n - 1) + '|' });
         }
-        env.settings.WriteSetting("Options", "Current User", "1");
         startup.wizard().accountName = [] { return QString(); };
         w().Form_Load();
     }
-    FrmMain &w() { return startup.frmMain(); }
     FrmUserSelect &picker() { return startup.frmEntry().userSelect(); }
     void withPicker(void (FrmMain::*command)(), const L &clicks)
     {
         steps.then(picker(), [this, clicks] { playPicker(picker(), clicks); });
         (w().*command)();
         QVERIFY2(steps.finished(), qPrintable(steps.failure));
-    }
-    L shown() const
-    {
-        L out;
-        for (const auto &box : env.boxes.shown)
-            out << box.title + ": " + box.text;
-        return out;
     }
     QString read(const QString &key)
     {
@@ -85,7 +61,7 @@ private slots:
         });
         f.withPicker(&FrmMain::mnuRemoveUser_Click, { "Bob", "Apply" });
         QVERIFY(existedWhileBusy);
-        QCOMPARE(f.shown(),
+        QCOMPARE(f.boxes(true),
             L({ "User Removal: Are you sure you wish to delete all data for Bob?",
                 "User Removed: User Removed" }));
         QCOMPARE(f.env.boxes.shown.last().icon, MessageBoxes::Icon::Information);
@@ -135,7 +111,7 @@ private slots:
     {
         Fixture f(10);
         f.w().mnuAddUser->trigger();
-        QCOMPARE(f.shown(),
+        QCOMPARE(f.boxes(true),
             L { "Maximum Users Assigned: You have reached the maximum 10 users for Tolvane.  "
                 "You must remove a user in order to configure a new user." });
         QCOMPARE(f.env.boxes.shown.first().icon, MessageBoxes::Icon::Critical);
@@ -162,7 +138,7 @@ private slots:
         });
         remove ? f.w().mnuRemoveUser_Click() : f.w().mnuDifferentUser_Click();
         QCOMPARE(offered, 0);
-        QVERIFY(f.shown().isEmpty());
+        QVERIFY(f.boxes(true).isEmpty());
         QCOMPARE(L({ f.read("User1/Name"), f.read("Options/Current User") }), L({ "Ada", "1" }));
     }
 

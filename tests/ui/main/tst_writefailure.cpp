@@ -3,8 +3,7 @@
 #include "app/SettingsStore.h"
 #include "support/DataColumns.h"
 #include "support/FullDisk.h"
-#include "support/TestEnvironment.h"
-#include "ui/main/FrmMain.h"
+#include "ui/main/StartedProgram.h"
 
 #include <QAction>
 #include <QDir>
@@ -63,11 +62,10 @@ private slots:
         QFETCH(Fault, fault);
         QFETCH(bool, showErrors);
         QFETCH(QString, box);
-        TestEnvironment env;
-        env.settings.WriteSetting("Options", "Current User", "1");
-        env.addUser(1, "Ada", "5551234567@txt.example.net");
+        StartedProgram f;
+        TestEnvironment &env = f.env;
         env.settings.WriteSetting("Options", "Error", showErrors ? "1" : "0");
-        FrmMain w(env.program);
+        FrmMain &w = f.w();
         w.Form_Load();
         const bool ticked = w.mnuSysTray->isChecked();
         switch (fault) {
