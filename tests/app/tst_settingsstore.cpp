@@ -1,6 +1,9 @@
 #include "app/SettingsStore.h"
+#include "platform/Paths.h"
 #include "support/DataColumns.h"
+#include "support/FullDisk.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -9,6 +12,18 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+
+int modeOf(const QString &path)
+{
+    struct stat info { };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 07777);
+}
+
+} // namespace
 
 class TestSettingsStore : public QObject {
     Q_OBJECT
@@ -95,6 +110,32 @@ private slots:
         QCOMPARE(before.ReadSetting("Options", "Error", {}), "1");
     }
 
+    // A change that cannot reach the disk throws and is not read back as if it had been
+    // stored; with room again, the next write works.
+    void fullDiskChangeTakenBack_data()
+    {
+        QTest::addColumn<bool>("deleteSection");
+        QTest::newRow("write") << false;
+        QTest::newRow("delete section") << true;
+    }
+    void fullDiskChangeTakenBack()
+    {
+        QFETCH(bool, deleteSection);
+        SettingsStore store(m_path);
+        store.WriteSetting("User1", "Name", "Ada");
+        store.WriteSetting("Options", "Current User", "1"); // the file is never empty
+        {
+            const FullDisk fullDisk(1);
+            QVERIFY_THROWS_EXCEPTION(SettingsError,
+                deleteSection ? store.DeleteSection("User1")
+                              : store.WriteSetting("User1", "CellEmail", "5551234567@sms.example"));
+        }
+        QCOMPARE(store.ReadSetting("User1", "CellEmail", "absent"), "absent");
+        QCOMPARE(store.ReadSetting("User1", "Name", {}), "Ada");
+        store.WriteSetting("User1", "CellEmail", "x");
+        QCOMPARE(readFromDisk("User1", "CellEmail"), "x");
+    }
+
     void handEditWhileRunning_data()
     {
         Columns<QByteArray, QString>({ "edited", "expected" });
@@ -115,6 +156,53 @@ private slots:
         QVERIFY(file.setFileTime(written.addSecs(1), QFileDevice::FileModificationTime));
         file.close();
         QTEST(store.ReadSetting("User1", "Name", "<absent>"), "expected");
+    }
+
+    // The settings (mail servers and phone addresses) and the scheduled messages are
+    // private to their owner: the folders are 0700 and the settings file 0600 after every
+    // start, also when an earlier version or a person left them open to others.
+    void privateAfterStart_data()
+    {
+        Columns<int, int>({ "folderMode", "fileMode" });
+        QTest::newRow("fresh") << -1 << -1;
+        QTest::newRow("open to everybody") << 0777 << 0666;
+        QTest::newRow("readable by the group and others") << 0755 << 0644;
+        QTest::newRow("no rights for the owner") << 0000 << 0000;
+    }
+    void privateAfterStart()
+    {
+        QFETCH(int, folderMode);
+        QFETCH(int, fileMode);
+        QTemporaryDir root;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.path() + "/config"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(root.path() + "/data"));
+        const QString config = root.path() + "/config/Tolvane";
+        const QString data = root.path() + "/data/Tolvane";
+        if (folderMode >= 0) {
+            QVERIFY(QDir().mkpath(config) && QDir().mkpath(data));
+            QFile ini(config + "/Tolvane.ini");
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[User1]\nName=Ann\nCellEmail=5551234567@txt.example.net\n");
+            ini.close();
+            QVERIFY(::chmod(QFile::encodeName(ini.fileName()).constData(), mode_t(fileMode)) == 0);
+            for (const QString &dir : { config, data })
+                QVERIFY(::chmod(QFile::encodeName(dir).constData(), mode_t(folderMode)) == 0);
+        }
+
+        // What the start does with them.
+        const QString iniPath = Paths::settingsFile();
+        QCOMPARE(Paths::dataDir(), data + "/");
+        SettingsStore settings(iniPath);
+        QCOMPARE(modeOf(iniPath), 0600);
+        settings.WriteSetting("Options", "Current User", "1");
+
+        QCOMPARE(iniPath, config + "/Tolvane.ini");
+        QCOMPARE(modeOf(config), 0700);
+        QCOMPARE(modeOf(data), 0700);
+        QCOMPARE(modeOf(iniPath), 0600);
+        // Nothing that was there is lost on the way.
+        if (folderMode >= 0)
+            QCOMPARE(settings.ReadSetting("User1", "Name", {}), "Ann");
     }
 
 private:
