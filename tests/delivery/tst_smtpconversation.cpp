@@ -5,6 +5,7 @@
 #include "support/FreePort.h"
 #include "support/ScriptedSmtpServer.h"
 
+#include <QFile>
 #include <QTest>
 #include <functional>
 
@@ -99,6 +100,20 @@ private slots:
         // Ended well before the reply time-out.
         QVERIFY2(f.elapsedMs < ReplyTimeout.count() / 2, QByteArray::number(f.elapsedMs));
         QCOMPARE(f.env.readMessageFile(1).value(0).at(19), sent && !instant ? u'S' : u'N');
+    }
+
+    // Delivered, but the file is gone when the mark is to be made: reported as failed,
+    // with no warning.
+    void fileGoneWhenMarking()
+    {
+        ScriptedSmtpServer server;
+        DeliveryFixture f(server.address());
+        QVERIFY(QFile::remove(f.env.userFile(1)));
+        QVERIFY(!f.deliver());
+        QVERIFY(f.endedOnce);
+        QCOMPARE(f.shown, QStringList());
+        QVERIFY(server.content.endsWith("Hello there\r\n.\r\n"));
+        QVERIFY(!QFile::exists(f.env.userFile(1)) && !QFile::exists(f.env.dataDir() + "tmp.tmp"));
     }
 
     void content_data()
