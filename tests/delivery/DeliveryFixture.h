@@ -15,12 +15,6 @@ using Script = std::function<void(ScriptedSmtpServer &)>;
 Q_DECLARE_METATYPE(Script)
 using S = ScriptedSmtpServer;
 
-// The server gives these replies at the step.
-inline Script at(S::Step step, const QList<S::Reply> &replies)
-{
-    return [=](S &s) { s.script(step, replies); };
-}
-
 // The warnings as the user reads them.
 inline const QString Responded = QStringLiteral("SMTP Server responded: ");
 inline const QString NoGreeting = QStringLiteral("SMTP server connected but did not respond");
