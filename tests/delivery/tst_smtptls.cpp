@@ -16,7 +16,7 @@ using Tls = AiosmtpdServer::Options::Tls;
 using Security = MailServerOptions::Security;
 
 const QString Login = QStringLiteral("ann");
-const QString Password = QStringLiteral("correct horse: battery staple");
+const QString Password = QStringLiteral("correct horse: battery staple, grün");
 
 // What the server logs for Ann's message when it reaches it over TLS.
 const QStringList MailOverTls { "MAIL tls ann@home.example", "RCPT tls ann@phone.example",
