@@ -220,9 +220,15 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
     if (!step(CodePage::encode(SmtpWire::MessageContent(entry.text))))
         return false;
 
-    // The reply to QUIT does not matter; the server closing its side ends the wait.
+    // The reply to QUIT does not matter; the server closing its side ends the wait. Over
+    // TLS a server may wait for our side of the TLS goodbye before it closes, so there its
+    // reply ends the wait too.
+    const bool overTls = Winsock.isEncrypted();
+    if (overTls)
+        p.SmtpReplyCode = 0;
     Winsock.write(commandLine(QStringLiteral("QUIT")));
-    m_wait.waitUntil([&] { return serverGone(); }, m_replyTimeout);
+    m_wait.waitUntil(
+        [&] { return serverGone() || (overTls && p.SmtpReplyCode != 0); }, m_replyTimeout);
     Winsock.abort();
 
     // An instant message exists in no file.
