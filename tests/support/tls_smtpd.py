@@ -6,9 +6,11 @@ attempt is written to a log with whether the connection was encrypted, so that a
 can show what was and was not said in clear text. Prints "ready" once it listens."""
 
 import argparse
+import logging
 import ssl
 import sys
 import time
+import warnings
 
 from aiosmtpd.controller import Controller
 from aiosmtpd.handlers import Mailbox
@@ -16,6 +18,10 @@ from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 def main():
+    # aiosmtpd's notices about its own deprecations and the SMTPS login rule below would
+    # only clutter the test output.
+    warnings.simplefilter("ignore")
+    logging.getLogger("mail.log").setLevel(logging.ERROR)
     ap = argparse.ArgumentParser()
     ap.add_argument("--port", type=int, required=True)
     ap.add_argument("--maildir", required=True)
