@@ -1,4 +1,5 @@
-// What a server sends, in arrivals of any size, gathered into replies and judged.
+// What a server sends, in arrivals of any size, gathered into replies, judged, and read
+// as a list of the server's capabilities.
 //
 // Input: a header byte (low 3 bits: how many piece lengths follow, high 5 bits: how many
 // times the text is sent, less one), the piece lengths (a byte each, 1 to 256; none: the
@@ -66,6 +67,14 @@ void judge(QByteArrayView reply)
     FUZZ_CHECK(world->env.program.SmtpReplyCode == code);
     const int expected = (code == 251 || code == 252 ? 1 : 0) + (code > 400 ? 1 : 0);
     FUZZ_CHECK(world->warnings - warningsBefore == expected);
+
+    // Read as an answer to EHLO: login methods are single upper-case words, and come only
+    // from a line that offers AUTH.
+    const QString text = CodePage::decode(reply);
+    const QStringList methods = SmtpWire::AuthMethods(text);
+    for (const QString &method : methods)
+        FUZZ_CHECK(!method.isEmpty() && method == method.toUpper() && !method.contains(u' '));
+    FUZZ_CHECK(methods.isEmpty() || SmtpWire::Offers(text, u"AUTH"));
 }
 
 } // namespace
