@@ -69,6 +69,19 @@ void FrmLocalEmail::Form_Load()
         }
         setInstructionLine(lblInfo.value(1));
 
+        // The server options: the edited user's own, the defaults, or what page 2's Next
+        // confirmed earlier in this run (a new user's start from the defaults until then;
+        // the first user's from nothing, as there are no defaults yet, unless the guess
+        // below proposes a server found with options of its own).
+        if (editingUser())
+            m_loadedServer = MailServerOptions::read(p.settings, Roster::UserSection(p.SetupUser));
+        else if (p.EditingDefaults || (p.AddingUser && !p.PendingServer))
+            m_loadedServer = MailServerOptions::readDefaults(p.settings);
+        else
+            m_loadedServer = p.PendingServer.value_or(MailServerOptions {});
+        m_server = m_loadedServer;
+        m_password = wizardMode() ? p.PendingPassword : std::nullopt;
+
         if (p.FirstRun) {
             guessMailAccount();
         } else if (p.AddingUser || p.EditingDefaults) {
@@ -88,18 +101,6 @@ void FrmLocalEmail::Form_Load()
             txtData.at(1)->setText(
                 p.settings.ReadSetting(section, QStringLiteral("SMTP"), QString()));
         }
-
-        // The server options: the edited user's own, the defaults, or what page 2's Next
-        // confirmed earlier in this run (a new user's start from the defaults until then;
-        // the first user's from nothing, as there are no defaults yet).
-        if (editingUser())
-            m_loadedServer = MailServerOptions::read(p.settings, Roster::UserSection(p.SetupUser));
-        else if (p.EditingDefaults || (p.AddingUser && !p.PendingServer))
-            m_loadedServer = MailServerOptions::readDefaults(p.settings);
-        else
-            m_loadedServer = p.PendingServer.value_or(MailServerOptions {});
-        m_server = m_loadedServer;
-        m_password = wizardMode() ? p.PendingPassword : std::nullopt;
     });
 }
 
@@ -135,11 +136,18 @@ void FrmLocalEmail::guessMailAccount()
         txtData.at(0)->setText(p.PendingEmail.isEmpty() ? found.address : p.PendingEmail);
     }
     // An empty confirmed server gives way to the one found; otherwise a confirmed address
-    // brings its server back with it. With neither, the box keeps what it holds.
-    if (p.PendingSMTP.isEmpty() && found.serverFound)
+    // brings its server back with it. With neither, the box keeps what it holds. The
+    // security, port and login go with the server in the box: the found server's own, or
+    // the ones confirmed with the server kept (already loaded), never a mix of the two.
+    if (p.PendingSMTP.isEmpty() && found.serverFound) {
         txtData.at(1)->setText(found.server);
-    else if (!p.PendingEmail.isEmpty())
+        m_loadedServer = m_server = found.options;
+        // The password is never guessed, and one typed for the server that gave way is
+        // not for the found one's login.
+        m_password.reset();
+    } else if (!p.PendingEmail.isEmpty()) {
         txtData.at(1)->setText(p.PendingSMTP);
+    }
 }
 
 void FrmLocalEmail::cmdNext_Click()

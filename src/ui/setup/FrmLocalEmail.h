@@ -35,6 +35,7 @@ private:
     std::optional<QString> m_password; // as Program::PendingPassword
 
     // First-run set-up: what the mail clients' account data offers, weighed against the
-    // address and server already confirmed in this run.
+    // address and server already confirmed in this run. The server options follow the
+    // server that the page shows. Runs after the options are loaded.
     void guessMailAccount();
 };

@@ -1,16 +1,21 @@
 #pragma once
 
+#include "app/MailServerOptions.h"
+
 #include <QString>
 #include <functional>
 
 // What a search of the installed mail clients' account data found: the sender address
 // of the first account that has one, and the outgoing server read from that same
-// account. Either may be missing; a found value may be the empty text.
+// account with the security, port and login it is reached with (never a password).
+// Either may be missing; a found value may be the empty text. The options belong to the
+// server: without one found they stay as the plain conversation.
 struct MailAccount {
     bool addressFound = false;
     QString address;
     bool serverFound = false;
     QString server;
+    MailServerOptions options;
 };
 
 // The search itself. The second page runs it on every showing during first-run set-up

@@ -1,5 +1,7 @@
 #include "ui/setup/MailAccountSearch.h"
 
+#include "delivery/SmtpWire.h"
+
 #include <optional>
 
 namespace {
@@ -15,6 +17,28 @@ std::optional<QString> readValue(const MailAccountStore &store, int account, con
     if (found == store.at(account).constEnd() || found->size() > LongestValue)
         return std::nullopt;
     return found->trimmed();
+}
+
+MailServerOptions readOptions(const MailAccountStore &store, int account)
+{
+    using Security = MailServerOptions::Security;
+    MailServerOptions options;
+    const QString security
+        = readValue(store, account, MailAccountValues::Security).value_or(QString());
+    options.security = MailServerOptions::parseSecurity(security);
+    // The readers write only what they understood; anything else is the plain conversation.
+    if (options.security == Security::Unknown)
+        options.security = Security::None;
+    const QString port = readValue(store, account, MailAccountValues::Port).value_or(QString());
+    const auto number = SmtpWire::ParsePort(port);
+    if (number && *number != MailServerOptions::usualPort(options.security))
+        options.port = QString::number(*number);
+    // A client may log in over a clear connection; the delivery never sends a password
+    // there and the Advanced dialog refuses such a login, so it is not proposed. The user
+    // who wants it chooses a security first and types the login with it.
+    if (options.security != Security::None)
+        options.login = readValue(store, account, MailAccountValues::Login).value_or(QString());
+    return options;
 }
 
 } // namespace
@@ -39,6 +63,7 @@ MailAccount SearchMailAccounts(const MailAccountStore &first, const MailAccountS
     if (const auto server = readValue(*hitStore, hitAccount, MailAccountValues::Server)) {
         result.serverFound = true;
         result.server = *server;
+        result.options = readOptions(*hitStore, hitAccount);
     }
     return result;
 }

@@ -1,5 +1,6 @@
 #include "ui/setup/ThunderbirdAccounts.h"
 
+#include "app/MailServerOptions.h"
 #include "ui/setup/KeyFile.h"
 
 #include <QDir>
@@ -70,6 +71,19 @@ QStringList listOf(const QString &value)
             items.append(item.trimmed());
     }
     return items;
+}
+
+// The security of an outgoing server's "try_ssl": 1 (STARTTLS when offered, from older
+// versions) and 2 both become STARTTLS, as the delivery knows no "when offered"; 3 is TLS
+// from the start. 0, absent and anything unknown leave the plain conversation.
+QString securityOf(const QString &trySsl)
+{
+    using Security = MailServerOptions::Security;
+    if (trySsl == u"1" || trySsl == u"2")
+        return MailServerOptions::securityText(Security::StartTls);
+    if (trySsl == u"3")
+        return MailServerOptions::securityText(Security::Tls);
+    return {};
 }
 
 } // namespace
@@ -166,11 +180,18 @@ MailAccountStore ThunderbirdAccounts(const QString &thunderbirdDir)
             QString server = pref(QStringLiteral("mail.identity.%1.smtpServer").arg(identity));
             if (server.isEmpty())
                 server = defaultServer;
-            const QString host = server.isEmpty()
-                ? QString()
-                : pref(QStringLiteral("mail.smtpserver.%1.hostname").arg(server));
-            if (!host.isEmpty())
+            const QString prefix = QStringLiteral("mail.smtpserver.%1.").arg(server);
+            const QString host
+                = server.isEmpty() ? QString() : pref(prefix + QStringLiteral("hostname"));
+            if (!host.isEmpty()) {
                 values.insert(MailAccountValues::Server, host);
+                MailAccountValues::insertGiven(values, MailAccountValues::Security,
+                    securityOf(pref(prefix + QStringLiteral("try_ssl"))));
+                MailAccountValues::insertGiven(
+                    values, MailAccountValues::Port, pref(prefix + QStringLiteral("port")));
+                MailAccountValues::insertGiven(
+                    values, MailAccountValues::Login, pref(prefix + QStringLiteral("username")));
+            }
             store.append(values);
         }
     }

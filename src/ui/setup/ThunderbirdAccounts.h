@@ -5,8 +5,9 @@
 // Thunderbird's accounts, read only, from the default profile under the given folder
 // (the one holding profiles.ini, normally ~/.thunderbird). Each identity is one account,
 // in the order of the client's account list and, within an account, of its identities:
-// its address, and the host name of the outgoing server it sends through (its own, or
-// the client's default). A missing or unreadable profile gives no accounts.
+// its address, and the outgoing server it sends through (its own, or the client's
+// default): host name, security, port and login name. A missing or unreadable profile
+// gives no accounts.
 MailAccountStore ThunderbirdAccounts(const QString &thunderbirdDir);
 
 // The folder of the default profile, or the empty text when there is none.

@@ -1,7 +1,9 @@
 #include "support/DataColumns.h"
+#include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
 #include "ui/setup/EvolutionAccounts.h"
 #include "ui/setup/FrmLocalEmail.h"
+#include "ui/setup/FrmServerOptions.h"
 #include "ui/setup/MailAccountSearch.h"
 #include "ui/setup/SetupWizard.h"
 #include "ui/setup/ThunderbirdAccounts.h"
@@ -17,11 +19,18 @@ QString fixture(const QString &name)
     return qEnvironmentVariable("TOLVANE_SOURCE_DIR") + QStringLiteral("/tests/data/mail/") + name;
 }
 
-// What was found, as "address|server", with "-" for a value not found.
+// Server options as "security/port/login".
+QString shown(const MailServerOptions &options)
+{
+    const QString security = MailServerOptions::securityText(options.security);
+    return (security.isEmpty() ? "none" : security) + '/' + options.port + '/' + options.login;
+}
+
+// What was found, as "address|server|options", with "-" for a value not found.
 QString shown(const MailAccount &found)
 {
     return (found.addressFound ? found.address : QStringLiteral("-")) + u'|'
-        + (found.serverFound ? found.server : QStringLiteral("-"));
+        + (found.serverFound ? found.server : QStringLiteral("-")) + u'|' + shown(found.options);
 }
 
 MailAccount installed(const QString &thunderbird, const QString &evolution)
@@ -41,25 +50,53 @@ private slots:
         // The installation's default profile, not the older one marked default; the first
         // account of the list has no identity, the next one's identity no address; the
         // identity that wins sends through the default server.
+        // The options are those of the winning identity's server, never another account's.
         QTest::newRow("Thunderbird preferred") << "tb-preferred"
                                                << "evolution/sources"
-                                               << "ann@example.org|mail.example.org";
+                                               << "ann@example.org|mail.example.org|STARTTLS//ann";
         QTest::newRow("winning account without a server") << "tb-no-server"
                                                           << "evolution/sources"
-                                                          << "bo@example.net|-";
+                                                          << "bo@example.net|-|none//";
         // The disabled identity is passed over.
         QTest::newRow("profile gone: Evolution") << "tb-lost-profile"
                                                  << "evolution/sources"
-                                                 << "eve@example.com|smtp.example.com";
+                                                 << "eve@example.com|smtp.example.com|TLS//eve";
         QTest::newRow("nothing installed") << "none"
                                            << "none"
-                                           << "-|-";
+                                           << "-|-|none//";
     }
     void fromProfiles()
     {
         QFETCH(QString, thunderbird);
         QFETCH(QString, evolution);
         QTEST(shown(installed(thunderbird, evolution)), "found");
+    }
+
+    // Each account of these profiles sends through a server of its own, reached as its
+    // client's values say (see the fixture files).
+    void serverOptions_data()
+    {
+        Columns<QString, int, QString>({ "client", "account", "options" });
+        QTest::newRow("tb 0: login in clear left out") << "tb" << 0 << "none/2525/";
+        QTest::newRow("tb 1") << "tb" << 1 << "STARTTLS//me";
+        QTest::newRow("tb 2 on the usual port") << "tb" << 2 << "STARTTLS//me";
+        QTest::newRow("tb 3 on 587") << "tb" << 3 << "TLS/587/me";
+        QTest::newRow("tb 3 on the usual port") << "tb" << 4 << "TLS//";
+        QTest::newRow("tb unknown try_ssl") << "tb" << 5 << "none/465/";
+        QTest::newRow("tb port 0") << "tb" << 6 << "STARTTLS//me";
+        QTest::newRow("evo none") << "evo" << 0 << "none/2525/";
+        QTest::newRow("evo STARTTLS") << "evo" << 1 << "STARTTLS//me";
+        QTest::newRow("evo TLS on 2465") << "evo" << 2 << "TLS/2465/me";
+        QTest::newRow("evo unknown method") << "evo" << 3 << "none/465/";
+    }
+    void serverOptions()
+    {
+        QFETCH(QString, client);
+        QFETCH(int, account);
+        const MailAccountStore store = client == "tb"
+            ? ThunderbirdAccounts(fixture("tb-servers"))
+            : EvolutionAccounts(fixture("evolution-servers"));
+        QTEST(shown(SearchMailAccounts({ store.at(account) }, {}).options), "options");
     }
 
     void searchRules_data()
@@ -71,16 +108,16 @@ private slots:
         QTest::newRow("too long to read is no address")
             << MailAccountStore { Values { { address, QString(255, 'a') } },
                    Values { { address, QString(254, 'b') }, { server, "s2" } } }
-            << MailAccountStore {} << QString(254, 'b') + "|s2";
+            << MailAccountStore {} << QString(254, 'b') + "|s2|none//";
         QTest::newRow("blanks trimmed")
             << MailAccountStore { Values { { address, "  a@x " }, { server, " s " } } }
-            << MailAccountStore {} << "a@x|s";
+            << MailAccountStore {} << "a@x|s|none//";
         QTest::newRow("no address: second store's first account's server")
             << MailAccountStore { Values { { server, "s1" } } }
-            << MailAccountStore { Values { { server, "s2" } } } << "-|s2";
+            << MailAccountStore { Values { { server, "s2" } } } << "-|s2|none//";
         QTest::newRow("account 9 is the last")
             << MailAccountStore(10, Values {}) + MailAccountStore { Values { { address, "x@x" } } }
-            << MailAccountStore { {}, Values { { address, "y@y" } } } << "y@y|-";
+            << MailAccountStore { {}, Values { { address, "y@y" } } } << "y@y|-|none//";
     }
     void searchRules()
     {
@@ -94,13 +131,14 @@ private slots:
         Columns<QString, QString, QString>({ "pendingEmail", "pendingSMTP", "offered" });
         QTest::newRow("both confirmed") << "me@x"
                                         << "me.smtp"
-                                        << "me@x|me.smtp";
+                                        << "me@x|me.smtp|me/Unchanged";
         QTest::newRow("empty confirmed server gives way") << "me@x"
                                                           << ""
-                                                          << "me@x|mail.example.org";
+                                                          << "me@x|mail.example.org|ann/";
     }
     // What the first run's mail page offers: what the user confirmed, else what was found
-    // (never what the boxes held from an earlier showing).
+    // (never what the boxes held from an earlier showing); the login under Advanced, and a
+    // password typed for it, come with the server offered.
     void pendingValuesFirst()
     {
         TestEnvironment env;
@@ -111,11 +149,22 @@ private slots:
         QFETCH(QString, pendingSMTP);
         env.program.PendingEmail = pendingEmail;
         env.program.PendingSMTP = pendingSMTP;
+        env.program.PendingServer = { MailServerOptions::Security::Tls, "2465", "me" };
+        env.program.PendingPassword = "pw";
         FrmLocalEmail &page = wizard.frmLocalEmail();
         page.txtData.at(0)->setText("held@x");
         page.txtData.at(1)->setText("held.smtp");
         page.Form_Load();
-        QTEST(page.txtData.at(0)->text() + '|' + page.txtData.at(1)->text(), "offered");
+        ModalSteps steps;
+        QString advanced;
+        steps.then(page.frmServerOptions(), [&](FrmServerOptions &d) {
+            advanced = d.txtLogin->text() + '/' + d.txtPassword->placeholderText();
+            d.reject();
+        });
+        page.cmdAdvanced_Click();
+        QVERIFY2(steps.finished(), qPrintable(steps.failure));
+        QTEST(page.txtData.at(0)->text() + '|' + page.txtData.at(1)->text() + '|' + advanced,
+            "offered");
         QCOMPARE(page.findChild<QLabel *>(QStringLiteral("lblInfo_5"))->text(),
             QStringLiteral("Tolvane guessed your Email settings."));
     }

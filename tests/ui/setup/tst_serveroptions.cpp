@@ -15,6 +15,8 @@
 #include "ui/setup/FrmLocalEmail.h"
 #include "ui/setup/FrmServerOptions.h"
 #include "ui/setup/FrmUserName.h"
+#include "ui/setup/MailAccountSearch.h"
+#include "ui/setup/ThunderbirdAccounts.h"
 
 #include <QRadioButton>
 #include <QtTest>
@@ -164,6 +166,33 @@ private slots:
         QTEST(MailServerOptions::readDefaults(s.env.settings).login, "defaultLogin");
         QVERIFY(!s.passwordInSettingsFile());
         QVERIFY(!s.p.PendingServer && !s.p.PendingPassword && s.env.boxes.shown.isEmpty());
+    }
+
+    // The first run proposes the found account's server with its options: the dialog comes
+    // up with them, and Finish gives them to user 1 and the defaults, with the password typed.
+    void firstRunTakesFoundOptions()
+    {
+        Setup s(FirstRun);
+        s.wizard.mailAccountGuess = [] {
+            return SearchMailAccounts(ThunderbirdAccounts(qEnvironmentVariable("TOLVANE_SOURCE_DIR")
+                                          + "/tests/data/mail/tb-preferred"),
+                {});
+        };
+        L shown;
+        s.run(
+            [&](FrmServerOptions &d) {
+                shown << QString::number(d.optSecurity[1]->isChecked()) << d.txtPort->text()
+                      << d.txtLogin->text() << d.txtPassword->placeholderText();
+                retype(d.txtPassword, Password);
+                QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+            },
+            "cmdNext");
+        QCOMPARE(shown, L({ "1", "", "ann", "" }));
+        const MailServerOptions found { Security::StartTls, {}, "ann" };
+        QCOMPARE(MailServerOptions::read(s.env.settings, "User1"), found);
+        QCOMPARE(MailServerOptions::readDefaults(s.env.settings), found);
+        QCOMPARE(s.env.settings.ReadSetting("User1", "SMTP", {}), "mail.example.org");
+        QCOMPARE(keyring("User1"), Password);
     }
 
     // The dialog starts from a hand-typed security that means nothing known: no button is

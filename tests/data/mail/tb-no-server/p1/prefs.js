@@ -6,3 +6,5 @@ user_pref("mail.identity.id1.smtpServer", "smtp9");
 user_pref("mail.identity.id2.useremail", "cy@example.net");
 user_pref("mail.identity.id2.smtpServer", "smtp1");
 user_pref("mail.smtpserver.smtp1.hostname", "smtp.example.net");
+user_pref("mail.smtpserver.smtp1.try_ssl", 3);
+user_pref("mail.smtpserver.smtp1.username", "cy");
