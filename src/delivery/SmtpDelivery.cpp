@@ -445,11 +445,11 @@ bool SmtpDelivery::connectToServer(const QString &setting, const MailServerOptio
     p.SmtpReplyCode = 0;
     m_tcpConnected = false;
     m_tlsErrors.clear();
-    const bool tlsFirst = options.security == MailServerOptions::Security::Tls;
-    if (tlsFirst) {
-        // The host name as written is the name the certificate must carry.
+    if (options.security == MailServerOptions::Security::Tls) {
+        // The host name as written is the name the certificate must carry. Reaching the
+        // server and the handshake each have their own time and their own warning.
         Winsock.connectToHostEncrypted(server->host, server->port);
-        m_wait.waitUntil([&] { return Winsock.isEncrypted() || serverGone(); }, m_replyTimeout);
+        m_wait.waitUntil([&] { return m_tcpConnected || serverGone(); }, m_replyTimeout);
         if (m_tcpConnected)
             return waitForEncryption();
         if (Winsock.state() != QAbstractSocket::UnconnectedState)
