@@ -120,6 +120,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QList<Value> after = readAll(store);
         const bool hasQuotingMarks
             = content.contains('"') || content.contains('\\') || content.contains(';');
+        // Also known and still open: QSettings takes "/Name" (or "Na//me") for the same key
+        // as "Name" when it looks one up, but keeps both lines; which of them a reading
+        // finds depends on where each stands, and its rewrite of the file moves them.
+        const bool hasKeySlashes = content.contains('/');
         FUZZ_CHECK(after.size() == before.size());
         for (qsizetype i = 0; i < after.size(); ++i) {
             const bool target = after[i].section == section && after[i].key == key;
@@ -127,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             // Known to differ: the text of a value typed with a comma is found again in the
             // file line by line, while QSettings lets quotes and a "\\" carry a value over
             // the line end and ends it at a ";".
-            if (!target && before[i].typedList && hasQuotingMarks)
+            if (!target && before[i].typedList && (hasQuotingMarks || hasKeySlashes))
                 continue;
             // QSettings may find a value in a damaged file only once it has written the
             // file in its own form: nothing is lost when a value comes to light.
