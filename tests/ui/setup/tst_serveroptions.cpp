@@ -1,16 +1,12 @@
 #include "PageControls.h"
 #include "app/Roster.h"
-#include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
 #include "platform/KeychainSecretStore.h"
 #include "support/DataColumns.h"
-#include "support/FakeConnectionService.h"
 #include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
 #include "ui/entry/FrmEntry.h"
 #include "ui/entry/PickerScript.h"
-#include "ui/main/FrmMain.h"
-#include "ui/main/Startup.h"
+#include "ui/main/StartedProgram.h"
 #include "ui/setup/FrmCellEmail.h"
 #include "ui/setup/FrmLocalEmail.h"
 #include "ui/setup/FrmServerOptions.h"
@@ -106,11 +102,6 @@ struct Setup {
     SetupWizard wizard { env.program };
     ModalSteps driver;
     QStringList writes;
-};
-
-class NoDelivery final : public MessageProcessor {
-public:
-    void ProcessMessage(const QString &) override { }
 };
 
 } // namespace
@@ -319,26 +310,20 @@ private slots:
     }
     void removeUser()
     {
-        TestEnvironment env;
-        NoDelivery delivery;
-        FakeConnectionService connection;
-        FrmTimer frmTimer { env.program, delivery, connection };
-        Startup startup { env.program, frmTimer };
+        StartedProgram s;
         ModalSteps steps;
-        env.addUser(1, "Ada", "ada@sms.example");
-        env.addUser(2, "Bob", "bob@sms.example");
+        s.env.addUser(2, "Bob", "bob@sms.example");
         QFETCH(QString, login);
-        MailServerOptions { Security::StartTls, {}, login }.write(env.settings, "User2");
-        env.settings.WriteSetting("Options", "Current User", "1");
+        MailServerOptions { Security::StartTls, {}, login }.write(s.env.settings, "User2");
         QVERIFY(KeychainSecretStore().writePassword("User2", Kept).ok);
-        startup.frmMain().Form_Load();
-        FrmUserSelect &picker = startup.frmEntry().userSelect();
+        s.w().Form_Load();
+        FrmUserSelect &picker = s.startup.frmEntry().userSelect();
         steps.then(picker, [&] { playPicker(picker, { "Bob", "Apply" }); });
-        startup.frmMain().mnuRemoveUser_Click();
+        s.w().mnuRemoveUser_Click();
         QVERIFY2(steps.finished(), qPrintable(steps.failure));
-        QVERIFY(!Roster::IsConfigured(env.settings, 2));
+        QVERIFY(!Roster::IsConfigured(s.env.settings, 2));
         QTEST(keyring("User2"), "left");
-        QCOMPARE(env.boxes.shown.last().title, "User Removed");
+        QCOMPARE(s.boxes().last(), "User Removed");
     }
 };
 
