@@ -13,7 +13,7 @@
 // written is no programming error: the user is told what failed whatever ShowErrors
 // says. Nothing escapes to end the program. Returns whether the procedure ran to its end.
 template<class Procedure>
-bool Trap(Program &program, const char *where, Procedure &&procedure) noexcept
+bool Trap(Program &program, const char *where, Procedure &&procedure, bool later = false) noexcept
 {
     QString failure;
     try {
@@ -27,11 +27,21 @@ bool Trap(Program &program, const char *where, Procedure &&procedure) noexcept
     } catch (...) {
     }
     try {
-        if (failure.isEmpty())
+        if (later)
+            program.ReportLater(QString::fromLatin1(where), failure);
+        else if (failure.isEmpty())
             program.ReportError(QString::fromLatin1(where));
         else
             program.ReportFailure(failure);
     } catch (...) {
     }
     return false;
+}
+
+// The error trap of work that must never wait for a user (the scheduler, the delivery):
+// the report is shown once that work has returned to the event loop.
+template<class Procedure>
+bool TrapLater(Program &program, const char *where, Procedure &&procedure) noexcept
+{
+    return Trap(program, where, std::forward<Procedure>(procedure), true);
 }

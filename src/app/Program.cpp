@@ -5,6 +5,7 @@
 #include "platform/MessageBoxes.h"
 
 #include <QScopeGuard>
+#include <QTimer>
 
 Program::Program(SettingsStore &settings, Clock &clock, MessageBoxes &boxes)
     : settings(settings)
@@ -18,14 +19,29 @@ Program::~Program() = default;
 
 void Program::ReportError(const QString &where)
 {
-    if (!ShowErrors)
-        return;
-    boxes.show(AppTitle, QStringLiteral("Error occurred in ") + where, MessageBoxes::Icon::Critical,
-        MessageBoxes::Buttons::Ok);
+    if (ShowErrors)
+        showOnce(QStringLiteral("Error occurred in ") + where);
 }
 
 void Program::ReportFailure(const QString &text)
 {
+    showOnce(text);
+}
+
+void Program::ReportLater(const QString &where, const QString &text)
+{
+    QTimer::singleShot(0, &m_reportContext, [this, where, text] {
+        if (text.isEmpty())
+            ReportError(where);
+        else
+            ReportFailure(text);
+    });
+}
+
+void Program::showOnce(const QString &text)
+{
+    // A box waits for the user while timers go on; the failure that opened it, met again
+    // meanwhile, must not stack a second box on the first.
     if (FailuresShown.contains(text))
         return;
     FailuresShown.append(text);

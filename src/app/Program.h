@@ -4,6 +4,7 @@
 #include "platform/BusyFlag.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -100,8 +101,18 @@ public:
     // The error trap's report: "Error occurred in " + where, only when ShowErrors is on.
     void ReportError(const QString &where);
     // The error trap's report of a file that could not be read or written: always shown.
-    // While its box is open, the same failure met again (by the next timer tick) is not
-    // shown a second time.
+    // While a report's box is open, the same report met again (by the next timer tick) is
+    // not shown a second time.
     void ReportFailure(const QString &text);
     QStringList FailuresShown;
+
+    // The same reports, shown once the work at hand has returned to the event loop: the
+    // scheduler and the delivery never wait for a box that waits for a user. An empty
+    // text stands for ReportError(where), any other for ReportFailure(text).
+    void ReportLater(const QString &where, const QString &text);
+
+private:
+    void showOnce(const QString &text);
+    // Ends the reports still waiting to be shown when the program object goes.
+    QObject m_reportContext;
 };

@@ -14,8 +14,6 @@ DeliveryEntry::DeliveryEntry(const QString &entry)
     record = entry.mid(2);
     date = record.left(10);
     time = record.mid(11, 8);
-    if (time.startsWith(u'0'))
-        time.remove(0, 1);
     const QString rest = record.mid(Record::TextPos);
     const qsizetype bar = rest.indexOf(u'|');
     hasSeparator = bar >= 0;

@@ -13,7 +13,7 @@ struct DeliveryEntry {
     int user = 0; // the sending user: the code, less 20 for an instant message
     QString record; // the entry without its code, as the message file holds it
     QString date; // "YYYY/MM/DD"
-    QString time; // "H:MM AMPM", the way the day grid shows it
+    QString time; // "HH:MM AMPM", as the record holds it
     QString text; // up to the first "|" (the rest of the record when there is none)
     bool hasSeparator = false;
     QString recipientList; // after the first "|"

@@ -63,7 +63,7 @@ void FrmTimer::tmrReappear_Timer()
 
 void FrmTimer::tmrExecute_Timer()
 {
-    Trap(p, "frmTimer.tmrExecute_Timer", [&] {
+    TrapLater(p, "frmTimer.tmrExecute_Timer", [&] {
         TimedExecution();
         const int minute = Stamp::minuteOfDay(p.clock.now().time());
         if (minute == 0 && p.LastMinute == LastMinuteOfDay) {
@@ -78,7 +78,7 @@ void FrmTimer::tmrExecute_Timer()
 
 void FrmTimer::TimedExecution()
 {
-    Trap(p, "frmTimer.TimedExecution", [&] {
+    TrapLater(p, "frmTimer.TimedExecution", [&] {
         if (p.ShutdownRequested) {
             if (m_hooks.shutdownBranch)
                 m_hooks.shutdownBranch();
@@ -96,9 +96,15 @@ void FrmTimer::LoadNextMessage()
         p.NextMessage[i].clear();
     forgetOldHandovers();
     // Each user under a trap of its own: a file that cannot be read holds back only the
-    // messages in it, not every other user's.
+    // messages in it, not every other user's, and its box waits for nobody.
     for (int user = 1; user <= 10; ++user)
-        Trap(p, "frmTimer.LoadNextMessage", [&] { loadNextFor(user); });
+        TrapLater(p, "frmTimer.LoadNextMessage", [&] { loadNextFor(user); });
+}
+
+QDateTime FrmTimer::dueFrom(const QDateTime &now) const
+{
+    const QDateTime minute = Stamp::startOfMinute(now);
+    return m_missedSince.isValid() && m_missedSince < minute ? m_missedSince : minute;
 }
 
 void FrmTimer::loadNextFor(int user)
@@ -107,23 +113,29 @@ void FrmTimer::loadNextFor(int user)
         return;
     const QByteArray lastSent = CodePage::encode(p.LastSent[user]);
     // The files are read within milliseconds; one reading of the clock per file stands
-    // for the reading per line.
-    const QDateTime now = p.clock.now();
-    const QDate today = now.date();
-    const int minute = Stamp::minuteOfDay(now.time());
+    // for the reading per line. A record whose minute passed while the scheduler was busy
+    // delivering is not past: it still goes out, in its turn.
+    const QDateTime from = dueFrom(p.clock.now());
+    // The earliest record wherever it stands: a hand edit or a script that appends may
+    // have put one out of order.
+    QDateTime earliest;
+    QString next;
     ReadMessageRecords(p, user, [&](const RecordView &record) {
         if (record.isSent())
             return true;
-        const bool notPast
-            = record.date() > today || (record.date() == today && record.minuteOfDay() >= minute);
-        if (!notPast || record.raw() == QByteArrayView(lastSent))
+        const QDateTime stamp(record.date(), Stamp::timeOfMinute(record.minuteOfDay()));
+        if (stamp < from || (earliest.isValid() && stamp >= earliest)
+            || record.raw() == QByteArrayView(lastSent))
             return true;
         const QString line = record.line();
         if (m_handedOver[user].contains(line))
             return true;
-        p.NextMessage[user] = QStringLiteral("%1").arg(user, 2, 10, QLatin1Char('0')) + line;
-        return false;
+        earliest = stamp;
+        next = line;
+        return true;
     });
+    if (!next.isEmpty())
+        p.NextMessage[user] = QStringLiteral("%1").arg(user, 2, 10, QLatin1Char('0')) + next;
 }
 
 void FrmTimer::forgetOldHandovers()
@@ -137,11 +149,31 @@ void FrmTimer::forgetOldHandovers()
         });
 }
 
+bool FrmTimer::isDue(int slot, const QString &entry, const QDateTime &now) const
+{
+    // An instant message goes at the next check, whatever its stamp: one written in the
+    // last second before midnight carries yesterday's date.
+    if (slot == 0)
+        return true;
+    const QDate date = entryDate(entry);
+    const int minute = entryMinute(entry);
+    if (!date.isValid() || minute == Stamp::NoTime)
+        return false;
+    const QDateTime stamp(date, Stamp::timeOfMinute(minute));
+    if (stamp > now)
+        return false;
+    // Today's records whose minute has come; and, after a busy spell, those that came due
+    // during it, also when it went past midnight.
+    return date == now.date() || (m_missedSince.isValid() && stamp >= m_missedSince);
+}
+
 void FrmTimer::CheckSend()
 {
-    Trap(p, "frmTimer.CheckSend", [&] {
+    TrapLater(p, "frmTimer.CheckSend", [&] {
         if (p.Sending)
             return;
+        const QDateTime tickStart = Stamp::startOfMinute(p.clock.now());
+        bool handedOver = false;
         QDateTime now;
         for (int i = 0; i <= 10; ++i) {
             const QString entry = p.NextMessage[i];
@@ -149,30 +181,39 @@ void FrmTimer::CheckSend()
                 continue;
             if (!now.isValid())
                 now = p.clock.now();
-            const QDate date = entryDate(entry);
-            const QDate today = now.date();
             // A slot whose day has passed (the machine slept over midnight) is not sent,
             // but it must not hold back the user's later records: reload at the end.
-            if (i > 0 && (!date.isValid() || date < today))
+            const bool due = isDue(i, entry, now);
+            const QDate date = entryDate(entry);
+            if (i > 0 && !due && (!date.isValid() || date < now.date()))
                 p.ReloadNext = true;
-            const bool due = date == today && Stamp::minuteOfDay(now.time()) >= entryMinute(entry)
-                && entryMinute(entry) != Stamp::NoTime;
             if (!due)
                 continue;
-            p.LastSent[i] = entry.mid(2);
+            const QString record = entry.mid(2);
+            // Whatever way its delivery ended, a record goes to delivery once in a run.
+            if (i > 0 && m_handedOver[i].contains(record))
+                continue;
+            // The deliveries of this tick may take long; what falls due meanwhile is
+            // still due when they are done.
+            if (!m_missedSince.isValid())
+                m_missedSince = tickStart;
+            handedOver = true;
+            p.LastSent[i] = record;
             if (i > 0)
-                m_handedOver[i].insert(p.LastSent[i]);
+                m_handedOver[i].insert(record);
+            else
+                p.NextMessage[0].clear(); // taken; a new one written meanwhile stays
             p.Sending = true;
             p.ReloadNext = true;
             {
                 FlagReset sending { p.Sending };
                 m_processor.ProcessMessage(entry);
             }
-            // A new instant message written while this one was being delivered stays.
-            if (i == 0 && p.NextMessage[0] == entry)
-                p.NextMessage[0].clear();
             now = p.clock.now();
         }
+        // Nothing was due: whatever fell due during the last busy spell has gone out.
+        if (!handedOver)
+            m_missedSince = QDateTime();
         if (p.DialedUp) {
             m_connection.hangUp();
             p.DialedUp = false;

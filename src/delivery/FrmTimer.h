@@ -2,6 +2,7 @@
 
 #include "platform/SecondTicker.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -50,6 +51,10 @@ public:
 private:
     void loadNextFor(int user);
     void forgetOldHandovers();
+    bool isDue(int slot, const QString &entry, const QDateTime &now) const;
+    // The earliest minute whose records are not past: the present minute, or the start
+    // of a busy spell whose missed records are still to go out.
+    QDateTime dueFrom(const QDateTime &now) const;
 
     Program &p;
     MessageProcessor &m_processor;
@@ -60,4 +65,7 @@ private:
     // an earlier failed record's minute round again, and it must not go out a second
     // time; a late server may have taken it after all. Kept from yesterday on.
     std::array<QSet<QString>, 11> m_handedOver;
+    // The minute at which the scheduler began delivering and so stopped looking at the
+    // clock; invalid once a check finds nothing more due.
+    QDateTime m_missedSince;
 };

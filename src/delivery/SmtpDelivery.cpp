@@ -42,8 +42,17 @@ const QString TlsFailed = QStringLiteral("Secure connection to the SMTP server f
 const QString NoLoginMethod
     = QStringLiteral("The SMTP server offers no login method Tolvane can use (PLAIN or LOGIN)");
 const QString LoginFailed = QStringLiteral("SMTP login failed: ");
+const QString NoServer = QStringLiteral("No SMTP server is set for the sender of this message: "
+                                        "enter one under Change User Email Settings");
+const QString Unsolicited
+    = QStringLiteral("The SMTP server sent a reply that no command asked for: ");
+const QString MisfitReply
+    = QStringLiteral("The SMTP server's reply does not fit the command it answers: ");
+const QString MarkedNowhere = QStringLiteral(
+    "The message was sent, but its message file %1 is gone, so it could not be marked as sent");
 
 constexpr int ServiceReady = 220;
+constexpr int GoAheadWithContent = 354;
 constexpr int LoggedIn = 235;
 constexpr int GoOnWithLogin = 334;
 constexpr int FirstRefusal = 400;
@@ -92,17 +101,33 @@ SmtpDelivery::SmtpDelivery(Program &program, ConnectionService &connection, QObj
 
 void SmtpDelivery::Winsock_DataArrival()
 {
-    Trap(p, "frmTimer.Winsock_DataArrival", [&] {
+    TrapLater(p, "frmTimer.Winsock_DataArrival", [&] {
         const QByteArray bytes = Winsock.readAll();
-        for (const QByteArray &reply : m_reader.append(bytes))
+        for (const QByteArray &reply : m_reader.append(bytes)) {
+            // One reply for each command: one more would put every later reply against
+            // the wrong command, and a refusal of the content could pass for acceptance.
+            if (!m_awaitingReply) {
+                if (!m_unsolicited.isEmpty())
+                    continue;
+                m_unsolicited = CodePage::decode(reply);
+                // A server may say at any moment that it is closing down; that is shown
+                // as the refusal it is.
+                m_unsolicitedShown = SmtpWire::ReplyCode(SmtpWire::FinalLine(m_unsolicited))
+                    == ServiceClosing;
+                if (m_unsolicitedShown)
+                    AnalyzeSMTP(m_unsolicited);
+                continue;
+            }
+            m_awaitingReply = false;
             AnalyzeSMTP(CodePage::decode(reply));
+        }
     });
     m_wait.wake();
 }
 
 void SmtpDelivery::AnalyzeSMTP(const QString &reply)
 {
-    Trap(p, "mod1.AnalyzeSMTP", [&] {
+    TrapLater(p, "mod1.AnalyzeSMTP", [&] {
         // A multi-line reply carries its code on every line; the final line is the one
         // that says the reply is complete.
         const int code = SmtpWire::ReplyCode(SmtpWire::FinalLine(reply));
@@ -121,7 +146,7 @@ void SmtpDelivery::AnalyzeSMTP(const QString &reply)
 void SmtpDelivery::ProcessMessage(const QString &entryText)
 {
     const DeliveryEntry entry(entryText);
-    Trap(p, "mod1.ProcessMessage - Big Surprise!", [&] {
+    TrapLater(p, "mod1.ProcessMessage - Big Surprise!", [&] {
         bool sent = false;
         try {
             sent = converse(entry);
@@ -143,7 +168,6 @@ void SmtpDelivery::failureExit(const DeliveryEntry &entry)
     emit rowColoured(entry.userCode, entry.date, entry.time, entry.text, false);
     if (Winsock.state() != QAbstractSocket::UnconnectedState)
         Winsock.abort();
-    p.Sending = false;
 }
 
 bool SmtpDelivery::converse(const DeliveryEntry &entry)
@@ -162,6 +186,10 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
 
     const QString section = Roster::UserSection(entry.user);
     const QString server = p.settings.ReadSetting(section, QStringLiteral("SMTP"), QString());
+    if (server.trimmed().isEmpty()) {
+        emit warning(NoServer);
+        return false;
+    }
     const QString sender = p.settings.ReadSetting(section, QStringLiteral("Email"), QString());
     // A hand-edited sender address must not smuggle commands of its own to the server.
     const QString senderProblem = SmtpWire::AddressProblem(sender);
@@ -215,26 +243,24 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
     if (p.SmtpReplyCode >= FirstRefusal)
         return false;
 
-    if (!step(commandLine(QStringLiteral("DATA"))))
+    // The content goes only after the go-ahead, and counts as taken only when accepted.
+    if (!step(commandLine(QStringLiteral("DATA"))) || !fits(GoAheadWithContent / 100))
         return false;
-    if (!step(CodePage::encode(SmtpWire::MessageContent(entry.text))))
+    if (!step(CodePage::encode(SmtpWire::MessageContent(entry.text))) || !fits(2))
         return false;
 
-    // The reply to QUIT does not matter; the server closing its side ends the wait. Over
-    // TLS a server may wait for our side of the TLS goodbye before it closes, so there its
-    // reply ends the wait too.
-    const bool overTls = Winsock.isEncrypted();
-    if (overTls)
-        p.SmtpReplyCode = 0;
-    Winsock.write(commandLine(QStringLiteral("QUIT")));
-    m_wait.waitUntil(
-        [&] { return serverGone() || (overTls && p.SmtpReplyCode != 0); }, m_replyTimeout);
+    // The reply to QUIT does not matter; it, or the server closing its side, ends the wait,
+    // and the connection is closed from here: a server that lingers costs nothing.
+    command(commandLine(QStringLiteral("QUIT")));
     Winsock.abort();
 
     // An instant message exists in no file.
     if (!entry.isInstant()) {
-        if (!QFileInfo::exists(MessageFilePath(p, entry.user)))
+        const QString file = MessageFilePath(p, entry.user);
+        if (!QFileInfo::exists(file)) {
+            emit warning(MarkedNowhere.arg(file));
             return false;
+        }
         try {
             MarkMessageSent(p, entry.user, entry.record);
         } catch (const StoreError &error) {
@@ -249,8 +275,24 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
     return true;
 }
 
+bool SmtpDelivery::fits(int replyClass)
+{
+    if (p.SmtpReplyCode / 100 == replyClass)
+        return true;
+    // A refusal has been shown as it came; anything else that is not the answer expected
+    // is shown here.
+    if (p.SmtpReplyCode < FirstRefusal)
+        emit warning(MisfitReply + shown(m_lastReply));
+    return false;
+}
+
 bool SmtpDelivery::answered(Reply reply, const QString &silence)
 {
+    if (!m_unsolicited.isEmpty()) {
+        if (!m_unsolicitedShown)
+            emit warning(Unsolicited + shown(m_unsolicited));
+        return false;
+    }
     switch (reply) {
     case Reply::TimedOut:
         emit warning(silence);
@@ -421,6 +463,8 @@ bool SmtpDelivery::connectionReady()
 bool SmtpDelivery::freeSocket()
 {
     m_reader.clear();
+    m_awaitingReply = false;
+    m_unsolicited.clear();
     if (Winsock.state() != QAbstractSocket::UnconnectedState)
         Winsock.abort();
     const bool closed = m_wait.waitUntil(
@@ -434,8 +478,6 @@ bool SmtpDelivery::freeSocket()
 
 bool SmtpDelivery::connectToServer(const QString &setting, const MailServerOptions &options)
 {
-    if (setting.trimmed().isEmpty())
-        throw std::runtime_error("the user has no SMTP server");
     const auto server = SmtpWire::ConnectionAddress(
         setting, options.port, MailServerOptions::usualPort(options.security));
     if (!server) {
@@ -445,6 +487,8 @@ bool SmtpDelivery::connectToServer(const QString &setting, const MailServerOptio
     p.SmtpReplyCode = 0;
     m_tcpConnected = false;
     m_tlsErrors.clear();
+    // The greeting is the first reply asked for.
+    m_awaitingReply = true;
     if (options.security == MailServerOptions::Security::Tls) {
         // The host name as written is the name the certificate must carry. Reaching the
         // server and the handshake each have their own time and their own warning.
@@ -476,6 +520,7 @@ bool SmtpDelivery::connectToServer(const QString &setting, const MailServerOptio
 SmtpDelivery::Reply SmtpDelivery::command(const QByteArray &line)
 {
     p.SmtpReplyCode = 0;
+    m_awaitingReply = true;
     Winsock.write(line);
     return waitForReply();
 }

@@ -50,8 +50,9 @@ public:
     QSslSocket Winsock;
 
 signals:
-    // The delivery of a message ended: sent (grey) or failed (red). The time is
-    // "H:MM AMPM"; the window colours the row only for its logged-in user and shown day.
+    // The delivery of a message ended: sent (grey) or failed (red). The time is the
+    // record's "HH:MM AMPM"; the window colours the row only for its logged-in user and
+    // shown day.
     void rowColoured(
         int userCode, const QString &date, const QString &time, const QString &text, bool sent);
     // A delivery problem for the non-modal warning window.
@@ -74,8 +75,11 @@ private:
     bool greet(const QString &localHost, QString &ehloReply);
     bool waitForEncryption();
     bool logIn(const QString &login, const QString &password, const QString &ehloReply);
-    // Whether the server answered; silence and a closed connection are reported here.
+    // Whether the server answered; silence, a closed connection and a reply nobody asked
+    // for are reported here.
     bool answered(Reply reply, const QString &silence);
+    // Whether the last reply is of the class the command wants (2 for 2xx, 3 for 3xx).
+    bool fits(int replyClass);
     // Sends a command line (or the content) and waits for the reply to it.
     Reply command(const QByteArray &line);
     Reply waitForReply();
@@ -88,6 +92,9 @@ private:
     QString m_lastReply; // the last complete reply, as judged
     bool m_quietRefusals = false; // a refusal that is answered by a fallback, not a warning
     bool m_tcpConnected = false;
+    bool m_awaitingReply = false; // a command (or the greeting) waits for its reply
+    QString m_unsolicited; // the first reply that came while none was asked for
+    bool m_unsolicitedShown = false; // it was a closing notice, already shown
     QList<QSslError> m_tlsErrors;
     EventWait m_wait;
     std::chrono::milliseconds m_replyTimeout = DefaultReplyTimeout;

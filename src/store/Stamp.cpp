@@ -137,4 +137,14 @@ int minuteOfDay(const QTime &time)
     return time.hour() * 60 + time.minute();
 }
 
+QTime timeOfMinute(int minuteOfDay)
+{
+    return QTime(minuteOfDay / 60, minuteOfDay % 60);
+}
+
+QDateTime startOfMinute(const QDateTime &moment)
+{
+    return QDateTime(moment.date(), timeOfMinute(minuteOfDay(moment.time())));
+}
+
 } // namespace Stamp

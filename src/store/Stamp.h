@@ -30,5 +30,8 @@ QString formatTime(int minuteOfDay); // "09:30 PM"
 QString formatStamp(const QDateTime &moment); // seconds dropped
 
 int minuteOfDay(const QTime &time);
+QTime timeOfMinute(int minuteOfDay);
+// The moment with its seconds dropped: the minute the program compares by.
+QDateTime startOfMinute(const QDateTime &moment);
 
 } // namespace Stamp

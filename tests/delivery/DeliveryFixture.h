@@ -21,6 +21,10 @@ inline const QString NoGreeting = QStringLiteral("SMTP server connected but did 
 inline const QString NoResponse = QStringLiteral("No response from SMTP server: timeout");
 inline const QString UnableToConnect = QStringLiteral("Unable to connect to SMTP server");
 inline const QString ServerClosed = QStringLiteral("SMTP server closed the connection");
+inline const QString Unsolicited
+    = QStringLiteral("The SMTP server sent a reply that no command asked for: ");
+inline const QString Misfit
+    = QStringLiteral("The SMTP server's reply does not fit the command it answers: ");
 
 inline const QString Record
     = QStringLiteral("2026/03/14 09:30 PMNHello there|ann@phone.example,bob@phone.example,");

@@ -64,6 +64,45 @@ private slots:
         QCOMPARE(server.content, "Subject: Tolvane\r\n\r\n" + body + "\r\n.\r\n");
     }
 
+    // A delivery that cannot be made at all (a record without its recipient list, a user
+    // without a server) fails once: later ticks, also those that run while its error box
+    // is open, do not hand the record over again, and one box is shown.
+    void failedDeliveryIsHandedOverOnce_data()
+    {
+        Columns<QString, QString, int>({ "record", "server", "boxes" });
+        QTest::newRow("record without a bar") << "2026/03/14 10:01 AMNHello"
+                                              << "mail.example" << 1;
+        QTest::newRow("no server") << "2026/03/14 10:01 AMNHello|" + Phone + ","
+                                   << " " << 0;
+    }
+    void failedDeliveryIsHandedOverOnce()
+    {
+        QFETCH(QString, record);
+        QFETCH(QString, server);
+        Delivery d(server);
+        d.env.program.ShowErrors = true;
+        d.env.writeMessageFile(1, { record });
+        FrmTimer timer(d.env.program, d.delivery, d.connection);
+        QSignalSpy rows(&d.delivery, &SmtpDelivery::rowColoured);
+        int ticksInBox = 0;
+        d.env.boxes.whileShown = [&] {
+            for (; ticksInBox < 3; ++ticksInBox) {
+                d.env.clock.advanceSecs(1);
+                timer.CheckSend();
+            }
+        };
+        d.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(10, 0)));
+        timer.LoadNextMessage();
+        d.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(10, 1)));
+        timer.CheckSend();
+        QCoreApplication::processEvents();
+        d.env.clock.advanceSecs(1);
+        timer.CheckSend();
+        QCOMPARE(rows.size(), 1);
+        QTEST(int(d.env.boxes.shown.size()), "boxes");
+        QVERIFY(!d.env.program.Sending);
+    }
+
     // The mail went out but the file cannot take the mark (a full disk): the user hears of
     // it in the warning window, the row shows the message as sent, no modal box stops the
     // delivery whatever ShowErrors says, and the message does not go out again.

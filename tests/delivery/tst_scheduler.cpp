@@ -1,4 +1,5 @@
 #include "delivery/FrmTimer.h"
+#include "store/Stamp.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/RecordingDelivery.h"
@@ -45,19 +46,24 @@ private slots:
         QTEST(processor->entries, "sent");
     }
 
+    // Wherever it stands in the file: a hand edit or a script that appends may put a
+    // record out of order.
     void loadsEarliestRecordNeitherSentNorPast()
     {
         env->writeMessageFile(3,
             { "2026/03/13 11:00 PMNyesterday|", "2026/03/14 09:45 AMNpast|",
                 "2026/03/14 10:00 AMSsent already|", "this line cannot be read",
-                "2026/02/30 10:15 AMNno such day|", "2026/03/14 10:00 AMNthis minute|",
-                "2026/03/14 10:15 AMNlater|" });
+                "2026/02/30 10:15 AMNno such day|", "2026/03/14 10:15 AMNlater|",
+                "2026/03/14 10:00 AMNthis minute|" });
         QDir().mkpath(env->userFile(1)); // a file that exists but cannot be read as one
         env->program.ShowErrors = true;
         env->clock.set(at(10, 0, 30));
         frmTimer->LoadNextMessage();
         QCOMPARE(env->program.NextMessage[3], "032026/03/14 10:00 AMNthis minute|");
-        // The unreadable file holds back only its own user, and says so.
+        // The unreadable file holds back only its own user, and says so once the loading
+        // is done: its box waits for nobody.
+        QVERIFY(env->boxes.shown.isEmpty());
+        QCoreApplication::processEvents();
         QCOMPARE(env->boxes.shown.size(), 1);
         QVERIFY(env->boxes.shown.first().text.startsWith("Cannot read " + env->userFile(1)));
         QVERIFY(!env->program.FileBusy.isSet());
@@ -87,6 +93,51 @@ private slots:
         for (int slot = 0; slot <= 10; ++slot)
             QVERIFY(env->program.NextMessage[slot].isEmpty());
         QVERIFY(!env->program.Sending);
+    }
+
+    // An instant message goes at the next check, also when midnight came between.
+    void instantMessageGoesAtTheNextCheck_data()
+    {
+        Columns<QDateTime, QDateTime>({ "written", "checked" });
+        QTest::newRow("the same minute") << at(10, 30, 5) << at(10, 30, 6);
+        QTest::newRow("in the last second of the day") << at(23, 59, 59) << at(0, 0, 0, 15);
+    }
+    void instantMessageGoesAtTheNextCheck()
+    {
+        QFETCH(QDateTime, written);
+        QFETCH(QDateTime, checked);
+        const QString entry = "21" + Stamp::formatStamp(written) + "Nnow|";
+        env->program.NextMessage[0] = entry;
+        env->clock.set(checked);
+        frmTimer->CheckSend();
+        QCOMPARE(processor->entries, QStringList { entry });
+        QVERIFY(env->program.NextMessage[0].isEmpty());
+    }
+
+    // Seven users due at one minute, each delivery waiting out a slow server: the records
+    // that fell due meanwhile still go out, in order, once the scheduler is free again.
+    void recordsDueWhileBusyGoOutAfterwards()
+    {
+        QStringList expected;
+        for (int user = 1; user <= 7; ++user) {
+            const QStringList records { QStringLiteral("2026/03/14 10:30 AMNfirst %1|").arg(user),
+                QStringLiteral("2026/03/14 10:31 AMNsecond %1|").arg(user) };
+            env->writeMessageFile(user, records);
+            expected.insert(
+                user - 1, QStringLiteral("%1").arg(user, 2, 10, QChar('0')) + records[0]);
+            expected.append(QStringLiteral("%1").arg(user, 2, 10, QChar('0')) + records[1]);
+        }
+        env->clock.set(at(10, 29, 59));
+        frmTimer->LoadNextMessage();
+        processor->during = [this] { env->clock.advanceSecs(20); };
+        env->clock.set(at(10, 30));
+        frmTimer->CheckSend();
+        QCOMPARE(env->clock.now(), at(10, 32, 20));
+        env->clock.advanceSecs(1);
+        frmTimer->CheckSend();
+        env->clock.advanceSecs(1);
+        frmTimer->CheckSend();
+        QCOMPARE(processor->entries, expected);
     }
 
     void instantMessageWrittenDuringADeliveryIsKept()

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 // Records every message box the code under test shows and answers with the answers
 // the test queued (Yes when none is queued for a Yes/No box).
@@ -22,6 +23,8 @@ public:
     void queueAnswer(Answer answer) { m_answers.append(answer); }
 
     QList<Shown> shown;
+    // Runs while a box is open, as timer ticks run inside a real box's own event loop.
+    std::function<void()> whileShown;
 
 private:
     QList<Answer> m_answers;
