@@ -58,7 +58,7 @@ bool PhoneAddressInUse(const SettingsStore &store, const QString &address)
     return ValueInUse(store, QStringLiteral("CellEmail"), address);
 }
 
-int LeadingNumber(const QString &text)
+int LeadingNumber(const QString &text, int largest)
 {
     // Like Val(): leading blanks are skipped, then an optional sign and digits.
     qsizetype i = 0;
@@ -72,7 +72,7 @@ int LeadingNumber(const QString &text)
     qint64 value = 0;
     while (i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 128) {
         value = value * 10 + (text.at(i).unicode() - '0');
-        if (value > 32767) // a 16-bit user number: anything larger names no user
+        if (value > largest)
             return 0;
         ++i;
     }

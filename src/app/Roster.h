@@ -43,7 +43,8 @@ struct UserInfo {
 };
 UserInfo GetUserInfo(const SettingsStore &store);
 
-// The numeric value of a text as far as it begins with a number (0 when it does not).
-int LeadingNumber(const QString &text);
+// The numeric value of a text as far as it begins with a number (0 when it does not, or
+// when the number is beyond largest: a user number is a 16-bit value).
+int LeadingNumber(const QString &text, int largest = 32767);
 
 } // namespace Roster

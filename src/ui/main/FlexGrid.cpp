@@ -1,11 +1,27 @@
 #include "ui/main/FlexGrid.h"
 
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QPaintEvent>
 #include <QScrollBar>
+#include <QStyleOptionHeader>
+#include <QStylePainter>
+
+namespace {
+
+// Room beside a text in its cell, as the style draws it.
+constexpr int TextMargin = 12;
+
+} // namespace
 
 FlexGrid::FlexGrid(QWidget *parent)
     : QTableWidget(parent)
 {
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setCornerButtonEnabled(false);
+    // The corner button draws an empty header section; the heading is drawn over it.
+    if (auto *corner = findChild<QAbstractButton *>())
+        corner->installEventFilter(this);
 }
 
 int FlexGrid::TopRow() const
@@ -23,18 +39,78 @@ void FlexGrid::setTopRow(int row)
 
 QTableWidgetItem *FlexGrid::cell(int row, int column)
 {
-    QTableWidgetItem *it = item(row - 1, column);
+    if (column == 0) {
+        QTableWidgetItem *label = verticalHeaderItem(row - 1);
+        if (!label) {
+            label = new QTableWidgetItem;
+            setVerticalHeaderItem(row - 1, label);
+        }
+        return label;
+    }
+    QTableWidgetItem *it = item(row - 1, 0);
     if (!it) {
         it = new QTableWidgetItem;
-        setItem(row - 1, column, it);
+        setItem(row - 1, 0, it);
     }
     return it;
+}
+
+void FlexGrid::setTimeHeading(const QString &text, const QFont &font)
+{
+    m_timeHeading = text;
+    m_timeHeadingFont = font;
+    if (auto *corner = findChild<QAbstractButton *>())
+        corner->update();
+}
+
+void FlexGrid::fitMessageColumn()
+{
+    if (columnCount() < 1 || m_fitting)
+        return;
+    m_fitting = true;
+    int widest = 0;
+    for (int row = 0; row < rowCount(); ++row) {
+        if (const QTableWidgetItem *it = item(row, 0); it && !it->text().isEmpty())
+            widest = qMax(widest, fontMetrics().horizontalAdvance(it->text()) + TextMargin);
+    }
+    const int width = qMax(viewport()->width(), widest);
+    if (columnWidth(0) != width)
+        setColumnWidth(0, width);
+    m_fitting = false;
+}
+
+void FlexGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    const int sideways = horizontalScrollBar()->value();
+    QTableWidget::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(sideways);
 }
 
 void FlexGrid::updateGeometries()
 {
     QTableWidget::updateGeometries();
+    // The viewport's width changes with the window and with the vertical scroll bar.
+    fitMessageColumn();
     applyTopRow();
+}
+
+bool FlexGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *corner = qobject_cast<QAbstractButton *>(watched);
+    if (corner && event->type() == QEvent::Paint) {
+        QStyleOptionHeader option;
+        option.initFrom(corner);
+        option.state |= QStyle::State_Enabled | QStyle::State_Horizontal;
+        option.rect = corner->rect();
+        option.position = QStyleOptionHeader::OnlyOneSection;
+        option.text = m_timeHeading;
+        option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        QStylePainter painter(corner);
+        painter.setFont(m_timeHeadingFont);
+        painter.drawControl(QStyle::CE_Header, option);
+        return true;
+    }
+    return QTableWidget::eventFilter(watched, event);
 }
 
 void FlexGrid::applyTopRow()

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <limits>
 
 namespace {
 
@@ -22,10 +23,12 @@ constexpr int DefaultWidth = 7160;
 constexpr int DefaultHeight = 7860;
 
 // Settings hold numbers as text; a text that does not begin with a number reads as 0.
+// Places and sizes in twips pass 32767 right of about 2,180 pixels: they are read whole.
 int readNumber(const SettingsStore &settings, const char *key, const char *defaultValue)
 {
     return Roster::LeadingNumber(
-        settings.ReadSetting(Options, QString::fromLatin1(key), QString::fromLatin1(defaultValue)));
+        settings.ReadSetting(Options, QString::fromLatin1(key), QString::fromLatin1(defaultValue)),
+        std::numeric_limits<int>::max());
 }
 
 // A whole number without leading zeros; zero has no digits at all.

@@ -166,7 +166,8 @@ public:
 
 public slots:
     // Delivery reports a message as sent (grey) or failed (red). Only the logged-in
-    // user's row of the day on show changes: the row whose time label and text match.
+    // user's row of the day on show changes: the row of the record's time, when it holds
+    // the record's text.
     void colourRow(
         int userCode, const QString &date, const QString &time, const QString &text, bool sent);
 

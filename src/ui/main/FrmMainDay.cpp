@@ -49,35 +49,28 @@ void FrmMain::setUpCalendarFonts()
 void FrmMain::setUpGrid()
 {
     flxApp->clear();
-    flxApp->setColumnCount(2);
+    flxApp->setColumnCount(1);
     flxApp->setRowCount(DaySlots::BlankRow);
-    auto *time = new QTableWidgetItem(QStringLiteral("Time"));
-    auto *message = new QTableWidgetItem(QStringLiteral("Message"));
     QFont bold = flxApp->font();
     bold.setBold(true);
-    for (QTableWidgetItem *heading : { time, message }) {
-        heading->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        heading->setFont(bold);
-    }
-    flxApp->setHorizontalHeaderItem(0, time);
-    flxApp->setHorizontalHeaderItem(1, message);
+    auto *message = new QTableWidgetItem(QStringLiteral("Message"));
+    message->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    message->setFont(bold);
+    flxApp->setHorizontalHeaderItem(0, message);
+    flxApp->setTimeHeading(QStringLiteral("Time"), bold);
     // The time column is 800 twips, or as wide as its longest label in the font on hand.
-    const int labelWidth = flxApp->fontMetrics().horizontalAdvance(QStringLiteral("12:45 AM")) + 10;
-    flxApp->setColumnWidth(
-        0, qMax(labelWidth, static_cast<int>(std::lround(800 / twipsPerPixelX()))));
-    flxApp->setColumnWidth(1, static_cast<int>(std::lround(24000 / twipsPerPixelX())));
+    flxApp->verticalHeader()->setMinimumWidth(
+        static_cast<int>(std::lround(800 / twipsPerPixelX())));
 
-    const QBrush fixed = palette().brush(QPalette::Button);
     for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row) {
         QTableWidgetItem *label = flxApp->cell(row, 0);
         label->setText(row == DaySlots::BlankRow ? QString() : DaySlots::Label(row));
         label->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->setBackground(fixed);
-        label->setFlags(Qt::ItemIsEnabled);
         QTableWidgetItem *text = flxApp->cell(row, 1);
         text->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         text->setFlags(Qt::ItemIsEnabled);
     }
+    flxApp->fitMessageColumn();
     flxApp->setTopRow(DaySlots::EightAmRow);
 }
 
@@ -100,7 +93,7 @@ void FrmMain::StartCountDown()
         for (auto &mark : Calendar1->picCheck)
             mark.Visible = false;
         Calendar1->marksChanged();
-        for (int row = DaySlots::FirstSlotRow; row <= DaySlots::LastSlotRow; ++row)
+        for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row)
             flxApp->cell(row, 1)->setText(QString());
         tmrDateStay.stop();
         tmrDateStay.start();
@@ -129,7 +122,7 @@ void FrmMain::LoadScreenData(const QString &DateSent)
         if (!first.isValid())
             throw std::runtime_error("the date has no calendar page");
         const QDate last = first.addDays(DayPage::Days - 1);
-        for (int row = DaySlots::FirstSlotRow; row <= DaySlots::LastSlotRow; ++row)
+        for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row)
             flxApp->cell(row, 1)->setText(QString());
         const QDate selected = Stamp::parseDate(QStringView(DateSent).left(Stamp::DateLength));
 
@@ -165,6 +158,7 @@ void FrmMain::LoadScreenData(const QString &DateSent)
             return true;
         });
 
+        flxApp->fitMessageColumn();
         if (p.RestoreTopRow) {
             flxApp->setTopRow(p.SavedTopRow);
             p.RestoreTopRow = false;
@@ -270,10 +264,11 @@ void FrmMain::colourRow(
     Trap(p, "frmMain.colourRow", [&] {
         if (p.CurrentUser != userCode || Stamp::formatDate(Calendar1->selectedDate()) != date)
             return;
-        const QColor colour = sent ? palette().color(QPalette::Disabled, QPalette::Text) : Red;
-        for (int row = DaySlots::FirstSlotRow; row <= DaySlots::LastSlotRow; ++row) {
-            if (flxApp->cell(row, 0)->text() == time && flxApp->cell(row, 1)->text() == text)
-                flxApp->cell(row, 1)->setForeground(colour);
-        }
+        // The row the load put the record in: its time to the nearest quarter hour.
+        const int row = DaySlots::RowOfTime(time);
+        if (row == 0 || flxApp->cell(row, 1)->text() != text)
+            return;
+        flxApp->cell(row, 1)->setForeground(
+            sent ? palette().color(QPalette::Disabled, QPalette::Text) : Red);
     });
 }

@@ -92,8 +92,8 @@ void FrmMain::createControls()
 
     flxApp = new FlexGrid(m_content);
     flxApp->setObjectName(QStringLiteral("flxApp"));
-    flxApp->verticalHeader()->hide();
     flxApp->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    flxApp->verticalHeader()->setSectionsClickable(false);
     flxApp->verticalHeader()->setDefaultSectionSize(flxApp->fontMetrics().height() + 4);
     flxApp->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     flxApp->setEditTriggers(QAbstractItemView::NoEditTriggers);

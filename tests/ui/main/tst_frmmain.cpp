@@ -10,6 +10,7 @@
 #include "ui/main/MarkedCalendar.h"
 #include "ui/main/StartedProgram.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -108,24 +109,26 @@ private slots:
         QCOMPARE(f.cell(row)->foreground().color(), f.colour(colour));
     }
 
-    // A failed delivery turns red the logged-in user's row of the day on show whose time and
-    // text match (the grey of a sent one is seen on the whole road below).
+    // A failed delivery turns red the logged-in user's row of the day on show where the
+    // load put the record (the grey of a sent one is seen on the whole road below).
     void colourRow_data()
     {
-        Columns<int, QString, bool>({ "user", "time", "red" });
-        QTest::newRow("failed: red") << 1 << "9:15 AM" << true;
-        QTest::newRow("instant message") << 21 << "9:15 AM" << false;
+        Columns<int, QString, int, bool>({ "user", "time", "row", "red" });
+        QTest::newRow("failed: red") << 1 << "09:15 AM" << 38 << true;
+        QTest::newRow("off the quarter hour") << 1 << "10:05 AM" << 41 << true;
+        QTest::newRow("instant message") << 21 << "09:15 AM" << 38 << false;
     }
     void colourRow()
     {
         QFETCH(int, user);
         QFETCH(QString, time);
-        MainWindowFixture f({ "2026/03/14 09:15 AMNcall" + Cell });
+        QFETCH(int, row);
+        MainWindowFixture f({ "2026/03/14 " + time + "Ncall" + Cell });
         f.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(9, 0)));
         f.showDay(QDate(2026, 3, 14));
         f.w().colourRow(user, "2026/03/14", time, "call", false);
         QFETCH(bool, red);
-        QCOMPARE(f.cell(38)->foreground().color(), f.colour(red ? "red" : "black"));
+        QCOMPARE(f.cell(row)->foreground().color(), f.colour(red ? "red" : "black"));
     }
 
     void recordRows()
@@ -143,6 +146,35 @@ private slots:
         for (int row = 1; row <= 97; ++row)
             filled += f.cell(row)->text().isEmpty() ? 0 : 1;
         QCOMPARE(filled, 3);
+        // The next day shows nothing of this one, in the blank row neither.
+        f.showDay(QDate(2026, 3, 15));
+        QCOMPARE(f.cell(97)->text(), QString());
+    }
+
+    // No sideways scroll bar while the texts fit; a long text can be scrolled to, and the
+    // times stay in view beside it; a click never shifts the grid sideways.
+    void timeColumnStaysInView()
+    {
+        MainWindowFixture f({ "2026/03/14 08:00 AMNshort" + Cell,
+            "2026/03/15 08:15 AMN" + QString(400, u'w') + Cell });
+        FlexGrid *grid = f.w().flxApp;
+        QScrollBar *sideways = grid->horizontalScrollBar();
+        f.showDay(QDate(2026, 3, 14));
+        QCoreApplication::processEvents(); // the grid lays out its columns afterwards
+        QCOMPARE(sideways->maximum(), 0);
+        f.showDay(QDate(2026, 3, 15));
+        QCoreApplication::processEvents();
+        QVERIFY(sideways->maximum() > 0);
+        sideways->setValue(sideways->maximum());
+        QVERIFY(grid->verticalHeader()->isVisible());
+        QCOMPARE(
+            grid->verticalHeader()->model()->headerData(33, Qt::Vertical).toString(), "8:15 AM");
+        // What a click does before the entry form opens.
+        grid->setCurrentCell(33, 0);
+        QCOMPARE(sideways->value(), sideways->maximum());
+        sideways->setValue(0);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(sideways->value(), 0);
     }
 
     void openSlot_data()
@@ -164,7 +196,7 @@ private slots:
         int reloads = 0;
         f.w().openEntryForm = [&] { opened = f.env.program.SelectedStamp; };
         f.w().loadNextMessage = [&] { ++reloads; };
-        f.w().flxApp->setCurrentCell(row - 1, 1);
+        f.w().flxApp->setCurrentCell(row - 1, 0);
         f.w().flxApp_Click();
         QCOMPARE(opened, stamp);
         if (!stamp.isEmpty()) {
@@ -182,7 +214,7 @@ private slots:
         // The entry form saves a record; the grid comes back at the same place.
         f.w().openEntryForm
             = [&] { f.env.writeMessageFile(1, { "2026/03/20 03:00 PMNsaved" + Cell }); };
-        f.w().flxApp->setCurrentCell(60, 1);
+        f.w().flxApp->setCurrentCell(60, 0);
         f.w().flxApp_Click();
         QCOMPARE(f.cell(61)->text(), "saved");
         QCOMPARE(f.w().flxApp->TopRow(), 60);
@@ -217,25 +249,34 @@ private slots:
             QVERIFY(f.cell(row)->text().isEmpty());
     }
 
-    // Twips, written "#####", 0 as the empty text; a maximised window stores only its state.
+    // Twips, written "#####", 0 as the empty text, read whole also beyond 16 bits (a place
+    // right of 2,184 pixels); a maximised window stores only its state.
+    void geometryRoundTrip_data()
+    {
+        Columns<QStringList, QPoint>({ "geometry", "place" });
+        QTest::newRow("ordinary") << QStringList { "600", "900", "7610", "8190" } << QPoint(60, 40);
+        QTest::newRow("right of 32767 twips")
+            << QStringList { "600", "33000", "24110", "8190" } << QPoint(2200, 40);
+    }
     void geometryRoundTrip()
     {
+        QFETCH(QStringList, geometry);
         TestEnvironment env;
-        for (const auto &[key, value] : { std::pair { "Top", "600" }, { "Left", "900" },
-                 { "Width", "7610" }, { "Height", "8190" } })
-            env.settings.WriteSetting("Options", key, value);
+        const QStringList keys { "Top", "Left", "Width", "Height" };
+        for (int i = 0; i < keys.size(); ++i)
+            env.settings.WriteSetting("Options", keys[i], geometry[i]);
         FrmMain w(env.program);
         if (w.twipsPerPixelX() != 15 || w.twipsPerPixelY() != 15)
             QSKIP("the figures below are for 15 twips per pixel");
         w.Form_Load();
         w.show();
-        QCOMPARE(w.sizeTwips(), QSize(7610, 8190));
-        QCOMPARE(w.pos(), QPoint(60, 40));
+        QCOMPARE(w.sizeTwips(), QSize(geometry[2].toInt(), geometry[3].toInt()));
+        QTEST(w.pos(), "place");
         w.SaveScreen();
         auto read = [&](const char *key) { return env.settings.ReadSetting("Options", key, "?"); };
-        QCOMPARE(QStringList({ read("Top"), read("Left"), read("Width"), read("Height"),
-                     read("WindowState") }),
-            QStringList({ "600", "900", "7610", "8190", "0" }));
+        QCOMPARE(
+            QStringList({ read("Top"), read("Left"), read("Width"), read("Height") }), geometry);
+        QCOMPARE(read("WindowState"), "0");
         w.move(0, 0);
         w.SaveScreen();
         QCOMPARE(read("Top"), QString());
@@ -244,7 +285,8 @@ private slots:
         w.showMaximized();
         QTRY_VERIFY(w.isMaximized());
         w.Unload();
-        QCOMPARE(QStringList({ read("Width"), read("WindowState") }), QStringList({ "7610", "2" }));
+        QCOMPARE(
+            QStringList({ read("Width"), read("WindowState") }), QStringList({ geometry[2], "2" }));
         FrmMain next(env.program);
         next.Form_Load();
         QVERIFY(next.windowState() & Qt::WindowMaximized);
@@ -305,7 +347,7 @@ private slots:
             QTest::keyClicks(frmEntry.txtData, "Lunch at noon?");
             QTest::mouseClick(frmEntry.cmdNext, Qt::LeftButton);
         });
-        f.w().flxApp->setCurrentCell(48, 1);
+        f.w().flxApp->setCurrentCell(48, 0);
         f.w().flxApp_Click();
         QVERIFY2(steps.finished() && !steps.leftOpen, qPrintable(steps.failure));
         const QString saved = "2026/03/14 12:00 PMNLunch at noon?" + Cell;
