@@ -18,8 +18,9 @@ FlexGrid::FlexGrid(QWidget *parent)
     : QTableWidget(parent)
 {
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    setCornerButtonEnabled(false);
     // The corner button draws an empty header section; the heading is drawn over it.
+    // Enabled, so that it is drawn like the other headings (a click selects nothing: the
+    // grid has no selection).
     if (auto *corner = findChild<QAbstractButton *>())
         corner->installEventFilter(this);
 }
