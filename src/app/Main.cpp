@@ -41,8 +41,12 @@ int Main(int argc, char **argv)
     SystemClock clock;
     QtMessageBoxes shownBoxes;
     std::unique_ptr<LoggedMessageBoxes> loggedBoxes;
+#ifdef TOLVANE_TEST_SWITCHES
+    // Only the test build runs unwatched; the installed program shows every box, since a
+    // question such as "Shutting Down?" must never be answered for the user.
     if (qEnvironmentVariableIsSet("TOLVANE_BOX_LOG"))
         loggedBoxes = std::make_unique<LoggedMessageBoxes>(qEnvironmentVariable("TOLVANE_BOX_LOG"));
+#endif
     MessageBoxes &boxes = loggedBoxes ? static_cast<MessageBoxes &>(*loggedBoxes) : shownBoxes;
     Program p(settings, clock, boxes);
 
@@ -73,8 +77,10 @@ int Main(int argc, char **argv)
         std::_Exit(0);
     };
     startup.wizard().mailAccountGuess = InstalledMailAccountGuess;
+#ifdef TOLVANE_TEST_SWITCHES
     if (qEnvironmentVariableIsSet("TOLVANE_EXIT_AFTER_PAINT"))
         startup.exitAfterFirstPaint(qEnvironmentVariableIntValue("TOLVANE_EXIT_AFTER_PAINT"));
+#endif
     startup.Run();
 
     return app.exec();

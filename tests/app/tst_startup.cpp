@@ -88,6 +88,26 @@ private slots:
         QCOMPARE(readAll(firstLog), QString());
     }
 
+    // The installed program reads none of the test build's switches (the box log answers
+    // every question Yes unseen, "Shutting Down?" included): their names are not in it,
+    // neither as 8-bit text nor as the UTF-16 of a QStringLiteral.
+    void installedProgramHasNoTestSwitches_data()
+    {
+        Columns<QString>({ "name" });
+        QTest::newRow("box log") << "TOLVANE_BOX_LOG";
+        QTest::newRow("exit after paint") << "TOLVANE_EXIT_AFTER_PAINT";
+    }
+    void installedProgramHasNoTestSwitches()
+    {
+        QFETCH(QString, name);
+        QFile binary(QStringLiteral(TOLVANE_INSTALLED_BINARY));
+        QVERIFY(binary.open(QIODevice::ReadOnly));
+        const QByteArray bytes = binary.readAll();
+        QVERIFY(!bytes.contains(name.toLatin1()));
+        QVERIFY(!bytes.contains(QByteArray(reinterpret_cast<const char *>(name.utf16()),
+            name.size() * qsizetype(sizeof(char16_t)))));
+    }
+
     // A copy that crashed leaves its lock behind; the next start must not be refused.
     void lockOfDeadCopyTakenOver()
     {
