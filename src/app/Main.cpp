@@ -51,9 +51,16 @@ int Main(int argc, char **argv)
     Program p(settings, clock, boxes);
 
     SingleInstance instance(SingleInstance::defaultLockPath());
-    if (!instance.tryLock()) {
+    switch (instance.tryLock()) {
+    case SingleInstance::Result::Locked:
+        break;
+    case SingleInstance::Result::HeldByOtherCopy:
         ShowAlreadyRunning(boxes);
         return 0;
+    case SingleInstance::Result::NotCreated:
+        // Not a second copy: without the lock nothing stops one, so the program ends.
+        ShowLockNotCreated(boxes, instance.path(), instance.creationFailure());
+        return 1;
     }
 
     ReadStartValues(p, QCoreApplication::applicationFilePath(), Paths::dataDir());

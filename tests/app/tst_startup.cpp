@@ -1,18 +1,22 @@
 #include "app/StartValues.h"
 #include "support/DataColumns.h"
+#include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+#include <optional>
 
 namespace {
 
 // A real copy of the program with its own settings and data, answering its message
-// boxes into a log instead of showing them.
+// boxes into a log instead of showing them; on a full disk if asked.
 class ProgramCopy {
 public:
-    ProgramCopy(const QString &root, const QString &boxLog)
+    ProgramCopy(const QString &root, const QString &boxLog, bool diskFull = false)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", root + "/config");
@@ -21,6 +25,10 @@ public:
         env.insert("TOLVANE_BOX_LOG", boxLog);
         process.setProcessEnvironment(env);
         process.setProgram(QStringLiteral(TOLVANE_BINARY));
+        // The copy keeps the limit it starts with; the test itself writes freely again.
+        std::optional<FullDisk> fullDisk;
+        if (diskFull)
+            fullDisk.emplace(0);
         process.start();
     }
     ~ProgramCopy()
@@ -86,6 +94,22 @@ private slots:
         QCOMPARE(first.process.state(), QProcess::Running);
         QVERIFY(QFile::exists(lock));
         QCOMPARE(readAll(firstLog), QString());
+    }
+
+    // A lock that cannot be written is no sign of another copy: the copy says why, with
+    // the system's reason, and ends with a failure. The log goes to the copy's output,
+    // since on the full disk a log file could not grow either.
+    void lockNotCreatedOnFullDisk()
+    {
+        QTemporaryDir root;
+        ProgramCopy copy(root.path(), "/dev/stdout", true);
+        QVERIFY(copy.process.waitForFinished(10000));
+        QCOMPARE(copy.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(QString::fromUtf8(copy.process.readAllStandardOutput()),
+            "Tolvane\tcritical\tCannot create the lock file " + root.path()
+                + "/config/Tolvane/Tolvane.lock: " + QString::fromLocal8Bit(std::strerror(EFBIG))
+                + "\n");
+        QCOMPARE_NE(copy.process.exitCode(), 0);
     }
 
     // The installed program reads none of the test build's switches (the box log answers
