@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/Program.h"
+#include "app/SettingsFileCheck.h"
 #include "app/SettingsStore.h"
 #include "app/StartValues.h"
 #include "delivery/FrmMailWarning.h"
@@ -37,8 +38,6 @@ int Main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(TolvaneIcon());
 
-    SettingsStore settings(Paths::settingsFile());
-    SystemClock clock;
     QtMessageBoxes shownBoxes;
     std::unique_ptr<LoggedMessageBoxes> loggedBoxes;
 #ifdef TOLVANE_TEST_SWITCHES
@@ -48,6 +47,16 @@ int Main(int argc, char **argv)
         loggedBoxes = std::make_unique<LoggedMessageBoxes>(qEnvironmentVariable("TOLVANE_BOX_LOG"));
 #endif
     MessageBoxes &boxes = loggedBoxes ? static_cast<MessageBoxes &>(*loggedBoxes) : shownBoxes;
+
+    // Looked at before anything touches it: a settings file that cannot be one would start
+    // the first-run wizard as if nothing were set up, and every write after it would fail.
+    const QString settingsPath = Paths::settingsFilePath();
+    if (const QString problem = SettingsFileProblem(settingsPath); !problem.isEmpty()) {
+        ShowSettingsFileProblem(boxes, settingsPath, problem);
+        return 1;
+    }
+    SettingsStore settings(Paths::settingsFile());
+    SystemClock clock;
     Program p(settings, clock, boxes);
 
     SingleInstance instance(SingleInstance::defaultLockPath());

@@ -3,6 +3,9 @@
 #include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -43,6 +46,23 @@ QString readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// Every file and folder under root but the box log, with the time it was last changed
+// (written, chmod-ed, or, for a folder, given or robbed of an entry).
+QStringList tree(const QString &root)
+{
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+        QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        if (info.fileName() != "boxes.log")
+            entries << info.filePath() + ' '
+                    + QString::number(info.metadataChangeTime().toMSecsSinceEpoch());
+    }
+    entries.sort();
+    return entries;
 }
 
 } // namespace
@@ -110,6 +130,36 @@ private slots:
                 + "/config/Tolvane/Tolvane.lock: " + QString::fromLocal8Bit(std::strerror(EFBIG))
                 + "\n");
         QCOMPARE_NE(copy.process.exitCode(), 0);
+    }
+
+    // A settings file that cannot serve as one stops the start with one box that says
+    // what is wrong, before anything is made or changed (a folder ending in "/").
+    void unusableSettingsFile_data()
+    {
+        Columns<QString, QString>({ "made", "reason" });
+        QTest::newRow("folder in place of the file") << "config/Tolvane/Tolvane.ini/"
+                                                     << "it is a folder, not a file";
+        QTest::newRow("file in place of the settings folder")
+            << "config" << QString::fromLocal8Bit(std::strerror(ENOTDIR));
+    }
+    void unusableSettingsFile()
+    {
+        QFETCH(QString, made);
+        QFETCH(QString, reason);
+        QTemporaryDir root;
+        const QString log = root.filePath("boxes.log");
+        const QString path = root.filePath(made);
+        QVERIFY(made.endsWith('/') ? QDir().mkpath(path) : QFile(path).open(QIODevice::WriteOnly));
+        const QStringList before = tree(root.path());
+
+        ProgramCopy copy(root.path(), log);
+        QVERIFY(copy.process.waitForFinished(10000));
+        QCOMPARE(copy.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(readAll(log),
+            "Tolvane\tcritical\tCannot use the settings file " + root.path()
+                + "/config/Tolvane/Tolvane.ini: " + reason + "\n");
+        QCOMPARE_NE(copy.process.exitCode(), 0);
+        QCOMPARE(tree(root.path()), before);
     }
 
     // The installed program reads none of the test build's switches (the box log answers
