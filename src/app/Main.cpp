@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/Program.h"
+#include "app/SettingsFileCheck.h"
 #include "app/SettingsStore.h"
 #include "app/StartValues.h"
 #include "delivery/FrmMailWarning.h"
@@ -37,19 +38,38 @@ int Main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(TolvaneIcon());
 
-    SettingsStore settings(Paths::settingsFile());
-    SystemClock clock;
     QtMessageBoxes shownBoxes;
     std::unique_ptr<LoggedMessageBoxes> loggedBoxes;
+#ifdef TOLVANE_TEST_SWITCHES
+    // Only the test build runs unwatched; the installed program shows every box, since a
+    // question such as "Shutting Down?" must never be answered for the user.
     if (qEnvironmentVariableIsSet("TOLVANE_BOX_LOG"))
         loggedBoxes = std::make_unique<LoggedMessageBoxes>(qEnvironmentVariable("TOLVANE_BOX_LOG"));
+#endif
     MessageBoxes &boxes = loggedBoxes ? static_cast<MessageBoxes &>(*loggedBoxes) : shownBoxes;
+
+    // Looked at before anything touches it: a settings file that cannot be one would start
+    // the first-run wizard as if nothing were set up, and every write after it would fail.
+    const QString settingsPath = Paths::settingsFilePath();
+    if (const QString problem = SettingsFileProblem(settingsPath); !problem.isEmpty()) {
+        ShowSettingsFileProblem(boxes, settingsPath, problem);
+        return 1;
+    }
+    SettingsStore settings(Paths::settingsFile());
+    SystemClock clock;
     Program p(settings, clock, boxes);
 
     SingleInstance instance(SingleInstance::defaultLockPath());
-    if (!instance.tryLock()) {
+    switch (instance.tryLock()) {
+    case SingleInstance::Result::Locked:
+        break;
+    case SingleInstance::Result::HeldByOtherCopy:
         ShowAlreadyRunning(boxes);
         return 0;
+    case SingleInstance::Result::NotCreated:
+        // Not a second copy: without the lock nothing stops one, so the program ends.
+        ShowLockNotCreated(boxes, instance.path(), instance.creationFailure());
+        return 1;
     }
 
     ReadStartValues(p, QCoreApplication::applicationFilePath(), Paths::dataDir());
@@ -73,8 +93,10 @@ int Main(int argc, char **argv)
         std::_Exit(0);
     };
     startup.wizard().mailAccountGuess = InstalledMailAccountGuess;
+#ifdef TOLVANE_TEST_SWITCHES
     if (qEnvironmentVariableIsSet("TOLVANE_EXIT_AFTER_PAINT"))
         startup.exitAfterFirstPaint(qEnvironmentVariableIntValue("TOLVANE_EXIT_AFTER_PAINT"));
+#endif
     startup.Run();
 
     return app.exec();

@@ -22,6 +22,18 @@ void ShowAlreadyRunning(MessageBoxes &boxes)
         AppTitle, AlreadyRunningText(), MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
 }
 
+void ShowSettingsFileProblem(MessageBoxes &boxes, const QString &path, const QString &reason)
+{
+    boxes.show(AppTitle, QStringLiteral("Cannot use the settings file %1: %2").arg(path, reason),
+        MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
+}
+
+void ShowLockNotCreated(MessageBoxes &boxes, const QString &lockPath, const QString &reason)
+{
+    boxes.show(AppTitle, QStringLiteral("Cannot create the lock file %1: %2").arg(lockPath, reason),
+        MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
+}
+
 void ReadStartValues(Program &program, const QString &executablePath, const QString &programDir)
 {
     const SettingsStore &settings = program.settings;

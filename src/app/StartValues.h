@@ -12,6 +12,12 @@ class Program;
 QString AlreadyRunningText();
 void ShowAlreadyRunning(MessageBoxes &boxes);
 
+// The settings file at path cannot be used, for the reason given.
+void ShowSettingsFileProblem(MessageBoxes &boxes, const QString &path, const QString &reason);
+
+// The lock file at lockPath could not be created, for the reason given.
+void ShowLockNotCreated(MessageBoxes &boxes, const QString &lockPath, const QString &reason);
+
 // FirstRun, ProgramPath, ProgramDir and StartSmall. The message files live in the data
 // directory (programDir, ending with "/"), not beside the executable.
 void ReadStartValues(Program &program, const QString &executablePath, const QString &programDir);

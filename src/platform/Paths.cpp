@@ -6,17 +6,33 @@
 
 namespace Paths {
 
+namespace {
+
+QString configDirPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Tolvane");
+}
+
+const QString SettingsFileName = QStringLiteral("/Tolvane.ini");
+
+} // namespace
+
 QString configDir()
 {
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    const QString dir = base + QStringLiteral("/Tolvane");
+    const QString dir = configDirPath();
     makePrivateDir(dir);
     return dir;
 }
 
 QString settingsFile()
 {
-    return configDir() + QStringLiteral("/Tolvane.ini");
+    return configDir() + SettingsFileName;
+}
+
+QString settingsFilePath()
+{
+    return configDirPath() + SettingsFileName;
 }
 
 QString dataDir()

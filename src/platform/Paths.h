@@ -12,6 +12,10 @@ QString configDir();
 // The settings file inside configDir().
 QString settingsFile();
 
+// Where settingsFile() is, found without making any folder: the start looks at the file
+// before anything is made.
+QString settingsFilePath();
+
 // $XDG_DATA_HOME/Tolvane/ (default ~/.local/share/Tolvane/): the message files.
 // Created private to the account; ends with "/".
 QString dataDir();

@@ -8,15 +8,25 @@
 // the lock file names the process that wrote it.
 class SingleInstance {
 public:
+    enum class Result { Locked, HeldByOtherCopy, NotCreated };
+
     explicit SingleInstance(const QString &lockPath);
 
-    // Whether this process now holds the lock; false when another running copy holds it.
-    bool tryLock();
+    // Locked when this process now holds the lock. Only a lock that another running copy
+    // holds is HeldByOtherCopy; a lock file that could not be written (a full disk, a
+    // folder that cannot be written) is NotCreated, and creationFailure() says why.
+    Result tryLock();
     void release();
+
+    QString path() const { return m_path; }
+
+    // Why a lock file cannot be created at path(), in the system's words.
+    QString creationFailure() const;
 
     // The lock beside the settings file of the account.
     static QString defaultLockPath();
 
 private:
+    QString m_path;
     QLockFile m_lock;
 };
