@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -30,13 +31,45 @@ QString scratchPath(const Program &program)
     return program.ProgramDir + QStringLiteral("tmp.tmp");
 }
 
-QByteArray readWholeFile(const QString &path)
+StoreError notRegularFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw StoreError("Cannot read " + QFile::encodeName(path).toStdString() + ": "
-            + file.errorString().toStdString());
-    return file.readAll();
+    return StoreError("Cannot read " + QFile::encodeName(path).toStdString()
+        + ": it is not a regular file but a folder, a pipe or a device. Move it out of the "
+          "way, and the next message saved makes a new message file there.");
+}
+
+// The whole content of the file, or none when there is no file. Only a regular file is
+// opened: opening a pipe for reading would wait for a writer that may never come, and a
+// device is nobody's message file. The non-blocking open and the second look at what was
+// opened cover a file swapped for a pipe between the two.
+std::optional<QByteArray> readRegularFile(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info { };
+    if (::stat(name.constData(), &info) != 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        throw StoreError(describe("Cannot read", path));
+    }
+    if (!S_ISREG(info.st_mode))
+        throw notRegularFile(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        throw StoreError(describe("Cannot read", path));
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw notRegularFile(path);
+    }
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw StoreError(
+            "Cannot read " + name.toStdString() + ": " + file.errorString().toStdString());
+    return content;
 }
 
 // Calls f for every non-empty line of the file content, without its line end.
@@ -127,12 +160,13 @@ void rewrite(Program &program, int user, bool createWhenMissing, const QByteArra
     BusyGuard busy(program.FileBusy);
     removeLeftoverScratch(program);
     const QString path = MessageFilePath(program, user);
-    if (!QFileInfo::exists(path)) {
+    const std::optional<QByteArray> read = readRegularFile(path);
+    if (!read) {
         if (createWhenMissing)
             replaceFile(program, path, firstLine + Crlf);
         return;
     }
-    const QByteArray old = readWholeFile(path);
+    const QByteArray &old = *read;
     QByteArray out;
     out.reserve(old.size() + firstLine.size() + 2);
     forEachLine(old, [&](QByteArrayView line) {
@@ -250,7 +284,7 @@ void ReadMessageRecords(Program &program, int user, const RecordVisitor &visit)
     if (!QFileInfo::exists(path))
         return;
     BusyGuard busy(program.FileBusy);
-    const QByteArray content = readWholeFile(path);
+    const QByteArray content = readRegularFile(path).value_or(QByteArray());
     forEachLine(content, [&](QByteArrayView line) {
         const RecordView record(line);
         return !record.isReadable() || visit(record);

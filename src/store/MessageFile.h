@@ -14,7 +14,8 @@ class Program;
 // open and releases it on every way out. A rewrite goes through the scratch file
 // "tmp.tmp", which is flushed to disk and then renamed over the user's file, so that a
 // crash at any moment leaves either the old or the new content. A line that cannot be
-// read is passed over by the readers and kept as it is by the rewrites.
+// read is passed over by the readers and kept as it is by the rewrites. A message file
+// that is not a regular file (a folder, a pipe, a device) is neither opened nor replaced.
 // Failures throw StoreError and leave the user's file untouched.
 
 QString MessageFilePath(const Program &program, int user);

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -273,11 +274,45 @@ private slots:
         verifyClean(env);
     }
 
+    // A message file that is no regular file is never opened for reading, which would
+    // block on a pipe, nor replaced; every operation says what is wrong and leaves it be.
+    void notRegularFile_data()
+    {
+        Columns<QString>({ "kind" });
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("device, through a link") << "device";
+        QTest::newRow("folder") << "folder";
+    }
+    void notRegularFile()
+    {
+        QFETCH(QString, kind);
+        TestEnvironment env;
+        const QByteArray path = QFile::encodeName(env.userFile(1));
+        if (kind == "pipe")
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else if (kind == "device")
+            QCOMPARE(::symlink("/dev/null", path.constData()), 0);
+        else
+            QVERIFY(QDir().mkdir(env.userFile(1)));
+        for (Op op : { Op::Save, Op::Delete, Op::Mark, Op::Find }) {
+            QString error;
+            try {
+                run(env, op, A);
+            } catch (const StoreError &e) {
+                error = QString::fromUtf8(e.what());
+            }
+            QVERIFY2(error.contains("not a regular file"), qPrintable(error));
+            verifyClean(env);
+        }
+        const QFileInfo after(env.userFile(1));
+        QCOMPARE(after.isSymLink(), kind == "device");
+        QCOMPARE(after.isDir(), kind == "folder");
+    }
+
     void failures_data()
     {
         Columns<QString, Op, QString>({ "how", "op", "arg" });
         const QString later = QStringLiteral("2026/03/22 09:00 AMNlater|");
-        QTest::newRow("save: user file is a directory") << "directory" << Op::Save << later;
         QTest::newRow("scratch name taken by a directory")
             << "scratch directory" << Op::Save << later;
         QTest::newRow("disk full while writing") << "size limit" << Op::Save << later;
@@ -294,10 +329,7 @@ private slots:
         QFETCH(Op, op);
         QFETCH(QString, arg);
         TestEnvironment env;
-        if (how == "directory")
-            QVERIFY(QDir().mkpath(env.userFile(1) + "/inside"));
-        else
-            env.writeMessageFile(1, { A, B });
+        env.writeMessageFile(1, { A, B });
         const QByteArray before = env.readMessageFileBytes(1);
         if (how == "scratch directory")
             QVERIFY(QDir().mkpath(scratch(env) + "/inside"));
@@ -321,10 +353,8 @@ private slots:
         if (how != "scratch directory")
             QVERIFY(!QFile::exists(scratch(env)));
         QDir(scratch(env)).removeRecursively();
-        if (how != "directory") {
-            SaveMessageRecord(env.program, 1, C);
-            QCOMPARE(env.readMessageFile(1), (L { A, B, C }));
-        }
+        SaveMessageRecord(env.program, 1, C);
+        QCOMPARE(env.readMessageFile(1), (L { A, B, C }));
     }
 };
 
