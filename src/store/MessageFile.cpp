@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +20,7 @@ namespace {
 
 const QByteArray Crlf("\r\n");
 constexpr int MaxFileUser = 10;
+constexpr int MaxLinks = 40; // as many as the system itself follows
 
 std::string describe(const char *what, const QString &path)
 {
@@ -114,14 +116,58 @@ void syncDirectory(const QString &dir)
     ::close(fd);
 }
 
-// Writes the new content to the scratch file, flushes it to disk and renames it over
-// the user's file. On any failure the scratch file is removed and the user's file is
-// left as it was.
-void replaceFile(const Program &program, const QString &path, const QByteArray &content)
+// Where a rewrite puts its result, and the scratch file it goes through.
+struct Destination {
+    QString file;
+    QString scratch;
+};
+
+// For the message file itself: the file, through "tmp.tmp" in the data folder. A message
+// file that is a symbolic link stays one: the file at the end of its links (which need
+// not exist yet) is replaced, so that whatever else points there sees the change too.
+// Its scratch file lies in that file's own folder, since a rename cannot cross file
+// systems, under a name of its own that keeps clear of anybody's tmp.tmp there.
+Destination destinationOf(const Program &program, const QString &path)
 {
-    const QString scratch = scratchPath(program);
+    const QByteArray name = QFile::encodeName(path);
+    QByteArray current = name;
+    for (int links = 0;; ++links) {
+        struct stat info { };
+        if (::lstat(current.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+            break;
+        if (links == MaxLinks) {
+            errno = ELOOP;
+            throw StoreError(describe("Cannot follow the link", path));
+        }
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(current.constData(), target.data(), size_t(PATH_MAX));
+        if (length < 0)
+            throw StoreError(describe("Cannot follow the link", path));
+        target.truncate(length);
+        // A relative link counts from the folder the link is in.
+        if (!target.startsWith('/'))
+            target.prepend(current.left(current.lastIndexOf('/') + 1));
+        current = target;
+    }
+    if (current == name)
+        return { path, scratchPath(program) };
+    const QString file = QFile::decodeName(current);
+    const qsizetype slash = file.lastIndexOf(QLatin1Char('/'));
+    return { file,
+        file.left(slash + 1) + QLatin1Char('.') + file.mid(slash + 1)
+            + QStringLiteral(".tolvane-tmp") };
+}
+
+// Writes the new content to the scratch file, flushes it to disk and renames it over
+// the destination file. On any failure the scratch file is removed and the destination
+// is left as it was.
+void replaceFile(const Destination &to, const QByteArray &content)
+{
+    const QString &scratch = to.scratch;
+    const QString &path = to.file;
     const QByteArray scratchName = QFile::encodeName(scratch);
-    const int fd = ::open(scratchName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // Only a file made here and now: never write through something already at that name.
+    const int fd = ::open(scratchName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         throw StoreError(describe("Cannot create", scratch));
     try {
@@ -146,9 +192,12 @@ void replaceFile(const Program &program, const QString &path, const QByteArray &
     syncDirectory(QFileInfo(path).absolutePath());
 }
 
-void removeLeftoverScratch(const Program &program)
+// A rewrite killed half-way leaves its scratch file behind.
+void removeLeftoverScratch(const Program &program, const Destination &to)
 {
     QFile::remove(scratchPath(program));
+    if (to.scratch != scratchPath(program))
+        QFile::remove(to.scratch);
 }
 
 // The frame shared by the three rewrites: perLine turns each old line into what the new
@@ -158,12 +207,13 @@ void rewrite(Program &program, int user, bool createWhenMissing, const QByteArra
     PerLine &&perLine, AtEnd &&atEnd)
 {
     BusyGuard busy(program.FileBusy);
-    removeLeftoverScratch(program);
     const QString path = MessageFilePath(program, user);
+    const Destination to = destinationOf(program, path);
+    removeLeftoverScratch(program, to);
     const std::optional<QByteArray> read = readRegularFile(path);
     if (!read) {
         if (createWhenMissing)
-            replaceFile(program, path, firstLine + Crlf);
+            replaceFile(to, firstLine + Crlf);
         return;
     }
     const QByteArray &old = *read;
@@ -175,7 +225,7 @@ void rewrite(Program &program, int user, bool createWhenMissing, const QByteArra
     });
     atEnd(out);
     if (out != old)
-        replaceFile(program, path, out);
+        replaceFile(to, out);
 }
 
 void appendLine(QByteArray &out, QByteArrayView line)

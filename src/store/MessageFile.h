@@ -16,6 +16,9 @@ class Program;
 // crash at any moment leaves either the old or the new content. A line that cannot be
 // read is passed over by the readers and kept as it is by the rewrites. A message file
 // that is not a regular file (a folder, a pipe, a device) is neither opened nor replaced.
+// One that is a symbolic link is read through it, and a rewrite replaces the file it
+// leads to, the same way (scratch file beside it), so that the link stays a link; a link
+// that leads nowhere counts as no file, and a save makes the file it names.
 // Failures throw StoreError and leave the user's file untouched.
 
 QString MessageFilePath(const Program &program, int user);

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimer>
 #include <optional>
@@ -47,6 +48,23 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Moves user 1's message file, if any, to t.usr in a folder "elsewhere" beside the data
+// folder and puts in its place a symbolic link holding the given text; returns that folder.
+QString moveBehindLink(const TestEnvironment &env, const QByteArray &link = "../elsewhere/t.usr")
+{
+    const QString elsewhere = env.dir.filePath("elsewhere");
+    QDir().mkpath(elsewhere);
+    QFile::rename(env.userFile(1), elsewhere + "/t.usr");
+    ::symlink(link.constData(), QFile::encodeName(env.userFile(1)).constData());
+    return elsewhere;
+}
+
+// Hidden files too: a scratch file left beside a link's target shows.
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
 // Runs one operation on the user with the stamp or record given; returns what Find got.
@@ -309,6 +327,37 @@ private slots:
         QCOMPARE(after.isDir(), kind == "folder");
     }
 
+    // A message file that is a symbolic link is read through it, and a rewrite replaces
+    // the file at the end of the links, in that file's own folder, so that the link stays.
+    // A link to nothing reads as no file; a save makes the file it names.
+    void symbolicLink_data()
+    {
+        Columns<QByteArray, QStringList, QString>({ "link", "before", "found" });
+        const QByteArray there = "../elsewhere/t.usr";
+        QTest::newRow("to a file in another folder") << there << L { A, B } << B;
+        QTest::newRow("to a link to it") << QByteArray("u2.usr") << L { A, B } << B;
+        QTest::newRow("dangling") << there << L {} << None;
+    }
+    void symbolicLink()
+    {
+        QFETCH(QByteArray, link);
+        QFETCH(QStringList, before);
+        TestEnvironment env;
+        if (!before.isEmpty())
+            env.writeMessageFile(1, before);
+        const QString elsewhere = moveBehindLink(env, link);
+        QCOMPARE(
+            ::symlink("../elsewhere/t.usr", QFile::encodeName(env.userFile(2)).constData()), 0);
+        QTEST(run(env, Op::Find, B), "found");
+        const QString r = QStringLiteral("2026/03/20 09:15 AMNnew|c@p,");
+        run(env, Op::Delete, A);
+        run(env, Op::Save, r);
+        QCOMPARE(env.readMessageFile(1), (before.isEmpty() ? L { r } : L { r, B }));
+        QVERIFY(QFileInfo(env.userFile(1)).isSymLink());
+        QCOMPARE(filesIn(elsewhere), L { "t.usr" });
+        verifyClean(env);
+    }
+
     void failures_data()
     {
         Columns<QString, Op, QString>({ "how", "op", "arg" });
@@ -316,6 +365,7 @@ private slots:
         QTest::newRow("scratch name taken by a directory")
             << "scratch directory" << Op::Save << later;
         QTest::newRow("disk full while writing") << "size limit" << Op::Save << later;
+        QTest::newRow("disk full, through a link") << "size limit, link" << Op::Save << later;
         QTest::newRow("record without a stamp") << "" << Op::Save << "hello|";
         // The owner of a read-only directory can still write there when it is root.
         if (::geteuid() != 0)
@@ -330,13 +380,15 @@ private slots:
         QFETCH(QString, arg);
         TestEnvironment env;
         env.writeMessageFile(1, { A, B });
+        const bool link = how.endsWith("link");
+        const QString elsewhere = link ? moveBehindLink(env) : QString();
         const QByteArray before = env.readMessageFileBytes(1);
         if (how == "scratch directory")
             QVERIFY(QDir().mkpath(scratch(env) + "/inside"));
         if (how == "read-only")
             QVERIFY(QFile::setPermissions(env.dataDir(), QFile::ReadOwner | QFile::ExeOwner));
         std::optional<FullDisk> fullDisk;
-        if (how == "size limit")
+        if (how.startsWith("size limit"))
             fullDisk.emplace(before.size());
         bool thrown = false;
         try {
@@ -352,9 +404,12 @@ private slots:
         QCOMPARE(env.readMessageFileBytes(1), before);
         if (how != "scratch directory")
             QVERIFY(!QFile::exists(scratch(env)));
+        if (link)
+            QCOMPARE(filesIn(elsewhere), L { "t.usr" });
         QDir(scratch(env)).removeRecursively();
         SaveMessageRecord(env.program, 1, C);
         QCOMPARE(env.readMessageFile(1), (L { A, B, C }));
+        QCOMPARE(QFileInfo(env.userFile(1)).isSymLink(), link);
     }
 };
 
