@@ -3,10 +3,12 @@
 #include "app/Program.h"
 #include "platform/BusyFlag.h"
 #include "platform/Clock.h"
+#include "platform/Paths.h"
 #include "store/CodePage.h"
 #include "store/Stamp.h"
 #include "store/StoreError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -192,6 +194,17 @@ void replaceFile(const Destination &to, const QByteArray &content)
     syncDirectory(QFileInfo(path).absolutePath());
 }
 
+// A clean-up tool or a sync client may take the whole data folder away while the program
+// runs; a save makes it again, private as at the start, rather than failing until then.
+void makeDataFolder(const Program &program)
+{
+    if (!QDir(program.ProgramDir).exists() && !Paths::makePrivateDir(program.ProgramDir))
+        throw StoreError("Cannot make the folder for the message files, "
+            + QFile::encodeName(program.ProgramDir).toStdString()
+            + ", again. Check that no file has taken its name and that you may write in the folder "
+              "above it.");
+}
+
 // A rewrite killed half-way leaves its scratch file behind.
 void removeLeftoverScratch(const Program &program, const Destination &to)
 {
@@ -212,8 +225,10 @@ void rewrite(Program &program, int user, bool createWhenMissing, const QByteArra
     removeLeftoverScratch(program, to);
     const std::optional<QByteArray> read = readRegularFile(path);
     if (!read) {
-        if (createWhenMissing)
+        if (createWhenMissing) {
+            makeDataFolder(program);
             replaceFile(to, firstLine + Crlf);
+        }
         return;
     }
     const QByteArray &old = *read;

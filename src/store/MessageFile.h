@@ -25,7 +25,7 @@ QString MessageFilePath(const Program &program, int user);
 
 // Inserts the record in stamp order, replacing the record of the same stamp in its
 // place, and drops the records that sort before it and are dated more than 365 days
-// before today. A missing file is created.
+// before today. A missing file is created, and a missing data folder with it.
 void SaveMessageRecord(Program &program, int user, const QString &record);
 
 // Removes every record of that date and time.

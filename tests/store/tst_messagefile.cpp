@@ -171,20 +171,36 @@ private slots:
 
     void missingFile_data()
     {
-        Columns<Op, int, QString, QStringList>({ "op", "user", "result", "files" });
-        QTest::newRow("delete") << Op::Delete << 1 << QString() << L {};
-        QTest::newRow("mark") << Op::Mark << 1 << QString() << L {};
-        QTest::newRow("find") << Op::Find << 1 << None << L {};
-        QTest::newRow("save for user 10") << Op::Save << 10 << QString() << L { "u10.usr" };
+        Columns<Op, int, bool, QString, QStringList>(
+            { "op", "user", "folderGone", "result", "files" });
+        QTest::newRow("delete") << Op::Delete << 1 << false << QString() << L {};
+        QTest::newRow("mark") << Op::Mark << 1 << false << QString() << L {};
+        QTest::newRow("find") << Op::Find << 1 << false << None << L {};
+        QTest::newRow("save for user 10")
+            << Op::Save << 10 << false << QString() << L { "u10.usr" };
+        QTest::newRow("delete, data folder gone") << Op::Delete << 1 << true << QString() << L {};
+        QTest::newRow("mark, data folder gone") << Op::Mark << 1 << true << QString() << L {};
+        QTest::newRow("save, data folder gone")
+            << Op::Save << 1 << true << QString() << L { "u1.usr" };
     }
     void missingFile()
     {
         QFETCH(Op, op);
         QFETCH(int, user);
+        QFETCH(bool, folderGone);
+        QFETCH(QStringList, files);
         TestEnvironment env;
+        if (folderGone)
+            QVERIFY(QDir(env.dataDir()).removeRecursively());
         QCOMPARE(MessageFilePath(env.program, user), env.userFile(user));
         QTEST(run(env, op, A, user), "result");
-        QTEST(QDir(env.dataDir()).entryList(QDir::Files), "files");
+        QCOMPARE(QDir(env.dataDir()).entryList(QDir::Files), files);
+        // Only a save makes a missing data folder again, private as at the first start.
+        if (folderGone)
+            QCOMPARE(QFile::permissions(env.dataDir()),
+                files.isEmpty() ? QFile::Permissions()
+                                : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                        | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
         verifyClean(env);
     }
 
