@@ -3,21 +3,26 @@
 #include "app/Program.h"
 #include "platform/BusyFlag.h"
 #include "platform/Clock.h"
+#include "platform/Paths.h"
 #include "store/CodePage.h"
 #include "store/Stamp.h"
 #include "store/StoreError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const QByteArray Crlf("\r\n");
 constexpr int MaxFileUser = 10;
+constexpr int MaxLinks = 40; // as many as the system itself follows
 
 std::string describe(const char *what, const QString &path)
 {
@@ -30,13 +35,45 @@ QString scratchPath(const Program &program)
     return program.ProgramDir + QStringLiteral("tmp.tmp");
 }
 
-QByteArray readWholeFile(const QString &path)
+StoreError notRegularFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw StoreError("Cannot read " + QFile::encodeName(path).toStdString() + ": "
-            + file.errorString().toStdString());
-    return file.readAll();
+    return StoreError("Cannot read " + QFile::encodeName(path).toStdString()
+        + ": it is not a regular file but a folder, a pipe or a device. Move it out of the "
+          "way, and the next message saved makes a new message file there.");
+}
+
+// The whole content of the file, or none when there is no file. Only a regular file is
+// opened: opening a pipe for reading would wait for a writer that may never come, and a
+// device is nobody's message file. The non-blocking open and the second look at what was
+// opened cover a file swapped for a pipe between the two.
+std::optional<QByteArray> readRegularFile(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info { };
+    if (::stat(name.constData(), &info) != 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        throw StoreError(describe("Cannot read", path));
+    }
+    if (!S_ISREG(info.st_mode))
+        throw notRegularFile(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        throw StoreError(describe("Cannot read", path));
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw notRegularFile(path);
+    }
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw StoreError(
+            "Cannot read " + name.toStdString() + ": " + file.errorString().toStdString());
+    return content;
 }
 
 // Calls f for every non-empty line of the file content, without its line end.
@@ -81,14 +118,58 @@ void syncDirectory(const QString &dir)
     ::close(fd);
 }
 
-// Writes the new content to the scratch file, flushes it to disk and renames it over
-// the user's file. On any failure the scratch file is removed and the user's file is
-// left as it was.
-void replaceFile(const Program &program, const QString &path, const QByteArray &content)
+// Where a rewrite puts its result, and the scratch file it goes through.
+struct Destination {
+    QString file;
+    QString scratch;
+};
+
+// For the message file itself: the file, through "tmp.tmp" in the data folder. A message
+// file that is a symbolic link stays one: the file at the end of its links (which need
+// not exist yet) is replaced, so that whatever else points there sees the change too.
+// Its scratch file lies in that file's own folder, since a rename cannot cross file
+// systems, under a name of its own that keeps clear of anybody's tmp.tmp there.
+Destination destinationOf(const Program &program, const QString &path)
 {
-    const QString scratch = scratchPath(program);
+    const QByteArray name = QFile::encodeName(path);
+    QByteArray current = name;
+    for (int links = 0;; ++links) {
+        struct stat info { };
+        if (::lstat(current.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+            break;
+        if (links == MaxLinks) {
+            errno = ELOOP;
+            throw StoreError(describe("Cannot follow the link", path));
+        }
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(current.constData(), target.data(), size_t(PATH_MAX));
+        if (length < 0)
+            throw StoreError(describe("Cannot follow the link", path));
+        target.truncate(length);
+        // A relative link counts from the folder the link is in.
+        if (!target.startsWith('/'))
+            target.prepend(current.left(current.lastIndexOf('/') + 1));
+        current = target;
+    }
+    if (current == name)
+        return { path, scratchPath(program) };
+    const QString file = QFile::decodeName(current);
+    const qsizetype slash = file.lastIndexOf(QLatin1Char('/'));
+    return { file,
+        file.left(slash + 1) + QLatin1Char('.') + file.mid(slash + 1)
+            + QStringLiteral(".tolvane-tmp") };
+}
+
+// Writes the new content to the scratch file, flushes it to disk and renames it over
+// the destination file. On any failure the scratch file is removed and the destination
+// is left as it was.
+void replaceFile(const Destination &to, const QByteArray &content)
+{
+    const QString &scratch = to.scratch;
+    const QString &path = to.file;
     const QByteArray scratchName = QFile::encodeName(scratch);
-    const int fd = ::open(scratchName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // Only a file made here and now: never write through something already at that name.
+    const int fd = ::open(scratchName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         throw StoreError(describe("Cannot create", scratch));
     try {
@@ -113,9 +194,23 @@ void replaceFile(const Program &program, const QString &path, const QByteArray &
     syncDirectory(QFileInfo(path).absolutePath());
 }
 
-void removeLeftoverScratch(const Program &program)
+// A clean-up tool or a sync client may take the whole data folder away while the program
+// runs; a save makes it again, private as at the start, rather than failing until then.
+void makeDataFolder(const Program &program)
+{
+    if (!QDir(program.ProgramDir).exists() && !Paths::makePrivateDir(program.ProgramDir))
+        throw StoreError("Cannot make the folder for the message files, "
+            + QFile::encodeName(program.ProgramDir).toStdString()
+            + ", again. Check that no file has taken its name and that you may write in the folder "
+              "above it.");
+}
+
+// A rewrite killed half-way leaves its scratch file behind.
+void removeLeftoverScratch(const Program &program, const Destination &to)
 {
     QFile::remove(scratchPath(program));
+    if (to.scratch != scratchPath(program))
+        QFile::remove(to.scratch);
 }
 
 // The frame shared by the three rewrites: perLine turns each old line into what the new
@@ -125,14 +220,18 @@ void rewrite(Program &program, int user, bool createWhenMissing, const QByteArra
     PerLine &&perLine, AtEnd &&atEnd)
 {
     BusyGuard busy(program.FileBusy);
-    removeLeftoverScratch(program);
     const QString path = MessageFilePath(program, user);
-    if (!QFileInfo::exists(path)) {
-        if (createWhenMissing)
-            replaceFile(program, path, firstLine + Crlf);
+    const Destination to = destinationOf(program, path);
+    removeLeftoverScratch(program, to);
+    const std::optional<QByteArray> read = readRegularFile(path);
+    if (!read) {
+        if (createWhenMissing) {
+            makeDataFolder(program);
+            replaceFile(to, firstLine + Crlf);
+        }
         return;
     }
-    const QByteArray old = readWholeFile(path);
+    const QByteArray &old = *read;
     QByteArray out;
     out.reserve(old.size() + firstLine.size() + 2);
     forEachLine(old, [&](QByteArrayView line) {
@@ -141,7 +240,7 @@ void rewrite(Program &program, int user, bool createWhenMissing, const QByteArra
     });
     atEnd(out);
     if (out != old)
-        replaceFile(program, path, out);
+        replaceFile(to, out);
 }
 
 void appendLine(QByteArray &out, QByteArrayView line)
@@ -250,7 +349,7 @@ void ReadMessageRecords(Program &program, int user, const RecordVisitor &visit)
     if (!QFileInfo::exists(path))
         return;
     BusyGuard busy(program.FileBusy);
-    const QByteArray content = readWholeFile(path);
+    const QByteArray content = readRegularFile(path).value_or(QByteArray());
     forEachLine(content, [&](QByteArrayView line) {
         const RecordView record(line);
         return !record.isReadable() || visit(record);

@@ -14,14 +14,18 @@ class Program;
 // open and releases it on every way out. A rewrite goes through the scratch file
 // "tmp.tmp", which is flushed to disk and then renamed over the user's file, so that a
 // crash at any moment leaves either the old or the new content. A line that cannot be
-// read is passed over by the readers and kept as it is by the rewrites.
+// read is passed over by the readers and kept as it is by the rewrites. A message file
+// that is not a regular file (a folder, a pipe, a device) is neither opened nor replaced.
+// One that is a symbolic link is read through it, and a rewrite replaces the file it
+// leads to, the same way (scratch file beside it), so that the link stays a link; a link
+// that leads nowhere counts as no file, and a save makes the file it names.
 // Failures throw StoreError and leave the user's file untouched.
 
 QString MessageFilePath(const Program &program, int user);
 
 // Inserts the record in stamp order, replacing the record of the same stamp in its
 // place, and drops the records that sort before it and are dated more than 365 days
-// before today. A missing file is created.
+// before today. A missing file is created, and a missing data folder with it.
 void SaveMessageRecord(Program &program, int user, const QString &record);
 
 // Removes every record of that date and time.

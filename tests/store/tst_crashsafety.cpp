@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -58,13 +59,21 @@ void appendLog(const QString &logPath, const QByteArray &line)
 // A second process rewrites a message file in a loop and is killed at random moments;
 // whatever moment the kill comes at, the file holds exactly what it held before the
 // operation under way or exactly what it holds after it, and the scratch file that a
-// kill may leave behind does no harm to the next operation.
+// kill may leave behind does no harm to the next operation. The same holds for a message
+// file that is a symbolic link to a file in another folder.
 class TestCrashSafety : public QObject {
     Q_OBJECT
 
 private slots:
+    void killedWriterLeavesOldOrNewFile_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("file") << false;
+        QTest::newRow("link to another folder") << true;
+    }
     void killedWriterLeavesOldOrNewFile()
     {
+        QFETCH(bool, link);
         TestEnvironment env;
         QStringList lines;
         const QDate firstDay = env.clock.now().date().addDays(1);
@@ -75,7 +84,16 @@ private slots:
         lines.insert(150, QStringLiteral("a line somebody typed into the file"));
         env.writeMessageFile(1, lines);
         const QString path = env.userFile(1);
-        const QString scratch = env.dataDir() + "tmp.tmp";
+        // The scratch file lies beside the file it replaces; a left-over one shows there.
+        const QString targetDir = link ? env.dir.filePath("elsewhere") : env.dataDir();
+        if (link) {
+            QVERIFY(QDir().mkpath(targetDir));
+            QVERIFY(QFile::rename(path, targetDir + "/t.usr"));
+            QVERIFY(QFile::link(targetDir + "/t.usr", path));
+        }
+        const auto scratchLeft = [&] {
+            return QDir(targetDir).entryList(QDir::Files | QDir::Hidden | QDir::System).size() > 1;
+        };
         const QString copyDir = env.dir.path() + "/copy/";
         const QString logPath = env.dir.filePath("log");
         QVERIFY(QDir().mkpath(copyDir));
@@ -106,14 +124,14 @@ private slots:
             if (op[1] != op[2])
                 ++(now == op[1] ? midOperation : completed);
 
-            if (QFile::exists(scratch)) {
+            if (scratchLeft()) {
                 // The next operation works and removes the scratch file.
                 ++leftovers;
                 const QSet<QString> before = readableRecords(env.program);
                 const QString record = Stamp::formatStamp(QDateTime(firstDay, QTime(run % 24, 45)))
                     + QStringLiteral("Nafter kill %1|5551234567@txt.example.net,").arg(run);
                 SaveMessageRecord(env.program, 1, record);
-                QVERIFY(!QFile::exists(scratch));
+                QVERIFY(!scratchLeft());
                 QSet<QString> expected;
                 for (const QString &line : before) {
                     if (!line.startsWith(record.left(Stamp::StampLength)))
@@ -126,6 +144,7 @@ private slots:
         }
         // The unreadable line outlived every rewrite.
         QVERIFY(env.readMessageFile(1).contains("a line somebody typed into the file"));
+        QCOMPARE(QFileInfo(path).isSymLink(), link);
         qInfo("%d kills in %lld ms: %d in the middle of an operation, %d after a change, "
               "%d left a scratch file",
             Kills, timer.elapsed(), midOperation, completed, leftovers);

@@ -6,9 +6,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimer>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -46,6 +48,23 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Moves user 1's message file, if any, to t.usr in a folder "elsewhere" beside the data
+// folder and puts in its place a symbolic link holding the given text; returns that folder.
+QString moveBehindLink(const TestEnvironment &env, const QByteArray &link = "../elsewhere/t.usr")
+{
+    const QString elsewhere = env.dir.filePath("elsewhere");
+    QDir().mkpath(elsewhere);
+    QFile::rename(env.userFile(1), elsewhere + "/t.usr");
+    ::symlink(link.constData(), QFile::encodeName(env.userFile(1)).constData());
+    return elsewhere;
+}
+
+// Hidden files too: a scratch file left beside a link's target shows.
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
 // Runs one operation on the user with the stamp or record given; returns what Find got.
@@ -152,20 +171,36 @@ private slots:
 
     void missingFile_data()
     {
-        Columns<Op, int, QString, QStringList>({ "op", "user", "result", "files" });
-        QTest::newRow("delete") << Op::Delete << 1 << QString() << L {};
-        QTest::newRow("mark") << Op::Mark << 1 << QString() << L {};
-        QTest::newRow("find") << Op::Find << 1 << None << L {};
-        QTest::newRow("save for user 10") << Op::Save << 10 << QString() << L { "u10.usr" };
+        Columns<Op, int, bool, QString, QStringList>(
+            { "op", "user", "folderGone", "result", "files" });
+        QTest::newRow("delete") << Op::Delete << 1 << false << QString() << L {};
+        QTest::newRow("mark") << Op::Mark << 1 << false << QString() << L {};
+        QTest::newRow("find") << Op::Find << 1 << false << None << L {};
+        QTest::newRow("save for user 10")
+            << Op::Save << 10 << false << QString() << L { "u10.usr" };
+        QTest::newRow("delete, data folder gone") << Op::Delete << 1 << true << QString() << L {};
+        QTest::newRow("mark, data folder gone") << Op::Mark << 1 << true << QString() << L {};
+        QTest::newRow("save, data folder gone")
+            << Op::Save << 1 << true << QString() << L { "u1.usr" };
     }
     void missingFile()
     {
         QFETCH(Op, op);
         QFETCH(int, user);
+        QFETCH(bool, folderGone);
+        QFETCH(QStringList, files);
         TestEnvironment env;
+        if (folderGone)
+            QVERIFY(QDir(env.dataDir()).removeRecursively());
         QCOMPARE(MessageFilePath(env.program, user), env.userFile(user));
         QTEST(run(env, op, A, user), "result");
-        QTEST(QDir(env.dataDir()).entryList(QDir::Files), "files");
+        QCOMPARE(QDir(env.dataDir()).entryList(QDir::Files), files);
+        // Only a save makes a missing data folder again, private as at the first start.
+        if (folderGone)
+            QCOMPARE(QFile::permissions(env.dataDir()),
+                files.isEmpty() ? QFile::Permissions()
+                                : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                        | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
         verifyClean(env);
     }
 
@@ -273,14 +308,80 @@ private slots:
         verifyClean(env);
     }
 
+    // A message file that is no regular file is never opened for reading, which would
+    // block on a pipe, nor replaced; every operation says what is wrong and leaves it be.
+    void notRegularFile_data()
+    {
+        Columns<QString>({ "kind" });
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("device, through a link") << "device";
+        QTest::newRow("folder") << "folder";
+    }
+    void notRegularFile()
+    {
+        QFETCH(QString, kind);
+        TestEnvironment env;
+        const QByteArray path = QFile::encodeName(env.userFile(1));
+        if (kind == "pipe")
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else if (kind == "device")
+            QCOMPARE(::symlink("/dev/null", path.constData()), 0);
+        else
+            QVERIFY(QDir().mkdir(env.userFile(1)));
+        for (Op op : { Op::Save, Op::Delete, Op::Mark, Op::Find }) {
+            QString error;
+            try {
+                run(env, op, A);
+            } catch (const StoreError &e) {
+                error = QString::fromUtf8(e.what());
+            }
+            QVERIFY2(error.contains("not a regular file"), qPrintable(error));
+            verifyClean(env);
+        }
+        const QFileInfo after(env.userFile(1));
+        QCOMPARE(after.isSymLink(), kind == "device");
+        QCOMPARE(after.isDir(), kind == "folder");
+    }
+
+    // A message file that is a symbolic link is read through it, and a rewrite replaces
+    // the file at the end of the links, in that file's own folder, so that the link stays.
+    // A link to nothing reads as no file; a save makes the file it names.
+    void symbolicLink_data()
+    {
+        Columns<QByteArray, QStringList, QString>({ "link", "before", "found" });
+        const QByteArray there = "../elsewhere/t.usr";
+        QTest::newRow("to a file in another folder") << there << L { A, B } << B;
+        QTest::newRow("to a link to it") << QByteArray("u2.usr") << L { A, B } << B;
+        QTest::newRow("dangling") << there << L {} << None;
+    }
+    void symbolicLink()
+    {
+        QFETCH(QByteArray, link);
+        QFETCH(QStringList, before);
+        TestEnvironment env;
+        if (!before.isEmpty())
+            env.writeMessageFile(1, before);
+        const QString elsewhere = moveBehindLink(env, link);
+        QCOMPARE(
+            ::symlink("../elsewhere/t.usr", QFile::encodeName(env.userFile(2)).constData()), 0);
+        QTEST(run(env, Op::Find, B), "found");
+        const QString r = QStringLiteral("2026/03/20 09:15 AMNnew|c@p,");
+        run(env, Op::Delete, A);
+        run(env, Op::Save, r);
+        QCOMPARE(env.readMessageFile(1), (before.isEmpty() ? L { r } : L { r, B }));
+        QVERIFY(QFileInfo(env.userFile(1)).isSymLink());
+        QCOMPARE(filesIn(elsewhere), L { "t.usr" });
+        verifyClean(env);
+    }
+
     void failures_data()
     {
         Columns<QString, Op, QString>({ "how", "op", "arg" });
         const QString later = QStringLiteral("2026/03/22 09:00 AMNlater|");
-        QTest::newRow("save: user file is a directory") << "directory" << Op::Save << later;
         QTest::newRow("scratch name taken by a directory")
             << "scratch directory" << Op::Save << later;
         QTest::newRow("disk full while writing") << "size limit" << Op::Save << later;
+        QTest::newRow("disk full, through a link") << "size limit, link" << Op::Save << later;
         QTest::newRow("record without a stamp") << "" << Op::Save << "hello|";
         // The owner of a read-only directory can still write there when it is root.
         if (::geteuid() != 0)
@@ -294,17 +395,16 @@ private slots:
         QFETCH(Op, op);
         QFETCH(QString, arg);
         TestEnvironment env;
-        if (how == "directory")
-            QVERIFY(QDir().mkpath(env.userFile(1) + "/inside"));
-        else
-            env.writeMessageFile(1, { A, B });
+        env.writeMessageFile(1, { A, B });
+        const bool link = how.endsWith("link");
+        const QString elsewhere = link ? moveBehindLink(env) : QString();
         const QByteArray before = env.readMessageFileBytes(1);
         if (how == "scratch directory")
             QVERIFY(QDir().mkpath(scratch(env) + "/inside"));
         if (how == "read-only")
             QVERIFY(QFile::setPermissions(env.dataDir(), QFile::ReadOwner | QFile::ExeOwner));
         std::optional<FullDisk> fullDisk;
-        if (how == "size limit")
+        if (how.startsWith("size limit"))
             fullDisk.emplace(before.size());
         bool thrown = false;
         try {
@@ -320,11 +420,12 @@ private slots:
         QCOMPARE(env.readMessageFileBytes(1), before);
         if (how != "scratch directory")
             QVERIFY(!QFile::exists(scratch(env)));
+        if (link)
+            QCOMPARE(filesIn(elsewhere), L { "t.usr" });
         QDir(scratch(env)).removeRecursively();
-        if (how != "directory") {
-            SaveMessageRecord(env.program, 1, C);
-            QCOMPARE(env.readMessageFile(1), (L { A, B, C }));
-        }
+        SaveMessageRecord(env.program, 1, C);
+        QCOMPARE(env.readMessageFile(1), (L { A, B, C }));
+        QCOMPARE(QFileInfo(env.userFile(1)).isSymLink(), link);
     }
 };
 
