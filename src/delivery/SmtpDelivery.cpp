@@ -2,6 +2,7 @@
 
 #include "app/ErrorTrap.h"
 #include "app/MailServerOptions.h"
+#include "app/PasswordOwner.h"
 #include "app/Program.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
@@ -112,8 +113,8 @@ void SmtpDelivery::Winsock_DataArrival()
                 m_unsolicited = CodePage::decode(reply);
                 // A server may say at any moment that it is closing down; that is shown
                 // as the refusal it is.
-                m_unsolicitedShown = SmtpWire::ReplyCode(SmtpWire::FinalLine(m_unsolicited))
-                    == ServiceClosing;
+                m_unsolicitedShown
+                    = SmtpWire::ReplyCode(SmtpWire::FinalLine(m_unsolicited)) == ServiceClosing;
                 if (m_unsolicitedShown)
                     AnalyzeSMTP(m_unsolicited);
                 continue;
@@ -327,6 +328,12 @@ bool SmtpDelivery::prepareLogin(
     }
     if (!stored.ok) {
         emit warning(KeyringFailed + stored.error);
+        return false;
+    }
+    // A password typed for another login (a user before in this slot, or this user's
+    // login before it changed) is not sent.
+    if (!PasswordOwner::BelongsTo(p.settings, section, options.login)) {
+        emit warning(NoPassword);
         return false;
     }
     password = stored.password;

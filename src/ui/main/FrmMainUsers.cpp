@@ -2,10 +2,12 @@
 // page of the set-up wizard or the recipient picker and acts on what comes back.
 
 #include "app/ErrorTrap.h"
+#include "app/PasswordOwner.h"
 #include "app/Program.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
+#include "platform/SecretStore.h"
 #include "ui/main/FrmMain.h"
 #include "ui/setup/KeyringPassword.h"
 
@@ -147,13 +149,18 @@ void FrmMain::mnuRemoveUser_Click()
             MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, this);
         if (answer != MessageBoxes::Answer::Yes)
             return;
-        // Only a user with a login can have a password in the keyring; the others never
-        // wait for the desktop's secret store.
-        const bool hadLogin
-            = !p.settings.ReadSetting(section, QStringLiteral("Login"), QString()).isEmpty();
+        // A password of theirs goes with them, whatever their login is now (it may have
+        // been taken away after a password was stored). A keyring that refuses is told
+        // when there is a sign of a password: a login, or a note of one; a user who never
+        // had either is not told of a keyring that is missing.
+        const bool hadPassword
+            = !p.settings.ReadSetting(section, QStringLiteral("Login"), QString()).isEmpty()
+            || PasswordOwner::Noted(p.settings, section);
         p.settings.DeleteSection(section);
-        if (hadLogin)
-            UpdatePassword(p, section, QString(), this);
+        if (hadPassword)
+            UpdatePassword(p, section, QString(), QString(), this);
+        else
+            p.secrets->removePassword(section);
 
         const QString file = p.ProgramDir + QStringLiteral("u%1.usr").arg(user);
         if (QFileInfo::exists(file)) {

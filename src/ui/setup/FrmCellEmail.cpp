@@ -1,5 +1,7 @@
 #include "ui/setup/FrmCellEmail.h"
 
+#include "app/MailAddress.h"
+#include "app/PasswordOwner.h"
 #include "app/Program.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
@@ -51,6 +53,14 @@ void FrmCellEmail::cmdNext_Click()
     trap("cmdNext_Click", [&] {
         const QString address = txtData.at(0)->text();
         const bool inWizard = wizardMode();
+        // Messages for this user are mailed to this address: it must be one.
+        if (!IsMailAddress(address)) {
+            p.boxes.show(QStringLiteral("Cellular Phone Email"),
+                QStringLiteral("Please enter your cellular phone Email address in the form "
+                               "number@domain, for example 5551234567@sms.carrier.example."),
+                MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
+            return;
+        }
         if (inWizard && Roster::PhoneAddressInUse(p.settings, address)) {
             p.boxes.show(QStringLiteral("User Name"),
                 address
@@ -65,12 +75,19 @@ void FrmCellEmail::cmdNext_Click()
         const QString section = Roster::UserSection(p.SetupUser);
         p.settings.WriteSetting(section, QStringLiteral("CellEmail"), address);
         std::optional<QString> password;
+        QString login;
         if (inWizard) {
             p.settings.WriteSetting(section, QStringLiteral("Name"), p.PendingName);
             p.settings.WriteSetting(section, QStringLiteral("Email"), p.PendingEmail);
             p.settings.WriteSetting(section, QStringLiteral("SMTP"), p.PendingSMTP);
-            p.PendingServer.value_or(MailServerOptions {}).write(p.settings, section);
+            const MailServerOptions server = p.PendingServer.value_or(MailServerOptions {});
+            server.write(p.settings, section);
+            login = server.login;
             password = p.PendingPassword;
+            // A password left in the keyring under this slot by a user before is not this
+            // user's, whatever the login.
+            if (!login.isEmpty() && !password)
+                PasswordOwner::Disown(p.settings, section);
             p.PendingName.clear();
             p.PendingEmail.clear();
             p.PendingSMTP.clear();
@@ -83,7 +100,7 @@ void FrmCellEmail::cmdNext_Click()
         hide();
         // Last, once every setting is on disk and the page is gone: the keyring may take a
         // while to answer. One that fails is told; the user is set up all the same.
-        UpdatePassword(p, section, password, parentWidget());
+        UpdatePassword(p, section, login, password, parentWidget());
     });
 }
 

@@ -1,8 +1,11 @@
 #include "ui/setup/FrmLocalEmail.h"
 
+#include "app/MailAddress.h"
+#include "app/PasswordOwner.h"
 #include "app/Program.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
+#include "platform/MessageBoxes.h"
 #include "ui/setup/FrmServerOptions.h"
 #include "ui/setup/KeyringPassword.h"
 #include "ui/setup/SetupWizard.h"
@@ -155,6 +158,9 @@ void FrmLocalEmail::cmdNext_Click()
     trap("cmdNext_Click", [&] {
         const QString address = txtData.at(0)->text();
         const QString server = txtData.at(1)->text();
+        // A user's own settings must be able to send; the defaults are only offered.
+        if (!p.EditingDefaults && !acceptable(address, server))
+            return;
         // The first user's settings become the defaults for every later user.
         if (p.EditingDefaults || p.FirstRun) {
             p.settings.WriteSetting(Options, DefaultEmail, address);
@@ -181,6 +187,9 @@ void FrmLocalEmail::cmdNext_Click()
             p.settings.WriteSetting(section, QStringLiteral("SMTP"), server);
             if (m_server != m_loadedServer)
                 m_server.write(p.settings, section);
+            // A password stored for the login before stays that login's.
+            if (m_server.login != m_loadedServer.login && !m_password)
+                PasswordOwner::KeepWithOldLogin(p.settings, section, m_loadedServer.login);
         }
         focusFirstBox();
         hide();
@@ -189,8 +198,30 @@ void FrmLocalEmail::cmdNext_Click()
         else
             // With the page gone, so that it cannot be applied twice while the keyring is
             // asked. One that fails is told; the settings above are kept all the same.
-            UpdatePassword(p, section, m_password, parentWidget());
+            UpdatePassword(p, section, m_server.login, m_password, parentWidget());
     });
+}
+
+bool FrmLocalEmail::acceptable(const QString &address, const QString &server)
+{
+    QString missing;
+    QLineEdit *box = nullptr;
+    if (!IsMailAddress(address)) {
+        missing = QStringLiteral("Please enter your Email address in the form name@domain, "
+                                 "for example ada@example.com.");
+        box = txtData.at(0);
+    } else if (server.trimmed().isEmpty()) {
+        missing = QStringLiteral("Please enter the address of your SMTP server, the server "
+                                 "your Email provider names for outgoing mail, for example "
+                                 "smtp.example.com.");
+        box = txtData.at(1);
+    } else {
+        return true;
+    }
+    p.boxes.show(QStringLiteral("Email Settings"), missing, MessageBoxes::Icon::Critical,
+        MessageBoxes::Buttons::Ok, this);
+    box->setFocus();
+    return false;
 }
 
 void FrmLocalEmail::cmdBack_Click()

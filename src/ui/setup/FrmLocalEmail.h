@@ -28,6 +28,8 @@ public:
 private:
     // Editing one configured user's own settings, which are written at Apply.
     bool editingUser() const;
+    // Whether a user can send with these settings; if not, says what is missing.
+    bool acceptable(const QString &address, const QString &server);
 
     FrmServerOptions *m_serverOptions = nullptr;
     MailServerOptions m_loadedServer; // as Form_Load found them

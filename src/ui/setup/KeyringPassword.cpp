@@ -1,6 +1,8 @@
 #include "ui/setup/KeyringPassword.h"
 
+#include "app/PasswordOwner.h"
 #include "app/Program.h"
+#include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SecretStore.h"
 
@@ -17,16 +19,22 @@ QString reasonOf(const SecretStore::Result &result)
 
 } // namespace
 
-bool UpdatePassword(
-    Program &p, const QString &section, const std::optional<QString> &password, QWidget *parent)
+bool UpdatePassword(Program &p, const QString &section, const QString &login,
+    const std::optional<QString> &password, QWidget *parent)
 {
     if (!password)
         return true;
     const bool removing = password->isEmpty();
     const SecretStore::Result result = removing ? p.secrets->removePassword(section)
                                                 : p.secrets->writePassword(section, *password);
-    if (result.ok)
+    if (result.ok) {
+        // A removed user's section is gone with its note of the login.
+        if (!removing)
+            PasswordOwner::Record(p.settings, section, login);
+        else if (p.settings.HasSetting(section, QStringLiteral("Name")))
+            PasswordOwner::Disown(p.settings, section);
         return true;
+    }
     const QString text = removing
         ? QStringLiteral("A password Tolvane no longer uses could not be removed from the "
                          "desktop's keyring: %1.  The keyring's own manager (such as Seahorse) "

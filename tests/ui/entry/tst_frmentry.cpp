@@ -318,7 +318,7 @@ private slots:
         Fixture f;
         f.env.clock.set(at(10, 14, 50));
         if (storeFails)
-            f.env.program.ProgramDir = f.env.dir.path() + "/missing/";
+            f.env.program.ProgramDir = f.env.dir.path() + "/Tolvane.ini/missing/";
         QVERIFY(!f.open(at(10, 15), [&] {
             QTest::keyClicks(f.form.txtData, "Keep me");
             if (!storeFails)
@@ -330,7 +330,7 @@ private slots:
         QCOMPARE(f.env.boxes.shown.size(), 1);
         QVERIFY2(f.env.boxes.shown[0].text.startsWith(told), qPrintable(f.env.boxes.shown[0].text));
         if (storeFails) // the cause, in the store's own words
-            QVERIFY(f.env.boxes.shown[0].text.contains("missing/tmp.tmp"));
+            QVERIFY(f.env.boxes.shown[0].text.contains("Tolvane.ini/missing/"));
         QVERIFY(!QFile::exists(f.env.userFile(1)));
     }
 };

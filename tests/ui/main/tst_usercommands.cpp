@@ -72,7 +72,7 @@ private slots:
 
         SetupWizard &wizard = f.startup.wizard();
         f.steps.then(wizard.page(Page::UserName), pressing({ "Dee" }, "cmdNext"))
-            .then(wizard.page(Page::LocalEmail), pressing({ "dee@mail.example" }, "cmdNext"))
+            .then(wizard.page(Page::LocalEmail), pressing({ "dee@mail.example", "smtp.mail.example" }, "cmdNext"))
             .then(wizard.page(Page::CellEmail), pressing({ "dee@sms.example" }, "cmdNext"));
         f.w().mnuAddUser->trigger();
         QVERIFY2(f.steps.finished(), qPrintable(f.steps.failure));

@@ -54,7 +54,9 @@ private slots:
         QFETCH(bool, adding);
         QFETCH(QString, section);
         TestEnvironment env;
-        env.addUser(1, "Desk", "desk@sms.example");
+        env.addUser(1, "Desk", "desk@sms.example", "desk@x.example", "smtp.x.example");
+        env.settings.WriteSetting("Options", "DefaultEmail", "office@x.example");
+        env.settings.WriteSetting("Options", "DefaultSMTP", "smtp.x.example");
         env.program.AddingUser = adding;
         env.program.SetupUser = adding ? 2 : 1;
         SetupWizard wizard(env.program);

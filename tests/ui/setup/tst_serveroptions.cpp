@@ -1,7 +1,9 @@
 #include "PageControls.h"
 #include "app/Roster.h"
+#include "delivery/SmtpDelivery.h"
 #include "platform/KeychainSecretStore.h"
 #include "support/DataColumns.h"
+#include "support/FakeConnectionService.h"
 #include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
 #include "ui/entry/FrmEntry.h"
@@ -15,6 +17,7 @@
 #include "ui/setup/ThunderbirdAccounts.h"
 
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 // Runs with a real, unlocked GNOME Keyring on a private bus (with-keyring.sh): every
@@ -55,6 +58,15 @@ void fill(FrmServerOptions &d, int security, const QString &port, const QString 
         retype(d.txtPassword, password);
 }
 
+// Page 2 goes on only with an address and a server: fills in what is missing.
+void completeMailPage(SetupPage &page)
+{
+    if (box(page, 0)->text().isEmpty())
+        box(page, 0)->setText("chair@x.example");
+    if (box(page, 1)->text().isEmpty())
+        box(page, 1)->setText("smtp.x.example");
+}
+
 // Users 1 and 2, user 1 with STARTTLS, the login "desk-login", a port in its address and a
 // kept password; defaults with TLS and the login "office".
 struct Setup {
@@ -85,7 +97,10 @@ struct Setup {
             driver.then(wizard.frmUserName(), pressing({ "Chair" }, "cmdNext"));
         driver.then(mail(), [](SetupPage &page) { click(page, "cmdAdvanced"); })
             .then(dialog(), inDialog)
-            .then(mail(), [button](SetupPage &page) { click(page, button); });
+            .then(mail(), [button](SetupPage &page) {
+                completeMailPage(page);
+                click(page, button);
+            });
         if (chain && QByteArray(button) == "cmdNext")
             driver.then(wizard.frmCellEmail(), pressing({ "chair@sms.example" }, "cmdNext"));
         wizard.Open(chain ? SetupWizard::Page::UserName : SetupWizard::Page::LocalEmail);
@@ -275,7 +290,10 @@ private slots:
         Setup s(AddingUser);
         L shown;
         auto advanced = [](SetupPage &page) { click(page, "cmdAdvanced"); };
-        auto next = [](SetupPage &page) { click(page, "cmdNext"); };
+        auto next = [](SetupPage &page) {
+            completeMailPage(page);
+            click(page, "cmdNext");
+        };
         s.driver.then(s.wizard.frmUserName(), pressing({ "Chair" }, "cmdNext"))
             .then(s.mail(), advanced)
             .then(s.dialog(),
@@ -300,13 +318,47 @@ private slots:
         QCOMPARE(keyring("User3"), Password);
     }
 
-    // Only a user with a login has the keyring asked: a password under a section without
-    // one stays.
+    // A password is sent only for the login it was typed for: not by a new user in a slot
+    // whose password was left behind, nor after the login changed without a new one.
+    void passwordStaysWithItsLogin_data()
+    {
+        Columns<int, int>({ "mode", "user" });
+        QTest::newRow("a new user in a freed slot") << int(AddingUser) << 3;
+        QTest::newRow("a login changed") << int(EditingUser) << 1;
+    }
+    void passwordStaysWithItsLogin()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, user);
+        Setup s { Mode(mode) };
+        const QString section = Roster::UserSection(user);
+        QVERIFY(KeychainSecretStore().writePassword(section, Kept).ok);
+        s.run(
+            [](FrmServerOptions &d) {
+                fill(d, 1, "", "chair", "");
+                QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+            },
+            "cmdNext");
+        QCOMPARE(s.env.settings.ReadSetting(section, "Login", {}), "chair");
+        s.env.settings.WriteSetting(section, "SMTP", "127.0.0.1:1");
+        FakeConnectionService connection;
+        SmtpDelivery delivery(s.p, connection);
+        QSignalSpy warnings(&delivery, &SmtpDelivery::warning);
+        s.p.Sending = true;
+        delivery.ProcessMessage(
+            QStringLiteral("%1").arg(20 + user) + "2026/03/14 10:00 AMNhi|a@b,");
+        QCOMPARE(warnings.size(), 1);
+        QCOMPARE(warnings.at(0).at(0).toString(),
+            "No SMTP password is stored for this user: enter it under Advanced... in the Email "
+            "settings");
+    }
+
+    // Whatever the user's login, their password leaves the keyring with them.
     void removeUser_data()
     {
-        Columns<QString, QString>({ "login", "left" });
-        QTest::newRow("with a login") << QString("bob") << QString("<none>");
-        QTest::newRow("without") << "" << Kept;
+        Columns<QString>({ "login" });
+        QTest::newRow("with a login") << QString("bob");
+        QTest::newRow("without") << QString();
     }
     void removeUser()
     {
@@ -322,7 +374,7 @@ private slots:
         s.w().mnuRemoveUser_Click();
         QVERIFY2(steps.finished(), qPrintable(steps.failure));
         QVERIFY(!Roster::IsConfigured(s.env.settings, 2));
-        QTEST(keyring("User2"), "left");
+        QCOMPARE(keyring("User2"), "<none>");
         QCOMPARE(s.boxes().last(), "User Removed");
     }
 };

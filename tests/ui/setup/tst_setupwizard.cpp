@@ -20,6 +20,14 @@ namespace {
 const QString NameTaken = QStringLiteral(" already exists.  Please select another name.");
 const QString PhoneTaken = QStringLiteral(
     " has already been configured.  Please select another cellular phone Email address.");
+const QString NoAddress = QStringLiteral("Email Settings: Please enter your Email address in the "
+                                         "form name@domain, for example ada@example.com.");
+const QString NoServer = QStringLiteral(
+    "Email Settings: Please enter the address of your SMTP server, the server your Email "
+    "provider names for outgoing mail, for example smtp.example.com.");
+const QString NoPhone
+    = QStringLiteral("Cellular Phone Email: Please enter your cellular phone Email address in the "
+                     "form number@domain, for example 5551234567@sms.carrier.example.");
 
 // A program with its own settings, a wizard whose account-name guess is "alice", and a
 // record of every settings write and every attempt to end the program.
@@ -121,8 +129,8 @@ private slots:
     }
 
     // The name must be new (an empty one too, while a free slot has none); Back from page 2
-    // keeps nothing; the phone address must be new (exact case), and an empty one is refused
-    // while a free slot has none.
+    // keeps nothing; the sender must be an address and the server named; the phone address
+    // must be an address, and new (exact case).
     void addingUser()
     {
         Setup s(true);
@@ -147,17 +155,20 @@ private slots:
             .then(s.mail(),
                 [](SetupPage &page) {
                     QCOMPARE(box(page, 0)->text(), "office@x.example");
-                    typeAndPress(page, { "chair@x.example" }, "cmdNext");
+                    typeAndPress(page, { "chair", "smtp.x.example" }, "cmdNext");
+                    typeAndPress(page, { "chair@x.example", "  " }, "cmdNext");
+                    typeAndPress(page, { "chair@x.example", "smtp.x.example" }, "cmdNext");
                 })
             .then(s.cell(), [](SetupPage &page) {
                 click(page, "cmdNext"); // empty, as the free slots' addresses
+                typeAndPress(page, { "5551234567" }, "cmdNext");
                 typeAndPress(page, { "lamp@sms.example" }, "cmdNext");
                 typeAndPress(page, { "Lamp@sms.example" }, "cmdNext");
             });
         s.run(Page::UserName);
         QCOMPARE(s.texts(s.env.boxes.shown),
-            L({ "User Name: " + NameTaken, "User Name: Lamp" + NameTaken,
-                "User Name: " + PhoneTaken, "User Name: lamp@sms.example" + PhoneTaken }));
+            L({ "User Name: " + NameTaken, "User Name: Lamp" + NameTaken, NoAddress, NoServer,
+                NoPhone, NoPhone, "User Name: lamp@sms.example" + PhoneTaken }));
         QCOMPARE(s.writes, L({ "User1/CellEmail", "User1/Name", "User1/Email", "User1/SMTP" }));
         QCOMPARE(L({ s.read("User1", "Name"), s.read("User1", "Email"), s.read("User1", "SMTP"),
                      s.read("User1", "CellEmail") }),

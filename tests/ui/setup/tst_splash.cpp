@@ -84,7 +84,8 @@ private slots:
                     QVERIFY(s.splash.isVisible() && !s.p.SplashDone);
                     click(page, "cmdNext");
                 })
-            .then(s.wizard.frmLocalEmail(), [](SetupPage &page) { click(page, "cmdNext"); })
+            .then(s.wizard.frmLocalEmail(),
+                pressing({ "alice@home.example", "smtp.home.example" }, "cmdNext"))
             .then(s.wizard.frmCellEmail(), pressing({ "alice@sms.example" }, "cmdNext"));
         s.start(30);
         QTRY_VERIFY_WITH_TIMEOUT(s.p.SplashDone, 10000);

@@ -1,0 +1,14 @@
+#include "app/MailAddress.h"
+
+bool IsMailAddress(QStringView text)
+{
+    const qsizetype at = text.indexOf(u'@');
+    if (at <= 0 || at == text.size() - 1 || text.indexOf(u'@', at + 1) >= 0)
+        return false;
+    for (const QChar c : text) {
+        if (c.isSpace() || c.category() == QChar::Other_Control || c == u'<' || c == u'>'
+            || c == u',' || c == u'|')
+            return false;
+    }
+    return true;
+}
