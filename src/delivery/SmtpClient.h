@@ -32,7 +32,9 @@ public:
         QString password; // for options.login, already read
         QString sender;
         // Taken in order; only the first ten entries are ever sent to. An empty entry, or
-        // one that could add commands of its own, is skipped.
+        // one that could add commands of its own, is skipped, so a caller that leaves out
+        // an address (one that no longer belongs to a user) empties its entry and the
+        // limit keeps its place.
         QStringList recipients;
         QString text;
     };
@@ -59,6 +61,8 @@ public:
 
 signals:
     void warning(const QString &text);
+    // A receiver done with the client deletes it with deleteLater(): the signal comes from
+    // inside the client's own handling of the socket.
     void finished(bool sent);
 
 private:
