@@ -6,8 +6,8 @@
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
-#include "ui/setup/FrmServerOptions.h"
 #include "ui/setup/KeyringPassword.h"
+#include "ui/setup/ServerOptionsDialog.h"
 #include "ui/setup/SetupWizard.h"
 
 #include <QGridLayout>
@@ -46,7 +46,7 @@ FrmLocalEmail::FrmLocalEmail(Program &program, SetupWizard &wizard, QWidget *par
     content->addStretch(1);
     finishTabOrder();
     setTabOrder(txtData.at(1), cmdAdvanced);
-    m_serverOptions = new FrmServerOptions(p, this);
+    m_serverOptions = new ServerOptionsDialog(p, this);
     connect(cmdAdvanced, &QPushButton::clicked, this, &FrmLocalEmail::cmdAdvanced_Click);
     Form_Load();
 }
@@ -110,13 +110,13 @@ void FrmLocalEmail::Form_Load()
 void FrmLocalEmail::cmdAdvanced_Click()
 {
     trap("cmdAdvanced_Click", [&] {
-        using Use = FrmServerOptions::PasswordUse;
+        using Use = ServerOptionsDialog::PasswordUse;
         // A password is there to keep when one was typed earlier, or when the user being
         // edited has a login (and so, as far as this page knows, a password in the keyring).
         const bool kept = m_password ? !m_password->isEmpty()
                                      : editingUser() && !m_loadedServer.login.isEmpty();
         const Use use = p.EditingDefaults ? Use::None : kept ? Use::Kept : Use::New;
-        const auto choice = m_serverOptions->Edit(m_server, txtData.at(1)->text(), use);
+        const auto choice = m_serverOptions->edit(m_server, txtData.at(1)->text(), use);
         if (!choice)
             return;
         m_server = choice->options;

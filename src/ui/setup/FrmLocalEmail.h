@@ -5,7 +5,7 @@
 
 #include <optional>
 
-class FrmServerOptions;
+class ServerOptionsDialog;
 
 // Page 2: the user's own e-mail address (txtData(0)) and SMTP server (txtData(1)), or
 // the defaults offered to every new user. lblInfo(2) "Email Address:", lblInfo(3)
@@ -18,7 +18,7 @@ public:
     FrmLocalEmail(Program &program, SetupWizard &wizard, QWidget *parent = nullptr);
 
     QPushButton *cmdAdvanced = nullptr;
-    FrmServerOptions &frmServerOptions() { return *m_serverOptions; }
+    ServerOptionsDialog &serverOptionsDialog() { return *m_serverOptions; }
 
     void Form_Load() override;
     void cmdNext_Click() override;
@@ -31,7 +31,7 @@ private:
     // Whether a user can send with these settings; if not, says what is missing.
     bool acceptable(const QString &address, const QString &server);
 
-    FrmServerOptions *m_serverOptions = nullptr;
+    ServerOptionsDialog *m_serverOptions = nullptr;
     MailServerOptions m_loadedServer; // as Form_Load found them
     MailServerOptions m_server; // as the dialog left them
     std::optional<QString> m_password; // as Program::PendingPassword

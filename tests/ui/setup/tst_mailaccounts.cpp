@@ -3,8 +3,8 @@
 #include "support/TestEnvironment.h"
 #include "ui/setup/EvolutionAccounts.h"
 #include "ui/setup/FrmLocalEmail.h"
-#include "ui/setup/FrmServerOptions.h"
 #include "ui/setup/MailAccountSearch.h"
+#include "ui/setup/ServerOptionsDialog.h"
 #include "ui/setup/SetupWizard.h"
 #include "ui/setup/ThunderbirdAccounts.h"
 
@@ -157,8 +157,8 @@ private slots:
         page.Form_Load();
         ModalSteps steps;
         QString advanced;
-        steps.then(page.frmServerOptions(), [&](FrmServerOptions &d) {
-            advanced = d.txtLogin->text() + '/' + d.txtPassword->placeholderText();
+        steps.then(page.serverOptionsDialog(), [&](ServerOptionsDialog &d) {
+            advanced = d.loginEdit->text() + '/' + d.passwordEdit->placeholderText();
             d.reject();
         });
         page.cmdAdvanced_Click();

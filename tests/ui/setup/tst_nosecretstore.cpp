@@ -4,8 +4,8 @@
 #include "support/TestEnvironment.h"
 #include "ui/setup/FrmCellEmail.h"
 #include "ui/setup/FrmLocalEmail.h"
-#include "ui/setup/FrmServerOptions.h"
 #include "ui/setup/FrmUserName.h"
+#include "ui/setup/ServerOptionsDialog.h"
 #include "ui/setup/SetupWizard.h"
 
 #include <QDirIterator>
@@ -64,12 +64,12 @@ private slots:
         if (adding)
             driver.then(wizard.frmUserName(), pressing({ "Chair" }, "cmdNext"));
         driver.then(wizard.frmLocalEmail(), [](SetupPage &page) { click(page, "cmdAdvanced"); })
-            .then(wizard.frmLocalEmail().frmServerOptions(),
-                [](FrmServerOptions &d) {
-                    d.optSecurity[1]->click();
-                    QTest::keyClicks(d.txtLogin, "ann");
-                    QTest::keyClicks(d.txtPassword, QString::fromLatin1(Password));
-                    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+            .then(wizard.frmLocalEmail().serverOptionsDialog(),
+                [](ServerOptionsDialog &d) {
+                    d.securityButtons[1]->click();
+                    QTest::keyClicks(d.loginEdit, "ann");
+                    QTest::keyClicks(d.passwordEdit, QString::fromLatin1(Password));
+                    QTest::mouseClick(d.okButton, Qt::LeftButton);
                 })
             .then(wizard.frmLocalEmail(), [](SetupPage &page) { click(page, "cmdNext"); });
         if (adding)

@@ -11,9 +11,9 @@
 #include "ui/main/StartedProgram.h"
 #include "ui/setup/FrmCellEmail.h"
 #include "ui/setup/FrmLocalEmail.h"
-#include "ui/setup/FrmServerOptions.h"
 #include "ui/setup/FrmUserName.h"
 #include "ui/setup/MailAccountSearch.h"
+#include "ui/setup/ServerOptionsDialog.h"
 #include "ui/setup/ThunderbirdAccounts.h"
 
 #include <QRadioButton>
@@ -47,15 +47,15 @@ void retype(QLineEdit *box, const QString &text)
 }
 
 // Fills the dialog: security -1 leaves the buttons alone, 0 none, 1 STARTTLS, 2 TLS.
-void fill(FrmServerOptions &d, int security, const QString &port, const QString &login,
+void fill(ServerOptionsDialog &d, int security, const QString &port, const QString &login,
     const QString &password)
 {
     if (security >= 0)
-        QTest::mouseClick(d.optSecurity[security], Qt::LeftButton, {}, QPoint(8, 8));
-    retype(d.txtPort, port);
-    retype(d.txtLogin, login);
-    if (d.txtPassword->isVisible())
-        retype(d.txtPassword, password);
+        QTest::mouseClick(d.securityButtons[security], Qt::LeftButton, {}, QPoint(8, 8));
+    retype(d.portEdit, port);
+    retype(d.loginEdit, login);
+    if (d.passwordEdit->isVisible())
+        retype(d.passwordEdit, password);
 }
 
 // Page 2 goes on only with an address and a server: fills in what is missing.
@@ -87,10 +87,10 @@ struct Setup {
             = [this](const QString &s, const QString &k) { writes << s + '/' + k; };
     }
     FrmLocalEmail &mail() { return wizard.frmLocalEmail(); }
-    FrmServerOptions &dialog() { return mail().frmServerOptions(); }
+    ServerOptionsDialog &dialog() { return mail().serverOptionsDialog(); }
 
     // Page 2 (between pages 1 and 3 in the wizard): Advanced..., the dialog, the button.
-    void run(const std::function<void(FrmServerOptions &)> &inDialog, const char *button)
+    void run(const std::function<void(ServerOptionsDialog &)> &inDialog, const char *button)
     {
         const bool chain = p.FirstRun || p.AddingUser;
         if (chain)
@@ -152,16 +152,16 @@ private slots:
         QFETCH(QString, section);
         Setup s { Mode(mode) };
         s.run(
-            [&](FrmServerOptions &d) {
+            [&](ServerOptionsDialog &d) {
                 QFETCH(L, shown);
-                QCOMPARE(d.txtPassword->isVisible(), !section.isEmpty());
-                QCOMPARE(d.lblKeyring->isVisible(), !section.isEmpty());
-                QTest::mouseClick(d.optSecurity[1], Qt::LeftButton, {}, QPoint(8, 8));
-                QCOMPARE(L({ d.txtLogin->text(), d.txtPort->placeholderText(),
-                             d.txtPassword->placeholderText() }),
+                QCOMPARE(d.passwordEdit->isVisible(), !section.isEmpty());
+                QCOMPARE(d.keyringNote->isVisible(), !section.isEmpty());
+                QTest::mouseClick(d.securityButtons[1], Qt::LeftButton, {}, QPoint(8, 8));
+                QCOMPARE(L({ d.loginEdit->text(), d.portEdit->placeholderText(),
+                             d.passwordEdit->placeholderText() }),
                     shown);
                 fill(d, 1, "2525", "chair", Password);
-                QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+                QTest::mouseClick(d.okButton, Qt::LeftButton);
             },
             "cmdNext");
         if (!section.isEmpty()) {
@@ -186,11 +186,11 @@ private slots:
         };
         L shown;
         s.run(
-            [&](FrmServerOptions &d) {
-                shown << QString::number(d.optSecurity[1]->isChecked()) << d.txtPort->text()
-                      << d.txtLogin->text() << d.txtPassword->placeholderText();
-                retype(d.txtPassword, Password);
-                QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+            [&](ServerOptionsDialog &d) {
+                shown << QString::number(d.securityButtons[1]->isChecked()) << d.portEdit->text()
+                      << d.loginEdit->text() << d.passwordEdit->placeholderText();
+                retype(d.passwordEdit, Password);
+                QTest::mouseClick(d.okButton, Qt::LeftButton);
             },
             "cmdNext");
         QCOMPARE(shown, L({ "1", "", "ann", "" }));
@@ -229,15 +229,15 @@ private slots:
         QFETCH(QString, refusal);
         Setup s(EditingUser);
         bool stayedOpen = false;
-        s.driver.then(s.dialog(), [&](FrmServerOptions &d) {
+        s.driver.then(s.dialog(), [&](ServerOptionsDialog &d) {
             fill(d, security, typed.at(0), typed.at(1), typed.at(2));
-            QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+            QTest::mouseClick(d.okButton, Qt::LeftButton);
             stayedOpen = d.isVisible();
             if (stayedOpen)
-                QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
+                QTest::mouseClick(d.cancelButton, Qt::LeftButton);
         });
-        const auto choice = s.dialog().Edit(
-            { Security::Unknown, {}, {} }, "x", FrmServerOptions::PasswordUse::New);
+        const auto choice = s.dialog().edit(
+            { Security::Unknown, {}, {} }, "x", ServerOptionsDialog::PasswordUse::New);
         QCOMPARE(stayedOpen, !refusal.isEmpty());
         QCOMPARE(choice.has_value(), refusal.isEmpty());
         if (choice)
@@ -267,14 +267,15 @@ private slots:
         QFETCH(QString, how);
         Setup s(EditingUser);
         s.run(
-            [&](FrmServerOptions &d) {
+            [&](ServerOptionsDialog &d) {
                 QFETCH(int, security);
                 QFETCH(L, typed);
                 fill(d, security, "", typed.at(0), typed.at(1));
                 if (how == "Esc")
-                    QTest::keyClick(d.txtPort, Qt::Key_Escape);
+                    QTest::keyClick(d.portEdit, Qt::Key_Escape);
                 else
-                    QTest::mouseClick(how == "cmdCancel" ? d.cmdCancel : d.cmdOK, Qt::LeftButton);
+                    QTest::mouseClick(
+                        how == "cmdCancel" ? d.cancelButton : d.okButton, Qt::LeftButton);
             },
             how == "page" ? "cmdCancel" : "cmdNext");
         QTEST(L({ keyring("User1"), s.env.settings.ReadSetting("User1", "Login", "<absent>") }),
@@ -297,17 +298,17 @@ private slots:
         s.driver.then(s.wizard.frmUserName(), pressing({ "Chair" }, "cmdNext"))
             .then(s.mail(), advanced)
             .then(s.dialog(),
-                [](FrmServerOptions &d) {
+                [](ServerOptionsDialog &d) {
                     fill(d, 2, "", "ch", Password);
-                    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+                    QTest::mouseClick(d.okButton, Qt::LeftButton);
                 })
             .then(s.mail(), next)
             .then(s.wizard.frmCellEmail(), [](SetupPage &page) { click(page, "cmdBack"); })
             .then(s.mail(), advanced)
             .then(s.dialog(),
-                [&](FrmServerOptions &d) {
-                    shown << d.txtLogin->text() << d.txtPassword->placeholderText();
-                    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+                [&](ServerOptionsDialog &d) {
+                    shown << d.loginEdit->text() << d.passwordEdit->placeholderText();
+                    QTest::mouseClick(d.okButton, Qt::LeftButton);
                 })
             .then(s.mail(), next)
             .then(s.wizard.frmCellEmail(), pressing({ "chair@sms.example" }, "cmdNext"));
@@ -334,9 +335,9 @@ private slots:
         const QString section = Roster::UserSection(user);
         QVERIFY(KeychainSecretStore().writePassword(section, Kept).ok);
         s.run(
-            [](FrmServerOptions &d) {
+            [](ServerOptionsDialog &d) {
                 fill(d, 1, "", "chair", "");
-                QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+                QTest::mouseClick(d.okButton, Qt::LeftButton);
             },
             "cmdNext");
         QCOMPARE(s.env.settings.ReadSetting(section, "Login", {}), "chair");
