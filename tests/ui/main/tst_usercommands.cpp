@@ -159,22 +159,15 @@ private slots:
     void editPages_data()
     {
         Columns<QString, QString, QString, QString>({ "command", "typed", "key", "caption" });
-        QTest::newRow("name") << "name"
-                              << "Bob"
-                              << "User1/Name"
-                              << "Tolvane - Bob";
-        QTest::newRow("phone") << "phone"
-                               << "new@sms.example"
-                               << "User1/CellEmail"
-                               << "Tolvane - Ada";
-        QTest::newRow("defaults cancelled") << "defaults"
-                                            << ""
-                                            << "Options/DefaultEmail"
-                                            << "Tolvane - Ada";
-        QTest::newRow("defaults") << "defaults"
-                                  << "new@x.example"
-                                  << "Options/DefaultEmail"
-                                  << "Tolvane - Ada";
+        auto row = [](const char *tag, const char *command, const char *typed, const char *key,
+                       const char *caption) {
+            QTest::newRow(tag) << QString(command) << QString(typed) << QString(key)
+                               << QString(caption);
+        };
+        row("name", "name", "Bob", "User1/Name", "Tolvane - Bob");
+        row("phone", "phone", "new@sms.example", "User1/CellEmail", "Tolvane - Ada");
+        row("defaults", "defaults", "new@x.example", "Options/DefaultEmail", "Tolvane - Ada");
+        row("defaults cancelled", "defaults", "", "Options/DefaultEmail", "Tolvane - Ada");
     }
     // Each command opens its page for the logged-in user; cancelled, it writes nothing.
     void editPages()
