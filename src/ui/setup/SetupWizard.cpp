@@ -178,9 +178,15 @@ void SetupWizard::goNext()
             showPage(m_index + 1);
             break;
         case WizardPage::Step::Close:
-            // The keyring last, with the wizard gone; the run ends after it.
+            // The keyring last, with the wizard gone. Everything else is written, so the run
+            // has ended whatever the keyring did; a failure is still the trap's to report.
             hide();
-            page->finish(parentWidget());
+            try {
+                page->finish(parentWidget());
+            } catch (...) {
+                done(Completed);
+                throw;
+            }
             done(Completed);
             break;
         }
