@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/MailServerOptions.h"
 #include "platform/BusyFlag.h"
 
 #include <QDateTime>
@@ -9,7 +8,6 @@
 #include <QStringList>
 #include <array>
 #include <memory>
-#include <optional>
 
 class Clock;
 class MessageBoxes;
@@ -40,19 +38,8 @@ public:
     bool SplashDone = false;
     bool ShutdownRequested = false;
 
-    // Roster and set-up.
+    // Roster.
     int CurrentUser = 0;
-    int SetupUser = 0;
-    bool AddingUser = false;
-    bool EditingDefaults = false;
-    QString PendingName;
-    QString PendingEmail;
-    QString PendingSMTP;
-    // Page 2's mail server options, from its Next until Finish or Cancel; none while
-    // page 2 has not been confirmed in this run.
-    std::optional<MailServerOptions> PendingServer;
-    // None: leave the stored password as it is; empty: remove it.
-    std::optional<QString> PendingPassword;
     bool AboutMode = false;
 
     // Message files: one reader or writer at a time.

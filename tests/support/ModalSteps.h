@@ -61,20 +61,12 @@ private:
             return;
         }
         const Step step = m_steps.at(m_next);
-        // The dialog of the innermost action still running is not ready: that action
-        // opened a dialog which has closed, but it has not returned from it yet, and a
-        // user could not act on the dialog before it does either. (An outer one may be
-        // shown again meanwhile, as Back does in the wizard, and is ready.)
         if (step.dialog && QApplication::activeModalWidget() == step.dialog
-            && step.dialog->isVisible() && !(step.refresh && step.refresh->isActive())
-            && !(!m_acting.isEmpty() && m_acting.last() == step.dialog.data())) {
+            && step.dialog->isVisible() && !(step.refresh && step.refresh->isActive())) {
             ++m_next;
             m_sinceStep.start();
             QTimer::singleShot(0, &m_poll, [this, step] {
-                // Actions nest: the one that ends is always the innermost.
-                m_acting.append(step.dialog.data()); // compared, never used
                 step.act();
-                m_acting.removeLast();
                 if (m_next == m_steps.size() && step.dialog && step.dialog->isVisible()) {
                     leftOpen = true;
                     step.dialog->hide();
@@ -92,7 +84,6 @@ private:
     }
 
     QList<Step> m_steps;
-    QList<QDialog *> m_acting; // dialogs whose action is running, innermost last
     qsizetype m_next = 0;
     QTimer m_poll;
     QElapsedTimer m_sinceStep;

@@ -64,9 +64,9 @@ public:
     void mnuAutoLoad_Click();
     void mnuSysTray_Click();
 
-    // User management. Filled by the start-up: run the set-up wizard from one page (in
-    // the mode the program state gives), and show the shared recipient picker.
-    std::function<void(SetupWizard::Page)> openSetupPage;
+    // User management. Filled by the start-up: run the set-up wizard modally for a mode and
+    // user, and show the shared recipient picker.
+    std::function<SetupWizard::Outcome(SetupWizard::Mode, int)> openSetupWizard;
     std::function<void()> openUserPicker;
     void mnuChangeName_Click();
     void mnuUserEmail_Click();

@@ -1,5 +1,6 @@
-// The user-management commands of the "User Settings" and "Options" menus: each opens a
-// page of the set-up wizard or the recipient picker and acts on what comes back.
+// The user-management commands of the "User Settings" and "Options" menus: each opens the
+// set-up wizard (one page of it, or all three for a new user) or the recipient picker and
+// acts on what comes back.
 
 #include "app/ErrorTrap.h"
 #include "app/PasswordOwner.h"
@@ -17,28 +18,7 @@
 #include <QFileInfo>
 #include <stdexcept>
 
-namespace {
-
-using Page = SetupWizard::Page;
-
-// Clears a mode flag on every way out of its command, errors included, so that a failed
-// command cannot leave the wizard in that mode for the next one.
-class FlagScope {
-public:
-    explicit FlagScope(bool &flag)
-        : m_flag(flag)
-    {
-        m_flag = true;
-    }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope &) = delete;
-    FlagScope &operator=(const FlagScope &) = delete;
-
-private:
-    bool &m_flag;
-};
-
-} // namespace
+using Mode = SetupWizard::Mode;
 
 void FrmMain::connectUserCommands()
 {
@@ -60,34 +40,26 @@ void FrmMain::connectUserCommands()
 void FrmMain::mnuChangeName_Click()
 {
     Trap(p, "frmMain.mnuChangeName_Click", [&] {
-        p.SetupUser = p.CurrentUser;
-        openSetupPage(Page::UserName);
+        openSetupWizard(Mode::EditName, p.CurrentUser);
         GetUserInfo();
     });
 }
 
 void FrmMain::mnuUserEmail_Click()
 {
-    Trap(p, "frmMain.mnuUserEmail_Click", [&] {
-        p.SetupUser = p.CurrentUser;
-        openSetupPage(Page::LocalEmail);
-    });
+    Trap(p, "frmMain.mnuUserEmail_Click",
+        [&] { openSetupWizard(Mode::EditMailServer, p.CurrentUser); });
 }
 
 void FrmMain::mnuCellEmail_Click()
 {
-    Trap(p, "frmMain.mnuCellEmail_Click", [&] {
-        p.SetupUser = p.CurrentUser;
-        openSetupPage(Page::CellEmail);
-    });
+    Trap(p, "frmMain.mnuCellEmail_Click",
+        [&] { openSetupWizard(Mode::EditPhoneAddress, p.CurrentUser); });
 }
 
 void FrmMain::mnuChangeDefault_Click()
 {
-    Trap(p, "frmMain.mnuChangeDefault_Click", [&] {
-        FlagScope editing(p.EditingDefaults);
-        openSetupPage(Page::LocalEmail);
-    });
+    Trap(p, "frmMain.mnuChangeDefault_Click", [&] { openSetupWizard(Mode::EditDefaults, 0); });
 }
 
 void FrmMain::mnuAddUser_Click()
@@ -102,9 +74,7 @@ void FrmMain::mnuAddUser_Click()
             return;
         }
         // The new user is set up, not logged in.
-        p.SetupUser = slot;
-        FlagScope adding(p.AddingUser);
-        openSetupPage(Page::UserName);
+        openSetupWizard(Mode::AddUser, slot);
     });
 }
 

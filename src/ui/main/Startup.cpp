@@ -46,7 +46,8 @@ Startup::Startup(Program &program, FrmTimer &frmTimer, QObject *parent)
 
     m_wizard = std::make_unique<SetupWizard>(p);
     m_main->tmrReappear = &m_timer.tmrReappear;
-    m_main->openSetupPage = [this](SetupWizard::Page page) { m_wizard->Open(page); };
+    m_main->openSetupWizard
+        = [this](SetupWizard::Mode mode, int user) { return m_wizard->run(mode, user); };
     m_main->openUserPicker = [this] { m_entry->userSelect().showModal(); };
     m_splash = std::make_unique<FrmSplash>(p, *m_wizard);
     m_splash->setHooks({

@@ -3,12 +3,10 @@
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
 #include "ui/setup/DialogPlacement.h"
-#include "ui/setup/FrmCellEmail.h"
-#include "ui/setup/FrmLocalEmail.h"
-#include "ui/setup/FrmUserName.h"
 #include "ui/setup/SetupWizard.h"
 #include "ui/setup/TolvaneIcon.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLinearGradient>
@@ -109,8 +107,7 @@ void FrmSplash::Form_Load()
 
 void FrmSplash::placeDialogs()
 {
-    QList<QWidget *> forms { &m_wizard.frmUserName(), &m_wizard.frmLocalEmail(),
-        &m_wizard.frmCellEmail() };
+    QList<QWidget *> forms { &m_wizard };
     if (m_hooks.dialogForms)
         forms += m_hooks.dialogForms();
     for (QWidget *form : std::as_const(forms))
@@ -122,30 +119,47 @@ void FrmSplash::tmrSplash1_Timer()
 {
     Trap(p, "frmSplash.tmrSplash1_Timer", [&] {
         tmrSplash1.stop();
-        if (p.FirstRun) {
+        if (p.FirstRun)
             FirstTimeSetup();
-            // Only reached when ending the program came back: nothing was set up, so
-            // nothing may be shown as if it had been.
-            if (m_wizard.Abandoned())
-                return;
-        }
-        if (!p.StartSmall && m_hooks.showMainWindow)
-            m_hooks.showMainWindow();
-        p.SplashDone = true;
-        hide();
+        else
+            handOver();
     });
 }
 
 void FrmSplash::FirstTimeSetup()
 {
     Trap(p, "frmSplash.FirstTimeSetup", [&] {
-        p.SetupUser = 1;
-        m_wizard.Open(SetupWizard::Page::UserName);
-        if (m_wizard.Abandoned())
+        m_wizard.begin(SetupWizard::Mode::FirstRun, 1);
+        connect(&m_wizard, &QDialog::finished, this, &FrmSplash::firstTimeSetupEnded,
+            Qt::SingleShotConnection);
+        m_wizard.show();
+        m_wizard.raise();
+        m_wizard.activateWindow();
+    });
+}
+
+void FrmSplash::firstTimeSetupEnded(int outcome)
+{
+    Trap(p, "frmSplash.FirstTimeSetup", [&] {
+        if (outcome == SetupWizard::Abandoned) {
+            // Nothing was set up, so nothing may be shown as if it had been. The splash goes
+            // first: quitting closes every window, and the splash refuses to close at start.
+            hide();
+            QCoreApplication::quit();
             return;
+        }
         p.FirstRun = false;
         p.ShowFirstTimeMessages = true;
+        handOver();
     });
+}
+
+void FrmSplash::handOver()
+{
+    if (!p.StartSmall && m_hooks.showMainWindow)
+        m_hooks.showMainWindow();
+    p.SplashDone = true;
+    hide();
 }
 
 void FrmSplash::tmrRefresh_Timer()

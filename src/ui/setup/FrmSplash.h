@@ -12,10 +12,11 @@ class SetupWizard;
 
 // The splash: the first window at start, and later the About box.
 //
-// At start it shows for two seconds, then hands over: on a first run it runs the set-up
-// wizard (the wizard opens over the splash), then it shows the main window unless the
-// program starts small, sets SplashDone and hides. While it loads it places the dialog
-// forms on the screen.
+// At start it shows for two seconds, then hands over: it shows the main window unless the
+// program starts small, sets SplashDone and hides. On a first run the set-up wizard comes
+// first, over the splash, and the hand-over waits for it to end; a set-up given up shows
+// nothing more and ends the program through QCoreApplication::quit(). While it loads it
+// places the dialog forms on the screen.
 //
 // What the start-up does, in this order:
 //     app.setWindowIcon(TolvaneIcon());         // ui/setup/TolvaneIcon.h
@@ -30,8 +31,7 @@ class SetupWizard;
 //     ... SocketsInitialize ...
 //     frmSplash.show();                         // not modal; the event loop does the rest
 // with FirstRun and StartSmall set beforehand, the wizard, the splash and the forms living
-// until the event loop returns. The wizard ends the program itself when
-// the first-run set-up is cancelled (SetupWizard::endProgram).
+// until the event loop returns.
 //
 // The About box (Help menu): ShowAbout(), which sets AboutMode, enables tmrRefresh and
 // shows the splash without waiting; "&OK" hides it again.
@@ -43,8 +43,8 @@ public:
     static const QString NoticeLine;
 
     struct Hooks {
-        // The dialog forms of the other layers, created on first use; the wizard's pages
-        // are placed without asking.
+        // The dialog forms of the other layers, created on first use; the set-up wizard
+        // is placed without asking.
         std::function<QList<QWidget *>()> dialogForms;
         // Shows the main window, not modal.
         std::function<void()> showMainWindow;
@@ -63,6 +63,7 @@ public:
 
     void Form_Load();
     void tmrSplash1_Timer();
+    // Opens the set-up wizard for user 1 and returns; the hand-over follows its end.
     void FirstTimeSetup();
     void tmrRefresh_Timer();
     void cmdOK_Click();
@@ -76,6 +77,9 @@ protected:
 
 private:
     void placeDialogs();
+    void firstTimeSetupEnded(int outcome);
+    // The main window unless the program starts small; the splash goes.
+    void handOver();
 
     Program &p;
     SetupWizard &m_wizard;

@@ -1,68 +1,239 @@
 #include "ui/setup/SetupWizard.h"
 
+#include "app/ErrorTrap.h"
+#include "app/Program.h"
+#include "platform/HelpPage.h"
+#include "platform/MessageBoxes.h"
 #include "ui/setup/AccountNameGuess.h"
-#include "ui/setup/FrmCellEmail.h"
-#include "ui/setup/FrmLocalEmail.h"
-#include "ui/setup/FrmUserName.h"
+#include "ui/setup/MailServerPage.h"
+#include "ui/setup/PhoneAddressPage.h"
+#include "ui/setup/TolvaneIcon.h"
+#include "ui/setup/UserNamePage.h"
 
-#include <cstdlib>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
 
-SetupWizard::SetupWizard(Program &program)
-    : endProgram([] { std::_Exit(0); })
+namespace {
+
+constexpr int SelectionLength = 100;
+
+enum PageIndex { UserName, MailServer, PhoneAddress };
+
+QPushButton *makeButton(const QString &text, const QString &name, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+SetupWizard::SetupWizard(Program &program, QWidget *parent)
+    : QDialog(parent)
     , accountName(AccountNameGuess)
     , mailAccountGuess([] { return MailAccount {}; })
     , p(program)
 {
+    setObjectName(QStringLiteral("setupWizard"));
+    setWindowIcon(TolvaneIcon());
+    setWindowModality(Qt::ApplicationModal);
+    setFixedSize(DesignWidth, DesignHeight);
+
+    auto *frame = new QGroupBox(QStringLiteral("Tolvane Setup"), this);
+    frame->setObjectName(QStringLiteral("setupFrame"));
+    auto *picture = new QLabel(frame);
+    picture->setObjectName(QStringLiteral("picture"));
+    picture->setPixmap(TolvaneIcon().pixmap(64, 64));
+    picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    m_pages = { new UserNamePage(p, m_run, accountName),
+        new MailServerPage(p, m_run, mailAccountGuess), new PhoneAddressPage(p, m_run) };
+    m_stack = new QStackedWidget(frame);
+    m_footers = new QStackedWidget(frame);
+    for (WizardPage *page : std::as_const(m_pages)) {
+        m_stack->addWidget(page);
+        m_footers->addWidget(page->footer() ? page->footer() : new QWidget);
+        for (QLineEdit *box : page->boxes())
+            box->installEventFilter(this);
+    }
+    auto *frameLayout = new QGridLayout(frame);
+    frameLayout->setHorizontalSpacing(12);
+    frameLayout->addWidget(picture, 0, 0);
+    frameLayout->addWidget(m_stack, 0, 1);
+    frameLayout->addWidget(m_footers, 1, 0, 1, 2);
+    frameLayout->setColumnStretch(1, 1);
+    frameLayout->setRowStretch(1, 1);
+
+    m_helpButton = makeButton(QStringLiteral("?"), QStringLiteral("helpButton"), this);
+    m_helpButton->setFixedWidth(32);
+    m_backButton = makeButton(QStringLiteral("&Back"), QStringLiteral("backButton"), this);
+    m_nextButton = makeButton(QStringLiteral("&Next"), QStringLiteral("nextButton"), this);
+    m_nextButton->setAutoDefault(true);
+    m_nextButton->setDefault(true);
+    m_cancelButton = makeButton(QStringLiteral("&Cancel"), QStringLiteral("cancelButton"), this);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_helpButton);
+    buttons->addStretch(1);
+    buttons->addWidget(m_backButton);
+    buttons->addWidget(m_nextButton);
+    buttons->addSpacing(8);
+    buttons->addWidget(m_cancelButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(frame, 1);
+    layout->addLayout(buttons);
+
+    // The boxes come first, then the buttons; a page's hidden boxes are passed over.
+    QList<QWidget *> chain;
+    for (WizardPage *page : std::as_const(m_pages))
+        for (QWidget *w : page->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (!w->isWindow() && (w->focusPolicy() & Qt::TabFocus))
+                chain << w;
+    chain << m_nextButton << m_cancelButton << m_backButton << m_helpButton;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
+
+    connect(m_nextButton, &QPushButton::clicked, this, &SetupWizard::goNext);
+    connect(m_backButton, &QPushButton::clicked, this, &SetupWizard::goBack);
+    connect(m_cancelButton, &QPushButton::clicked, this, &SetupWizard::cancel);
+    connect(m_helpButton, &QPushButton::clicked, this,
+        [this] { trap("cmdHelp_Click", [] { OpenHelpPage(); }); });
+
+    showPage(UserName);
 }
 
 SetupWizard::~SetupWizard() = default;
 
-FrmUserName &SetupWizard::frmUserName()
+void SetupWizard::begin(Mode mode, int user)
 {
-    if (!m_userName)
-        m_userName = std::make_unique<FrmUserName>(p, *this);
-    return *m_userName;
-}
-
-FrmLocalEmail &SetupWizard::frmLocalEmail()
-{
-    if (!m_localEmail)
-        m_localEmail = std::make_unique<FrmLocalEmail>(p, *this);
-    return *m_localEmail;
-}
-
-FrmCellEmail &SetupWizard::frmCellEmail()
-{
-    if (!m_cellEmail)
-        m_cellEmail = std::make_unique<FrmCellEmail>(p, *this);
-    return *m_cellEmail;
-}
-
-SetupPage &SetupWizard::page(Page which)
-{
-    switch (which) {
-    case Page::UserName:
-        return frmUserName();
-    case Page::LocalEmail:
-        return frmLocalEmail();
-    case Page::CellEmail:
+    m_run.mode = mode;
+    m_run.user = user;
+    m_run.clearConfirmed();
+    // Every run starts from empty boxes, as on the very first showing.
+    for (WizardPage *page : std::as_const(m_pages))
+        for (QLineEdit *box : page->boxes())
+            box->clear();
+    setResult(0);
+    switch (mode) {
+    case Mode::FirstRun:
+    case Mode::AddUser:
+    case Mode::EditName:
+        showPage(UserName);
+        break;
+    case Mode::EditMailServer:
+    case Mode::EditDefaults:
+        showPage(MailServer);
+        break;
+    case Mode::EditPhoneAddress:
+        showPage(PhoneAddress);
         break;
     }
-    return frmCellEmail();
 }
 
-void SetupWizard::Open(Page which)
+SetupWizard::Outcome SetupWizard::run(Mode mode, int user)
 {
-    SetupPage &shown = page(which);
-    // A page made just now has run its load logic already; the refresh runs it again
-    // once the page is on the screen, which changes nothing.
-    shown.tmrRefresh.start();
-    shown.ShowModal();
+    begin(mode, user);
+    return Outcome(exec());
 }
 
-void SetupWizard::EndProgram()
+void SetupWizard::showPage(int index)
 {
-    m_abandoned = true;
-    if (endProgram)
-        endProgram();
+    m_index = index;
+    WizardPage *page = currentPage();
+    // Only the page on show counts for the frame's layout.
+    for (int i = 0; i < m_pages.size(); ++i) {
+        const auto policy = i == index ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        m_stack->widget(i)->setSizePolicy(policy, policy);
+        m_footers->widget(i)->setSizePolicy(policy, policy);
+    }
+    m_stack->setCurrentIndex(index);
+    m_footers->setCurrentIndex(index);
+    setWindowTitle(page->title());
+    m_backButton->setVisible(m_run.isWizard() && index > UserName);
+    const QString caption = !m_run.isWizard() ? QStringLiteral("&Apply")
+        : index == PhoneAddress               ? QStringLiteral("&Finish")
+                                              : QStringLiteral("&Next");
+    m_nextButton->setText(caption);
+    // The caption without its accelerator mark: "&Next" reads "Next".
+    trap("Form_Load", [&] { page->load(caption.mid(1)); });
+    page->boxes().first()->setFocus();
+}
+
+void SetupWizard::goNext()
+{
+    trap("cmdNext_Click", [&] {
+        WizardPage *page = currentPage();
+        switch (page->next()) {
+        case WizardPage::Step::Stay:
+            break;
+        case WizardPage::Step::Forward:
+            showPage(m_index + 1);
+            break;
+        case WizardPage::Step::Close:
+            // The keyring last, with the wizard gone. Everything else is written, so the run
+            // has ended whatever the keyring did; a failure is still the trap's to report.
+            hide();
+            try {
+                page->finish(parentWidget());
+            } catch (...) {
+                done(Completed);
+                throw;
+            }
+            done(Completed);
+            break;
+        }
+    });
+}
+
+void SetupWizard::goBack()
+{
+    trap("cmdBack_Click", [&] { showPage(m_index - 1); });
+}
+
+void SetupWizard::cancel()
+{
+    trap("cmdCancel_Click", [&] {
+        if (m_run.mode == Mode::FirstRun) {
+            const auto answer = p.boxes.show(QStringLiteral("Abort Tolvane Setup?"),
+                QStringLiteral("Canceling Tolvane Setup will end the program.  Are you sure you "
+                               "wish to cancel Tolvane Setup?"),
+                MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, this);
+            if (answer == MessageBoxes::Answer::Yes)
+                done(Abandoned);
+            return;
+        }
+        m_run.clearConfirmed();
+        done(Cancelled);
+    });
+}
+
+void SetupWizard::reject()
+{
+    cancel();
+}
+
+void SetupWizard::trap(const char *procedure, const std::function<void()> &body)
+{
+    const QByteArray where = currentPage()->formName().toLatin1() + '.' + procedure;
+    Trap(p, where.constData(), body);
+}
+
+bool SetupWizard::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (auto *box = qobject_cast<QLineEdit *>(watched)) {
+            trap("txtData_DblClick",
+                [&] { box->setSelection(0, qMin<int>(SelectionLength, int(box->text().size()))); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

@@ -1,68 +1,86 @@
 #pragma once
 
 #include "ui/setup/MailAccountGuess.h"
+#include "ui/setup/SetupRun.h"
 
-#include <QString>
+#include <QDialog>
+#include <QList>
 #include <functional>
-#include <memory>
 
-class FrmCellEmail;
-class FrmLocalEmail;
-class FrmUserName;
 class Program;
-class SetupPage;
+class QPushButton;
+class QStackedWidget;
+class WizardPage;
 
-// The three set-up pages and how an opener runs them. The mode comes from the program
-// state the opener sets first:
+// The set-up wizard: one dialog whose three pages (the user's name, the mail server, the
+// phone address) take turns in the "Tolvane Setup" frame. Back and Next only change the
+// page; nothing is written before Finish except the defaults that page 2's Next writes in
+// the first run. Opened for one page (the user commands' edits) it shows that page alone,
+// with Apply.
 //
-//   first-run set-up       FirstRun (already set), SetupUser = 1          Open(UserName)
-//   adding a user          AddingUser = true, SetupUser = the free slot   Open(UserName),
-//                          then AddingUser = false
-//   Change User Name       SetupUser = CurrentUser                        Open(UserName),
-//                          then GetUserInfo
-//   Change User Email      SetupUser = CurrentUser                        Open(LocalEmail)
-//   Change Cellular Phone  SetupUser = CurrentUser                        Open(CellEmail)
-//   Change Defaults        EditingDefaults = true                         Open(LocalEmail),
-//                          then EditingDefaults = false
+//   first-run set-up       begin(Mode::FirstRun, 1)             ends Completed or Abandoned
+//   adding a user          begin(Mode::AddUser, free slot)
+//   the user's name        begin(Mode::EditName, user)
+//   the user's mail        begin(Mode::EditMailServer, user)
+//   the user's phone       begin(Mode::EditPhoneAddress, user)
+//   the defaults           begin(Mode::EditDefaults)
 //
-// Open() returns only when the whole chain of pages (or the single page) has ended.
-// The pages are made on first use and live as long as the wizard; hidden pages keep
-// what their boxes hold.
-class SetupWizard {
+// begin() only sets the wizard up; show() or exec() puts it on the screen (run() does
+// both), and finished() tells how it ended.
+class SetupWizard : public QDialog {
+    Q_OBJECT
 public:
-    enum class Page { UserName, LocalEmail, CellEmail };
+    using Mode = SetupRun::Mode;
+    // How a run ended: QDialog's own two codes, and a first run given up (Cancel, then Yes
+    // to "Abort Tolvane Setup?"), after which the program ends.
+    enum Outcome { Cancelled = QDialog::Rejected, Completed = QDialog::Accepted, Abandoned = 2 };
 
-    explicit SetupWizard(Program &program);
-    ~SetupWizard();
-    SetupWizard(const SetupWizard &) = delete;
-    SetupWizard &operator=(const SetupWizard &) = delete;
+    // The design size; the dialog placement is made for it.
+    static constexpr int DesignWidth = 406;
+    static constexpr int DesignHeight = 305;
 
-    FrmUserName &frmUserName();
-    FrmLocalEmail &frmLocalEmail();
-    FrmCellEmail &frmCellEmail();
-    SetupPage &page(Page which);
+    explicit SetupWizard(Program &program, QWidget *parent = nullptr);
+    ~SetupWizard() override;
 
-    // Enables the page's refresh and shows it modally; returns when the wizard has ended.
-    void Open(Page which);
+    // Starts a run for the mode and user (the defaults need none) on its first page;
+    // whatever an earlier run left is gone.
+    void begin(Mode mode, int user = 0);
+    // begin(), then the dialog modally; returns how the run ended.
+    Outcome run(Mode mode, int user = 0);
 
-    // Cancelling the first-run set-up with Yes: ends the program at once.
-    void EndProgram();
-    // Whether the first-run set-up was given up (only ever seen when endProgram returns).
-    bool Abandoned() const { return m_abandoned; }
+    WizardPage *currentPage() const { return m_pages.at(m_index); }
 
-    // How the program ends: at once, without unloading anything. Every setting written
-    // so far is already on disk.
-    std::function<void()> endProgram;
-    // The user name offered on page 1.
+    // The user name offered on page 1 in the first run.
     std::function<QString()> accountName;
-    // The mail-account search of page 2 in first-run set-up; finds nothing by default.
-    // The program hands in the search of the installed mail clients.
+    // The mail-account search of page 2 in the first run; finds nothing by default. The
+    // program hands in the search of the installed mail clients.
     MailAccountGuess mailAccountGuess;
 
+    // Esc and the window's close box are the Cancel button, with its question in the
+    // first run: a "No" there keeps the wizard open.
+    void reject() override;
+
+protected:
+    // A double-click in a text box selects its first 100 characters.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void showPage(int index);
+    void goNext();
+    void goBack();
+    void cancel();
+    // Runs one of the current page's procedures under the error trap, as
+    // "<form>.<procedure>".
+    void trap(const char *procedure, const std::function<void()> &body);
+
     Program &p;
-    std::unique_ptr<FrmUserName> m_userName;
-    std::unique_ptr<FrmLocalEmail> m_localEmail;
-    std::unique_ptr<FrmCellEmail> m_cellEmail;
-    bool m_abandoned = false;
+    SetupRun m_run;
+    QList<WizardPage *> m_pages;
+    int m_index = 0;
+    QStackedWidget *m_stack = nullptr;
+    QStackedWidget *m_footers = nullptr;
+    QPushButton *m_helpButton = nullptr;
+    QPushButton *m_backButton = nullptr;
+    QPushButton *m_nextButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "platform/HelpPage.h"
 #include "support/DataColumns.h"
 #include "ui/main/StartedProgram.h"
-#include "ui/setup/FrmUserName.h"
 #include "ui/setup/SetupWizard.h"
 
 #include <QAction>
@@ -224,7 +223,7 @@ private slots:
         // The build puts the help page where a program run from the build folder finds it;
         // the Help menu and the set-up pages' "?" open that page, as it stands in the source.
         w.mnuHelpMe->trigger();
-        wizard.frmUserName().cmdHelp->click();
+        wizard.findChild<QPushButton *>("helpButton")->click();
         w.mnuWebsite->trigger();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));

@@ -3,8 +3,7 @@
 #include "ui/entry/FrmEntry.h"
 #include "ui/entry/PickerScript.h"
 #include "ui/main/StartedProgram.h"
-#include "ui/setup/PageControls.h"
-#include "ui/setup/SetupWizard.h"
+#include "ui/setup/WizardControls.h"
 
 #include <QFile>
 #include <QTest>
@@ -13,7 +12,6 @@
 namespace {
 
 using L = QStringList;
-using Page = SetupWizard::Page;
 
 // Users Ada, Bob, Cy, ... each with one message; Ada logged in.
 struct Fixture : StartedProgram {
@@ -71,15 +69,16 @@ private slots:
         QVERIFY(!f.env.program.NextMessage[3].isEmpty());
 
         SetupWizard &wizard = f.startup.wizard();
-        f.steps.then(wizard.page(Page::UserName), pressing({ "Dee" }, "cmdNext"))
-            .then(wizard.page(Page::LocalEmail), pressing({ "dee@mail.example", "smtp.mail.example" }, "cmdNext"))
-            .then(wizard.page(Page::CellEmail), pressing({ "dee@sms.example" }, "cmdNext"));
+        f.steps.then(wizard, [&] {
+            press(wizard, { "Dee" });
+            press(wizard, { "dee@mail.example", "smtp.mail.example" });
+            press(wizard, { "dee@sms.example" });
+        });
         f.w().mnuAddUser->trigger();
-        QVERIFY2(f.steps.finished(), qPrintable(f.steps.failure));
+        QVERIFY2(f.steps.finished() && !f.steps.leftOpen, qPrintable(f.steps.failure));
         QCOMPARE(L({ f.read("User2/Name"), f.read("User2/CellEmail") }),
             L({ "Dee", "dee@sms.example" }));
         QVERIFY(f.env.readMessageFile(2).isEmpty());
-        QVERIFY(!f.env.program.AddingUser);
         QCOMPARE(f.w().windowTitle(), "Tolvane - Ada");
     }
 
@@ -115,8 +114,7 @@ private slots:
             L { "Maximum Users Assigned: You have reached the maximum 10 users for Tolvane.  "
                 "You must remove a user in order to configure a new user." });
         QCOMPARE(f.env.boxes.shown.first().icon, MessageBoxes::Icon::Critical);
-        QVERIFY(!f.startup.wizard().page(Page::UserName).isVisible());
-        QVERIFY(!f.env.program.AddingUser);
+        QVERIFY(!f.startup.wizard().isVisible());
     }
 
     void onlyTheLoggedInUser_data()
@@ -160,38 +158,35 @@ private slots:
 
     void editPages_data()
     {
-        Columns<int, QString, QString, QString>({ "page", "typed", "key", "caption" });
-        QTest::newRow("name") << int(Page::UserName) << "Bob"
-                              << "User1/Name"
-                              << "Tolvane - Bob";
-        QTest::newRow("phone") << int(Page::CellEmail) << "new@sms.example"
-                               << "User1/CellEmail"
-                               << "Tolvane - Ada";
-        QTest::newRow("defaults cancelled") << int(Page::LocalEmail) << ""
-                                            << "Options/DefaultEmail"
-                                            << "Tolvane - Ada";
-        QTest::newRow("defaults") << int(Page::LocalEmail) << "new@x.example"
-                                  << "Options/DefaultEmail"
-                                  << "Tolvane - Ada";
+        Columns<QString, QString, QString, QString>({ "command", "typed", "key", "caption" });
+        auto row = [](const char *tag, const char *command, const char *typed, const char *key,
+                       const char *caption) {
+            QTest::newRow(tag) << QString(command) << QString(typed) << QString(key)
+                               << QString(caption);
+        };
+        row("name", "name", "Bob", "User1/Name", "Tolvane - Bob");
+        row("phone", "phone", "new@sms.example", "User1/CellEmail", "Tolvane - Ada");
+        row("defaults", "defaults", "new@x.example", "Options/DefaultEmail", "Tolvane - Ada");
+        row("defaults cancelled", "defaults", "", "Options/DefaultEmail", "Tolvane - Ada");
     }
-    // Cancelled, the page writes nothing and leaves no editing mode behind.
+    // Each command opens its page for the logged-in user; cancelled, it writes nothing.
     void editPages()
     {
-        QFETCH(int, page);
+        QFETCH(QString, command);
         QFETCH(QString, typed);
         QFETCH(QString, key);
         Fixture f;
         f.env.settings.WriteSetting("Options", "DefaultEmail", "old@x.example");
-        f.steps.then(f.startup.wizard().page(Page(page)),
-            pressing({ typed }, typed.isEmpty() ? "cmdCancel" : "cmdNext"));
-        (page == int(Page::UserName)           ? f.w().mnuChangeName
-                : page == int(Page::CellEmail) ? f.w().mnuCellEmail
-                                               : f.w().mnuChangeDefault)
+        SetupWizard &wizard = f.startup.wizard();
+        f.steps.then(wizard,
+            [&] { press(wizard, { typed }, typed.isEmpty() ? "cancelButton" : "nextButton"); });
+        (command == "name"           ? f.w().mnuChangeName
+                : command == "phone" ? f.w().mnuCellEmail
+                                     : f.w().mnuChangeDefault)
             ->trigger();
-        QVERIFY2(f.steps.finished(), qPrintable(f.steps.failure));
+        QVERIFY2(f.steps.finished() && !f.steps.leftOpen, qPrintable(f.steps.failure));
         QCOMPARE(f.read(key), typed.isEmpty() ? "old@x.example" : typed);
         QTEST(f.w().windowTitle(), "caption");
-        QVERIFY(!f.env.program.EditingDefaults);
         QVERIFY(f.env.boxes.shown.isEmpty());
     }
 };

@@ -1,15 +1,8 @@
 #include "support/DataColumns.h"
-#include "support/ModalSteps.h"
-#include "support/TestEnvironment.h"
 #include "ui/setup/EvolutionAccounts.h"
-#include "ui/setup/FrmLocalEmail.h"
-#include "ui/setup/FrmServerOptions.h"
 #include "ui/setup/MailAccountSearch.h"
-#include "ui/setup/SetupWizard.h"
 #include "ui/setup/ThunderbirdAccounts.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QTest>
 
 namespace {
@@ -124,49 +117,6 @@ private slots:
         QFETCH(MailAccountStore, first);
         QFETCH(MailAccountStore, second);
         QTEST(shown(SearchMailAccounts(first, second)), "found");
-    }
-
-    void pendingValuesFirst_data()
-    {
-        Columns<QString, QString, QString>({ "pendingEmail", "pendingSMTP", "offered" });
-        QTest::newRow("both confirmed") << "me@x"
-                                        << "me.smtp"
-                                        << "me@x|me.smtp|me/Unchanged";
-        QTest::newRow("empty confirmed server gives way") << "me@x"
-                                                          << ""
-                                                          << "me@x|mail.example.org|ann/";
-    }
-    // What the first run's mail page offers: what the user confirmed, else what was found
-    // (never what the boxes held from an earlier showing); the login under Advanced, and a
-    // password typed for it, come with the server offered.
-    void pendingValuesFirst()
-    {
-        TestEnvironment env;
-        SetupWizard wizard(env.program);
-        wizard.mailAccountGuess = [] { return installed("tb-preferred", "none"); };
-        env.program.FirstRun = true;
-        QFETCH(QString, pendingEmail);
-        QFETCH(QString, pendingSMTP);
-        env.program.PendingEmail = pendingEmail;
-        env.program.PendingSMTP = pendingSMTP;
-        env.program.PendingServer = { MailServerOptions::Security::Tls, "2465", "me" };
-        env.program.PendingPassword = "pw";
-        FrmLocalEmail &page = wizard.frmLocalEmail();
-        page.txtData.at(0)->setText("held@x");
-        page.txtData.at(1)->setText("held.smtp");
-        page.Form_Load();
-        ModalSteps steps;
-        QString advanced;
-        steps.then(page.frmServerOptions(), [&](FrmServerOptions &d) {
-            advanced = d.txtLogin->text() + '/' + d.txtPassword->placeholderText();
-            d.reject();
-        });
-        page.cmdAdvanced_Click();
-        QVERIFY2(steps.finished(), qPrintable(steps.failure));
-        QTEST(page.txtData.at(0)->text() + '|' + page.txtData.at(1)->text() + '|' + advanced,
-            "offered");
-        QCOMPARE(page.findChild<QLabel *>(QStringLiteral("lblInfo_5"))->text(),
-            QStringLiteral("Tolvane guessed your Email settings."));
     }
 };
 

@@ -1,15 +1,7 @@
-#include "PageControls.h"
+#include "WizardControls.h"
 #include "support/DataColumns.h"
-#include "support/ModalSteps.h"
-#include "support/TestEnvironment.h"
-#include "ui/setup/FrmCellEmail.h"
-#include "ui/setup/FrmLocalEmail.h"
-#include "ui/setup/FrmServerOptions.h"
-#include "ui/setup/FrmUserName.h"
-#include "ui/setup/SetupWizard.h"
 
 #include <QDirIterator>
-#include <QRadioButton>
 #include <QtTest>
 
 // Runs where no secret store answers (with-keyring.sh --none), as on a desktop without one.
@@ -53,40 +45,31 @@ private slots:
     {
         QFETCH(bool, adding);
         QFETCH(QString, section);
-        TestEnvironment env;
-        env.addUser(1, "Desk", "desk@sms.example", "desk@x.example", "smtp.x.example");
-        env.settings.WriteSetting("Options", "DefaultEmail", "office@x.example");
-        env.settings.WriteSetting("Options", "DefaultSMTP", "smtp.x.example");
-        env.program.AddingUser = adding;
-        env.program.SetupUser = adding ? 2 : 1;
-        SetupWizard wizard(env.program);
-        ModalSteps driver;
+        WizardTest s;
+        s.env.addUser(1, "Desk", "desk@sms.example", "desk@x.example", "smtp.x.example");
+        s.open(adding ? Mode::AddUser : Mode::EditMailServer, adding ? 2 : 1);
         if (adding)
-            driver.then(wizard.frmUserName(), pressing({ "Chair" }, "cmdNext"));
-        driver.then(wizard.frmLocalEmail(), [](SetupPage &page) { click(page, "cmdAdvanced"); })
-            .then(wizard.frmLocalEmail().frmServerOptions(),
-                [](FrmServerOptions &d) {
-                    d.optSecurity[1]->click();
-                    QTest::keyClicks(d.txtLogin, "ann");
-                    QTest::keyClicks(d.txtPassword, QString::fromLatin1(Password));
-                    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-                })
-            .then(wizard.frmLocalEmail(), [](SetupPage &page) { click(page, "cmdNext"); });
+            press(s.wizard, { "Chair" });
+        advanced(s.wizard, [](ServerOptionsDialog &d) {
+            d.securityButtons[1]->click();
+            QTest::keyClicks(d.loginEdit, "ann");
+            QTest::keyClicks(d.passwordEdit, QString::fromLatin1(Password));
+            QTest::mouseClick(d.okButton, Qt::LeftButton);
+        });
+        press(s.wizard, { "chair@x.example", "smtp.x.example" });
         if (adding)
-            driver.then(wizard.frmCellEmail(), pressing({ "chair@sms.example" }, "cmdNext"));
-        wizard.Open(adding ? SetupWizard::Page::UserName : SetupWizard::Page::LocalEmail);
-        QVERIFY2(driver.finished(), qPrintable(driver.failure));
+            press(s.wizard, { "chair@sms.example" });
 
         // The reason is the bus's own words; the rest is ours.
-        QCOMPARE(env.boxes.shown.size(), 1);
+        QCOMPARE(s.env.boxes.shown.size(), 1);
         const QRegularExpression told(
             "^The password could not be kept in the desktop's keyring: \\w.+\\.  Tolvane keeps "
             "passwords nowhere else; start a keyring \\(such as GNOME Keyring or KWallet\\) and "
             "enter the password again under Advanced\\.\\.\\.$");
-        QVERIFY2(told.match(env.boxes.shown.first().text).hasMatch(),
-            qPrintable(env.boxes.shown.first().text));
-        QCOMPARE(env.settings.ReadSetting(section, "Login", {}), "ann"); // the rest is kept
-        QCOMPARE(filesHolding(env.dir.path(), Password) + filesHolding(home.path(), Password),
+        QVERIFY2(told.match(s.env.boxes.shown.first().text).hasMatch(),
+            qPrintable(s.env.boxes.shown.first().text));
+        QCOMPARE(s.env.settings.ReadSetting(section, "Login", {}), "ann"); // the rest is kept
+        QCOMPARE(filesHolding(s.env.dir.path(), Password) + filesHolding(home.path(), Password),
             QStringList());
     }
 };

@@ -1,4 +1,4 @@
-#include "ui/setup/FrmServerOptions.h"
+#include "ui/setup/ServerOptionsDialog.h"
 
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
@@ -30,11 +30,11 @@ QString portInAddress(const QString &address)
 
 } // namespace
 
-FrmServerOptions::FrmServerOptions(Program &program, QWidget *parent)
+ServerOptionsDialog::ServerOptionsDialog(Program &program, QWidget *parent)
     : QDialog(parent)
     , p(program)
 {
-    setObjectName(QStringLiteral("frmServerOptions"));
+    setObjectName(QStringLiteral("serverOptionsDialog"));
     setWindowTitle(QStringLiteral("Tolvane - Advanced Email Settings"));
     setWindowIcon(TolvaneIcon());
     setWindowModality(Qt::ApplicationModal);
@@ -43,11 +43,11 @@ FrmServerOptions::FrmServerOptions(Program &program, QWidget *parent)
     security->setSpacing(4);
     m_security = new QButtonGroup(this);
     const char *texts[] = { "&None (plain SMTP, no login)", "&STARTTLS", "&TLS from the start" };
-    for (int i = 0; i < int(optSecurity.size()); ++i) {
-        optSecurity[i] = new QRadioButton(QString::fromLatin1(texts[i]), this);
-        optSecurity[i]->setObjectName(QStringLiteral("optSecurity_%1").arg(i));
-        m_security->addButton(optSecurity[i], i);
-        security->addWidget(optSecurity[i]);
+    for (int i = 0; i < int(securityButtons.size()); ++i) {
+        securityButtons[i] = new QRadioButton(QString::fromLatin1(texts[i]), this);
+        securityButtons[i]->setObjectName(QStringLiteral("securityButton_%1").arg(i));
+        m_security->addButton(securityButtons[i], i);
+        security->addWidget(securityButtons[i]);
     }
     connect(m_security, &QButtonGroup::idToggled, this, [this] { showUsualPort(); });
 
@@ -56,38 +56,38 @@ FrmServerOptions::FrmServerOptions(Program &program, QWidget *parent)
         edit->setObjectName(QString::fromLatin1(name));
         return edit;
     };
-    txtPort = box("txtPort");
-    txtPort->setMaxLength(5);
-    txtPort->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000000")) * 2);
-    txtLogin = box("txtLogin");
-    txtPassword = box("txtPassword");
-    txtPassword->setEchoMode(QLineEdit::Password);
+    portEdit = box("portEdit");
+    portEdit->setMaxLength(5);
+    portEdit->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000000")) * 2);
+    loginEdit = box("loginEdit");
+    passwordEdit = box("passwordEdit");
+    passwordEdit->setEchoMode(QLineEdit::Password);
 
     m_rows = new QFormLayout;
     m_rows->setLabelAlignment(Qt::AlignLeft);
     m_rows->addRow(QStringLiteral("Security:"), security);
-    m_rows->addRow(QStringLiteral("&Port:"), txtPort);
-    m_rows->addRow(QStringLiteral("&Login:"), txtLogin);
-    m_rows->addRow(QStringLiteral("Pass&word:"), txtPassword);
+    m_rows->addRow(QStringLiteral("&Port:"), portEdit);
+    m_rows->addRow(QStringLiteral("&Login:"), loginEdit);
+    m_rows->addRow(QStringLiteral("Pass&word:"), passwordEdit);
 
-    lblKeyring = new QLabel(QStringLiteral("The password is kept only in the desktop's keyring, "
-                                           "never in Tolvane's own files."),
+    keyringNote = new QLabel(QStringLiteral("The password is kept only in the desktop's keyring, "
+                                            "never in Tolvane's own files."),
         this);
-    lblKeyring->setObjectName(QStringLiteral("lblKeyring"));
-    lblKeyring->setWordWrap(true);
-    m_rows->addRow(QString(), lblKeyring);
+    keyringNote->setObjectName(QStringLiteral("keyringNote"));
+    keyringNote->setWordWrap(true);
+    m_rows->addRow(QString(), keyringNote);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
+    buttons->addWidget(okButton);
     buttons->addSpacing(8);
-    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cancelButton);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(m_rows);
@@ -96,64 +96,64 @@ FrmServerOptions::FrmServerOptions(Program &program, QWidget *parent)
     layout->addLayout(buttons);
     setFixedWidth(380);
 
-    connect(cmdOK, &QPushButton::clicked, this, &FrmServerOptions::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(okButton, &QPushButton::clicked, this, &ServerOptionsDialog::confirm);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-std::optional<FrmServerOptions::Choice> FrmServerOptions::Edit(
+std::optional<ServerOptionsDialog::Choice> ServerOptionsDialog::edit(
     const MailServerOptions &current, const QString &smtpAddress, PasswordUse use)
 {
     m_current = current;
     m_smtpAddress = smtpAddress;
     m_use = use;
     m_choice.reset();
-    Form_Load();
+    load();
     // Only OK sets a choice; Cancel, Esc and the close box leave none.
     exec();
-    txtPassword->clear(); // not kept in a hidden window
+    passwordEdit->clear(); // not kept in a hidden window
     return m_choice;
 }
 
-void FrmServerOptions::Form_Load()
+void ServerOptionsDialog::load()
 {
     // A hand-typed security that means none of the three checks no button: OK then asks
     // for a choice rather than guessing one.
     m_security->setExclusive(false);
     for (int i = 0; i < int(Choices.size()); ++i)
-        optSecurity[i]->setChecked(Choices[i] == m_current.security);
+        securityButtons[i]->setChecked(Choices[i] == m_current.security);
     m_security->setExclusive(true);
-    txtPort->setText(m_current.port);
-    txtLogin->setText(m_current.login);
-    txtPassword->clear();
-    txtPassword->setPlaceholderText(
+    portEdit->setText(m_current.port);
+    loginEdit->setText(m_current.login);
+    passwordEdit->clear();
+    passwordEdit->setPlaceholderText(
         m_use == PasswordUse::Kept ? QStringLiteral("Unchanged") : QString());
-    m_rows->setRowVisible(txtPassword, m_use != PasswordUse::None);
-    m_rows->setRowVisible(lblKeyring, m_use != PasswordUse::None);
+    m_rows->setRowVisible(passwordEdit, m_use != PasswordUse::None);
+    m_rows->setRowVisible(keyringNote, m_use != PasswordUse::None);
     showUsualPort();
     // The height follows the rows on show; the user cannot stretch it.
     setMinimumHeight(0);
     setMaximumHeight(QWIDGETSIZE_MAX);
     adjustSize();
     setFixedHeight(height());
-    optSecurity[0]->setFocus();
+    securityButtons[0]->setFocus();
 }
 
-MailServerOptions::Security FrmServerOptions::chosenSecurity() const
+MailServerOptions::Security ServerOptionsDialog::chosenSecurity() const
 {
     const int id = m_security->checkedId();
     return id < 0 ? Security::Unknown : Choices[id];
 }
 
-void FrmServerOptions::showUsualPort()
+void ServerOptionsDialog::showUsualPort()
 {
     const QString written = portInAddress(m_smtpAddress);
     const Security security = chosenSecurity();
-    txtPort->setPlaceholderText(written.isEmpty() ? QString::number(MailServerOptions::usualPort(
-                                    security == Security::Unknown ? Security::None : security))
-                                                  : written);
+    portEdit->setPlaceholderText(written.isEmpty() ? QString::number(MailServerOptions::usualPort(
+                                     security == Security::Unknown ? Security::None : security))
+                                                   : written);
 }
 
-bool FrmServerOptions::refuse(const QString &text, QWidget *focus)
+bool ServerOptionsDialog::refuse(const QString &text, QWidget *focus)
 {
     p.boxes.show(QStringLiteral("Advanced Email Settings"), text, MessageBoxes::Icon::Critical,
         MessageBoxes::Buttons::Ok, this);
@@ -161,35 +161,35 @@ bool FrmServerOptions::refuse(const QString &text, QWidget *focus)
     return false;
 }
 
-void FrmServerOptions::cmdOK_Click()
+void ServerOptionsDialog::confirm()
 {
     Trap(p, "frmServerOptions.cmdOK_Click", [&] {
         const Security security = chosenSecurity();
-        const QString port = txtPort->text().trimmed();
-        const QString login = txtLogin->text().trimmed();
-        const QString password = txtPassword->text();
+        const QString port = portEdit->text().trimmed();
+        const QString login = loginEdit->text().trimmed();
+        const QString password = passwordEdit->text();
         if (security == Security::Unknown) {
             refuse(QStringLiteral("Please choose how the connection to the mail server is "
                                   "secured."),
-                optSecurity[0]);
+                securityButtons[0]);
             return;
         }
         if (!port.isEmpty() && !SmtpWire::ParsePort(port)) {
             refuse(QStringLiteral("The port must be a number from 1 to 65535.  Leave it empty "
                                   "for the usual port."),
-                txtPort);
+                portEdit);
             return;
         }
         if (!login.isEmpty() && security == Security::None) {
             refuse(QStringLiteral("A login needs a secure connection: choose STARTTLS or TLS "
                                   "from the start, or leave the login empty.  Tolvane never "
                                   "sends a password over a clear connection."),
-                optSecurity[1]);
+                securityButtons[1]);
             return;
         }
         if (login.isEmpty() && !password.isEmpty()) {
             refuse(QStringLiteral("Please enter the login name that goes with the password."),
-                txtLogin);
+                loginEdit);
             return;
         }
         m_choice = Choice { { security, port, login }, password };

@@ -18,7 +18,7 @@ class QRadioButton;
 // (the connection's security, a port of its own, a login) and the login's password. It
 // edits a copy; the page that opens it decides where the values go once the page itself
 // is confirmed, so that the page's Cancel undoes them too.
-class FrmServerOptions : public QDialog {
+class ServerOptionsDialog : public QDialog {
     Q_OBJECT
 public:
     // What the password box stands for.
@@ -33,27 +33,27 @@ public:
         QString password; // empty: none typed
     };
 
-    explicit FrmServerOptions(Program &program, QWidget *parent = nullptr);
+    explicit ServerOptionsDialog(Program &program, QWidget *parent = nullptr);
 
-    // optSecurity[0..2]: None, STARTTLS, TLS from the start.
-    std::array<QRadioButton *, 3> optSecurity {};
-    QLineEdit *txtPort = nullptr;
-    QLineEdit *txtLogin = nullptr;
-    QLineEdit *txtPassword = nullptr;
-    QLabel *lblKeyring = nullptr;
-    QPushButton *cmdOK = nullptr;
-    QPushButton *cmdCancel = nullptr;
+    // securityButtons[0..2]: None, STARTTLS, TLS from the start.
+    std::array<QRadioButton *, 3> securityButtons {};
+    QLineEdit *portEdit = nullptr;
+    QLineEdit *loginEdit = nullptr;
+    QLineEdit *passwordEdit = nullptr;
+    QLabel *keyringNote = nullptr;
+    QPushButton *okButton = nullptr;
+    QPushButton *cancelButton = nullptr;
 
     // Shows the options modally and returns what OK took, or none after Cancel. The port
     // written in smtpAddress ("host:port") is the one an empty port box stands for.
-    std::optional<Choice> Edit(
+    std::optional<Choice> edit(
         const MailServerOptions &current, const QString &smtpAddress, PasswordUse use);
 
-    // Fills the controls with what Edit was given.
-    void Form_Load();
-    void cmdOK_Click();
-
 private:
+    // Fills the controls with what edit() was given.
+    void load();
+    // OK: takes the choice unless it cannot work, which is refused with the reason.
+    void confirm();
     MailServerOptions::Security chosenSecurity() const;
     void showUsualPort();
     bool refuse(const QString &text, QWidget *focus);

@@ -1,0 +1,100 @@
+#include "ui/setup/PhoneAddressPage.h"
+
+#include "app/MailAddress.h"
+#include "app/PasswordOwner.h"
+#include "app/Program.h"
+#include "app/Roster.h"
+#include "app/SettingsStore.h"
+#include "platform/MessageBoxes.h"
+#include "ui/setup/KeyringPassword.h"
+#include "ui/setup/SetupRun.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+const QString PhoneAddressPage::ExampleBlock
+    = QStringLiteral("Typically, cellular phone Email addresses appear as follows:\n"
+                     "        (10-digit phone number)@(carrier's domain)\n"
+                     "For example:  5551234567@sms.carrier.example\n"
+                     "You can obtain your Email address from your cellular service provider.");
+
+PhoneAddressPage::PhoneAddressPage(Program &program, SetupRun &run, QWidget *parent)
+    : WizardPage(program, run, QStringLiteral("frmCellEmail"),
+        QStringLiteral("Tolvane - Cellular Phone Email"), parent)
+{
+    m_rows->addWidget(addLabel(QStringLiteral("requestLabel"),
+        QStringLiteral("Please enter your cellular phone Email address.")));
+    m_rows->addWidget(
+        addLabel(QStringLiteral("phoneLabel"), QStringLiteral("Cellular Phone Email:")));
+    m_phone = addBox(QStringLiteral("phoneEdit"));
+    m_rows->addWidget(m_phone);
+    m_rows->addStretch(1);
+
+    QWidget *footer = makeFooter();
+    auto *footerRows = new QVBoxLayout(footer);
+    footerRows->setContentsMargins(0, 0, 0, 0);
+    QLabel *example = addLabel(QStringLiteral("exampleLabel"), ExampleBlock);
+    example->setParent(footer);
+    footerRows->addWidget(example);
+    footerRows->addStretch(1);
+}
+
+void PhoneAddressPage::load(const QString &nextWord)
+{
+    Q_UNUSED(nextWord)
+    m_phone->setText(m_run.mode == SetupRun::Mode::AddUser
+            ? QString()
+            : p.settings.ReadSetting(m_run.section(), QStringLiteral("CellEmail"), QString()));
+}
+
+WizardPage::Step PhoneAddressPage::next()
+{
+    const QString address = m_phone->text();
+    // Messages for this user are mailed to this address: it must be one.
+    if (!IsMailAddress(address)) {
+        p.boxes.show(QStringLiteral("Cellular Phone Email"),
+            QStringLiteral("Please enter your cellular phone Email address in the form "
+                           "number@domain, for example 5551234567@sms.carrier.example."),
+            MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
+        return Step::Stay;
+    }
+    if (m_run.isWizard() && Roster::PhoneAddressInUse(p.settings, address)) {
+        p.boxes.show(QStringLiteral("User Name"),
+            address
+                + QStringLiteral(" has already been configured.  Please select another "
+                                 "cellular phone Email address."),
+            MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
+        return Step::Stay;
+    }
+    // "CellEmail" goes first and "Name" after it: the delivery reads the roster while the
+    // wizard runs, and a user counts as configured from its name on.
+    const QString section = m_run.section();
+    p.settings.WriteSetting(section, QStringLiteral("CellEmail"), address);
+    m_login.clear();
+    m_password.reset();
+    if (m_run.isWizard()) {
+        p.settings.WriteSetting(section, QStringLiteral("Name"), m_run.name);
+        p.settings.WriteSetting(section, QStringLiteral("Email"), m_run.email);
+        p.settings.WriteSetting(section, QStringLiteral("SMTP"), m_run.smtp);
+        const MailServerOptions server = m_run.server.value_or(MailServerOptions {});
+        server.write(p.settings, section);
+        m_login = server.login;
+        m_password = m_run.password;
+        // A password left in the keyring under this slot by a user before is not this
+        // user's, whatever the login.
+        if (!m_login.isEmpty() && !m_password)
+            PasswordOwner::Disown(p.settings, section);
+        if (m_run.mode == SetupRun::Mode::FirstRun)
+            p.settings.WriteSetting(
+                QStringLiteral("Options"), QStringLiteral("Current User"), QStringLiteral("1"));
+    }
+    return Step::Close;
+}
+
+void PhoneAddressPage::finish(QWidget *boxParent)
+{
+    // Last, once every setting is on disk and the wizard is gone: the keyring may take a
+    // while to answer. One that fails is told; the user is set up all the same.
+    UpdatePassword(p, m_run.section(), m_login, m_password, boxParent);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ui/setup/WizardPage.h"
+
+#include <optional>
+
+// Page 3: the cellular phone's e-mail address, to which the user's messages are mailed.
+// In the wizard its Finish writes the whole user.
+class PhoneAddressPage : public WizardPage {
+    Q_OBJECT
+public:
+    PhoneAddressPage(Program &program, SetupRun &run, QWidget *parent = nullptr);
+
+    static const QString ExampleBlock;
+
+    void load(const QString &nextWord) override;
+    Step next() override;
+    void finish(QWidget *boxParent) override;
+
+private:
+    QLineEdit *m_phone = nullptr;
+    // The keyring change Finish leaves for finish().
+    QString m_login;
+    std::optional<QString> m_password;
+};

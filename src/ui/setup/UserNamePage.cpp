@@ -1,0 +1,66 @@
+#include "ui/setup/UserNamePage.h"
+
+#include "app/Program.h"
+#include "app/Roster.h"
+#include "app/SettingsStore.h"
+#include "platform/MessageBoxes.h"
+#include "ui/setup/SetupRun.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+using Mode = SetupRun::Mode;
+
+UserNamePage::UserNamePage(
+    Program &program, SetupRun &run, const std::function<QString()> &accountName, QWidget *parent)
+    : WizardPage(
+        program, run, QStringLiteral("frmUserName"), QStringLiteral("Tolvane - User Name"), parent)
+    , m_accountName(accountName)
+{
+    m_status = addLabel(QStringLiteral("statusLabel"), QString());
+    m_rows->addWidget(m_status);
+    m_rows->addSpacing(6);
+    m_rows->addWidget(addLabel(QStringLiteral("nameLabel"), QStringLiteral("User Name:")));
+    m_name = addBox(QStringLiteral("nameEdit"));
+    m_rows->addWidget(m_name);
+    m_rows->addSpacing(6);
+    m_instruction = addLabel(QStringLiteral("instructionLabel"), QString());
+    m_rows->addWidget(m_instruction);
+    m_rows->addStretch(1);
+}
+
+void UserNamePage::load(const QString &nextWord)
+{
+    m_instruction->setText(instructionLine(nextWord));
+    const bool firstRun = m_run.mode == Mode::FirstRun;
+    m_status->setText(firstRun ? QStringLiteral("Tolvane guessed your User Name.")
+                               : QStringLiteral("Please enter User Name."));
+    const QString guess = m_accountName ? m_accountName() : QString();
+    QString name;
+    if (firstRun)
+        name = m_run.name.isEmpty() ? guess : m_run.name;
+    else if (m_run.mode == Mode::AddUser)
+        name = m_run.name;
+    else
+        name = p.settings.ReadSetting(m_run.section(), QStringLiteral("Name"), guess);
+    m_name->setText(name);
+}
+
+WizardPage::Step UserNamePage::next()
+{
+    const QString name = m_name->text();
+    // An empty name matches every free slot, so it is refused while one is free.
+    if (m_run.isWizard() && Roster::NameInUse(p.settings, name)) {
+        p.boxes.show(QStringLiteral("User Name"),
+            name + QStringLiteral(" already exists.  Please select another name."),
+            MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
+        return Step::Stay;
+    }
+    if (m_run.isWizard()) {
+        m_run.name = name;
+        return Step::Forward;
+    }
+    p.settings.WriteSetting(m_run.section(), QStringLiteral("Name"), name);
+    return Step::Close;
+}
