@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/MailServerOptions.h"
-#include "platform/BusyFlag.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -54,9 +53,6 @@ public:
     // None: leave the stored password as it is; empty: remove it.
     std::optional<QString> PendingPassword;
     bool AboutMode = false;
-
-    // Message files: one reader or writer at a time.
-    BusyFlag FileBusy;
 
     // Scheduler. NextMessage[1..10]: each user's next due record behind its two-digit
     // user code; NextMessage[0]: an instant message behind user code + 20.
