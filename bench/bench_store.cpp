@@ -14,7 +14,7 @@
 #include "platform/ConnectionService.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SystemClock.h"
-#include "store/MessageFile.h"
+#include "store/MessageStore.h"
 #include "store/Stamp.h"
 
 #include <QCoreApplication>
@@ -79,11 +79,15 @@ double percentile(std::vector<double> values, double p)
     return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
 }
 
-QString stampAt(const QDate &first, int slot, int minuteOffset = 0)
+QDateTime slotAt(const QDate &first, int slot, int minuteOffset = 0)
 {
-    const QDate date = first.addDays(slot / SlotsPerDay);
-    return Stamp::formatDate(date) + QLatin1Char(' ')
-        + Stamp::formatTime((slot % SlotsPerDay) * 15 + minuteOffset);
+    return QDateTime(first.addDays(slot / SlotsPerDay),
+        Stamp::timeOfMinute((slot % SlotsPerDay) * 15 + minuteOffset));
+}
+
+QString stampAt(const QDate &first, int slot)
+{
+    return Stamp::formatStamp(slotAt(first, slot));
 }
 
 // A year of records from tomorrow on; all but the last are marked sent, so the
@@ -167,6 +171,7 @@ int main(int argc, char **argv)
     Program program(settings, clock, boxes);
     program.ProgramDir = dir.path() + QStringLiteral("/data/");
     QDir().mkpath(program.ProgramDir);
+    MessageStore store(program.ProgramDir, clock);
 
     const QDate first = QDate::currentDate().addDays(1);
     QByteArray sample;
@@ -174,7 +179,7 @@ int main(int argc, char **argv)
         qPrintable(program.ProgramDir));
     for (int user = 1; user <= Users; ++user) {
         const QByteArray content = yearOfRecords(first, user);
-        writeFile(MessageFilePath(program, user), content, false);
+        writeFile(store.filePath(user), content, false);
         if (user == 1)
             sample = content;
     }
@@ -187,37 +192,39 @@ int main(int argc, char **argv)
         writeOnly;
     for (int run = 0; run < runs; ++run) {
         // A minute off the quarter hours, so it is a new record between two others.
-        const QString stamp = stampAt(first, middle, 7);
-        const QString record = stamp + QStringLiteral("NMoved meeting|cell1@sms.example.net,");
+        const QDateTime slot = slotAt(first, middle, 7);
+        const MessageRecord record = MessageRecord::compose(
+            slot, QStringLiteral("Moved meeting"), { QStringLiteral("cell1@sms.example.net") });
         auto t = Timer::now();
-        SaveMessageRecord(program, 1, record);
+        store.save(1, record);
         saveMiddle.push_back(msSince(t));
 
         t = Timer::now();
-        MarkMessageSent(program, 1, record);
+        store.markSent(1, record);
         mark.push_back(msSince(t));
 
         t = Timer::now();
-        const bool found = FindMessageRecord(program, 1, stampAt(first, middle)).has_value();
+        const bool found = store.find(1, slotAt(first, middle)).has_value();
         findMiddle.push_back(msSince(t));
         t = Timer::now();
-        const bool foundLast = FindMessageRecord(program, 1, lastStamp).has_value();
+        const bool foundLast = store.find(1, slotAt(first, Records - 1)).has_value();
         findLast.push_back(msSince(t));
         if (!found || !foundLast) {
-            std::fprintf(stderr, "FindMessageRecord missed a record\n");
+            std::fprintf(stderr, "find missed a record\n");
             return 1;
         }
 
         t = Timer::now();
-        DeleteMessageSlot(program, 1, stamp);
+        store.removeSlot(1, slot);
         del.push_back(msSince(t));
 
-        const QString endRecord
-            = stampAt(first, Records - 1, 7) + QStringLiteral("NLast word|cell1@sms.example.net,");
+        const QDateTime endSlot = slotAt(first, Records - 1, 7);
         t = Timer::now();
-        SaveMessageRecord(program, 1, endRecord);
+        store.save(1,
+            MessageRecord::compose(
+                endSlot, QStringLiteral("Last word"), { QStringLiteral("cell1@sms.example.net") }));
         saveEnd.push_back(msSince(t));
-        DeleteMessageSlot(program, 1, endRecord.left(Stamp::StampLength));
+        store.removeSlot(1, endSlot);
 
         // The flush to disk alone: the same bytes written to a file beside it, then timed
         // fsync of the file and of the directory, as a rewrite does them.
@@ -238,17 +245,17 @@ int main(int argc, char **argv)
         dirFlush.push_back(msSince(t));
         ::close(dfd);
     }
-    if (QFile(MessageFilePath(program, 1)).size() != sample.size()) {
+    if (QFile(store.filePath(1)).size() != sample.size()) {
         std::fprintf(stderr, "user 1's file did not come back to its first content\n");
         return 1;
     }
     std::printf("One file of %d records (target: each rewrite <= 30 ms with its flush)\n", Records);
-    report("SaveMessageRecord, new record in the middle", saveMiddle);
-    report("SaveMessageRecord, new record at the end", saveEnd);
-    report("DeleteMessageSlot, record in the middle", del);
-    report("MarkMessageSent, record in the middle", mark);
-    report("FindMessageRecord, record in the middle", findMiddle);
-    report("FindMessageRecord, last record", findLast);
+    report("save, new record in the middle", saveMiddle);
+    report("save, new record at the end", saveEnd);
+    report("removeSlot, record in the middle", del);
+    report("markSent, record in the middle", mark);
+    report("find, record in the middle", findMiddle);
+    report("find, last record", findLast);
     std::printf("  of a rewrite, writing the same bytes to a new file:\n");
     report("  write()", writeOnly);
     report("  fsync() of the file (the flush)", flush);
@@ -264,7 +271,7 @@ int main(int argc, char **argv)
         timer.LoadNextMessage();
         warm.push_back(msSince(t));
         for (int user = 1; user <= Users; ++user)
-            evictFromCache(MessageFilePath(program, user));
+            evictFromCache(store.filePath(user));
         t = Timer::now();
         timer.LoadNextMessage();
         cold.push_back(msSince(t));

@@ -6,8 +6,7 @@
 #include "delivery/FrmTimer.h"
 #include "delivery/MessageProcessor.h"
 #include "store/CodePage.h"
-#include "store/MessageFile.h"
-#include "store/MessageRecord.h"
+#include "store/MessageStore.h"
 #include "store/Stamp.h"
 #include "support/FakeConnectionService.h"
 #include "support/TestEnvironment.h"
@@ -65,41 +64,52 @@ void checkLine(QByteArrayView line)
     if (text.size() > Stamp::DateLength + 1)
         checkStampTexts(QStringView(text).sliced(Stamp::DateLength + 1));
 
-    const RecordView view(line);
-    FUZZ_CHECK(view.line() == text);
-    if (view.isReadable()) {
-        FUZZ_CHECK(view.date().isValid());
-        FUZZ_CHECK(view.minuteOfDay() >= 0 && view.minuteOfDay() < 24 * 60);
-        FUZZ_CHECK(Stamp::formatDate(view.date()) + QLatin1Char(' ')
-                + Stamp::formatTime(view.minuteOfDay())
-            == QStringView(text).first(Stamp::StampLength));
-    } else if (line.size() >= Stamp::StampLength && line[10] == ' ') {
-        // The text form of the parsers refuses it as well.
-        FUZZ_CHECK(!Stamp::parseDate(QStringView(text).first(Stamp::DateLength)).isValid()
-            || Stamp::parseTime(QStringView(text).sliced(11, Stamp::TimeLength)) == Stamp::NoTime);
+    const MessageRecord record = MessageRecord::parse(line);
+    FUZZ_CHECK(record.line == line);
+    FUZZ_CHECK(record.sent == (text.size() > MessageRecord::StatusPos && text[19] == u'S'));
+    if (record.isReadable()) {
+        FUZZ_CHECK(record.minuteOfDay >= 0 && record.minuteOfDay < 24 * 60);
+        FUZZ_CHECK(Stamp::formatStamp(record.due()) == QStringView(text).first(Stamp::StampLength));
+    } else {
+        FUZZ_CHECK(!record.date.isValid() && !record.due().isValid());
+        if (line.size() >= Stamp::StampLength && line[10] == ' ') {
+            // The text form of the parsers refuses it as well.
+            FUZZ_CHECK(!Stamp::parseDate(QStringView(text).first(Stamp::DateLength)).isValid()
+                || Stamp::parseTime(QStringView(text).sliced(11, Stamp::TimeLength))
+                    == Stamp::NoTime);
+        }
     }
 
-    const QString body = Record::text(text);
-    const QStringList to = Record::recipients(text);
-    FUZZ_CHECK(view.text() == body);
-    FUZZ_CHECK(view.recipients() == to);
+    // The text and the recipients are the fields of the line.
+    const QString &body = record.text;
+    const QStringList &to = record.recipients;
     FUZZ_CHECK(!body.contains(QLatin1Char('|')));
-    if (text.size() <= Record::TextPos) {
-        FUZZ_CHECK(body.isEmpty() && to.isEmpty());
+    if (text.size() <= MessageRecord::TextPos) {
+        FUZZ_CHECK(body.isEmpty() && to.isEmpty() && !record.hasRecipientList);
     } else {
-        FUZZ_CHECK(QStringView(text).sliced(Record::TextPos).startsWith(body));
+        const QStringView rest = QStringView(text).sliced(MessageRecord::TextPos);
+        FUZZ_CHECK(rest.startsWith(body));
+        FUZZ_CHECK(record.hasRecipientList == rest.contains(QLatin1Char('|')));
         if (!to.isEmpty()) {
-            const QStringView after = QStringView(text).sliced(Record::TextPos + body.size() + 1);
+            const QStringView after = rest.sliced(body.size() + 1);
             FUZZ_CHECK(after.startsWith(to.join(QLatin1Char(',')) + QLatin1Char(',')));
         }
     }
+    FUZZ_CHECK(record.hasRecipientList || to.isEmpty());
     for (const QString &address : to)
         FUZZ_CHECK(!address.contains(QLatin1Char(',')));
 
-    const QString cleaned = Record::clean(text);
-    FUZZ_CHECK(cleaned.size() == text.size());
-    FUZZ_CHECK(!cleaned.contains(QLatin1Char('\r')) && !cleaned.contains(QLatin1Char('\n'))
-        && !cleaned.contains(QLatin1Char('|')));
+    // A record made of these fields reads back as them, with the text cleaned.
+    const QDateTime due
+        = record.isReadable() ? record.due() : QDateTime(QDate(2026, 3, 14), QTime(10, 15));
+    const MessageRecord made = MessageRecord::compose(due, text, to);
+    FUZZ_CHECK(made.isReadable() && made.due() == due && !made.sent && made.hasRecipientList);
+    FUZZ_CHECK(made.text.size() == text.size());
+    FUZZ_CHECK(!made.text.contains(QLatin1Char('\r')) && !made.text.contains(QLatin1Char('\n'))
+        && !made.text.contains(QLatin1Char('|')));
+    FUZZ_CHECK(made.recipients == to);
+    const MessageRecord reread = MessageRecord::parse(made.line);
+    FUZZ_CHECK(reread.text == made.text && reread.recipients == made.recipients);
 }
 
 // The file's lines as the program sees them: split at LF, one CR before it dropped,
@@ -116,12 +126,12 @@ QList<QByteArray> linesOf(const QByteArray &content)
     return lines;
 }
 
-bool isDue(const RecordView &record, const QDateTime &now)
+bool isDue(const MessageRecord &record, const QDateTime &now)
 {
     const QDate today = now.date();
-    return !record.isSent()
-        && (record.date() > today
-            || (record.date() == today && record.minuteOfDay() >= Stamp::minuteOfDay(now.time())));
+    return !record.sent
+        && (record.date > today
+            || (record.date == today && record.minuteOfDay >= Stamp::minuteOfDay(now.time())));
 }
 
 void writeFile(const QString &path, const QByteArray &content)
@@ -153,54 +163,68 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QList<QByteArray> unreadable;
     for (const QByteArray &line : linesOf(content)) {
         checkLine(line);
-        (RecordView(line).isReadable() ? readable : unreadable).append(line);
+        (MessageRecord::parse(line).isReadable() ? readable : unreadable).append(line);
     }
 
     writeFile(env.userFile(1), content);
+    MessageStore store(env.dataDir(), env.clock);
 
-    // The readers hand over exactly the readable lines, in file order.
+    // The readers hand over exactly the readable lines, in file order, each record read
+    // as on its own (the visitor's record is reused from line to line).
     QList<QByteArray> visited;
-    ReadMessageRecords(program, 1, [&](const RecordView &record) {
-        FUZZ_CHECK(record.isReadable());
-        visited.append(record.raw().toByteArray());
+    store.read(1, [&](const MessageRecord &record) {
+        const MessageRecord alone = MessageRecord::parse(record.line);
+        FUZZ_CHECK(record.isReadable() && record.due() == alone.due());
+        FUZZ_CHECK(record.sent == alone.sent && record.text == alone.text);
+        FUZZ_CHECK(record.hasRecipientList == alone.hasRecipientList);
+        FUZZ_CHECK(record.recipients == alone.recipients);
+        visited.append(record.line);
         return true;
     });
     FUZZ_CHECK(visited == readable);
-    FUZZ_CHECK(!program.FileBusy.isSet());
+    QList<QByteArray> listed;
+    for (const MessageRecord &record : store.read(1))
+        listed.append(record.line);
+    FUZZ_CHECK(listed == readable);
 
     if (!readable.isEmpty()) {
-        const RecordView first(readable.first());
-        const auto found = FindMessageRecord(program, 1, CodePage::decode(first.stamp()));
-        FUZZ_CHECK(found && *found == first.line());
+        const MessageRecord first = MessageRecord::parse(readable.first());
+        const auto found = store.find(1, first.due());
+        FUZZ_CHECK(found && found->line == first.line);
     }
-    const auto any = FindMessageRecord(program, 1, CodePage::decode(content.left(19)));
-    if (any) {
-        FUZZ_CHECK(any->startsWith(CodePage::decode(content.left(19))));
-        FUZZ_CHECK(readable.contains(CodePage::encode(*any)));
+    const MessageRecord head = MessageRecord::parse(content.left(Stamp::StampLength));
+    if (head.isReadable()) {
+        const auto any = store.find(1, head.due());
+        if (any) {
+            FUZZ_CHECK(any->due() == head.due());
+            FUZZ_CHECK(readable.contains(any->line));
+        }
     }
-    FUZZ_CHECK(!program.FileBusy.isSet());
 
-    // The look-ahead takes the first record that is neither sent nor past.
+    // The look-ahead takes the earliest record that is neither sent nor past, wherever it
+    // stands; the first of equals.
     program.LastSent.fill(QString());
     world->timer.LoadNextMessage();
     const QDateTime now = env.clock.now();
     QString expected;
+    QDateTime earliest;
     for (const QByteArray &line : readable) {
-        if (isDue(RecordView(line), now)) {
+        const MessageRecord record = MessageRecord::parse(line);
+        if (isDue(record, now) && (!earliest.isValid() || record.due() < earliest)) {
+            earliest = record.due();
             expected = QStringLiteral("01") + CodePage::decode(line);
-            break;
         }
     }
     FUZZ_CHECK(program.NextMessage[1] == expected);
     FUZZ_CHECK(env.boxes.shown.isEmpty());
 
     // One rewrite: the middle record's slot gets a new text, or a fixed slot a new record.
-    const QString stamp = readable.isEmpty()
-        ? QStringLiteral("2026/03/14 10:15 AM")
-        : CodePage::decode(RecordView(readable[readable.size() / 2]).stamp());
-    const QString record = stamp + QStringLiteral("Nfuzzed slot|5551234567@sms.example.net,");
-    SaveMessageRecord(program, 1, record);
-    FUZZ_CHECK(!program.FileBusy.isSet());
+    const QDateTime slot = readable.isEmpty()
+        ? QDateTime(QDate(2026, 3, 14), QTime(10, 15))
+        : MessageRecord::parse(readable[readable.size() / 2]).due();
+    const MessageRecord record = MessageRecord::compose(
+        slot, QStringLiteral("fuzzed slot"), { QStringLiteral("5551234567@sms.example.net") });
+    store.save(1, record);
     FUZZ_CHECK(!QFile::exists(env.dataDir() + QStringLiteral("tmp.tmp")));
 
     const QByteArray saved = env.readMessageFileBytes(1);
@@ -209,11 +233,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int records = 0;
     const QSet<QByteArray> before(readable.cbegin(), readable.cend());
     for (const QByteArray &line : linesOf(saved)) {
-        const RecordView view(line);
-        if (!view.isReadable()) {
+        const MessageRecord read = MessageRecord::parse(line);
+        if (!read.isReadable()) {
             keptUnreadable.append(line);
-        } else if (view.stamp() == QByteArrayView(CodePage::encode(stamp))) {
-            FUZZ_CHECK(view.line() == record);
+        } else if (read.due() == slot) {
+            FUZZ_CHECK(line == record.line);
             ++records;
         } else {
             FUZZ_CHECK(before.contains(line));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Program.h"
-#include "app/UserFacingError.h"
+#include "platform/UserFacingError.h"
 
 #include <QString>
 #include <exception>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/BusyFlag.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -41,9 +40,6 @@ public:
     // Roster.
     int CurrentUser = 0;
     bool AboutMode = false;
-
-    // Message files: one reader or writer at a time.
-    BusyFlag FileBusy;
 
     // Scheduler. NextMessage[1..10]: each user's next due record behind its two-digit
     // user code; NextMessage[0]: an instant message behind user code + 20.

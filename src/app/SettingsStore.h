@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserFacingError.h"
+#include "platform/UserFacingError.h"
 
 #include <QString>
 #include <functional>

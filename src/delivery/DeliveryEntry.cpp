@@ -14,7 +14,7 @@ DeliveryEntry::DeliveryEntry(const QString &entry)
     record = entry.mid(2);
     date = record.left(10);
     time = record.mid(11, 8);
-    const QString rest = record.mid(Record::TextPos);
+    const QString rest = record.mid(MessageRecord::TextPos);
     const qsizetype bar = rest.indexOf(u'|');
     hasSeparator = bar >= 0;
     text = hasSeparator ? rest.left(bar) : rest;

@@ -6,10 +6,8 @@
 #include "platform/Clock.h"
 #include "platform/ConnectionService.h"
 #include "store/CodePage.h"
-#include "store/MessageFile.h"
+#include "store/MessageStore.h"
 #include "store/Stamp.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -109,33 +107,20 @@ QDateTime FrmTimer::dueFrom(const QDateTime &now) const
 
 void FrmTimer::loadNextFor(int user)
 {
-    if (!QFileInfo::exists(MessageFilePath(p, user)))
-        return;
+    const MessageStore store(p.ProgramDir, p.clock);
     const QByteArray lastSent = CodePage::encode(p.LastSent[user]);
     // The files are read within milliseconds; one reading of the clock per file stands
     // for the reading per line. A record whose minute passed while the scheduler was busy
-    // delivering is not past: it still goes out, in its turn.
-    const QDateTime from = dueFrom(p.clock.now());
-    // The earliest record wherever it stands: a hand edit or a script that appends may
-    // have put one out of order.
-    QDateTime earliest;
-    QString next;
-    ReadMessageRecords(p, user, [&](const RecordView &record) {
-        if (record.isSent())
-            return true;
-        const QDateTime stamp(record.date(), Stamp::timeOfMinute(record.minuteOfDay()));
-        if (stamp < from || (earliest.isValid() && stamp >= earliest)
-            || record.raw() == QByteArrayView(lastSent))
-            return true;
-        const QString line = record.line();
-        if (m_handedOver[user].contains(line))
-            return true;
-        earliest = stamp;
-        next = line;
-        return true;
-    });
-    if (!next.isEmpty())
-        p.NextMessage[user] = QStringLiteral("%1").arg(user, 2, 10, QLatin1Char('0')) + next;
+    // delivering is not past: it still goes out, in its turn. The earliest record wherever
+    // it stands: a hand edit or a script that appends may have put one out of order.
+    const auto next
+        = store.earliestUnsent(user, dueFrom(p.clock.now()), [&](const MessageRecord &record) {
+              return record.line != lastSent
+                  && !m_handedOver[user].contains(CodePage::decode(record.line));
+          });
+    if (next)
+        p.NextMessage[user] = QStringLiteral("%1").arg(user, 2, 10, QLatin1Char('0'))
+            + CodePage::decode(next->line);
 }
 
 void FrmTimer::forgetOldHandovers()

@@ -12,7 +12,7 @@
 #include "platform/ConnectionService.h"
 #include "platform/SecretStore.h"
 #include "store/CodePage.h"
-#include "store/MessageFile.h"
+#include "store/MessageStore.h"
 #include "store/StoreError.h"
 
 #include <QFileInfo>
@@ -257,13 +257,14 @@ bool SmtpDelivery::converse(const DeliveryEntry &entry)
 
     // An instant message exists in no file.
     if (!entry.isInstant()) {
-        const QString file = MessageFilePath(p, entry.user);
+        MessageStore store(p.ProgramDir, p.clock);
+        const QString file = store.filePath(entry.user);
         if (!QFileInfo::exists(file)) {
             emit warning(MarkedNowhere.arg(file));
             return false;
         }
         try {
-            MarkMessageSent(p, entry.user, entry.record);
+            store.markSent(entry.user, MessageRecord::parse(CodePage::encode(entry.record)));
         } catch (const StoreError &error) {
             // The mail has gone out, so the message counts as sent (LastSent keeps it from
             // going out again in this run); but the file still calls it unsent, and only

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <array>
+#include <cstring>
 
 namespace CodePage {
 
@@ -55,17 +56,45 @@ int byteFor(char32_t c)
     return -1;
 }
 
+// Eight bytes at a time: most lines are plain ASCII.
+bool isAscii(QByteArrayView bytes)
+{
+    const char *p = bytes.data();
+    qsizetype left = bytes.size();
+    quint64 any = 0;
+    for (; left >= 8; p += 8, left -= 8) {
+        quint64 word;
+        std::memcpy(&word, p, sizeof word);
+        any |= word;
+    }
+    for (; left > 0; --left)
+        any |= static_cast<unsigned char>(*p++);
+    return !(any & 0x8080808080808080ULL);
+}
+
 } // namespace
 
 QString decode(QByteArrayView bytes)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
+    QString text;
+    decode(bytes, text);
+    return text;
+}
+
+void decode(QByteArrayView bytes, QString &text)
+{
+    // Windows-1252 is Latin-1 but for 0x80..0x9F. Qt's own Latin-1 conversion is many times
+    // faster than a loop over the bytes, and the scheduler decodes every line of every
+    // file; the bytes it gets wrong are looked for only where a byte is not ASCII.
+    text.truncate(0);
+    text.append(QLatin1String(bytes.data(), bytes.size()));
+    if (isAscii(bytes))
+        return;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(High[b - 0x80]) : QChar(b);
+        if (b >= 0x80 && b < 0xA0)
+            text[i] = QChar(High[b - 0x80]);
     }
-    return text;
 }
 
 QByteArray encode(QStringView text)

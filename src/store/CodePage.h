@@ -11,6 +11,9 @@
 namespace CodePage {
 
 QString decode(QByteArrayView bytes);
+// The same into a text that may be reused: its storage is kept when it is large enough
+// and not shared.
+void decode(QByteArrayView bytes, QString &text);
 QByteArray encode(QStringView text);
 
 // Whether every character of the text survives encode() unchanged.

@@ -1,61 +1,42 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <array>
 
-class SettingsStore;
-
-// One line of a message file, in the file's own bytes: a 19-character stamp
+// One line of a message file, read once into its fields: a 19-character stamp
 // "YYYY/MM/DD HH:MM AMPM", a status flag ("N" or "S"), the text, "|", and the
-// recipients' phone addresses, each followed by ",".
-class RecordView {
-public:
-    explicit RecordView(QByteArrayView line);
+// recipients' phone addresses, each followed by ",". The line's own bytes travel with
+// it, so that a rewrite writes it back unchanged and a mark finds exactly the line that
+// was read.
+struct MessageRecord {
+    static constexpr qsizetype StatusPos = 19; // 0-based; character 20
+    static constexpr qsizetype TextPos = 20; // 0-based; character 21
+
+    QDate date; // invalid for a line that cannot be read
+    int minuteOfDay = -1; // 0..1439
+    bool sent = false; // status "S"
+    QString text; // up to the first "|" (to the end when there is none)
+    bool hasRecipientList = false; // the line has its "|"
+    QStringList recipients; // the phone addresses; a last piece without its "," is none
+    QByteArray line; // the line exactly as the file holds it (no line end)
 
     // A line whose stamp is not a real date and time cannot be read: readers pass it
     // over and rewrites keep it as it is.
-    bool isReadable() const { return m_minute >= 0; }
+    bool isReadable() const { return date.isValid() && minuteOfDay >= 0; }
+    QDateTime due() const;
 
-    QByteArrayView raw() const { return m_line; }
-    QByteArrayView stamp() const { return m_line.first(qMin<qsizetype>(m_line.size(), 19)); }
-    QDate date() const { return m_date; }
-    int minuteOfDay() const { return m_minute; }
-    bool isSent() const { return m_line.size() >= 20 && m_line[19] == 'S'; }
+    static MessageRecord parse(QByteArrayView line);
+    // The same into this record, keeping the storage of its fields where nothing shares
+    // it: a reader going through a whole file then allocates almost nothing per line.
+    void assign(QByteArrayView line);
 
-    QString line() const;
-    QString text() const;
-    QStringList recipients() const;
-
-private:
-    QByteArrayView m_line;
-    QDate m_date;
-    int m_minute = -1;
+    // A new record due at that minute: stamp, "N", the text with each CR and each LF made
+    // a space and each "|" an "!", then "|" and each address followed by ",". Its fields
+    // are what the file will hold, so a character the code page lacks reads as "?".
+    static MessageRecord compose(
+        const QDateTime &due, const QString &text, const QStringList &recipientAddresses);
 };
-
-// Field access on a record held as text (as the scheduler and the entry form hold it).
-namespace Record {
-
-constexpr qsizetype StatusPos = 19; // 0-based; character 20
-constexpr qsizetype TextPos = 20; // 0-based; character 21
-
-// From character 21 up to the first "|" (to the end of the line when there is none).
-QString text(const QString &record);
-
-// Everything after that "|", cut into the runs of characters ended by ",".
-QStringList recipients(const QString &record);
-
-// Each CR and each LF becomes a space, each "|" an "!".
-QString clean(const QString &raw);
-
-} // namespace Record
-
-// The recipient user numbers of a message: entries 0 to 9, 0 = empty, filled first.
-using RecipientList = std::array<int, 10>;
-
-// stamp + "N" + cleaned text + "|" + each recipient's "CellEmail" followed by ","
-// (a recipient without a phone address adds nothing).
-QString ComposeMessageRecord(const SettingsStore &settings, const QString &stamp,
-    const QString &rawText, const RecipientList &recipients);

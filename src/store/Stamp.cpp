@@ -106,6 +106,21 @@ int parseTime(QByteArrayView text)
     return parseTimeImpl(text);
 }
 
+bool parseStamp(QByteArrayView line, QDate &date, int &minuteOfDay)
+{
+    if (line.size() < StampLength || line[DateLength] != ' ')
+        return false;
+    const QDate d = parseDate(line.first(DateLength));
+    if (!d.isValid())
+        return false;
+    const int minute = parseTime(line.sliced(DateLength + 1, TimeLength));
+    if (minute == NoTime)
+        return false;
+    date = d;
+    minuteOfDay = minute;
+    return true;
+}
+
 QString formatDate(QDate date)
 {
     return QStringLiteral("%1/%2/%3")

@@ -25,6 +25,10 @@ QDate parseDate(QByteArrayView text);
 int parseTime(QStringView text);
 int parseTime(QByteArrayView text);
 
+// The date and minute of the day of the stamp a line begins with (the date, a blank,
+// the time). Both are left as they were when the line has no such stamp.
+bool parseStamp(QByteArrayView line, QDate &date, int &minuteOfDay);
+
 QString formatDate(QDate date);
 QString formatTime(int minuteOfDay); // "09:30 PM"
 QString formatStamp(const QDateTime &moment); // seconds dropped

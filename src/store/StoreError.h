@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserFacingError.h"
+#include "platform/UserFacingError.h"
 
 // A message file could not be read or written. The file is as it was before the
 // operation; the text says what went wrong in words a user can act on.

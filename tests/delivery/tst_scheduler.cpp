@@ -66,7 +66,6 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(env->boxes.shown.size(), 1);
         QVERIFY(env->boxes.shown.first().text.startsWith("Cannot read " + env->userFile(1)));
-        QVERIFY(!env->program.FileBusy.isSet());
         // Once handed to delivery, the record is not loaded again even though it failed.
         processor->succeed = false;
         frmTimer->CheckSend();

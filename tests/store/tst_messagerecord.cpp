@@ -1,12 +1,12 @@
-#include "app/Roster.h"
 #include "store/MessageRecord.h"
 #include "store/Stamp.h"
 #include "support/DataColumns.h"
-#include "support/TestEnvironment.h"
 
 namespace {
 
-const QString At = QStringLiteral("2026/03/20 09:15 PM");
+using L = QStringList;
+
+const QDateTime At(QDate(2026, 3, 20), QTime(21, 15));
 
 } // namespace
 
@@ -14,45 +14,73 @@ class TestMessageRecord : public QObject {
     Q_OBJECT
 
 private slots:
+    void parse_data()
+    {
+        Columns<QByteArray, QDateTime, bool, QString, bool, L>(
+            { "line", "due", "sent", "text", "hasList", "recipients" });
+        QTest::newRow("all fields, Windows-1252")
+            << QByteArray("2026/03/20 09:15 PMScaf\xe9 \x80|a@p,\x9f,") << At << true << "café €"
+            << true << L { "a@p", "Ÿ" };
+        QTest::newRow("no bar") << QByteArray("2026/03/20 12:00 AMNjust text")
+                                << QDateTime(At.date(), QTime(0, 0)) << false << "just text"
+                                << false << L {};
+        QTest::newRow("later bars belong to the addresses, a last one without its comma is none")
+            << QByteArray("2026/03/20 12:00 PMN|b|c,,d") << QDateTime(At.date(), QTime(12, 0))
+            << false << "" << true << L { "b|c", "" };
+        QTest::newRow("no such day: fields, but no date")
+            << QByteArray("2026/02/30 09:15 PMSx|y,") << QDateTime() << true << "x" << true
+            << L { "y" };
+    }
+    void parse()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QDateTime, due);
+        const MessageRecord record = MessageRecord::parse(line);
+        QCOMPARE(record.isReadable(), due.isValid());
+        QCOMPARE(record.due(), due);
+        QCOMPARE(record.minuteOfDay, due.isValid() ? Stamp::minuteOfDay(due.time()) : -1);
+        QTEST(record.sent, "sent");
+        QTEST(record.text, "text");
+        QTEST(record.hasRecipientList, "hasList");
+        QTEST(record.recipients, "recipients");
+        QCOMPARE(record.line, line);
+    }
+
     void compose_data()
     {
-        Columns<QString, QList<int>, QString>({ "text", "recipients", "record" });
+        Columns<QString, L, QByteArray>({ "text", "addresses", "line" });
         QTest::newRow("bar becomes exclamation mark")
-            << "a|b||" << QList<int> { 1 } << "Na!b!!|one@p,";
+            << "a|b||" << L { "one@p" } << QByteArray("Na!b!!|one@p,");
         QTest::newRow("CR LF becomes two spaces, lone CR and LF one each")
-            << "a\r\nb\nc\rd" << QList<int> {} << "Na  b c d|";
-        QTest::newRow("in list order, no phone address (empty or absent) left out")
-            << "x" << QList<int> { 10, 2, 3, 4, 1, 5 } << "Nx|ten@p,three@p,one@p,";
-        QTest::newRow("no usable recipient ends with the bar")
-            << "x" << QList<int> { 2, 4 } << "Nx|";
+            << "a\r\nb\nc\rd" << L {} << QByteArray("Na  b c d|");
+        QTest::newRow("each address followed by a comma")
+            << "x" << L { "ten@p", "three@p" } << QByteArray("Nx|ten@p,three@p,");
+        QTest::newRow("outside the code page")
+            << "é€ ☺" << L { "ł@p" } << QByteArray("N\xe9\x80 ?|?@p,");
     }
+    // Seconds dropped; the fields are those of the line, as a file holding it reads back.
     void compose()
     {
         QFETCH(QString, text);
-        QFETCH(QList<int>, recipients);
-        TestEnvironment env;
-        env.addUser(1, "One", "one@p");
-        env.addUser(2, "Two", QString()); // present but empty
-        env.addUser(3, "Three", "three@p");
-        env.settings.WriteSetting(Roster::UserSection(4), "Name", "Four");
-        env.addUser(10, "Ten", "ten@p");
-        RecipientList list {};
-        std::copy(recipients.cbegin(), recipients.cend(), list.begin());
-        QTEST(ComposeMessageRecord(env.settings, At, text, list).mid(19), "record");
+        QFETCH(L, addresses);
+        QFETCH(QByteArray, line);
+        const MessageRecord record = MessageRecord::compose(At.addSecs(59), text, addresses);
+        QCOMPARE(record.line, "2026/03/20 09:15 PM" + line);
+        QCOMPARE(record.due(), At);
+        QVERIFY(!record.sent && record.hasRecipientList);
+        QCOMPARE(record.text, MessageRecord::parse(record.line).text);
+        QCOMPARE(record.recipients, MessageRecord::parse(record.line).recipients);
     }
 
     // Stamps are read by hand rather than by QDate, for speed: every day 0 to 32 of every
     // month 0 to 13 of years chosen for their leap rules gives exactly what QDate says of
-    // the same parts. (Malformed stamps are the message file tests' unreadable lines.)
+    // the same parts.
     void datesAgreeWithQDate()
     {
         for (int year : { 0, 4, 100, 400, 1900, 2000, 2024, 2027, 2100, 9999 }) {
             for (int month = 0; month <= 13; ++month) {
                 for (int day = 0; day <= 32; ++day) {
-                    const QString text = QStringLiteral("%1/%2/%3")
-                                             .arg(year, 4, 10, QLatin1Char('0'))
-                                             .arg(month, 2, 10, QLatin1Char('0'))
-                                             .arg(day, 2, 10, QLatin1Char('0'));
+                    const QString text = QString::asprintf("%04d/%02d/%02d", year, month, day);
                     const QDate expected
                         = QDate::isValid(year, month, day) ? QDate(year, month, day) : QDate();
                     QCOMPARE(Stamp::parseDate(QStringView(text)), expected);

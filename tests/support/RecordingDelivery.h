@@ -2,7 +2,8 @@
 
 #include "app/Program.h"
 #include "delivery/MessageProcessor.h"
-#include "store/MessageFile.h"
+#include "store/CodePage.h"
+#include "store/MessageStore.h"
 
 #include <QTest>
 #include <functional>
@@ -23,7 +24,9 @@ public:
         if (during)
             during();
         if (succeed && entry.left(2).toInt() < 20)
-            MarkMessageSent(p, entry.left(2).toInt(), entry.mid(2));
+            MessageStore(p.ProgramDir, p.clock)
+                .markSent(
+                    entry.left(2).toInt(), MessageRecord::parse(CodePage::encode(entry.mid(2))));
         p.Sending = false;
     }
     QStringList entries;

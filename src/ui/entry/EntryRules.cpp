@@ -43,6 +43,21 @@ QString StoredText(const QString &typed)
     return CodePage::decode(CodePage::encode(typed));
 }
 
+MessageRecord ComposeRecord(const SettingsStore &settings, const QDateTime &due,
+    const QString &text, const std::array<int, 10> &recipientUsers)
+{
+    QStringList addresses;
+    for (const int user : recipientUsers) {
+        if (user < 1 || user > Roster::MaxUsers)
+            continue;
+        const QString address = settings.ReadSetting(
+            Roster::UserSection(user), QStringLiteral("CellEmail"), QString());
+        if (!address.isEmpty())
+            addresses.append(address);
+    }
+    return MessageRecord::compose(due, text, addresses);
+}
+
 QString InstantUserCode(int user)
 {
     return QStringLiteral("%1").arg(user + 20, 2, 10, QLatin1Char('0'));

@@ -7,8 +7,8 @@
 #include "app/SettingsStore.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
-#include "store/MessageFile.h"
-#include "store/MessageRecord.h"
+#include "store/CodePage.h"
+#include "store/MessageStore.h"
 #include "store/Stamp.h"
 #include "store/StoreError.h"
 #include "ui/entry/EntryRules.h"
@@ -179,9 +179,9 @@ void FrmEntry::loadForm()
 
 void FrmEntry::loadRecord()
 {
-    std::optional<QString> record;
+    std::optional<MessageRecord> record;
     try {
-        record = FindMessageRecord(p, p.CurrentUser, p.SelectedStamp);
+        record = MessageStore(p.ProgramDir, p.clock).find(p.CurrentUser, selectedSlot());
     } catch (const StoreError &error) {
         reportStoreFailure(
             QStringLiteral("The stored message of this time could not be read."), error.what());
@@ -189,12 +189,12 @@ void FrmEntry::loadRecord()
     }
     if (!record)
         return;
-    txtData->setTextUnlimited(Record::text(*record));
+    txtData->setTextUnlimited(record->text);
 
     // Recipients are stored by phone address; an address that no user has any more is
     // dropped here, and so from the record when it is saved again.
     int k = 0;
-    for (const QString &address : Record::recipients(*record)) {
+    for (const QString &address : record->recipients) {
         if (address.isEmpty())
             continue; // an empty address would match every user without a phone
         for (int n = 1; n <= Roster::MaxUsers && k < int(p.Recipients.size()); ++n) {
@@ -240,18 +240,18 @@ bool FrmEntry::saveOrSend()
         return false;
     }
 
-    const QString stamp = p.SendNow ? Stamp::formatStamp(p.clock.now()) : p.SelectedStamp;
-    const QString record
-        = ComposeMessageRecord(p.settings, stamp, EntryRules::StoredText(typed), p.Recipients);
+    const MessageRecord record = EntryRules::ComposeRecord(p.settings,
+        p.SendNow ? p.clock.now() : selectedSlot(), EntryRules::StoredText(typed), p.Recipients);
 
     if (p.SendNow) {
         // Never written to a file: the scheduler sends it at its next check and, from the
         // code of 21 or more, knows not to mark it sent anywhere.
-        p.NextMessage[0] = EntryRules::InstantUserCode(p.CurrentUser) + record;
+        p.NextMessage[0]
+            = EntryRules::InstantUserCode(p.CurrentUser) + CodePage::decode(record.line);
         return true;
     }
     try {
-        SaveMessageRecord(p, p.CurrentUser, record);
+        MessageStore(p.ProgramDir, p.clock).save(p.CurrentUser, record);
     } catch (const StoreError &error) {
         reportStoreFailure(QStringLiteral("The message was not saved."), error.what());
         return false;
@@ -274,7 +274,7 @@ void FrmEntry::cmdDelete_Click()
 bool FrmEntry::deleteSlot()
 {
     try {
-        DeleteMessageSlot(p, p.CurrentUser, p.SelectedStamp);
+        MessageStore(p.ProgramDir, p.clock).removeSlot(p.CurrentUser, selectedSlot());
     } catch (const StoreError &error) {
         reportStoreFailure(QStringLiteral("The message was not deleted."), error.what());
         return false;

@@ -2,7 +2,7 @@
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
 #include "platform/Clock.h"
-#include "store/MessageFile.h"
+#include "store/MessageStore.h"
 #include "store/Stamp.h"
 #include "ui/main/DayPage.h"
 #include "ui/main/DaySlots.h"
@@ -126,15 +126,16 @@ void FrmMain::LoadScreenData(const QString &DateSent)
             flxApp->cell(row, 1)->setText(QString());
         const QDate selected = Stamp::parseDate(QStringView(DateSent).left(Stamp::DateLength));
 
-        if (!QFileInfo::exists(MessageFilePath(p, p.CurrentUser)))
+        const MessageStore store(p.ProgramDir, p.clock);
+        if (!QFileInfo::exists(store.filePath(p.CurrentUser)))
             return;
 
         const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
         const QDateTime now = p.clock.now();
         const QDate today = now.date();
         const int nowMinute = Stamp::minuteOfDay(now.time());
-        ReadMessageRecords(p, p.CurrentUser, [&](const RecordView &record) {
-            const QDate d = record.date();
+        store.read(p.CurrentUser, [&](const MessageRecord &record) {
+            const QDate d = record.date;
             // The file is in stamp order: nothing after the page can show on it.
             if (d > last)
                 return false;
@@ -145,15 +146,14 @@ void FrmMain::LoadScreenData(const QString &DateSent)
                 mark.Visible = true;
             }
             if (d == selected) {
-                QTableWidgetItem *cell
-                    = flxApp->cell(DaySlots::RowOfMinute(record.minuteOfDay()), 1);
+                QTableWidgetItem *cell = flxApp->cell(DaySlots::RowOfMinute(record.minuteOfDay), 1);
                 QColor colour = Black;
-                if (record.isSent())
+                if (record.sent)
                     colour = grey;
-                else if ((d == today && record.minuteOfDay() < nowMinute) || d < today)
+                else if ((d == today && record.minuteOfDay < nowMinute) || d < today)
                     colour = Red;
                 cell->setForeground(colour);
-                cell->setText(record.text());
+                cell->setText(record.text);
             }
             return true;
         });

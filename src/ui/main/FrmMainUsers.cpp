@@ -9,13 +9,12 @@
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SecretStore.h"
+#include "store/MessageStore.h"
+#include "store/StoreError.h"
 #include "ui/main/FrmMain.h"
 #include "ui/setup/KeyringPassword.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <stdexcept>
 
 using Mode = SetupWizard::Mode;
@@ -132,13 +131,11 @@ void FrmMain::mnuRemoveUser_Click()
         else
             p.secrets->removePassword(section);
 
-        const QString file = p.ProgramDir + QStringLiteral("u%1.usr").arg(user);
-        if (QFileInfo::exists(file)) {
-            // A delivery or an edit may be at work on a message file: let it finish.
-            QCoreApplication::processEvents();
-            p.FileBusy.waitUntilClear();
-            if (!QFile::remove(file))
-                throw std::runtime_error("message file not deleted");
+        try {
+            MessageStore(p.ProgramDir, p.clock).removeFile(user);
+        } catch (const StoreError &) {
+            // Reported as it always was: the command's own error, behind ShowErrors.
+            throw std::runtime_error("message file not deleted");
         }
         // The removed user's next message must not go out any more.
         if (loadNextMessage)

@@ -1,5 +1,5 @@
 #include "app/StartValues.h"
-#include "store/MessageFile.h"
+#include "store/MessageStore.h"
 #include "support/DataColumns.h"
 #include "ui/main/DaySlots.h"
 #include "ui/main/FlexGrid.h"
@@ -173,7 +173,7 @@ private slots:
         QCOMPARE(f.sentAtTheMinute(), QStringList { "01" + Due });
 
         const QString later = "2026/03/16 08:00 AMNLater|" + AdaCell + ',';
-        SaveMessageRecord(f.env.program, 1, later);
+        MessageStore(f.env.dataDir(), f.env.clock).save(1, MessageRecord::parse(later.toLatin1()));
         const QByteArray after = f.env.readMessageFileBytes(1);
         QCOMPARE(after.count(line + "\r\n"), 3);
         for (const QString &record : { Due, Tomorrow, later })

@@ -1,7 +1,5 @@
-#include "store/MessageFile.h"
+#include "store/MessageStore.h"
 
-#include "app/Program.h"
-#include "platform/BusyFlag.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "store/CodePage.h"
@@ -30,9 +28,9 @@ std::string describe(const char *what, const QString &path)
         + std::strerror(errno);
 }
 
-QString scratchPath(const Program &program)
+QString scratchPath(const QString &dataFolder)
 {
-    return program.ProgramDir + QStringLiteral("tmp.tmp");
+    return dataFolder + QStringLiteral("tmp.tmp");
 }
 
 StoreError notRegularFile(const QString &path)
@@ -129,7 +127,7 @@ struct Destination {
 // not exist yet) is replaced, so that whatever else points there sees the change too.
 // Its scratch file lies in that file's own folder, since a rename cannot cross file
 // systems, under a name of its own that keeps clear of anybody's tmp.tmp there.
-Destination destinationOf(const Program &program, const QString &path)
+Destination destinationOf(const QString &dataFolder, const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     QByteArray current = name;
@@ -152,7 +150,7 @@ Destination destinationOf(const Program &program, const QString &path)
         current = target;
     }
     if (current == name)
-        return { path, scratchPath(program) };
+        return { path, scratchPath(dataFolder) };
     const QString file = QFile::decodeName(current);
     const qsizetype slash = file.lastIndexOf(QLatin1Char('/'));
     return { file,
@@ -196,37 +194,35 @@ void replaceFile(const Destination &to, const QByteArray &content)
 
 // A clean-up tool or a sync client may take the whole data folder away while the program
 // runs; a save makes it again, private as at the start, rather than failing until then.
-void makeDataFolder(const Program &program)
+void makeDataFolder(const QString &dataFolder)
 {
-    if (!QDir(program.ProgramDir).exists() && !Paths::makePrivateDir(program.ProgramDir))
+    if (!QDir(dataFolder).exists() && !Paths::makePrivateDir(dataFolder))
         throw StoreError("Cannot make the folder for the message files, "
-            + QFile::encodeName(program.ProgramDir).toStdString()
+            + QFile::encodeName(dataFolder).toStdString()
             + ", again. Check that no file has taken its name and that you may write in the folder "
               "above it.");
 }
 
 // A rewrite killed half-way leaves its scratch file behind.
-void removeLeftoverScratch(const Program &program, const Destination &to)
+void removeLeftoverScratch(const QString &dataFolder, const Destination &to)
 {
-    QFile::remove(scratchPath(program));
-    if (to.scratch != scratchPath(program))
+    QFile::remove(scratchPath(dataFolder));
+    if (to.scratch != scratchPath(dataFolder))
         QFile::remove(to.scratch);
 }
 
 // The frame shared by the three rewrites: perLine turns each old line into what the new
 // content holds for it, atEnd may add to the end; an unchanged content is not written again.
 template<class PerLine, class AtEnd>
-void rewrite(Program &program, int user, bool createWhenMissing, const QByteArray &firstLine,
-    PerLine &&perLine, AtEnd &&atEnd)
+void rewrite(const QString &dataFolder, const QString &path, bool createWhenMissing,
+    const QByteArray &firstLine, PerLine &&perLine, AtEnd &&atEnd)
 {
-    BusyGuard busy(program.FileBusy);
-    const QString path = MessageFilePath(program, user);
-    const Destination to = destinationOf(program, path);
-    removeLeftoverScratch(program, to);
+    const Destination to = destinationOf(dataFolder, path);
+    removeLeftoverScratch(dataFolder, to);
     const std::optional<QByteArray> read = readRegularFile(path);
     if (!read) {
         if (createWhenMissing) {
-            makeDataFolder(program);
+            makeDataFolder(dataFolder);
             replaceFile(to, firstLine + Crlf);
         }
         return;
@@ -249,38 +245,132 @@ void appendLine(QByteArray &out, QByteArrayView line)
     out.append(Crlf);
 }
 
+// The rewrites look at nothing but the stamps, and the scheduler's look-ahead at little
+// more; the rest of a line is copied as it is.
+struct LineStamp {
+    QDate date;
+    int minute = Stamp::NoTime;
+    bool sent = false;
+
+    explicit LineStamp(QByteArrayView line)
+        : sent(line.size() > MessageRecord::StatusPos && line[MessageRecord::StatusPos] == 'S')
+    {
+        Stamp::parseStamp(line, date, minute);
+    }
+    bool isReadable() const { return minute != Stamp::NoTime; }
+    bool isAt(const QDate &d, int m) const { return isReadable() && date == d && minute == m; }
+};
+
 } // namespace
 
-QString MessageFilePath(const Program &program, int user)
+MessageStore::MessageStore(QString dataFolder, const Clock &clock)
+    : m_dataFolder(std::move(dataFolder))
+    , m_clock(clock)
 {
-    return program.ProgramDir + QStringLiteral("u") + QString::number(user)
-        + QStringLiteral(".usr");
 }
 
-void SaveMessageRecord(Program &program, int user, const QString &record)
+QString MessageStore::filePath(int user) const
+{
+    return m_dataFolder + QStringLiteral("u") + QString::number(user) + QStringLiteral(".usr");
+}
+
+// The lines of a user's file, for the readers. A file that cannot be reached at all (its
+// folder gone or made a file) has no records to show or send; only a rewrite needs to say
+// why it cannot be made.
+template<class F> void MessageStore::forEachLineOf(int user, F &&f) const
+{
+    const QString path = filePath(user);
+    if (QFileInfo::exists(path))
+        forEachLine(readRegularFile(path).value_or(QByteArray()), std::forward<F>(f));
+}
+
+QList<MessageRecord> MessageStore::read(int user) const
+{
+    QList<MessageRecord> records;
+    read(user, [&](const MessageRecord &record) {
+        records.append(record);
+        return true;
+    });
+    return records;
+}
+
+void MessageStore::read(int user, const Visitor &visit) const
+{
+    MessageRecord record;
+    forEachLineOf(user, [&](QByteArrayView line) {
+        record.assign(line);
+        return !record.isReadable() || visit(record);
+    });
+}
+
+std::optional<MessageRecord> MessageStore::earliestUnsent(
+    int user, const QDateTime &from, const Acceptor &accept) const
+{
+    std::optional<MessageRecord> earliest;
+    QDateTime earliestDue;
+    MessageRecord record;
+    forEachLineOf(user, [&](QByteArrayView line) {
+        const LineStamp stamp(line);
+        if (!stamp.isReadable() || stamp.sent)
+            return true;
+        const QDateTime due(stamp.date, Stamp::timeOfMinute(stamp.minute));
+        if (due < from || (earliestDue.isValid() && due >= earliestDue))
+            return true;
+        record.assign(line);
+        if (accept(record)) {
+            earliest = record;
+            earliestDue = due;
+        }
+        return true;
+    });
+    return earliest;
+}
+
+std::optional<MessageRecord> MessageStore::find(int user, const QDateTime &slot) const
+{
+    // Only the slot's date and time of day count: a minute that the clock skips when
+    // summer time begins still names the records stamped with it.
+    const QDate date = slot.date();
+    if (!date.isValid() || !slot.time().isValid())
+        return std::nullopt;
+    const int minute = Stamp::minuteOfDay(slot.time());
+    std::optional<MessageRecord> found;
+    forEachLineOf(user, [&](QByteArrayView line) {
+        const LineStamp stamp(line);
+        if (stamp.isAt(date, minute)) {
+            found = MessageRecord::parse(line);
+            return false;
+        }
+        // The file is in date order: no later day can hold the slot.
+        return !stamp.isReadable() || stamp.date <= date;
+    });
+    return found;
+}
+
+void MessageStore::save(int user, const MessageRecord &record)
 {
     // The scheduler reads the files of users 1 to 10 only: a message stored for another
     // number would never be sent.
     if (user < 1 || user > MaxFileUser)
         throw StoreError("No user is logged in to keep the message for. Set up a user first.");
-    const QByteArray newLine = CodePage::encode(record);
-    const RecordView r(newLine);
-    if (!r.isReadable())
+    if (!record.isReadable())
         throw StoreError("A message record must begin with a date and time: "
-            + record.left(Stamp::StampLength).toStdString());
-    const QDate today = program.clock.now().date();
-    const QByteArrayView newStamp = r.stamp();
+            + CodePage::decode(QByteArrayView(record.line)
+                                   .first(qMin<qsizetype>(record.line.size(), Stamp::StampLength)))
+                  .toStdString());
+    const QDate today = m_clock.now().date();
+    const QByteArray &newLine = record.line;
     bool written = false;
     const auto perLine = [&](QByteArrayView line, QByteArray &out) {
-        const RecordView l(line);
+        const LineStamp l(line);
         if (!l.isReadable()) {
             appendLine(out, line);
             return;
         }
         const bool before
-            = l.date() < r.date() || (l.date() == r.date() && l.minuteOfDay() < r.minuteOfDay());
+            = l.date < record.date || (l.date == record.date && l.minute < record.minuteOfDay);
         if (before) {
-            if (l.date().daysTo(today) <= 365)
+            if (l.date.daysTo(today) <= 365)
                 appendLine(out, line);
             return;
         }
@@ -288,70 +378,47 @@ void SaveMessageRecord(Program &program, int user, const QString &record)
             appendLine(out, newLine);
             written = true;
         }
-        if (l.stamp() != newStamp)
+        if (!l.isAt(record.date, record.minuteOfDay))
             appendLine(out, line);
     };
     const auto atEnd = [&](QByteArray &out) {
         if (!written)
             appendLine(out, newLine);
     };
-    rewrite(program, user, true, newLine, perLine, atEnd);
+    rewrite(m_dataFolder, filePath(user), true, newLine, perLine, atEnd);
 }
 
-void DeleteMessageSlot(Program &program, int user, const QString &stamp)
+void MessageStore::removeSlot(int user, const QDateTime &slot)
 {
-    const QByteArray stampBytes = CodePage::encode(stamp);
-    const RecordView slot(stampBytes);
+    const QDate date = slot.date();
+    const int minute = slot.time().isValid() ? Stamp::minuteOfDay(slot.time()) : Stamp::NoTime;
     const auto perLine = [&](QByteArrayView line, QByteArray &out) {
-        const RecordView l(line);
-        const bool sameSlot = l.isReadable() && slot.isReadable() && l.date() == slot.date()
-            && l.minuteOfDay() == slot.minuteOfDay();
-        if (!sameSlot)
+        if (!LineStamp(line).isAt(date, minute))
             appendLine(out, line);
     };
-    rewrite(program, user, false, {}, perLine, [](QByteArray &) {});
+    rewrite(m_dataFolder, filePath(user), false, {}, perLine, [](QByteArray &) {});
 }
 
-void MarkMessageSent(Program &program, int user, const QString &record)
+void MessageStore::markSent(int user, const MessageRecord &record)
 {
-    const QByteArray target = CodePage::encode(record);
+    const QByteArray &target = record.line;
     const auto perLine = [&](QByteArrayView line, QByteArray &out) {
-        if (line == QByteArrayView(target) && line.size() > Record::StatusPos) {
+        if (line == QByteArrayView(target) && line.size() > MessageRecord::StatusPos) {
             QByteArray marked = target;
-            marked[Record::StatusPos] = 'S';
+            marked[MessageRecord::StatusPos] = 'S';
             appendLine(out, marked);
         } else {
             appendLine(out, line);
         }
     };
-    rewrite(program, user, false, {}, perLine, [](QByteArray &) {});
+    rewrite(m_dataFolder, filePath(user), false, {}, perLine, [](QByteArray &) {});
 }
 
-std::optional<QString> FindMessageRecord(Program &program, int user, const QString &stamp)
+void MessageStore::removeFile(int user)
 {
-    const QByteArray wanted = CodePage::encode(stamp);
-    const QDate wantedDate = Stamp::parseDate(QStringView(stamp).left(Stamp::DateLength));
-    std::optional<QString> found;
-    ReadMessageRecords(program, user, [&](const RecordView &record) {
-        if (record.stamp() == QByteArrayView(wanted)) {
-            found = record.line();
-            return false;
-        }
-        // The file is in date order: no later day can hold the stamp.
-        return !(wantedDate.isValid() && record.date() > wantedDate);
-    });
-    return found;
-}
-
-void ReadMessageRecords(Program &program, int user, const RecordVisitor &visit)
-{
-    const QString path = MessageFilePath(program, user);
-    if (!QFileInfo::exists(path))
-        return;
-    BusyGuard busy(program.FileBusy);
-    const QByteArray content = readRegularFile(path).value_or(QByteArray());
-    forEachLine(content, [&](QByteArrayView line) {
-        const RecordView record(line);
-        return !record.isReadable() || visit(record);
-    });
+    // A link is taken away, not the file it leads to; a link that leads nowhere stays.
+    QFile file(filePath(user));
+    if (QFileInfo::exists(file.fileName()) && !file.remove())
+        throw StoreError("Cannot delete " + QFile::encodeName(file.fileName()).toStdString() + ": "
+            + file.errorString().toStdString());
 }
