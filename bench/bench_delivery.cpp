@@ -29,6 +29,7 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -178,7 +179,12 @@ int main(int argc, char **argv)
     if (tls) {
         MailServerOptions { MailServerOptions::Security::StartTls, {}, Login }.write(
             settings, section);
-        const auto stored = p.secrets->writePassword(section, Password);
+        std::optional<SecretStore::Result> answer;
+        p.secrets->writePassword(
+            section, Password, &app, [&](const SecretStore::Result &result) { answer = result; });
+        EventWait keyring;
+        keyring.waitUntil([&] { return answer.has_value(); }, 40s);
+        const auto stored = answer.value_or(SecretStore::Result {});
         if (!stored.ok) {
             std::fprintf(stderr, "no keyring: %s\n", qPrintable(stored.error));
             return 1;

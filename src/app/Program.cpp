@@ -30,7 +30,7 @@ void Program::ReportFailure(const QString &text)
 
 void Program::ReportLater(const QString &where, const QString &text)
 {
-    QTimer::singleShot(0, &m_reportContext, [this, where, text] {
+    QTimer::singleShot(0, &m_context, [this, where, text] {
         if (text.isEmpty())
             ReportError(where);
         else

@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -94,8 +93,11 @@ public:
     // text stands for ReportError(where), any other for ReportFailure(text).
     void ReportLater(const QString &where, const QString &text);
 
+    // What waits on the program's services (a report still to be shown, the keyring's
+    // answer to a change) ends with the program object: the context for such waits.
+    QObject *context() { return &m_context; }
+
 private:
     void showOnce(const QString &text);
-    // Ends the reports still waiting to be shown when the program object goes.
-    QObject m_reportContext;
+    QObject m_context;
 };

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QHostInfo>
 #include <QNetworkProxy>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -322,7 +323,14 @@ bool SmtpDelivery::prepareLogin(
         emit warning(LoginNeedsTls);
         return false;
     }
-    const SecretStore::Result stored = p.secrets->readPassword(section);
+    std::optional<SecretStore::Result> answer;
+    QObject keyring;
+    p.secrets->readPassword(section, &keyring, [&](const SecretStore::Result &result) {
+        answer = result;
+        m_wait.wake();
+    });
+    m_wait.waitUntil([&] { return answer.has_value(); });
+    const SecretStore::Result stored = *answer;
     if (stored.notFound) {
         emit warning(NoPassword);
         return false;

@@ -1,7 +1,7 @@
 #include "platform/KeychainSecretStore.h"
 
-#include "platform/EventWait.h"
-
+#include <QPointer>
+#include <QTimer>
 #include <memory>
 #include <qt6keychain/keychain.h>
 
@@ -9,56 +9,66 @@ namespace {
 
 const QString Service = QStringLiteral("Tolvane");
 
-// Runs a job (made with new; it deletes itself when it finishes) in a nested event loop
-// and gives what it reported. A job that outlives the wait, say behind an unlock prompt
-// nobody answers, still ends on its own later; its answer then goes nowhere.
-SecretStore::Result finish(QKeychain::Job *job)
+// Starts a job (made with new; it deletes itself when it finishes) and hands what it
+// reports, or the end of the patience, to the answer: once, and only while the context
+// lives.
+void ask(QKeychain::Job *job, QObject *context, SecretStore::Answer answer, bool removing)
 {
     // QtKeychain can fall back to a plain-text file of its own; a password must never
     // land there.
     job->setInsecureFallback(false);
-    auto result = std::make_shared<SecretStore::Result>();
-    auto done = std::make_shared<bool>(false);
-    EventWait wait;
-    QObject::connect(job, &QKeychain::Job::finished, &wait, [=, &wait](QKeychain::Job *j) {
-        *done = true;
-        result->ok = j->error() == QKeychain::NoError;
-        result->notFound = j->error() == QKeychain::EntryNotFound;
-        if (!result->ok)
-            result->error = j->errorString();
+    auto answered = std::make_shared<bool>(false);
+    const QPointer<QObject> receiver(context);
+    QObject::connect(job, &QKeychain::Job::finished, job, [=](QKeychain::Job *j) {
+        if (*answered)
+            return;
+        *answered = true;
+        SecretStore::Result result;
+        result.ok = j->error() == QKeychain::NoError;
+        result.notFound = j->error() == QKeychain::EntryNotFound;
+        if (!result.ok)
+            result.error = j->errorString();
         else if (auto *read = qobject_cast<QKeychain::ReadPasswordJob *>(j))
-            result->password = read->textData();
-        wait.wake();
+            result.password = read->textData();
+        if (removing && result.notFound) // nothing to remove is what was wanted
+            result = { true, false, {}, {} };
+        // The job may finish inside start(); the caller hears of it from the event loop.
+        if (receiver)
+            QTimer::singleShot(0, receiver.data(), [answer, result] { answer(result); });
     });
+    auto *patience = new QTimer(job);
+    patience->setSingleShot(true);
+    QObject::connect(patience, &QTimer::timeout, job, [=] {
+        if (*answered || !receiver)
+            return;
+        *answered = true;
+        answer({ false, false, {}, QStringLiteral("the secret store did not answer") });
+    });
+    patience->start(KeychainSecretStore::Patience);
     job->start();
-    if (!wait.waitUntil([&] { return *done; }, KeychainSecretStore::Patience))
-        result->error = QStringLiteral("the secret store did not answer");
-    return *result;
 }
 
 } // namespace
 
-SecretStore::Result KeychainSecretStore::readPassword(const QString &key)
+void KeychainSecretStore::readPassword(const QString &key, QObject *context, Answer answer)
 {
     auto *job = new QKeychain::ReadPasswordJob(Service);
     job->setKey(key);
-    return finish(job);
+    ask(job, context, std::move(answer), false);
 }
 
-SecretStore::Result KeychainSecretStore::writePassword(const QString &key, const QString &password)
+void KeychainSecretStore::writePassword(
+    const QString &key, const QString &password, QObject *context, Answer answer)
 {
     auto *job = new QKeychain::WritePasswordJob(Service);
     job->setKey(key);
     job->setTextData(password);
-    return finish(job);
+    ask(job, context, std::move(answer), false);
 }
 
-SecretStore::Result KeychainSecretStore::removePassword(const QString &key)
+void KeychainSecretStore::removePassword(const QString &key, QObject *context, Answer answer)
 {
     auto *job = new QKeychain::DeletePasswordJob(Service);
     job->setKey(key);
-    Result result = finish(job);
-    if (result.notFound) // nothing to remove is what was wanted
-        result = Result { true, false, {}, {} };
-    return result;
+    ask(job, context, std::move(answer), true);
 }

@@ -6,12 +6,15 @@
 
 // The desktop's secret store through QtKeychain, under the service name "Tolvane". When
 // no store answers, every call fails with its reason: nothing is ever written anywhere
-// else instead.
+// else instead. A call asks a job of QtKeychain and is answered by its finished signal,
+// or by the end of Patience when a store (say, behind an unlock prompt nobody answers)
+// keeps the job waiting; the job's own answer then goes nowhere.
 class KeychainSecretStore : public SecretStore {
 public:
     static constexpr std::chrono::seconds Patience { 30 };
 
-    Result readPassword(const QString &key) override;
-    Result writePassword(const QString &key, const QString &password) override;
-    Result removePassword(const QString &key) override;
+    void readPassword(const QString &key, QObject *context, Answer answer) override;
+    void writePassword(
+        const QString &key, const QString &password, QObject *context, Answer answer) override;
+    void removePassword(const QString &key, QObject *context, Answer answer) override;
 };

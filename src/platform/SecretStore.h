@@ -1,10 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+class QObject;
 
 // Where passwords are kept: the desktop's secret store (GNOME Keyring, KWallet or any
-// other Secret Service), never a file of the program's own. Each call returns when the
-// store has answered; other events keep running meanwhile.
+// other Secret Service), never a file of the program's own. Each call returns at once;
+// the store's answer comes to the callback later, from the event loop (never from inside
+// the call), and goes nowhere once the context object is gone. A store that keeps silent
+// answers in the end too, with a failure that says so.
 class SecretStore {
 public:
     struct Result {
@@ -13,11 +18,14 @@ public:
         QString password; // what a read found
         QString error; // the store's own words when it failed or could not be reached
     };
+    using Answer = std::function<void(const Result &)>;
 
     virtual ~SecretStore() = default;
 
-    virtual Result readPassword(const QString &key) = 0;
-    virtual Result writePassword(const QString &key, const QString &password) = 0;
+    virtual void readPassword(const QString &key, QObject *context, Answer answer) = 0;
+    virtual void writePassword(
+        const QString &key, const QString &password, QObject *context, Answer answer)
+        = 0;
     // Removing a password that is not there succeeds.
-    virtual Result removePassword(const QString &key) = 0;
+    virtual void removePassword(const QString &key, QObject *context, Answer answer) = 0;
 };

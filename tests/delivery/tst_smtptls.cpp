@@ -1,9 +1,9 @@
 #include "DeliveryFixture.h"
 #include "app/MailServerOptions.h"
 #include "delivery/SmtpWire.h"
-#include "platform/KeychainSecretStore.h"
 #include "support/AiosmtpdServer.h"
 #include "support/DataColumns.h"
+#include "support/KeyringAnswer.h"
 
 #include <QProcess>
 #include <QSslCertificate>
@@ -140,10 +140,9 @@ private slots:
         }
         QVERIFY2(server.start(options), "the TLS test server did not start");
 
-        KeychainSecretStore keyring;
         const auto stored = setup.storedPassword.isNull()
-            ? keyring.removePassword("User1")
-            : keyring.writePassword("User1", setup.storedPassword);
+            ? KeyringAnswer::remove("User1")
+            : KeyringAnswer::write("User1", setup.storedPassword);
         QVERIFY2(stored.ok, qPrintable(stored.error));
 
         // "localhost" as written is the name the certificate must carry.

@@ -119,17 +119,17 @@ void FrmMain::mnuRemoveUser_Click()
         if (answer != MessageBoxes::Answer::Yes)
             return;
         // A password of theirs goes with them, whatever their login is now (it may have
-        // been taken away after a password was stored). A keyring that refuses is told
-        // when there is a sign of a password: a login, or a note of one; a user who never
-        // had either is not told of a keyring that is missing.
+        // been taken away after a password was stored). A keyring that refuses is told,
+        // when it answers, if there is a sign of a password: a login, or a note of one; a
+        // user who never had either is not told of a keyring that is missing.
         const bool hadPassword
             = !p.settings.ReadSetting(section, QStringLiteral("Login"), QString()).isEmpty()
             || PasswordOwner::Noted(p.settings, section);
         p.settings.DeleteSection(section);
         if (hadPassword)
-            UpdatePassword(p, section, QString(), QString(), this);
+            UpdatePassword(p, "frmMain.mnuRemoveUser_Click", section, QString(), QString(), this);
         else
-            p.secrets->removePassword(section);
+            p.secrets->removePassword(section, p.context(), [](const SecretStore::Result &) {});
 
         try {
             MessageStore(p.ProgramDir, p.clock).removeFile(user);

@@ -1,10 +1,14 @@
 #include "ui/setup/KeyringPassword.h"
 
+#include "app/ErrorTrap.h"
 #include "app/PasswordOwner.h"
 #include "app/Program.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SecretStore.h"
+
+#include <QPointer>
+#include <QWidget>
 
 namespace {
 
@@ -17,23 +21,16 @@ QString reasonOf(const SecretStore::Result &result)
     return reason.isEmpty() ? QStringLiteral("it gave no reason") : reason;
 }
 
-} // namespace
-
-bool UpdatePassword(Program &p, const QString &section, const QString &login,
-    const std::optional<QString> &password, QWidget *parent)
+void keyringAnswered(Program &p, const QString &section, const QString &login, bool removing,
+    const SecretStore::Result &result, QWidget *parent)
 {
-    if (!password)
-        return true;
-    const bool removing = password->isEmpty();
-    const SecretStore::Result result = removing ? p.secrets->removePassword(section)
-                                                : p.secrets->writePassword(section, *password);
     if (result.ok) {
         // A removed user's section is gone with its note of the login.
         if (!removing)
             PasswordOwner::Record(p.settings, section, login);
         else if (p.settings.HasSetting(section, QStringLiteral("Name")))
             PasswordOwner::Disown(p.settings, section);
-        return true;
+        return;
     }
     const QString text = removing
         ? QStringLiteral("A password Tolvane no longer uses could not be removed from the "
@@ -46,5 +43,26 @@ bool UpdatePassword(Program &p, const QString &section, const QString &login,
               .arg(reasonOf(result));
     p.boxes.show(QStringLiteral("Email Password"), text, MessageBoxes::Icon::Warning,
         MessageBoxes::Buttons::Ok, parent);
-    return false;
+}
+
+} // namespace
+
+void UpdatePassword(Program &p, const char *where, const QString &section, const QString &login,
+    const std::optional<QString> &password, QWidget *parent)
+{
+    if (!password)
+        return;
+    const bool removing = password->isEmpty();
+    // The window that asked may be gone by the time the keyring answers.
+    const QPointer<QWidget> boxParent(parent);
+    const QByteArray trap(where);
+    auto answered
+        = [&p, trap, section, login, removing, boxParent](const SecretStore::Result &result) {
+              Trap(p, trap.constData(),
+                  [&] { keyringAnswered(p, section, login, removing, result, boxParent.data()); });
+          };
+    if (removing)
+        p.secrets->removePassword(section, p.context(), answered);
+    else
+        p.secrets->writePassword(section, *password, p.context(), answered);
 }

@@ -192,10 +192,11 @@ WizardPage::Step MailServerPage::next()
 
 void MailServerPage::finish(QWidget *boxParent)
 {
-    // Once the wizard is gone, so that it cannot be applied twice while the keyring is
-    // asked. One that fails is told; the settings are kept all the same.
+    // Once the wizard is gone. A keyring that fails is told when it answers; the settings
+    // are kept all the same.
     if (editingUser())
-        UpdatePassword(p, m_run.section(), m_options.login, m_password, boxParent);
+        UpdatePassword(p, (formName() + QStringLiteral(".cmdNext_Click")).toLatin1().constData(),
+            m_run.section(), m_options.login, m_password, boxParent);
 }
 
 bool MailServerPage::acceptable(const QString &address, const QString &server)

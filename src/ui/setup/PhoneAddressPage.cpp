@@ -95,6 +95,7 @@ WizardPage::Step PhoneAddressPage::next()
 void PhoneAddressPage::finish(QWidget *boxParent)
 {
     // Last, once every setting is on disk and the wizard is gone: the keyring may take a
-    // while to answer. One that fails is told; the user is set up all the same.
-    UpdatePassword(p, m_run.section(), m_login, m_password, boxParent);
+    // while to answer. One that fails is told when it does; the user is set up all the same.
+    UpdatePassword(p, (formName() + QStringLiteral(".cmdNext_Click")).toLatin1().constData(),
+        m_run.section(), m_login, m_password, boxParent);
 }

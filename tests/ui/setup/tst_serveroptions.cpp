@@ -1,9 +1,9 @@
 #include "WizardControls.h"
 #include "app/Roster.h"
 #include "delivery/SmtpDelivery.h"
-#include "platform/KeychainSecretStore.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
+#include "support/KeyringAnswer.h"
 #include "ui/entry/FrmEntry.h"
 #include "ui/entry/PickerScript.h"
 #include "ui/main/StartedProgram.h"
@@ -27,7 +27,7 @@ const QString Kept = QStringLiteral("kept-Pw-41");
 // What the keyring holds under a section: the password, "<none>" or the failure.
 QString keyring(const QString &section)
 {
-    const SecretStore::Result result = KeychainSecretStore().readPassword(section);
+    const SecretStore::Result result = KeyringAnswer::read(section);
     return result.notFound ? QStringLiteral("<none>") : result.ok ? result.password : result.error;
 }
 
@@ -54,7 +54,7 @@ struct Setup : WizardTest {
             env.addUser(2, "Lamp", "lamp@sms.example");
             MailServerOptions { Security::StartTls, {}, "desk-login" }.write(env.settings, "User1");
             MailServerOptions { Security::Tls, {}, "office" }.writeDefaults(env.settings);
-            KeychainSecretStore().writePassword("User1", Kept);
+            KeyringAnswer::write("User1", Kept);
         }
     }
     // Page 2 (between pages 1 and 3 in the wizard): Advanced..., the dialog, then the
@@ -100,7 +100,7 @@ private slots:
     void init()
     {
         for (int n = 1; n <= 3; ++n)
-            QVERIFY(KeychainSecretStore().removePassword(Roster::UserSection(n)).ok);
+            QVERIFY(KeyringAnswer::remove(Roster::UserSection(n)).ok);
     }
 
     // Per mode, what the dialog shows (login, port placeholder, password placeholder) and
@@ -260,7 +260,7 @@ private slots:
         Setup s(mode);
         const int user = mode == Mode::AddUser ? 3 : 1;
         const QString section = Roster::UserSection(user);
-        QVERIFY(KeychainSecretStore().writePassword(section, Kept).ok);
+        QVERIFY(KeyringAnswer::write(section, Kept).ok);
         s.run(
             [&](ServerOptionsDialog &d) {
                 QFETCH(int, security);
@@ -306,7 +306,7 @@ private slots:
         s.env.addUser(2, "Bob", "bob@sms.example");
         QFETCH(QString, login);
         MailServerOptions { Security::StartTls, {}, login }.write(s.env.settings, "User2");
-        QVERIFY(KeychainSecretStore().writePassword("User2", Kept).ok);
+        QVERIFY(KeyringAnswer::write("User2", Kept).ok);
         s.w().Form_Load();
         FrmUserSelect &picker = s.startup.frmEntry().userSelect();
         steps.then(picker, [&] { playPicker(picker, { "Bob", "Apply" }); });
