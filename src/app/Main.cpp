@@ -1,13 +1,13 @@
 #include "app/Main.h"
 
+#include "app/AppTitle.h"
 #include "app/Program.h"
 #include "app/SettingsFileCheck.h"
 #include "app/SettingsStore.h"
 #include "app/StartValues.h"
-#include "delivery/FrmMailWarning.h"
 #include "delivery/FrmTimer.h"
+#include "delivery/NetworkCheck.h"
 #include "delivery/SmtpDelivery.h"
-#include "delivery/SocketsInitialize.h"
 #include "delivery/SystemSocketLayer.h"
 #include "platform/LoggedMessageBoxes.h"
 #include "platform/Paths.h"
@@ -16,6 +16,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/SystemClock.h"
 #include "ui/main/FrmMain.h"
+#include "ui/main/MailWarning.h"
 #include "ui/main/Startup.h"
 #include "ui/setup/InstalledMailAccounts.h"
 #include "ui/setup/SetupWizard.h"
@@ -76,14 +77,15 @@ int Main(int argc, char **argv)
 
     // Without usable sockets nothing can be delivered: the program ends.
     SystemSocketLayer sockets;
-    if (!SocketsInitialize(boxes, sockets))
+    if (const QString problem = NetworkCheck::problem(sockets); !problem.isEmpty()) {
+        boxes.show(AppTitle, problem, MessageBoxes::Icon::None, MessageBoxes::Buttons::Ok);
         return 1;
+    }
 
     QtConnectionService connection;
     SmtpDelivery delivery(p, connection);
-    FrmMailWarning frmMailWarning;
-    QObject::connect(
-        &delivery, &SmtpDelivery::warning, &frmMailWarning, &FrmMailWarning::ShowWarning);
+    MailWarning mailWarning;
+    QObject::connect(&delivery, &SmtpDelivery::warning, &mailWarning, &MailWarning::showWarning);
     FrmTimer frmTimer(p, delivery, connection);
     Startup startup(p, frmTimer);
     QObject::connect(

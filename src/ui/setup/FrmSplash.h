@@ -28,7 +28,7 @@ class SetupWizard;
 //     });
 //     PlaceDialog(frmSplash);                   // ui/setup/DialogPlacement.h
 //     frmSplash.Form_Load();                    // places the dialogs, starts tmrSplash1
-//     ... SocketsInitialize ...
+//     ... NetworkCheck ...
 //     frmSplash.show();                         // not modal; the event loop does the rest
 // with FirstRun and StartSmall set beforehand, the wizard, the splash and the forms living
 // until the event loop returns.
