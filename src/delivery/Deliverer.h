@@ -1,0 +1,39 @@
+#pragma once
+
+#include "store/MessageRecord.h"
+
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+
+// What the scheduler hands a due message to: one message at a time, as a job. start()
+// returns at once and the end comes by finished(), once per start() unless aborted; the
+// scheduler takes it whenever it comes, even before start() has returned.
+class Deliverer : public QObject {
+    Q_OBJECT
+public:
+    struct Result {
+        bool sent = false;
+        // A line was dialled for this message: it is hung up once the batch is over.
+        bool dialledUp = false;
+        // An unexpected failure for the error trap: where it happened (empty: none), and
+        // the text when it is one the user must hear of whatever ShowErrors says.
+        QString failureWhere;
+        QString failureText;
+    };
+
+    using QObject::QObject;
+
+    // The sending user, the record as read (or composed, for an instant message) and
+    // whether it is an instant message, which exists in no file.
+    virtual void start(int user, const MessageRecord &record, bool instant) = 0;
+    // Ends the delivery under way at once; no finished() follows.
+    virtual void abort() = 0;
+
+signals:
+    // A problem for the user's attention, shown without waiting for anyone.
+    void warning(const QString &text);
+    void finished(const Deliverer::Result &result);
+};
+
+Q_DECLARE_METATYPE(Deliverer::Result)

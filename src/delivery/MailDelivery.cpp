@@ -1,0 +1,210 @@
+#include "delivery/MailDelivery.h"
+
+#include "app/MailServerOptions.h"
+#include "app/PasswordOwner.h"
+#include "app/Program.h"
+#include "app/Roster.h"
+#include "app/SettingsStore.h"
+#include "platform/Clock.h"
+#include "platform/ConnectionService.h"
+#include "platform/UserFacingError.h"
+#include "store/CodePage.h"
+#include "store/MessageStore.h"
+#include "store/StoreError.h"
+
+#include <QFileInfo>
+#include <stdexcept>
+
+namespace {
+
+const char *const Surprise = "mod1.ProcessMessage - Big Surprise!";
+const QString UnableToConnect = QStringLiteral("Unable to connect to SMTP server");
+const QString NoPassword = QStringLiteral(
+    "No SMTP password is stored for this user: enter it under Advanced... in the Email settings");
+const QString KeyringFailed
+    = QStringLiteral("The SMTP password could not be read from the desktop's keyring: ");
+const QString MarkedNowhere = QStringLiteral(
+    "The message was sent, but its message file %1 is gone, so it could not be marked as sent");
+const QString NotMarked = QStringLiteral(
+    "The message was sent, but it could not be marked as sent in the message file. ");
+
+constexpr qsizetype RecipientEntries = 11; // a twelfth address is a record nobody wrote
+constexpr qsizetype SentToEntries = 10; // the eleventh entry is never sent to
+constexpr qint64 RealDialSeconds = 5; // a quicker dial found a line already up
+
+} // namespace
+
+MailDelivery::MailDelivery(
+    Program &program, MessageStore &store, ConnectionService &connection, QObject *parent)
+    : Deliverer(parent)
+    , p(program)
+    , m_store(store)
+    , m_connection(connection)
+{
+    m_begin.setSingleShot(true);
+    connect(&m_begin, &QTimer::timeout, this, [this] { guarded([this] { begin(); }); });
+    connect(&m_client, &SmtpClient::warning, this, &Deliverer::warning);
+    connect(&m_client, &SmtpClient::finished, this,
+        [this](bool sent) { guarded([this, sent] { conversationEnded(sent); }); });
+}
+
+void MailDelivery::start(int user, const MessageRecord &record, bool instant)
+{
+    abort();
+    m_underWay = true;
+    m_user = user;
+    m_record = record;
+    m_instant = instant;
+    m_dialledUp = false;
+    m_mail = {};
+    m_begin.start(0);
+}
+
+void MailDelivery::abort()
+{
+    m_underWay = false;
+    m_begin.stop();
+    m_keyring.reset();
+    m_client.abort();
+}
+
+template<class Step> void MailDelivery::guarded(Step &&step)
+{
+    if (!m_underWay)
+        return;
+    try {
+        step();
+    } catch (const UserFacingError &error) {
+        m_client.abort();
+        finish(false, QString::fromLatin1(Surprise), QString::fromUtf8(error.what()));
+    } catch (...) {
+        m_client.abort();
+        finish(false, QString::fromLatin1(Surprise));
+    }
+}
+
+void MailDelivery::begin()
+{
+    if (!m_record.hasRecipientList)
+        throw std::runtime_error("the record has no recipient list");
+    if (m_user < 1 || m_user > Roster::MaxUsers)
+        throw std::runtime_error("the message names no user");
+    if (!connectionReady())
+        return finish(false);
+
+    const QString section = Roster::UserSection(m_user);
+    m_mail.serverSetting = p.settings.ReadSetting(section, QStringLiteral("SMTP"), QString());
+    m_mail.sender = p.settings.ReadSetting(section, QStringLiteral("Email"), QString());
+    m_mail.text = m_record.text;
+    // The order the user has always been told things in: a missing server or an unfit
+    // sender (the options are not read yet, so nothing else is asked about here), then a
+    // recipient list nobody wrote, then the security choices, and only then whatever the
+    // keyring has to say.
+    if (const QString problem = SmtpClient::mailProblem(m_mail); !problem.isEmpty()) {
+        emit warning(problem);
+        return finish(false);
+    }
+    m_mail.recipients = vettedRecipients();
+    m_mail.options = MailServerOptions::read(p.settings, section);
+    if (const QString problem = SmtpClient::mailProblem(m_mail); !problem.isEmpty()) {
+        emit warning(problem);
+        return finish(false);
+    }
+    if (m_mail.options.login.isEmpty())
+        return m_client.start(m_mail);
+    m_keyring = std::make_unique<QObject>();
+    p.secrets->readPassword(section, m_keyring.get(),
+        [this](const SecretStore::Result &stored) { guarded([&] { passwordRead(stored); }); });
+}
+
+bool MailDelivery::connectionReady()
+{
+    const int flags = m_connection.flags();
+    if (!(flags & (ConnectionService::Configured | ConnectionService::Lan)))
+        return false;
+    if (flags & ConnectionService::Modem) {
+        const QDateTime before = p.clock.now();
+        const bool dialled = m_connection.autodial();
+        const QDateTime after = p.clock.now();
+        if (!dialled) {
+            emit warning(UnableToConnect);
+            return false;
+        }
+        if (before.secsTo(after) > RealDialSeconds)
+            m_dialledUp = true;
+    }
+    return true;
+}
+
+QStringList MailDelivery::vettedRecipients() const
+{
+    // The list as the line holds it, cut at every ",": a piece after the last "," is an
+    // address too, as it always was.
+    const QString rest = CodePage::decode(m_record.line).mid(MessageRecord::TextPos);
+    QStringList entries = rest.mid(rest.indexOf(u'|') + 1).split(u',');
+    for (qsizetype i = RecipientEntries; i < entries.size(); ++i) {
+        if (!entries.at(i).isEmpty())
+            throw std::runtime_error("more than 11 recipient addresses");
+    }
+    entries.resize(qMin(entries.size(), SentToEntries));
+    // Only addresses that still belong to a user; an emptied entry keeps its place.
+    for (QString &address : entries) {
+        if (!address.isEmpty() && !Roster::PhoneAddressInUse(p.settings, address))
+            address.clear();
+    }
+    return entries;
+}
+
+void MailDelivery::passwordRead(const SecretStore::Result &stored)
+{
+    m_keyring.reset();
+    const QString section = Roster::UserSection(m_user);
+    if (stored.notFound) {
+        emit warning(NoPassword);
+        return finish(false);
+    }
+    if (!stored.ok) {
+        emit warning(KeyringFailed + stored.error);
+        return finish(false);
+    }
+    // A password typed for another login (a user before in this slot, or this user's
+    // login before it changed) is not sent.
+    if (!PasswordOwner::BelongsTo(p.settings, section, m_mail.options.login)) {
+        emit warning(NoPassword);
+        return finish(false);
+    }
+    m_mail.password = stored.password;
+    m_client.start(m_mail);
+}
+
+void MailDelivery::conversationEnded(bool sent)
+{
+    // An instant message exists in no file.
+    if (!sent || m_instant)
+        return finish(sent);
+    const QString file = m_store.filePath(m_user);
+    if (!QFileInfo::exists(file)) {
+        emit warning(MarkedNowhere.arg(file));
+        return finish(false);
+    }
+    try {
+        m_store.markSent(m_user, m_record);
+    } catch (const StoreError &error) {
+        // The mail has gone out, so the message counts as sent (the scheduler hands a
+        // record over once in a run); but the file still calls it unsent, and only the user
+        // can make room for the mark.
+        emit warning(NotMarked + QString::fromUtf8(error.what()));
+    }
+    finish(true);
+}
+
+void MailDelivery::finish(bool sent, const QString &failureWhere, const QString &failureText)
+{
+    // A warning's receiver may have ended the delivery already.
+    if (!m_underWay)
+        return;
+    m_underWay = false;
+    m_begin.stop();
+    m_keyring.reset();
+    emit finished({ sent, m_dialledUp, failureWhere, failureText });
+}
