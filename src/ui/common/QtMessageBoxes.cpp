@@ -1,4 +1,4 @@
-#include "platform/QtMessageBoxes.h"
+#include "ui/common/QtMessageBoxes.h"
 
 #include <QMessageBox>
 
