@@ -7,18 +7,19 @@
 #include "app/Program.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
-#include "delivery/FrmTimer.h"
-#include "delivery/SmtpDelivery.h"
+#include "delivery/MailDelivery.h"
+#include "delivery/Scheduler.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionService.h"
-#include "platform/EventWait.h"
 #include "platform/KeychainSecretStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SecondTicker.h"
+#include "store/MessageStore.h"
 #include "store/Stamp.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QSslCertificate>
@@ -27,6 +28,8 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -95,6 +98,23 @@ const QString Source = QStringLiteral(TOLVANE_SOURCE_DIR);
 const QString Login = QStringLiteral("ann");
 const QString Password = QStringLiteral("bench password");
 
+// Runs the event loop until done() holds or the time is up; whether it holds.
+bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds limit,
+    const std::function<void(QEventLoop &)> &wake)
+{
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    wake(loop);
+    if (!done()) {
+        deadline.start(limit);
+        while (!done() && deadline.isActive())
+            loop.exec();
+    }
+    return done();
+}
+
 // The tests' TLS server (STARTTLS, a login) with certificates of a throw-away authority,
 // which this process trusts.
 bool startTlsServer(QProcess &process, quint16 port, const QString &maildir, const QString &dir)
@@ -131,8 +151,7 @@ bool startAiosmtpd(QProcess &process, quint16 port, const QString &maildir)
         probe.connectToHost(QStringLiteral("127.0.0.1"), port);
         if (probe.waitForConnected(100) && probe.waitForReadyRead(1000))
             return true;
-        EventWait pause;
-        pause.waitUntil([] { return false; }, 100ms);
+        QThread::msleep(100);
     }
     return false;
 }
@@ -163,8 +182,10 @@ int main(int argc, char **argv)
     Program p(settings, clock, boxes);
     p.ProgramDir = dir.path() + QStringLiteral("/data/");
     LanOnly connection;
-    SmtpDelivery delivery(p, connection);
-    QObject::connect(&delivery, &SmtpDelivery::warning,
+    MessageStore store(p.ProgramDir, clock);
+    MailDelivery delivery(p, store, connection);
+    Scheduler scheduler(p, store, delivery, connection);
+    QObject::connect(&scheduler, &Scheduler::warning,
         [](const QString &text) { std::fprintf(stderr, "warning: %s\n", qPrintable(text)); });
 
     const QString section = Roster::UserSection(1);
@@ -180,10 +201,14 @@ int main(int argc, char **argv)
         MailServerOptions { MailServerOptions::Security::StartTls, {}, Login }.write(
             settings, section);
         std::optional<SecretStore::Result> answer;
-        p.secrets->writePassword(
-            section, Password, &app, [&](const SecretStore::Result &result) { answer = result; });
-        EventWait keyring;
-        keyring.waitUntil([&] { return answer.has_value(); }, 40s);
+        waitFor([&] { return answer.has_value(); }, 40s,
+            [&](QEventLoop &loop) {
+                p.secrets->writePassword(
+                    section, Password, &app, [&](const SecretStore::Result &r) {
+                        answer = r;
+                        loop.quit();
+                    });
+            });
         const auto stored = answer.value_or(SecretStore::Result {});
         if (!stored.ok) {
             std::fprintf(stderr, "no keyring: %s\n", qPrintable(stored.error));
@@ -191,20 +216,19 @@ int main(int argc, char **argv)
         }
     }
 
-    FrmTimer frmTimer(p, delivery, connection);
-    frmTimer.tmrCheckSend.setEnabled(true);
-    frmTimer.tmrExecute.setEnabled(true);
+    scheduler.start();
 
     constexpr int Deliveries = 12;
     QList<double> held;
     QList<double> finished;
     const QDateTime firstMinute(QDate(2030, 1, 7), QTime(10, 0));
     int delivered = 0;
-    EventWait wait;
-    QObject::connect(&delivery, &SmtpDelivery::rowColoured, &wait,
-        [&](int, const QString &, const QString &, const QString &, bool sent) {
+    QEventLoop *waiting = nullptr;
+    QObject::connect(
+        &scheduler, &Scheduler::delivered, [&](int, const QDateTime &, const QString &, bool sent) {
             delivered += sent ? 1 : 0;
-            wait.wake();
+            if (waiting)
+                waiting->quit();
         });
     for (int i = 0; i < Deliveries; ++i) {
         const QDateTime minute = firstMinute.addSecs(60 * i);
@@ -219,10 +243,11 @@ int main(int argc, char **argv)
             + QStringLiteral("NBench message %1|ann@phone.example,\r\n").arg(i))
                        .toLatin1());
         file.close();
-        frmTimer.LoadNextMessage();
+        scheduler.reload();
 
         const int before = delivered;
-        if (!wait.waitUntil([&] { return delivered > before; }, 10s)) {
+        if (!waitFor([&] { return delivered > before; }, 10s,
+                [&](QEventLoop &loop) { waiting = &loop; })) {
             std::fprintf(stderr, "delivery %d did not go out\n", i);
             return 1;
         }
@@ -236,7 +261,7 @@ int main(int argc, char **argv)
         }
         held.append(latest - double(startMs));
     }
-    frmTimer.tmrCheckSend.setEnabled(false);
+    waiting = nullptr;
     aiosmtpd.terminate();
     aiosmtpd.waitForFinished(3000);
 
@@ -268,13 +293,20 @@ int main(int argc, char **argv)
     QObject::connect(&ticker, &SecondTicker::tick,
         [&] { offsets.append(double(QDateTime::currentMSecsSinceEpoch() % 1000)); });
     ticker.setEnabled(true);
-    frmTimer.tmrCheckSend.setEnabled(true);
 
-    p.Sending = true; // the ticks during the wait find a delivery under way
+    // Handed to the scheduler at its next tick; the ticks during the wait find a delivery
+    // under way.
+    bool ended = false;
+    QObject::connect(&delivery, &Deliverer::finished, [&] { ended = true; });
     const double cpuBefore = cpuMs();
     const qint64 wallBefore = QDateTime::currentMSecsSinceEpoch();
-    delivery.ProcessMessage(QStringLiteral("21") + Stamp::formatStamp(clock.now())
-        + QStringLiteral("NSilent|ann@phone.example,"));
+    scheduler.sendInstantMessage(1,
+        MessageRecord::compose(
+            clock.now(), QStringLiteral("Silent"), { QStringLiteral("ann@phone.example") }));
+    waitFor([&] { return ended; }, 30s,
+        [&](QEventLoop &loop) {
+            QObject::connect(&delivery, &Deliverer::finished, &loop, &QEventLoop::quit);
+        });
     const double cpuSpent = cpuMs() - cpuBefore;
     const qint64 wallSpent = QDateTime::currentMSecsSinceEpoch() - wallBefore;
     ticker.setEnabled(false);

@@ -2,16 +2,18 @@
 // and the real SMTP conversation to aiosmtpd, once with a server that takes everything and
 // once with one that refuses the content of every tenth message. Checks that every message
 // is handed over once, at its minute, delivered (or refused) once, marked as it should be,
-// and that no file stays busy; prints the times and the resident memory along the day.
+// and that no delivery is left under way; prints the times and the resident memory along
+// the day.
 #include "app/Program.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
-#include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
-#include "delivery/SmtpDelivery.h"
+#include "delivery/MailDelivery.h"
+#include "delivery/Scheduler.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionService.h"
 #include "platform/MessageBoxes.h"
+#include "store/CodePage.h"
+#include "store/MessageStore.h"
 #include "store/Stamp.h"
 
 #include <QCoreApplication>
@@ -59,31 +61,34 @@ public:
 };
 
 // Counts what the scheduler hands to delivery and when, then lets the real delivery run.
-class Handover final : public MessageProcessor {
+class Handover final : public Deliverer {
 public:
-    Handover(FastClock &clock, SmtpDelivery &delivery)
+    Handover(FastClock &clock, MailDelivery &delivery)
         : m_clock(clock)
         , m_delivery(delivery)
     {
+        connect(&delivery, &Deliverer::finished, this, &Deliverer::finished);
+        connect(&delivery, &Deliverer::warning, this, &Deliverer::warning);
     }
-    void ProcessMessage(const QString &entry) override
+    void start(int user, const MessageRecord &record, bool instant) override
     {
+        const QString entry = QStringLiteral("%1").arg(user, 2, 10, QLatin1Char('0'))
+            + CodePage::decode(record.line);
         ++handed[entry];
         const QDateTime now = m_clock.now();
-        if (Stamp::parseDate(QStringView(entry).mid(2, Stamp::DateLength)) != now.date()
-            || Stamp::parseTime(QStringView(entry).mid(13, Stamp::TimeLength))
-                != Stamp::minuteOfDay(now.time()))
+        if (record.date != now.date() || record.minuteOfDay != Stamp::minuteOfDay(now.time()))
             ++offMinute;
         order.append(entry);
-        m_delivery.ProcessMessage(entry);
+        m_delivery.start(user, record, instant);
     }
+    void abort() override { m_delivery.abort(); }
     QHash<QString, int> handed;
     QStringList order;
     int offMinute = 0;
 
 private:
     FastClock &m_clock;
-    SmtpDelivery &m_delivery;
+    MailDelivery &m_delivery;
 };
 
 double rssMb()
@@ -201,28 +206,34 @@ bool soak(int refuseEvery)
     }
 
     LanOnly connection;
-    SmtpDelivery delivery(program, connection);
+    MessageStore store(program.ProgramDir, clock);
+    MailDelivery delivery(program, store, connection);
     Handover handover(clock, delivery);
-    FrmTimer frmTimer(program, handover, connection);
-    QHash<QString, int> grey;
-    QHash<QString, int> red;
+    Scheduler scheduler(program, store, handover, connection);
+    QHash<QString, int> greyCount;
+    QHash<QString, int> redCount;
     int warnings = 0;
-    QObject::connect(&delivery, &SmtpDelivery::rowColoured,
-        [&](int, const QString &, const QString &, const QString &message, bool sent) {
-            ++(sent ? grey : red)[message];
+    int failures = 0;
+    QObject::connect(&scheduler, &Scheduler::delivered,
+        [&](int, const QDateTime &, const QString &message, bool sent) {
+            ++(sent ? greyCount : redCount)[message];
         });
-    QObject::connect(&delivery, &SmtpDelivery::warning, [&](const QString &) { ++warnings; });
+    QObject::connect(&scheduler, &Scheduler::warning, [&](const QString &) { ++warnings; });
+    QObject::connect(
+        &scheduler, &Scheduler::failure, [&](const QString &, const QString &) { ++failures; });
 
     const double rssStart = rssMb();
     double rssNoon = 0;
     QElapsedTimer wall;
     wall.start();
-    frmTimer.LoadNextMessage();
-    // Every second of the day, both timers, as the program runs them.
+    scheduler.reload();
+    // Every second of the day, as the program's check runs. A batch runs to its end before
+    // the simulated clock moves on: the server here answers at once.
     for (int second = 0; second < 24 * 3600; ++second) {
         clock.moment = QDateTime(Day, QTime(0, 0)).addSecs(second);
-        frmTimer.tmrExecute_Timer();
-        frmTimer.CheckSend();
+        scheduler.checkDue();
+        while (scheduler.isDelivering())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QCoreApplication::processEvents();
         if (second == 12 * 3600)
             rssNoon = rssMb();
@@ -263,8 +274,8 @@ bool soak(int refuseEvery)
         refused += refusedHere;
         const bool ok = handover.handed.value(handover.order.at(i)) == 1
             && stored.value(message) == (refusedHere ? 0 : 1)
-            && grey.value(message) == (refusedHere ? 0 : 1)
-            && red.value(message) == (refusedHere ? 1 : 0);
+            && greyCount.value(message) == (refusedHere ? 0 : 1)
+            && redCount.value(message) == (refusedHere ? 1 : 0);
         if (!ok && ++problems <= 5)
             std::fprintf(stderr, "wrong: %s\n", qPrintable(record));
     }
@@ -288,10 +299,10 @@ bool soak(int refuseEvery)
             handover.handed.cbegin(), handover.handed.cend(), [](int n) { return n > 1; })));
     std::printf("  stored by the server %lld (wrong envelope %d), grey %lld, red %lld, "
                 "marked S %d, warnings %d\n",
-        qlonglong(stored.size()), wrongEnvelope, qlonglong(grey.size()), qlonglong(red.size()),
-        marked, warnings);
-    std::printf("  problems %d, Sending left set %s, boxes %d\n", problems,
-        program.Sending ? "yes" : "no", boxes.shown);
+        qlonglong(stored.size()), wrongEnvelope, qlonglong(greyCount.size()),
+        qlonglong(redCount.size()), marked, warnings);
+    std::printf("  problems %d, still delivering %s, error trap reports %d, boxes %d\n", problems,
+        scheduler.isDelivering() ? "yes" : "no", failures, boxes.shown);
     std::printf("  simulated day in %.1f s of real time\n", seconds);
     std::printf(
         "  resident memory: start %.1f MB, noon %.1f MB, end %.1f MB\n", rssStart, rssNoon, rssEnd);
@@ -299,7 +310,8 @@ bool soak(int refuseEvery)
     const int expectedStored = messages - refused;
     return handover.order.size() == messages && handover.offMinute == 0 && problems == 0
         && stored.size() == expectedStored && wrongEnvelope == 0 && marked == expectedStored
-        && warnings == refused && !program.Sending && boxes.shown == 0 && rssEnd - rssNoon < 5;
+        && warnings == refused && !scheduler.isDelivering() && failures == 0 && boxes.shown == 0
+        && rssEnd - rssNoon < 5;
 }
 
 } // namespace

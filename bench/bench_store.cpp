@@ -9,8 +9,8 @@
 
 #include "app/Program.h"
 #include "app/SettingsStore.h"
-#include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
+#include "delivery/Deliverer.h"
+#include "delivery/Scheduler.h"
 #include "platform/ConnectionService.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SystemClock.h"
@@ -55,9 +55,14 @@ public:
     void hangUp() override { }
 };
 
-class CountingProcessor final : public MessageProcessor {
+class CountingDelivery final : public Deliverer {
 public:
-    void ProcessMessage(const QString &) override { ++calls; }
+    void start(int, const MessageRecord &, bool) override
+    {
+        ++calls;
+        emit finished({});
+    }
+    void abort() override { }
     int calls = 0;
 };
 
@@ -262,34 +267,38 @@ int main(int argc, char **argv)
     report("  fsync() of the directory after the rename", dirFlush);
 
     // The scheduler's reload over the ten files, each user's next record at the end.
-    CountingProcessor processor;
+    CountingDelivery delivery;
     NoConnection connection;
-    FrmTimer timer(program, processor, connection);
+    Scheduler scheduler(program, store, delivery, connection);
     std::vector<double> warm, cold;
     for (int run = 0; run < runs; ++run) {
         auto t = Timer::now();
-        timer.LoadNextMessage();
+        scheduler.reload();
         warm.push_back(msSince(t));
         for (int user = 1; user <= Users; ++user)
             evictFromCache(store.filePath(user));
         t = Timer::now();
-        timer.LoadNextMessage();
+        scheduler.reload();
         cold.push_back(msSince(t));
     }
+    const auto slotLines = [&] {
+        QList<QByteArray> lines;
+        for (int user = 1; user <= Users; ++user)
+            lines.append(scheduler.slot(user) ? scheduler.slot(user)->record.line : QByteArray());
+        return lines;
+    };
+    const QList<QByteArray> loaded = slotLines();
     for (int user = 1; user <= Users; ++user) {
-        const QString expected
-            = QStringLiteral("%1").arg(user, 2, 10, QLatin1Char('0')) + lastStamp;
-        if (!program.NextMessage[user].startsWith(expected)) {
-            std::fprintf(stderr, "slot %d holds %s\n", user, qPrintable(program.NextMessage[user]));
+        if (!loaded.at(user - 1).startsWith(lastStamp.toLatin1())) {
+            std::fprintf(stderr, "slot %d holds %s\n", user, loaded.at(user - 1).constData());
             return 1;
         }
     }
-    std::printf("\nLoadNextMessage over %d files (target <= 60 ms)\n", Users);
+    std::printf("\nreload over %d files (target <= 60 ms)\n", Users);
     report("files in the page cache", warm);
     report("files read from disk", cold);
 
     // One tick with nothing due: every slot holds a record of next year.
-    const std::array<QString, 11> loaded = program.NextMessage;
     const QString away = dir.path() + QStringLiteral("/away");
     QDir().rename(program.ProgramDir, away); // a tick that read a file would now find none
     const IoCounters probe1 = readIo();
@@ -299,20 +308,19 @@ int main(int argc, char **argv)
     tickUs.reserve(Ticks);
     for (int i = 0; i < Ticks; ++i) {
         const auto t = Timer::now();
-        timer.CheckSend();
+        scheduler.checkDue();
         tickUs.push_back(std::chrono::duration<double, std::micro>(Timer::now() - t).count());
     }
     const IoCounters probe3 = readIo();
     QDir().rename(away, program.ProgramDir);
     const long long readCalls = (probe3.syscr - probe2.syscr) - (probe2.syscr - probe1.syscr);
     const long long bytesRead = (probe3.rchar - probe2.rchar) - (probe2.rchar - probe1.rchar);
-    const bool slotsKept = program.NextMessage == loaded;
-    std::printf(
-        "\nCheckSend with nothing due, %d ticks (target <= 20 us, no file access)\n", Ticks);
+    const bool slotsKept = slotLines() == loaded;
+    std::printf("\ncheckDue with nothing due, %d ticks (target <= 20 us, no file access)\n", Ticks);
     std::printf("  per tick: median %.2f us, 99th percentile %.2f us, max %.2f us\n",
         median(tickUs), percentile(tickUs, 0.99), *std::max_element(tickUs.begin(), tickUs.end()));
     std::printf("  read calls during the ticks: %lld, bytes read: %lld\n", readCalls, bytesRead);
     std::printf("  with the data directory moved away: slots %s, deliveries %d\n",
-        slotsKept ? "unchanged" : "CHANGED", processor.calls);
-    return slotsKept && processor.calls == 0 ? 0 : 1;
+        slotsKept ? "unchanged" : "CHANGED", delivery.calls);
+    return slotsKept && delivery.calls == 0 ? 0 : 1;
 }

@@ -3,8 +3,8 @@
 // look-ahead and one rewrite. A line that cannot be read must never be lost.
 
 #include "FuzzSupport.h"
-#include "delivery/FrmTimer.h"
-#include "delivery/MessageProcessor.h"
+#include "delivery/Deliverer.h"
+#include "delivery/Scheduler.h"
 #include "store/CodePage.h"
 #include "store/MessageStore.h"
 #include "store/Stamp.h"
@@ -17,16 +17,18 @@
 
 namespace {
 
-class NoDelivery final : public MessageProcessor {
+class NoDelivery final : public Deliverer {
 public:
-    void ProcessMessage(const QString &) override { }
+    void start(int, const MessageRecord &, bool) override { }
+    void abort() override { }
 };
 
 struct World {
     TestEnvironment env;
+    MessageStore store { env.dataDir(), env.clock };
     FakeConnectionService connection;
-    NoDelivery processor;
-    FrmTimer timer { env.program, processor, connection };
+    NoDelivery delivery;
+    Scheduler scheduler { env.program, store, delivery, connection };
 };
 
 World *world = nullptr;
@@ -155,7 +157,6 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     TestEnvironment &env = world->env;
-    Program &program = env.program;
     const QByteArray content(reinterpret_cast<const char *>(data), qsizetype(size));
     checkCodePage(content);
 
@@ -203,19 +204,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // The look-ahead takes the earliest record that is neither sent nor past, wherever it
     // stands; the first of equals.
-    program.LastSent.fill(QString());
-    world->timer.LoadNextMessage();
+    world->scheduler.reload();
     const QDateTime now = env.clock.now();
-    QString expected;
+    QByteArray expected;
     QDateTime earliest;
     for (const QByteArray &line : readable) {
         const MessageRecord record = MessageRecord::parse(line);
         if (isDue(record, now) && (!earliest.isValid() || record.due() < earliest)) {
             earliest = record.due();
-            expected = QStringLiteral("01") + CodePage::decode(line);
+            expected = line;
         }
     }
-    FUZZ_CHECK(program.NextMessage[1] == expected);
+    const auto &loaded = world->scheduler.slot(1);
+    FUZZ_CHECK((loaded ? loaded->record.line : QByteArray()) == expected);
     FUZZ_CHECK(env.boxes.shown.isEmpty());
 
     // One rewrite: the middle record's slot gets a new text, or a fixed slot a new record.

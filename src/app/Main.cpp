@@ -5,18 +5,17 @@
 #include "app/SettingsFileCheck.h"
 #include "app/SettingsStore.h"
 #include "app/StartValues.h"
-#include "delivery/FrmTimer.h"
+#include "delivery/MailDelivery.h"
 #include "delivery/NetworkCheck.h"
-#include "delivery/SmtpDelivery.h"
+#include "delivery/Scheduler.h"
 #include "delivery/SystemSocketLayer.h"
 #include "platform/LoggedMessageBoxes.h"
 #include "platform/Paths.h"
 #include "platform/QtConnectionService.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemClock.h"
+#include "store/MessageStore.h"
 #include "ui/common/QtMessageBoxes.h"
-#include "ui/main/FrmMain.h"
-#include "ui/main/MailWarning.h"
 #include "ui/main/Startup.h"
 #include "ui/setup/InstalledMailAccounts.h"
 #include "ui/setup/SetupWizard.h"
@@ -83,13 +82,10 @@ int Main(int argc, char **argv)
     }
 
     QtConnectionService connection;
-    SmtpDelivery delivery(p, connection);
-    MailWarning mailWarning;
-    QObject::connect(&delivery, &SmtpDelivery::warning, &mailWarning, &MailWarning::showWarning);
-    FrmTimer frmTimer(p, delivery, connection);
-    Startup startup(p, frmTimer);
-    QObject::connect(
-        &delivery, &SmtpDelivery::rowColoured, &startup.frmMain(), &FrmMain::colourRow);
+    MessageStore store(p.ProgramDir, clock);
+    MailDelivery delivery(p, store, connection);
+    Scheduler scheduler(p, store, delivery, connection);
+    Startup startup(p, scheduler);
     startup.endProgram = [&instance] {
         instance.release();
         std::_Exit(0);

@@ -40,18 +40,6 @@ public:
     int CurrentUser = 0;
     bool AboutMode = false;
 
-    // Scheduler. NextMessage[1..10]: each user's next due record behind its two-digit
-    // user code; NextMessage[0]: an instant message behind user code + 20.
-    std::array<QString, 11> NextMessage;
-    std::array<QString, 11> LastSent;
-    bool Sending = false;
-    bool ReloadNext = false;
-    bool DialedUp = false;
-    int LastMinute = 0; // minute of the day seen by the previous housekeeping tick
-
-    // SMTP reply analysis.
-    int SmtpReplyCode = 0;
-
     // Notification area.
     bool InTray = false;
     bool Hooked = false; // the icon's events reach the main window

@@ -1,4 +1,4 @@
-#include "delivery/FrmTimer.h"
+#include "delivery/Scheduler.h"
 #include "store/Stamp.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
@@ -6,237 +6,220 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
-#include <functional>
+#include <QSignalSpy>
+
+namespace {
+
+struct Fixture {
+    TestEnvironment env;
+    MessageStore store { env.dataDir(), env.clock };
+    RecordingDelivery delivery { store };
+    FakeConnectionService connection;
+    Scheduler scheduler { env.program, store, delivery, connection };
+    void check(const QDateTime &moment)
+    {
+        env.clock.set(moment);
+        scheduler.checkDue();
+    }
+    // Plays moves such as "L10:29:58 T10:35 I23:59:59 T00:00+": the slots reloaded (a
+    // start, a click on the day grid), a check (a second's tick) or an instant message from
+    // user 1 written, at that time of 14 March, or of the 15th with "+".
+    void play(const QString &moves)
+    {
+        for (const QString &move : moves.split(u' ')) {
+            const QString time = move.mid(1).remove(u'+');
+            env.clock.set(QDateTime(QDate(2026, 3, move.endsWith(u'+') ? 15 : 14),
+                QTime::fromString(time, time.size() > 5 ? "hh:mm:ss" : "hh:mm")));
+            if (move.startsWith(u'L'))
+                scheduler.reload();
+            else if (move.startsWith(u'I'))
+                scheduler.sendInstantMessage(1, instant(env.clock.now(), "now"));
+            else
+                scheduler.checkDue();
+        }
+    }
+    static MessageRecord instant(const QDateTime &written, const QString &text)
+    {
+        return MessageRecord::compose(written, text, {});
+    }
+};
+
+} // namespace
 
 class TestScheduler : public QObject {
     Q_OBJECT
-
 private slots:
-    void init()
+    // Each record is handed to delivery at the first check at or after its minute, once
+    // or not at all, however the wall clock jumps and wherever the machine sleeps; the
+    // calendar is told of a new day only when the clock goes from 11:59 PM to 12:00 AM.
+    void handedOverAtItsMinute_data()
     {
-        env = std::make_unique<TestEnvironment>();
-        processor = std::make_unique<RecordingDelivery>(env->program);
-        processor->succeed = true;
-        connection = std::make_unique<FakeConnectionService>();
-        frmTimer = std::make_unique<FrmTimer>(env->program, *processor, *connection);
-    }
-
-    // (Past minutes, clock jumps and sleep over midnight are the clock-change tests'.)
-    void dueAtFirstTickAtOrAfterItsMinute_data()
-    {
-        Columns<QStringList, QDateTime, QDateTime, QStringList>(
-            { "file", "loadedAt", "tickAt", "sent" });
-        const QStringList hello { "2026/03/14 10:30 AMNhello|" };
-        const QStringList sent { "012026/03/14 10:30 AMNhello|" };
-        QTest::newRow("a second before") << hello << at(10, 0) << at(10, 29, 59) << QStringList();
-        QTest::newRow("on the minute") << hello << at(10, 0) << at(10, 30, 0) << sent;
-        QTest::newRow("late in the minute") << hello << at(10, 0) << at(10, 30, 59) << sent;
-        QTest::newRow("started at 10:30:40") << hello << at(10, 30, 40) << at(10, 30, 41) << sent;
-    }
-    void dueAtFirstTickAtOrAfterItsMinute()
-    {
-        QFETCH(QStringList, file);
-        QFETCH(QDateTime, loadedAt);
-        QFETCH(QDateTime, tickAt);
-        env->writeMessageFile(1, file);
-        env->clock.set(loadedAt);
-        frmTimer->LoadNextMessage();
-        env->clock.set(tickAt);
-        frmTimer->CheckSend();
-        QTEST(processor->entries, "sent");
-    }
-
-    // Wherever it stands in the file: a hand edit or a script that appends may put a
-    // record out of order.
-    void loadsEarliestRecordNeitherSentNorPast()
-    {
-        env->writeMessageFile(3,
+        Columns<QStringList, bool, QString, QStringList, int>(
+            { "file", "succeed", "moves", "handed", "days" });
+        const QString r1030 = "2026/03/14 10:30 AMNten thirty|";
+        const QString r1032 = "2026/03/14 10:32 AMNten thirty-two|";
+        const QString late = "2026/03/14 11:45 PMNlate|";
+        const QString morning = "2026/03/15 08:00 AMNmorning|";
+        const auto row = [](const char *name, const QStringList &file, const char *moves,
+                             const QStringList &handed, bool succeed = true, int days = 0) {
+            QTest::newRow(name) << file << succeed << QString(moves) << handed << days;
+        };
+        // The earliest record neither sent nor past, wherever it stands: a hand edit or a
+        // script that appends may put one out of order.
+        row("earliest of a file in disorder",
             { "2026/03/13 11:00 PMNyesterday|", "2026/03/14 09:45 AMNpast|",
                 "2026/03/14 10:00 AMSsent already|", "this line cannot be read",
                 "2026/02/30 10:15 AMNno such day|", "2026/03/14 10:15 AMNlater|",
-                "2026/03/14 10:00 AMNthis minute|" });
-        QDir().mkpath(env->userFile(1)); // a file that exists but cannot be read as one
-        env->program.ShowErrors = true;
-        env->clock.set(at(10, 0, 30));
-        frmTimer->LoadNextMessage();
-        QCOMPARE(env->program.NextMessage[3], "032026/03/14 10:00 AMNthis minute|");
-        // The unreadable file holds back only its own user, and says so once the loading
-        // is done: its box waits for nobody.
-        QVERIFY(env->boxes.shown.isEmpty());
-        QCoreApplication::processEvents();
-        QCOMPARE(env->boxes.shown.size(), 1);
-        QVERIFY(env->boxes.shown.first().text.startsWith("Cannot read " + env->userFile(1)));
-        // Once handed to delivery, the record is not loaded again even though it failed.
-        processor->succeed = false;
-        frmTimer->CheckSend();
-        QCOMPARE(env->program.NextMessage[3], "032026/03/14 10:15 AMNlater|");
-        frmTimer->CheckSend();
-        QCOMPARE(processor->entries.size(), 1);
+                "2026/03/14 10:00 AMNthis minute|" },
+            "L10:00:30 T10:00:31 T10:00:32", { "012026/03/14 10:00 AMNthis minute|" }, false);
+        row("a second before", { r1030 }, "L10:00 T10:29:59", {});
+        row("on the minute", { r1030 }, "L10:00 T10:30", { "01" + r1030 });
+        row("late in the minute", { r1030 }, "L10:00 T10:30:59", { "01" + r1030 });
+        row("started at 10:30:40", { r1030 }, "L10:30:40 T10:30:41", { "01" + r1030 });
+        // An instant message goes at the next check, also when midnight came between.
+        row("instant message", {}, "I10:30:05 T10:30:06", { "212026/03/14 10:30 AMNnow|" });
+        row("instant message in the day's last second", {}, "I23:59:59 T00:00+",
+            { "212026/03/14 11:59 PMNnow|" });
+        row("new day from 11:59 PM", {}, "T23:59:58 T00:00:01+", {}, true, 1);
+        row("no new day from 11:58 PM", {}, "T23:58:59 T00:00:01+", {});
+        row("no new day to 12:01 AM", {}, "T23:59:59 T00:01+", {});
+        row("no new day within 12:00 AM", {}, "T00:00+ T00:00:01+", {});
+
+        // Forward: a record in its slot goes wherever the clock lands; one whose minute was
+        // jumped over before it reached a slot is past and never sent.
+        row("forward over the due minute", { r1030 }, "L10:29:58 T10:29:59 T10:35 T10:35:01",
+            { "01" + r1030 });
+        row("forward over two due minutes", { r1030, r1032 }, "L10:29:58 T10:35 T10:35:01 T10:40",
+            { "01" + r1030 });
+        row("forward, then the slots reloaded before a check", { r1030 },
+            "L10:29:58 L10:35 T10:35:01", {});
+
+        // Backward: a record handed over is not handed over again when its minute comes
+        // round a second time, whether its delivery succeeded or failed.
+        const char *back = "L10:29:30 T10:30 T10:31 T10:32 L10:29 T10:29:30 T10:30 T10:31 "
+                           "T10:32 T10:33";
+        row("backward after a delivery", { r1030 }, back, { "01" + r1030 });
+        row("backward after a failed delivery", { r1030 }, back, { "01" + r1030 }, false);
+        row("backward after two failed deliveries", { r1030, r1032 }, back,
+            { "01" + r1030, "01" + r1032 }, false);
+        row("backward after two deliveries", { r1030, r1032 }, back,
+            { "01" + r1030, "01" + r1032 });
+
+        // Asleep over midnight: yesterday's record stays unsent, but it does not hold back
+        // today's, which goes at its minute when the machine wakes before it.
+        row("asleep over midnight, awake before the next record", { late, morning },
+            "L23:40 T23:40:01 T07:59+ T07:59:59+ T08:00+ T08:00:01+", { "01" + morning });
+        row("asleep over midnight, awake after the next record", { late, morning },
+            "L23:40 T08:05+ T08:05:01+", {});
+        row("asleep to the same minute the next day", { r1030 }, "L10:00 T10:30+ T10:30:01+", {});
+    }
+    void handedOverAtItsMinute()
+    {
+        QFETCH(QStringList, file);
+        QFETCH(bool, succeed);
+        Fixture f;
+        f.env.writeMessageFile(1, file);
+        f.delivery.result.sent = succeed;
+        QSignalSpy days(&f.scheduler, &Scheduler::dayChanged);
+        QFETCH(QString, moves);
+        f.play(moves);
+        QTEST(f.delivery.entries, "handed");
+        QTEST(int(days.size()), "days");
     }
 
-    void sendsInstantMessageFirstThenUsersInNumberOrder()
+    // Once started, a check every second: the instant message first, then users 1 to 10.
+    void batchTakesInstantMessageFirstThenUsersInNumberOrder()
     {
-        processor->succeed = false;
+        Fixture f;
+        f.delivery.result = { false, false, "mod1.ProcessMessage - Big Surprise!", {} };
         for (int user : { 2, 10, 1 })
-            env->writeMessageFile(
+            f.env.writeMessageFile(
                 user, { QStringLiteral("2026/03/14 10:30 AMNfrom %1|").arg(user) });
-        env->clock.set(at(10, 15));
-        frmTimer->LoadNextMessage();
-        env->program.NextMessage[0] = "232026/03/14 10:30 AMNinstant|";
-        env->clock.set(at(10, 30, 0));
-        frmTimer->CheckSend();
-        QCOMPARE(processor->entries,
+        QDir().mkpath(f.env.userFile(4)); // a file that exists but cannot be read as one
+        QSignalSpy delivered(&f.scheduler, &Scheduler::delivered);
+        QSignalSpy failures(&f.scheduler, &Scheduler::failure);
+        f.env.clock.set(at(10, 15));
+        f.scheduler.reload();
+        // The unreadable file holds back only its own user, and goes to the error trap.
+        QCOMPARE(failures.size(), 1);
+        QCOMPARE(failures.at(0).at(0), "frmTimer.LoadNextMessage");
+        QVERIFY(failures.at(0).at(1).toString().startsWith("Cannot read " + f.env.userFile(4)));
+        f.scheduler.sendInstantMessage(3, Fixture::instant(at(10, 30), "instant"));
+        f.env.clock.set(at(10, 30));
+        f.scheduler.start();
+        QTRY_COMPARE_WITH_TIMEOUT(f.delivery.entries.size(), 4, 3000);
+        QCOMPARE(f.delivery.entries,
             QStringList({ "232026/03/14 10:30 AMNinstant|", "012026/03/14 10:30 AMNfrom 1|",
                 "022026/03/14 10:30 AMNfrom 2|", "102026/03/14 10:30 AMNfrom 10|" }));
-        // Emptied whatever the outcome.
+        // The grid hears of the scheduled messages; the error trap of every failure, and of
+        // the unreadable file again at the reload after the batch.
+        QCOMPARE(delivered.size(), 3);
+        QCOMPARE(delivered.at(2), QVariantList({ 10, at(10, 30), "from 10", false }));
+        QCOMPARE(failures.size(), 6);
+        QCOMPARE(failures.at(1).at(0), "mod1.ProcessMessage - Big Surprise!");
         for (int slot = 0; slot <= 10; ++slot)
-            QVERIFY(env->program.NextMessage[slot].isEmpty());
-        QVERIFY(!env->program.Sending);
+            QVERIFY(!f.scheduler.slot(slot)); // emptied whatever the outcome
     }
 
-    // An instant message goes at the next check, also when midnight came between.
-    void instantMessageGoesAtTheNextCheck_data()
+    // Records that fell due while each delivery waited out a slow server still go out, in
+    // order, once the batch is over; also when it went past midnight.
+    void recordsDueDuringABatchGoOutAfterIt_data()
     {
-        Columns<QDateTime, QDateTime>({ "written", "checked" });
-        QTest::newRow("the same minute") << at(10, 30, 5) << at(10, 30, 6);
-        QTest::newRow("in the last second of the day") << at(23, 59, 59) << at(0, 0, 0, 15);
+        Columns<QDateTime>({ "first" });
+        QTest::newRow("morning") << at(10, 30);
+        QTest::newRow("over midnight") << at(23, 58);
     }
-    void instantMessageGoesAtTheNextCheck()
+    void recordsDueDuringABatchGoOutAfterIt()
     {
-        QFETCH(QDateTime, written);
-        QFETCH(QDateTime, checked);
-        const QString entry = "21" + Stamp::formatStamp(written) + "Nnow|";
-        env->program.NextMessage[0] = entry;
-        env->clock.set(checked);
-        frmTimer->CheckSend();
-        QCOMPARE(processor->entries, QStringList { entry });
-        QVERIFY(env->program.NextMessage[0].isEmpty());
-    }
-
-    // Seven users due at one minute, each delivery waiting out a slow server: the records
-    // that fell due meanwhile still go out, in order, once the scheduler is free again.
-    void recordsDueWhileBusyGoOutAfterwards()
-    {
+        QFETCH(QDateTime, first);
+        Fixture f;
         QStringList expected;
         for (int user = 1; user <= 7; ++user) {
-            const QStringList records { QStringLiteral("2026/03/14 10:30 AMNfirst %1|").arg(user),
-                QStringLiteral("2026/03/14 10:31 AMNsecond %1|").arg(user) };
-            env->writeMessageFile(user, records);
-            expected.insert(
-                user - 1, QStringLiteral("%1").arg(user, 2, 10, QChar('0')) + records[0]);
-            expected.append(QStringLiteral("%1").arg(user, 2, 10, QChar('0')) + records[1]);
+            const QStringList records { Stamp::formatStamp(first)
+                    + QStringLiteral("Nfirst %1|").arg(user),
+                Stamp::formatStamp(first.addSecs(60)) + QStringLiteral("Nsecond %1|").arg(user) };
+            f.env.writeMessageFile(user, records);
+            expected.insert(user - 1, QStringLiteral("0%1").arg(user) + records[0]);
+            expected.append(QStringLiteral("0%1").arg(user) + records[1]);
         }
-        env->clock.set(at(10, 29, 59));
-        frmTimer->LoadNextMessage();
-        processor->during = [this] { env->clock.advanceSecs(20); };
-        env->clock.set(at(10, 30));
-        frmTimer->CheckSend();
-        QCOMPARE(env->clock.now(), at(10, 32, 20));
-        env->clock.advanceSecs(1);
-        frmTimer->CheckSend();
-        env->clock.advanceSecs(1);
-        frmTimer->CheckSend();
-        QCOMPARE(processor->entries, expected);
+        f.env.clock.set(first.addSecs(-1));
+        f.scheduler.reload();
+        f.delivery.during = [&] { f.env.clock.advanceSecs(20); };
+        f.check(first);
+        QCOMPARE(f.env.clock.now(), first.addSecs(140));
+        f.check(f.env.clock.now().addSecs(1));
+        f.check(f.env.clock.now().addSecs(1));
+        QCOMPARE(f.delivery.entries, expected);
     }
 
-    void instantMessageWrittenDuringADeliveryIsKept()
+    // While a delivery is under way a check hands over nothing, and an instant message
+    // written meanwhile waits for the next one; a line dialled is hung up once, after the
+    // batch. The end of the program ends a batch at once.
+    void checkWhileDeliveringDoesNothing()
     {
-        env->clock.set(at(10, 30, 5));
-        env->program.NextMessage[0] = "212026/03/14 10:30 AMNfirst|";
-        processor->during = [this] {
-            if (processor->entries.size() == 1)
-                env->program.NextMessage[0] = "212026/03/14 10:30 AMNsecond|";
-        };
-        frmTimer->CheckSend();
-        QCOMPARE(env->program.NextMessage[0], "212026/03/14 10:30 AMNsecond|");
-        frmTimer->CheckSend();
-        QCOMPARE(processor->entries.size(), 2);
-        QVERIFY(env->program.NextMessage[0].isEmpty());
+        Fixture f;
+        f.env.writeMessageFile(1, { "2026/03/14 10:30 AMNone|" });
+        f.env.clock.set(at(10, 30));
+        f.scheduler.reload();
+        f.delivery.hold = true;
+        f.delivery.result.dialledUp = true;
+        f.scheduler.sendInstantMessage(1, Fixture::instant(at(10, 30), "first"));
+        f.check(at(10, 30, 1));
+        f.scheduler.sendInstantMessage(1, Fixture::instant(at(10, 30), "second"));
+        f.check(at(10, 30, 2));
+        QCOMPARE(f.delivery.entries.size(), 1);
+        f.delivery.release(); // user 1's record goes next
+        QCOMPARE(f.delivery.entries.size(), 2);
+        QCOMPARE(f.connection.hangUps, 0);
+        f.delivery.release();
+        QVERIFY(!f.scheduler.isDelivering());
+        QCOMPARE(f.connection.hangUps, 1);
+        f.check(at(10, 30, 3));
+        QCOMPARE(f.delivery.entries.last(), "212026/03/14 10:30 AMNsecond|");
+        QVERIFY(f.scheduler.isDelivering());
+        f.scheduler.abortDelivery();
+        QVERIFY(!f.scheduler.isDelivering() && !f.delivery.underWay());
     }
-
-    // A tick that comes while a delivery waits does nothing; a line dialled during the
-    // tick is hung up once, after it.
-    void tickDuringADeliveryDoesNothing()
-    {
-        env->writeMessageFile(1, { "2026/03/14 10:30 AMNone|" });
-        env->writeMessageFile(2, { "2026/03/14 10:30 AMNtwo|" });
-        env->clock.set(at(10, 30));
-        frmTimer->LoadNextMessage();
-        int nestedEntries = -1;
-        processor->during = [&] {
-            env->program.DialedUp = true;
-            if (nestedEntries < 0) {
-                frmTimer->CheckSend();
-                nestedEntries = int(processor->entries.size());
-                QCOMPARE(connection->hangUps, 0);
-            }
-        };
-        frmTimer->CheckSend();
-        QCOMPARE(nestedEntries, 1);
-        QCOMPARE(processor->entries.size(), 2);
-        QCOMPARE(connection->hangUps, 1);
-        QVERIFY(!env->program.DialedUp);
-    }
-
-    void rollsOverOnlyFrom1159PMTo1200AM_data()
-    {
-        Columns<QTime, QTime, int>({ "before", "after", "rollovers" });
-        QTest::newRow("11:59 PM to 12:00 AM") << QTime(23, 59, 58) << QTime(0, 0, 1) << 1;
-        QTest::newRow("11:58 PM to 12:00 AM") << QTime(23, 58, 59) << QTime(0, 0, 1) << 0;
-        QTest::newRow("11:59 PM to 12:01 AM") << QTime(23, 59, 59) << QTime(0, 1, 0) << 0;
-        QTest::newRow("12:00 AM to 12:00 AM") << QTime(0, 0, 0) << QTime(0, 0, 1) << 0;
-    }
-    void rollsOverOnlyFrom1159PMTo1200AM()
-    {
-        QFETCH(QTime, before);
-        QFETCH(QTime, after);
-        int rollovers = 0;
-        frmTimer->setHooks({ {}, {}, {}, [&] { ++rollovers; } });
-        env->clock.set(QDateTime(QDate(2026, 3, 14), before));
-        frmTimer->tmrExecute_Timer();
-        env->clock.set(QDateTime(QDate(2026, 3, 15), after));
-        frmTimer->tmrExecute_Timer();
-        QTEST(rollovers, "rollovers");
-    }
-
-    void housekeepingRunsShutdownOrMovesIntoTray_data()
-    {
-        Columns<bool, bool, bool, bool, QString>(
-            { "shutdown", "splashDone", "visible", "inTray", "expected" });
-        QTest::newRow("shutdown wins") << true << true << false << false << "shutdown";
-        QTest::newRow("hidden after the splash") << false << true << false << false << "tray";
-        QTest::newRow("window shown") << false << true << true << false << "";
-    }
-    void housekeepingRunsShutdownOrMovesIntoTray()
-    {
-        QFETCH(bool, visible);
-        QString happened;
-        frmTimer->setHooks({ [&] { happened += "shutdown"; }, [&] { return visible; },
-            [&] { happened += "tray"; }, {} });
-        QFETCH(bool, shutdown);
-        QFETCH(bool, splashDone);
-        QFETCH(bool, inTray);
-        env->program.ShutdownRequested = shutdown;
-        env->program.SplashDone = splashDone;
-        env->program.InTray = inTray;
-        frmTimer->TimedExecution();
-        QTEST(happened, "expected");
-    }
-
-    void timersTickOnTheirOwn()
-    {
-        env->clock.set(at(10, 30, 1));
-        env->program.NextMessage[0] = "212026/03/14 10:30 AMNnow|";
-        frmTimer->tmrCheckSend.setEnabled(true);
-        QTRY_COMPARE_WITH_TIMEOUT(processor->entries.size(), 1, 3000);
-        frmTimer->tmrCheckSend.setEnabled(false);
-    }
-
-private:
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<RecordingDelivery> processor;
-    std::unique_ptr<FakeConnectionService> connection;
-    std::unique_ptr<FrmTimer> frmTimer;
 };
 
 QTEST_GUILESS_MAIN(TestScheduler)

@@ -1,5 +1,6 @@
 #include "delivery/SmtpClient.h"
 #include "delivery/SmtpWire.h"
+#include "store/CodePage.h"
 #include "support/AiosmtpdServer.h"
 #include "support/DataColumns.h"
 #include "support/FreePort.h"
@@ -439,6 +440,27 @@ private slots:
             // The server undid the dot-stuffing.
             QCOMPARE(stored.at(0).content, "Subject: Tolvane\n\n.hidden, and seen\n");
         }
+    }
+
+    // The text goes on one line of the mail whatever it holds (an instant message is never
+    // cleaned by a file, a file may be edited by hand), never as a command of its own.
+    void content_data()
+    {
+        Columns<QString, QByteArray>({ "text", "body" });
+        QTest::newRow("bare CR around a dot") << "one\r.\rRSET" << QByteArray("one . RSET");
+        QTest::newRow("bare LF around a dot") << "one\n.\nMAIL FROM: <x@evil.example>"
+                                              << QByteArray("one . MAIL FROM: <x@evil.example>");
+        QTest::newRow("LF dot CR LF") << "one\n.\r\nQUIT" << QByteArray("one .  QUIT");
+        QTest::newRow("NUL") << QStringLiteral("one") + QChar(0) + QStringLiteral("two")
+                             << QByteArray("onetwo");
+        QTest::newRow("dot and line end only") << ".\r\n" << QByteArray("..  ");
+    }
+    void content()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, body);
+        QCOMPARE(CodePage::encode(SmtpWire::MessageContent(text)),
+            "Subject: Tolvane\r\n\r\n" + body + "\r\n.\r\n");
     }
 
     void serverAddress_data()

@@ -1,38 +1,60 @@
 #pragma once
 
-#include "app/Program.h"
-#include "delivery/MessageProcessor.h"
+#include "delivery/Deliverer.h"
 #include "store/CodePage.h"
 #include "store/MessageStore.h"
 
-#include <QTest>
 #include <functional>
+#include <optional>
 
-// Stands for the SMTP conversation: records every entry it is handed, runs the test's own
-// piece while "delivering" (a real delivery lets other events run while it waits for the
-// server) and, when told to succeed, marks a scheduled message sent.
-class RecordingDelivery final : public MessageProcessor {
+// Stands for the mail delivery: records every message it is handed as the user's two-digit
+// code (user + 20 for an instant message) and the record's line, runs the test's own
+// piece while "delivering", and answers with `result` at once, or when released if told
+// to hold. A scheduled message it answers as sent is marked in its file.
+class RecordingDelivery final : public Deliverer {
 public:
-    explicit RecordingDelivery(Program &program)
-        : p(program)
+    explicit RecordingDelivery(MessageStore &store)
+        : m_store(store)
     {
     }
-    void ProcessMessage(const QString &entry) override
+    void start(int user, const MessageRecord &record, bool instant) override
     {
-        QVERIFY(p.Sending);
-        entries.append(entry);
+        entries.append(QStringLiteral("%1").arg(instant ? user + 20 : user, 2, 10, QChar(u'0'))
+            + CodePage::decode(record.line));
+        m_underWay = { user, record, instant };
         if (during)
             during();
-        if (succeed && entry.left(2).toInt() < 20)
-            MessageStore(p.ProgramDir, p.clock)
-                .markSent(
-                    entry.left(2).toInt(), MessageRecord::parse(CodePage::encode(entry.mid(2))));
-        p.Sending = false;
+        if (!hold)
+            release();
     }
+    void abort() override
+    {
+        m_underWay.reset();
+        ++aborts;
+    }
+    bool underWay() const { return m_underWay.has_value(); }
+    void release()
+    {
+        if (!m_underWay)
+            return;
+        const auto [user, record, instant] = *std::exchange(m_underWay, std::nullopt);
+        if (result.sent && !instant)
+            m_store.markSent(user, record);
+        emit finished(result);
+    }
+
     QStringList entries;
-    bool succeed = false;
+    Result result {};
+    bool hold = false;
+    int aborts = 0;
     std::function<void()> during;
 
 private:
-    Program &p;
+    struct Handed {
+        int user;
+        MessageRecord record;
+        bool instant;
+    };
+    MessageStore &m_store;
+    std::optional<Handed> m_underWay;
 };

@@ -40,7 +40,4 @@ QString StoredText(const QString &typed);
 MessageRecord ComposeRecord(const SettingsStore &settings, const QDateTime &due,
     const QString &text, const std::array<int, 10> &recipientUsers);
 
-// The two-digit code in front of an instant message in NextMessage[0]: user + 20.
-QString InstantUserCode(int user);
-
 } // namespace EntryRules

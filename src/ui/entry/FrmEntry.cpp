@@ -7,7 +7,6 @@
 #include "app/SettingsStore.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
-#include "store/CodePage.h"
 #include "store/MessageStore.h"
 #include "store/Stamp.h"
 #include "store/StoreError.h"
@@ -244,10 +243,10 @@ bool FrmEntry::saveOrSend()
         p.SendNow ? p.clock.now() : selectedSlot(), EntryRules::StoredText(typed), p.Recipients);
 
     if (p.SendNow) {
-        // Never written to a file: the scheduler sends it at its next check and, from the
-        // code of 21 or more, knows not to mark it sent anywhere.
-        p.NextMessage[0]
-            = EntryRules::InstantUserCode(p.CurrentUser) + CodePage::decode(record.line);
+        // Never written to a file: the scheduler sends it at its next check, and marks it
+        // sent nowhere.
+        if (sendInstantMessage)
+            sendInstantMessage(p.CurrentUser, record);
         return true;
     }
     try {

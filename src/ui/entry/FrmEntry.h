@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <functional>
 
 class FrmUserSelect;
 class MessageTextEdit;
@@ -10,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+struct MessageRecord;
 
 // The message entry form: the logged-in user writes, changes or deletes the message of
 // one time slot, or writes an instant message. It is the only place where the user
@@ -23,8 +25,8 @@ class QPushButton;
 //     program.SelectedSlot = slot;                      // the same slot as QDateTime
 //     program.SendNow = false;
 //     frmEntry->showModal();
-//     ... then reload the day grid at the same top row and call LoadNextMessage().
-// An instant message:
+//     ... then reload the day grid at the same top row and the scheduler's slots.
+// An instant message, handed to sendInstantMessage (set it first):
 //     program.SendNow = true;
 //     frmEntry->showModal();
 //     program.SendNow = false;
@@ -38,6 +40,9 @@ public:
     explicit FrmEntry(Program &program, QWidget *parent = nullptr);
 
     int showModal();
+
+    // Where Send puts an instant message: the scheduler, which sends it at its next check.
+    std::function<void(int user, const MessageRecord &record)> sendInstantMessage;
 
     // The recipient picker behind Change Recipients, created on first use as a child of
     // this form. Another caller may hand in a picker of its own to share one instance.

@@ -18,6 +18,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollBar;
+struct MessageRecord;
 
 // The main window: the month calendar with its day marks above, the quarter-hour day
 // grid of the selected day below, the buttons that move the calendar, and the menus.
@@ -29,9 +30,11 @@ public:
     ~FrmMain() override;
 
     // Filled by the start-up: show the entry form modally for SelectedStamp (the form
-    // re-runs its load first), and refill the scheduler's next-message slots.
+    // re-runs its load first), refill the scheduler's next-message slots, and hand it an
+    // instant message to send at its next check.
     std::function<void()> openEntryForm;
     std::function<void()> loadNextMessage;
+    std::function<void(int user, const MessageRecord &record)> sendInstantMessage;
 
     // Load and unload. The window is loaded by Form_Load and unloaded (hidden, its place
     // saved) by Unload, "Exit" or the close box.
@@ -47,9 +50,9 @@ public:
     void FirstTimeMessages();
     void SaveScreen();
 
-    // Notification area and auto-start. Filled by the start-up: the scheduler's 100 ms
-    // pause before a double-click on the icon restores the window.
-    QTimer *tmrReappear = nullptr;
+    // Notification area and auto-start. A double-click on the icon restores the window
+    // after a pause of 100 ms.
+    QTimer tmrReappear;
     // Whether the desktop has a notification area to put the icon in.
     std::function<bool()> trayAvailable;
     QSystemTrayIcon *trayIcon = nullptr;
@@ -165,11 +168,10 @@ public:
     int LastHScrollValue = 0;
 
 public slots:
-    // Delivery reports a message as sent (grey) or failed (red). Only the logged-in
+    // The scheduler reports a message as sent (grey) or failed (red). Only the logged-in
     // user's row of the day on show changes: the row of the record's time, when it holds
     // the record's text.
-    void colourRow(
-        int userCode, const QString &date, const QString &time, const QString &text, bool sent);
+    void colourRow(int user, const QDateTime &due, const QString &text, bool sent);
 
 signals:
     // A LoadScreenData has read the message file for that day.

@@ -258,15 +258,14 @@ void FrmMain::flxApp_Click()
     });
 }
 
-void FrmMain::colourRow(
-    int userCode, const QString &date, const QString &time, const QString &text, bool sent)
+void FrmMain::colourRow(int user, const QDateTime &due, const QString &text, bool sent)
 {
     Trap(p, "frmMain.colourRow", [&] {
-        if (p.CurrentUser != userCode || Stamp::formatDate(Calendar1->selectedDate()) != date)
+        if (p.CurrentUser != user || !due.isValid() || Calendar1->selectedDate() != due.date())
             return;
         // The row the load put the record in: its time to the nearest quarter hour.
-        const int row = DaySlots::RowOfTime(time);
-        if (row == 0 || flxApp->cell(row, 1)->text() != text)
+        const int row = DaySlots::RowOfMinute(Stamp::minuteOfDay(due.time()));
+        if (flxApp->cell(row, 1)->text() != text)
             return;
         flxApp->cell(row, 1)->setForeground(
             sent ? palette().color(QPalette::Disabled, QPalette::Text) : Red);

@@ -5,7 +5,6 @@
 #include "app/Program.h"
 #include "app/SettingsStore.h"
 #include "platform/AutoStart.h"
-#include "platform/EventWait.h"
 #include "platform/MessageBoxes.h"
 #include "ui/main/FrmMain.h"
 #include "ui/setup/TolvaneIcon.h"
@@ -27,6 +26,15 @@ void FrmMain::createTray()
     trayIcon = new QSystemTrayIcon(TolvaneIcon(), this);
     trayIcon->setToolTip(Tip);
     trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+
+    tmrReappear.setSingleShot(true);
+    tmrReappear.setInterval(100);
+    connect(&tmrReappear, &QTimer::timeout, this, [this] {
+        Trap(p, "mod1.WindowProc", [&] {
+            p.TrayDoubleClick = true;
+            SysTrayMouseEventHandler();
+        });
+    });
 
     for (QAction *action : { mnuRestore, mnuAutoLoad, mnuSysTray })
         action->setEnabled(true);
@@ -104,18 +112,10 @@ void FrmMain::WindowProc(QSystemTrayIcon::ActivationReason reason)
 {
     Trap(p, "mod1.WindowProc", [&] {
         if (reason == QSystemTrayIcon::DoubleClick) {
-            if (tmrReappear) {
-                // A second double-click while the first one waits changes nothing.
-                if (tmrReappear->isActive())
-                    return;
-                EventWait pause;
-                connect(tmrReappear, &QTimer::timeout, &pause, &EventWait::wake);
-                tmrReappear->start();
-                pause.waitUntil(
-                    [this] { return !tmrReappear->isActive(); }, std::chrono::seconds(1));
-            }
-            p.TrayDoubleClick = true;
-            SysTrayMouseEventHandler();
+            // The window comes back when the pause is over; a second double-click while the
+            // first one waits changes nothing.
+            if (!tmrReappear.isActive())
+                tmrReappear.start();
         } else if (reason == QSystemTrayIcon::Context) {
             SysTrayMouseEventHandler();
         }

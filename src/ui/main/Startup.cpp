@@ -2,10 +2,11 @@
 
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
-#include "delivery/FrmTimer.h"
+#include "delivery/Scheduler.h"
 #include "ui/entry/FrmEntry.h"
 #include "ui/entry/FrmUserSelect.h"
 #include "ui/main/FrmMain.h"
+#include "ui/main/MailWarning.h"
 #include "ui/setup/DialogPlacement.h"
 #include "ui/setup/FrmSplash.h"
 #include "ui/setup/SetupWizard.h"
@@ -32,20 +33,27 @@ long residentKilobytes()
 
 } // namespace
 
-Startup::Startup(Program &program, FrmTimer &frmTimer, QObject *parent)
+Startup::Startup(Program &program, Scheduler &scheduler, QObject *parent)
     : QObject(parent)
     , endProgram([] { std::_Exit(0); })
     , p(program)
-    , m_timer(frmTimer)
+    , m_scheduler(scheduler)
     , m_main(std::make_unique<FrmMain>(program))
+    , m_mailWarning(std::make_unique<MailWarning>())
 {
     m_entry = new FrmEntry(p, m_main.get());
     m_main->openEntryForm = [this] { m_entry->showModal(); };
-    m_main->loadNextMessage = [this] { m_timer.LoadNextMessage(); };
+    m_main->loadNextMessage = [this] { m_scheduler.reload(); };
+    m_main->sendInstantMessage = [this](int user, const MessageRecord &record) {
+        m_scheduler.sendInstantMessage(user, record);
+    };
+    m_entry->sendInstantMessage = [this](int user, const MessageRecord &record) {
+        if (m_main->sendInstantMessage)
+            m_main->sendInstantMessage(user, record);
+    };
     m_main->showAbout = [this] { m_splash->ShowAbout(); };
 
     m_wizard = std::make_unique<SetupWizard>(p);
-    m_main->tmrReappear = &m_timer.tmrReappear;
     m_main->openSetupWizard
         = [this](SetupWizard::Mode mode, int user) { return m_wizard->run(mode, user); };
     m_main->openUserPicker = [this] { m_entry->userSelect().showModal(); };
@@ -57,17 +65,14 @@ Startup::Startup(Program &program, FrmTimer &frmTimer, QObject *parent)
         [this] { m_main->showMainWindow(); },
     });
 
-    FrmTimer::Hooks hooks;
-    hooks.shutdownBranch = [this] { ShutdownBranch(); };
-    hooks.mainWindowVisible = [this] {
-        // Asking loads the window, hidden, when it is not loaded.
-        if (!m_main->isLoaded())
-            m_main->Form_Load();
-        return m_main->isVisible();
-    };
-    hooks.moveIntoTray = [this] { m_main->MoveIntoTray(); };
-    hooks.dayRollover = [this] { m_main->cmdToday_Click(); };
-    m_timer.setHooks(std::move(hooks));
+    // What the scheduler reports reaches the windows; its error trap reports are shown
+    // once its work has returned to the event loop, so that it never waits for a box.
+    connect(&m_scheduler, &Scheduler::delivered, m_main.get(), &FrmMain::colourRow);
+    connect(&m_scheduler, &Scheduler::warning, m_mailWarning.get(), &MailWarning::showWarning);
+    connect(&m_scheduler, &Scheduler::failure, this,
+        [this](const QString &where, const QString &text) { p.ReportLater(where, text); });
+    connect(&m_scheduler, &Scheduler::dayChanged, m_main.get(), &FrmMain::cmdToday_Click);
+    connect(&m_housekeeping, &SecondTicker::tick, this, &Startup::housekeep);
 }
 
 Startup::~Startup() = default;
@@ -78,24 +83,43 @@ void Startup::Run()
         PlaceDialog(*m_splash);
         m_splash->Form_Load();
         m_splash->show();
-        m_timer.tmrExecute.setEnabled(true);
-        m_timer.tmrCheckSend.setEnabled(true);
-        m_timer.LoadNextMessage();
+        m_housekeeping.setEnabled(true);
+        m_scheduler.start();
+        m_scheduler.reload();
+    });
+}
+
+void Startup::housekeep()
+{
+    TrapLater(p, "frmTimer.TimedExecution", [&] {
+        if (p.ShutdownRequested) {
+            ShutdownBranch();
+            return;
+        }
+        if (!p.SplashDone || p.InTray)
+            return;
+        // Asking whether the window is shown loads it, hidden, when it is not loaded.
+        if (!m_main->isLoaded())
+            m_main->Form_Load();
+        if (!m_main->isVisible())
+            m_main->MoveIntoTray();
     });
 }
 
 void Startup::ShutdownBranch()
 {
     // No tick may enter while the question is open; deliveries go on meanwhile.
-    m_timer.tmrExecute.setEnabled(false);
+    m_housekeeping.setEnabled(false);
     if (m_main->isVisible())
         m_main->SaveScreen();
     m_main->FirstTimeMessages();
     if (p.ShutdownRequested) {
+        // Nothing more goes out, not even the rest of a message under way.
+        m_scheduler.abortDelivery();
         endProgram();
         return;
     }
-    m_timer.tmrExecute.setEnabled(true);
+    m_housekeeping.setEnabled(true);
     m_main->Unload();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SecondTicker.h"
+
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -7,31 +9,39 @@
 class FrmEntry;
 class FrmMain;
 class FrmSplash;
-class FrmTimer;
+class MailWarning;
 class Program;
+class Scheduler;
 class SetupWizard;
 
-// The windows' part of the start: ties the main window to the scheduler, shows the
-// splash, starts both timers and fills the next-message slots; two seconds later the
-// splash runs the set-up wizard on a first run and shows the main window unless the
-// program starts small. It also holds the shutdown branch of the scheduler's housekeeping.
+// The windows' part of the start: ties the main window, the warning window and the error
+// trap to the scheduler, shows the splash, starts the housekeeping and the scheduler and
+// fills its slots; two seconds later the splash runs the set-up wizard on a first run and
+// shows the main window unless the program starts small. Its once-a-second housekeeping
+// runs the shutdown branch and moves a hidden main window into the notification area.
 class Startup : public QObject {
     Q_OBJECT
 public:
-    Startup(Program &program, FrmTimer &frmTimer, QObject *parent = nullptr);
+    Startup(Program &program, Scheduler &scheduler, QObject *parent = nullptr);
     ~Startup() override;
 
     FrmMain &frmMain() { return *m_main; }
     FrmEntry &frmEntry() { return *m_entry; }
     FrmSplash &frmSplash() { return *m_splash; }
     SetupWizard &wizard() { return *m_wizard; }
+    MailWarning &mailWarning() { return *m_mailWarning; }
 
     // Ends the program at once: no window is unloaded and nothing more is saved or
     // sent. The program sets it to a hard exit; tests record the call instead.
     std::function<void()> endProgram;
 
-    // The splash, tmrExecute, then tmrCheckSend, and LoadNextMessage.
+    // The splash, the housekeeping, then the scheduler and its slots.
     void Run();
+
+    // One housekeeping tick: a pending shutdown is asked about, or the main window, hidden
+    // once the splash is done, goes into the notification area.
+    void housekeep();
+    bool housekeepingRunning() const { return m_housekeeping.isEnabled(); }
 
     // A shutdown is pending: ask, then end the program (Yes) or unload the main window and
     // go on delivering (No).
@@ -48,10 +58,12 @@ protected:
 
 private:
     Program &p;
-    FrmTimer &m_timer;
+    Scheduler &m_scheduler;
+    SecondTicker m_housekeeping;
     std::unique_ptr<FrmMain> m_main;
     FrmEntry *m_entry = nullptr;
     std::unique_ptr<SetupWizard> m_wizard;
     std::unique_ptr<FrmSplash> m_splash;
+    std::unique_ptr<MailWarning> m_mailWarning;
     int m_exitDelayMs = -1;
 };

@@ -1,4 +1,5 @@
 #include "store/CodePage.h"
+#include "store/MessageRecord.h"
 #include "store/Stamp.h"
 #include "support/DataColumns.h"
 #include "support/ModalSteps.h"
@@ -218,7 +219,8 @@ private slots:
         QTest::newRow("user 1") << 1 << "21" + record("10:07 AM", "Now!|ann@cell,");
         QTest::newRow("user 10") << 10 << "30" + record("10:07 AM", "Now!|ten@cell,");
     }
-    // Send mode puts the message into the instant slot and never writes a file.
+    // Send mode hands the message to the scheduler as an instant message and never writes a
+    // file.
     void sendMode()
     {
         QFETCH(int, user);
@@ -239,9 +241,13 @@ private slots:
             QTest::keyClicks(f.form.txtData, "Now!");
             QTest::mouseClick(f.form.cmdNext, Qt::LeftButton);
         });
+        QString sent;
+        f.form.sendInstantMessage = [&](int from, const MessageRecord &record) {
+            sent = QStringLiteral("%1").arg(from + 20) + CodePage::decode(record.line);
+        };
         f.form.showModal();
         QVERIFY2(f.steps.finished() && !f.steps.leftOpen, qPrintable(f.steps.failure));
-        QTEST(f.env.program.NextMessage[0], "entry");
+        QTEST(sent, "entry");
         QCOMPARE(f.env.readMessageFileBytes(user), fileBefore);
         QVERIFY(!QFile::exists(f.env.dataDir() + "tmp.tmp"));
     }

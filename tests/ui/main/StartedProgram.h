@@ -1,6 +1,6 @@
 #pragma once
 
-#include "delivery/FrmTimer.h"
+#include "delivery/Scheduler.h"
 #include "support/FakeConnectionService.h"
 #include "support/RecordingDelivery.h"
 #include "support/TestEnvironment.h"
@@ -11,23 +11,21 @@
 inline const QString AdaCell = QStringLiteral("5551234567@txt.example.net");
 
 // The program as it starts: Ada (user 1) logged in, the scheduler, the start-up and its
-// windows. Ending the program is recorded, and stops the scheduler as the real end would.
+// windows. Ending the program is recorded.
 struct StartedProgram {
     TestEnvironment env;
-    RecordingDelivery delivery { env.program };
+    MessageStore store { env.dataDir(), env.clock };
+    RecordingDelivery delivery { store };
     FakeConnectionService connection;
-    FrmTimer frmTimer { env.program, delivery, connection };
-    Startup startup { env.program, frmTimer };
+    Scheduler scheduler { env.program, store, delivery, connection };
+    Startup startup { env.program, scheduler };
     int ends = 0;
 
     StartedProgram()
     {
         env.settings.WriteSetting("Options", "Current User", "1");
         env.addUser(1, "Ada", AdaCell);
-        startup.endProgram = [this] {
-            ++ends;
-            frmTimer.tmrExecute.setEnabled(false);
-        };
+        startup.endProgram = [this] { ++ends; };
     }
     Program &p() { return env.program; }
     FrmMain &w() { return startup.frmMain(); }
@@ -37,10 +35,7 @@ struct StartedProgram {
         startup.Run();
         startup.frmSplash().tmrSplash1_Timer();
     }
-    bool delivering() const
-    {
-        return frmTimer.tmrExecute.isEnabled() && frmTimer.tmrCheckSend.isEnabled();
-    }
+    bool delivering() const { return startup.housekeepingRunning() && scheduler.isStarted(); }
     // The message boxes shown, as "title" or "title: text".
     QStringList boxes(bool withText = false) const
     {

@@ -56,7 +56,7 @@ struct Fixture : StartedProgram {
     QStringList sentAtTheMinute()
     {
         env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(10, 15)));
-        frmTimer.CheckSend();
+        scheduler.checkDue();
         return delivery.entries;
     }
 };

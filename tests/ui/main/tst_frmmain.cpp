@@ -1,5 +1,6 @@
-#include "delivery/FrmTimer.h"
-#include "delivery/SmtpDelivery.h"
+#include "delivery/MailDelivery.h"
+#include "delivery/Scheduler.h"
+#include "store/Stamp.h"
 #include "support/AiosmtpdServer.h"
 #include "support/DataColumns.h"
 #include "support/ModalSteps.h"
@@ -116,7 +117,7 @@ private slots:
         Columns<int, QString, int, bool>({ "user", "time", "row", "red" });
         QTest::newRow("failed: red") << 1 << "09:15 AM" << 38 << true;
         QTest::newRow("off the quarter hour") << 1 << "10:05 AM" << 41 << true;
-        QTest::newRow("instant message") << 21 << "09:15 AM" << 38 << false;
+        QTest::newRow("another user's") << 2 << "09:15 AM" << 38 << false;
     }
     void colourRow()
     {
@@ -126,7 +127,8 @@ private slots:
         MainWindowFixture f({ "2026/03/14 " + time + "Ncall" + Cell });
         f.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(9, 0)));
         f.showDay(QDate(2026, 3, 14));
-        f.w().colourRow(user, "2026/03/14", time, "call", false);
+        const QTime due = Stamp::timeOfMinute(Stamp::parseTime(time));
+        f.w().colourRow(user, QDateTime(QDate(2026, 3, 14), due), "call", false);
         QFETCH(bool, red);
         QCOMPARE(f.cell(row)->foreground().color(), f.colour(red ? "red" : "black"));
     }
@@ -334,12 +336,12 @@ private slots:
         MainWindowFixture f;
         f.env.addUser(1, "Ada", "5551234567@txt.example.net", "ada@home.example", server.address());
         FakeConnectionService connection;
-        SmtpDelivery delivery(f.env.program, connection);
-        FrmTimer frmTimer(f.env.program, delivery, connection);
+        MailDelivery delivery(f.env.program, f.store, connection);
+        Scheduler scheduler(f.env.program, f.store, delivery, connection);
         FrmEntry frmEntry(f.env.program);
         f.w().openEntryForm = [&] { frmEntry.showModal(); };
-        f.w().loadNextMessage = [&] { frmTimer.LoadNextMessage(); };
-        connect(&delivery, &SmtpDelivery::rowColoured, &f.w(), &FrmMain::colourRow);
+        f.w().loadNextMessage = [&] { scheduler.reload(); };
+        connect(&scheduler, &Scheduler::delivered, &f.w(), &FrmMain::colourRow);
         f.showDay(QDate(2026, 3, 14));
 
         ModalSteps steps;
@@ -352,14 +354,15 @@ private slots:
         QVERIFY2(steps.finished() && !steps.leftOpen, qPrintable(steps.failure));
         const QString saved = "2026/03/14 12:00 PMNLunch at noon?" + Cell;
         QCOMPARE(f.cell(49)->text(), "Lunch at noon?");
-        QCOMPARE(f.env.program.NextMessage[1], "01" + saved);
+        QCOMPARE(scheduler.slot(1)->record.line, saved.toLatin1());
 
         f.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(11, 59, 59)));
-        frmTimer.CheckSend();
-        QVERIFY(server.mailFiles().isEmpty());
+        scheduler.checkDue();
+        QVERIFY(!scheduler.isDelivering());
         f.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(12, 0, 0)));
-        frmTimer.CheckSend();
+        scheduler.checkDue();
         QVERIFY(server.waitForMail(1));
+        QTRY_VERIFY(!scheduler.isDelivering());
         const QList<AiosmtpdServer::Mail> mail = server.takeMail();
         QCOMPARE(mail.size(), 1);
         QCOMPARE(mail.at(0).rcptTo, QStringList { "5551234567@txt.example.net" });

@@ -1,4 +1,3 @@
-#include "platform/EventWait.h"
 #include "ui/main/StartedProgram.h"
 
 #include <QTest>
@@ -57,9 +56,9 @@ private slots:
         f.w().mnuShutdown2->trigger();
         f.w().mnuShutdown_Click();
         QCOMPARE(f.env.boxes.shown.size(), 0);
-        f.frmTimer.tmrExecute_Timer();
+        f.startup.housekeep();
         if (!yes)
-            f.frmTimer.tmrExecute_Timer();
+            f.startup.housekeep();
         QCOMPARE(f.env.boxes.shown.size(), 1);
         const auto &box = f.env.boxes.shown.first();
         QCOMPARE(box.title, "Shutting Down?");
@@ -79,37 +78,47 @@ private slots:
         }
     }
 
+    // A delivery under way does not hold up the end, which ends the delivery.
     void yesWhileDeliveryWaits()
     {
         Fixture f;
         f.start();
-        f.env.program.NextMessage[1] = "012026/03/14 10:00 AMNhello|" + AdaCell + ',';
-        // The delivery waits in its own event loop until the end lets it go, as a delivery
-        // waiting for a slow server does.
-        EventWait wait;
-        bool waiting = false, released = false, endedWhileWaiting = false;
-        f.delivery.during = [&] {
-            waiting = true;
-            wait.waitUntil([&] { return released; }, std::chrono::seconds(10));
-            waiting = false;
-        };
-        f.startup.endProgram = [&] {
-            ++f.ends;
-            endedWhileWaiting = waiting;
-            released = true;
-            wait.wake();
-        };
+        f.delivery.hold = true;
+        f.scheduler.sendInstantMessage(1, MessageRecord::compose(f.env.clock.now(), "hi", {}));
+        f.scheduler.checkDue();
+        QVERIFY(f.delivery.underWay());
         f.env.boxes.queueAnswer(MessageBoxes::Answer::Yes);
-        // The shutdown is asked for while the delivery waits in its own loop; the next
-        // housekeeping tick comes inside that loop.
-        QTimer::singleShot(0, [&] {
-            f.w().mnuShutdown2_Click();
-            f.frmTimer.tmrExecute_Timer();
-        });
-        f.frmTimer.CheckSend();
-        QCOMPARE(f.delivery.entries.size(), 1);
+        f.w().mnuShutdown2_Click();
+        f.startup.housekeep();
         QCOMPARE(f.ends, 1);
-        QVERIFY(endedWhileWaiting);
+        QVERIFY(!f.delivery.underWay() && !f.scheduler.isDelivering());
+    }
+
+    // Each housekeeping tick: a pending shutdown is asked about first; else a window
+    // hidden after the splash goes into the notification area.
+    void housekeeping_data()
+    {
+        QTest::addColumn<bool>("shutdown");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("inTray");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("shutdown first")
+            << true << false << false << QStringList { "Shutting Down?" };
+        QTest::newRow("hidden after the splash") << false << false << true << QStringList();
+        QTest::newRow("window shown") << false << true << false << QStringList();
+    }
+    void housekeeping()
+    {
+        QFETCH(bool, shutdown);
+        QFETCH(bool, shown);
+        Fixture f;
+        f.start();
+        f.w().setVisible(shown);
+        f.env.boxes.queueAnswer(MessageBoxes::Answer::No);
+        f.p().ShutdownRequested = shutdown;
+        f.startup.housekeep();
+        QTEST(f.p().InTray, "inTray");
+        QTEST(f.boxes(), "boxes");
     }
 
     void exitOnlyHides()

@@ -48,7 +48,7 @@ private slots:
     void removeThenAdd()
     {
         Fixture f;
-        f.frmTimer.LoadNextMessage();
+        f.scheduler.reload();
         f.withPicker(&FrmMain::mnuRemoveUser_Click, { "Bob", "Apply" });
         QCOMPARE(f.boxes(true),
             L({ "User Removal: Are you sure you wish to delete all data for Bob?",
@@ -56,8 +56,8 @@ private slots:
         QCOMPARE(f.env.boxes.shown.last().icon, MessageBoxes::Icon::Information);
         QCOMPARE(f.read("User2/Name"), "<absent>");
         QVERIFY(!QFile::exists(f.env.userFile(2)) && QFile::exists(f.env.userFile(3)));
-        QVERIFY(f.env.program.NextMessage[2].isEmpty()); // no longer sent
-        QVERIFY(!f.env.program.NextMessage[3].isEmpty());
+        QVERIFY(!f.scheduler.slot(2)); // no longer sent
+        QVERIFY(f.scheduler.slot(3));
 
         SetupWizard &wizard = f.startup.wizard();
         f.steps.then(wizard, [&] {

@@ -1,6 +1,7 @@
 #include "WizardControls.h"
 #include "app/Roster.h"
-#include "delivery/SmtpDelivery.h"
+#include "delivery/MailDelivery.h"
+#include "store/MessageStore.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/KeyringAnswer.h"
@@ -282,10 +283,12 @@ private slots:
             return;
         s.env.settings.WriteSetting(section, "SMTP", "127.0.0.1:1");
         FakeConnectionService connection;
-        SmtpDelivery delivery(s.env.program, connection);
-        QSignalSpy warnings(&delivery, &SmtpDelivery::warning);
-        s.env.program.Sending = true;
-        delivery.ProcessMessage(QString::number(20 + user) + "2026/03/14 10:00 AMNhi|a@b,");
+        MessageStore store(s.env.dataDir(), s.env.clock);
+        MailDelivery delivery(s.env.program, store, connection);
+        QSignalSpy warnings(&delivery, &Deliverer::warning);
+        QSignalSpy finished(&delivery, &Deliverer::finished);
+        delivery.start(user, MessageRecord::parse("2026/03/14 10:00 AMNhi|a@b,"), true);
+        QVERIFY(finished.wait(5000));
         QCOMPARE(warnings.size(), 1);
         QCOMPARE(warnings.at(0).at(0).toString(),
             "No SMTP password is stored for this user: enter it under Advanced... in the Email "

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "delivery/Deliverer.h"
+#include "platform/SecondTicker.h"
+#include "store/MessageRecord.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+#include <array>
+#include <optional>
+
+class ConnectionService;
+class MessageStore;
+class Program;
+
+// Sends every message at its minute. Slot 0 holds an instant message, slots 1 to 10 each
+// user's next record (neither sent nor past nor handed over before). Once a second, and
+// whenever checkDue() is called, the due slots go to the deliverer in one batch: the
+// instant message first, then users 1 to 10, one message after another, each handed over
+// when the one before has ended. A record goes to delivery once in a run, whatever way
+// its delivery ended. A record whose minute passed while a batch was under way is still
+// due, in its turn, also when the batch went past midnight.
+class Scheduler : public QObject {
+    Q_OBJECT
+public:
+    struct Slot {
+        int user = 0;
+        MessageRecord record;
+        bool instant = false;
+    };
+
+    Scheduler(Program &program, MessageStore &store, Deliverer &deliverer,
+        ConnectionService &connection, QObject *parent = nullptr);
+
+    // Starts the once-a-second check.
+    void start();
+    bool isStarted() const { return m_ticker.isEnabled(); }
+
+    // Refills slots 1 to 10 from the message files.
+    void reload();
+    // The midnight roll-over, then the batch of what is due, unless one is under way.
+    void checkDue();
+    // Takes the message for the next check, in place of one still waiting there.
+    void sendInstantMessage(int user, const MessageRecord &record);
+    bool isDelivering() const { return m_inBatch; }
+    // Ends the batch under way at once (the program is ending): no more is handed over.
+    void abortDelivery();
+
+    const std::optional<Slot> &slot(int index) const { return m_slots.at(std::size_t(index)); }
+
+signals:
+    // A scheduled message's delivery ended: sent (the grid shows it grey) or not (red).
+    void delivered(int user, const QDateTime &due, const QString &text, bool sent);
+    void warning(const QString &text);
+    // A report for the error trap, to be shown once the work has ended: where, and the
+    // text of a failure the user must hear of (empty: "Error occurred in " + where).
+    void failure(const QString &where, const QString &text);
+    // Midnight: the calendar goes to the new day.
+    void dayChanged();
+
+private:
+    void rollOver();
+    void loadNextFor(int user);
+    void forgetOldHandovers();
+    bool isDue(int index, const MessageRecord &record, const QDateTime &now) const;
+    // The earliest minute whose records are not past: the present minute, or the start
+    // of a busy spell whose missed records are still to go out.
+    QDateTime dueFrom(const QDateTime &now) const;
+    // Hands over the next due slot; true while its result is still to come.
+    bool handOverNext();
+    void goOn();
+    void deliveryEnded(const Deliverer::Result &result);
+    void endBatch();
+    template<class Work> void trapped(const char *where, Work &&work);
+
+    Program &p;
+    MessageStore &m_store;
+    Deliverer &m_deliverer;
+    ConnectionService &m_connection;
+    SecondTicker m_ticker;
+
+    std::array<std::optional<Slot>, 11> m_slots;
+    // Every record each user has handed to delivery in this run: a wall clock set back
+    // (by hand, or at the end of summer time) brings an earlier failed record's minute
+    // round again, and it must not go out a second time; a late server may have taken it
+    // after all. Kept from yesterday on.
+    std::array<QSet<QByteArray>, 11> m_handedOver;
+    // The minute at which the scheduler began delivering and so stopped looking at the
+    // clock; invalid once a check finds nothing more due.
+    QDateTime m_missedSince;
+    int m_lastMinute = 0; // the minute of the day the check before saw
+
+    // The batch under way.
+    bool m_inBatch = false;
+    int m_next = 0; // the next slot to look at
+    QDateTime m_batchStart; // its minute
+    QDateTime m_now; // the clock as last read for it
+    bool m_handedOverInBatch = false;
+    bool m_reloadNext = false;
+    bool m_dialledUp = false;
+    std::optional<Slot> m_delivering; // handed over, its result still to come
+    bool m_starting = false; // inside the deliverer's start()
+};
