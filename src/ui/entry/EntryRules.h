@@ -3,9 +3,9 @@
 #include "store/MessageRecord.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringView>
-#include <array>
 
 class SettingsStore;
 
@@ -35,10 +35,10 @@ QString ReplacedCharacters(QStringView text);
 // The text as the message file and the mail will carry it.
 QString StoredText(const QString &typed);
 
-// The record of a message for the chosen users (entries 0 to 9, 0 = empty): each user's
-// phone address, their "CellEmail", in the order chosen; a user without one adds nothing.
+// The record of a message for the chosen users: each user's phone address, their
+// "CellEmail", in the order chosen; a user without one adds nothing.
 MessageRecord ComposeRecord(const SettingsStore &settings, const QDateTime &due,
-    const QString &text, const std::array<int, 10> &recipientUsers);
+    const QString &text, const QList<int> &recipientUsers);
 
 // The two-digit code in front of an instant message in NextMessage[0]: user + 20.
 QString InstantUserCode(int user);

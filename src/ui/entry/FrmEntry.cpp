@@ -12,8 +12,8 @@
 #include "store/Stamp.h"
 #include "store/StoreError.h"
 #include "ui/entry/EntryRules.h"
-#include "ui/entry/FrmUserSelect.h"
 #include "ui/entry/MessageTextEdit.h"
+#include "ui/entry/UserPicker.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -40,6 +40,7 @@ QString userSetting(const SettingsStore &settings, int user, const char *key)
 FrmEntry::FrmEntry(Program &program, QWidget *parent)
     : QDialog(parent)
     , p(program)
+    , m_picker(new UserPicker(program, this))
 {
     setObjectName(QStringLiteral("frmEntry"));
     setWindowTitle(QStringLiteral("Tolvane - Message"));
@@ -136,13 +137,6 @@ int FrmEntry::showModal()
     return exec();
 }
 
-FrmUserSelect &FrmEntry::userSelect()
-{
-    if (!m_userSelect)
-        m_userSelect = new FrmUserSelect(p, this);
-    return *m_userSelect;
-}
-
 void FrmEntry::Form_Load()
 {
     Trap(p, "frmEntry.Form_Load", [&] { loadForm(); });
@@ -161,8 +155,7 @@ void FrmEntry::loadForm()
         setWindowTitle(QStringLiteral("Tolvane - Message for ") + p.SelectedStamp);
     }
     txtData->setMaxLength(EntryRules::TextLimit(p.settings));
-    p.Recipients.fill(0);
-    p.Recipients[0] = p.CurrentUser;
+    m_recipients = { p.CurrentUser };
     txtData->setTextUnlimited(QString());
     // In send mode there is no stored message to delete.
     cmdDelete->setEnabled(!p.SendNow);
@@ -193,17 +186,18 @@ void FrmEntry::loadRecord()
 
     // Recipients are stored by phone address; an address that no user has any more is
     // dropped here, and so from the record when it is saved again.
-    int k = 0;
+    // At most ten, as many as the picker can choose.
+    QList<int> users;
     for (const QString &address : record->recipients) {
         if (address.isEmpty())
             continue; // an empty address would match every user without a phone
-        for (int n = 1; n <= Roster::MaxUsers && k < int(p.Recipients.size()); ++n) {
+        for (int n = 1; n <= Roster::MaxUsers && users.size() < Roster::MaxUsers; ++n) {
             if (userSetting(p.settings, n, "CellEmail") == address)
-                p.Recipients[k++] = n;
+                users.append(n);
         }
     }
-    if (k == 0)
-        p.Recipients[0] = p.CurrentUser;
+    if (!users.isEmpty())
+        m_recipients = users;
 }
 
 void FrmEntry::tmrRefresh_Timer()
@@ -241,7 +235,7 @@ bool FrmEntry::saveOrSend()
     }
 
     const MessageRecord record = EntryRules::ComposeRecord(p.settings,
-        p.SendNow ? p.clock.now() : selectedSlot(), EntryRules::StoredText(typed), p.Recipients);
+        p.SendNow ? p.clock.now() : selectedSlot(), EntryRules::StoredText(typed), m_recipients);
 
     if (p.SendNow) {
         // Never written to a file: the scheduler sends it at its next check and, from the
@@ -295,14 +289,11 @@ void FrmEntry::reject()
 void FrmEntry::cmdRecipients_Click()
 {
     Trap(p, "frmEntry.cmdRecipients_Click", [&] {
-        p.SingleSelect = false;
-        p.IncludeCurrentUser = true;
-        p.RequireSelection = true;
-        const auto before = p.Recipients;
-        userSelect().showModal();
+        const QList<int> chosen
+            = m_picker->pick({ .several = true, .offerCurrentUser = true, .required = true });
         // Cancelled, or nobody chosen: the message keeps the recipients it had.
-        if (p.Recipients[0] == 0)
-            p.Recipients = before;
+        if (!chosen.isEmpty())
+            m_recipients = chosen;
         UpdateRecipients();
     });
 }
@@ -311,9 +302,7 @@ void FrmEntry::UpdateRecipients()
 {
     Trap(p, "frmEntry.UpdateRecipients", [&] {
         lstRecipients->clear();
-        for (const int user : p.Recipients) {
-            if (user == 0)
-                continue;
+        for (const int user : std::as_const(m_recipients)) {
             const QString name = userSetting(p.settings, user, "Name");
             if (!name.isEmpty())
                 lstRecipients->addItem(name);

@@ -1,15 +1,16 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <QTimer>
 
-class FrmUserSelect;
 class MessageTextEdit;
 class Program;
 class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class UserPicker;
 
 // The message entry form: the logged-in user writes, changes or deletes the message of
 // one time slot, or writes an instant message. It is the only place where the user
@@ -39,10 +40,9 @@ public:
 
     int showModal();
 
-    // The recipient picker behind Change Recipients, created on first use as a child of
-    // this form. Another caller may hand in a picker of its own to share one instance.
-    FrmUserSelect &userSelect();
-    void setUserSelect(FrmUserSelect &picker) { m_userSelect = &picker; }
+    // The user picker behind Change Recipients, a child of this form; the main window's
+    // user commands use the same one.
+    UserPicker &picker() { return *m_picker; }
 
     QGroupBox *fraEntry;
     QLabel *lblPrompt;
@@ -83,5 +83,7 @@ private:
     void reportStoreFailure(const QString &what, const char *why);
 
     Program &p;
-    FrmUserSelect *m_userSelect = nullptr;
+    UserPicker *m_picker = nullptr;
+    // The users the message goes to, in the order they were chosen.
+    QList<int> m_recipients;
 };

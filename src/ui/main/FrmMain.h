@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/entry/UserPicker.h"
 #include "ui/main/MainLayout.h"
 #include "ui/setup/SetupWizard.h"
 
@@ -65,9 +66,9 @@ public:
     void mnuSysTray_Click();
 
     // User management. Filled by the start-up: run the set-up wizard modally for a mode and
-    // user, and show the shared recipient picker.
+    // user, and the user picker in a mode, which returns the users chosen.
     std::function<SetupWizard::Outcome(SetupWizard::Mode, int)> openSetupWizard;
-    std::function<void()> openUserPicker;
+    std::function<QList<int>(const UserPicker::Mode &)> pickUsers;
     void mnuChangeName_Click();
     void mnuUserEmail_Click();
     void mnuCellEmail_Click();

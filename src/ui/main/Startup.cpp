@@ -4,7 +4,7 @@
 #include "app/Program.h"
 #include "delivery/FrmTimer.h"
 #include "ui/entry/FrmEntry.h"
-#include "ui/entry/FrmUserSelect.h"
+#include "ui/entry/UserPicker.h"
 #include "ui/main/FrmMain.h"
 #include "ui/setup/DialogPlacement.h"
 #include "ui/setup/FrmSplash.h"
@@ -48,11 +48,12 @@ Startup::Startup(Program &program, FrmTimer &frmTimer, QObject *parent)
     m_main->tmrReappear = &m_timer.tmrReappear;
     m_main->openSetupWizard
         = [this](SetupWizard::Mode mode, int user) { return m_wizard->run(mode, user); };
-    m_main->openUserPicker = [this] { m_entry->userSelect().showModal(); };
+    m_main->pickUsers
+        = [this](const UserPicker::Mode &mode) { return m_entry->picker().pick(mode); };
     m_splash = std::make_unique<FrmSplash>(p, *m_wizard);
     m_splash->setHooks({
         [this] {
-            return QList<QWidget *> { &m_entry->userSelect(), m_entry };
+            return QList<QWidget *> { &m_entry->picker(), m_entry };
         },
         [this] { m_main->showMainWindow(); },
     });

@@ -1,35 +1,25 @@
 #pragma once
 
-#include "ui/entry/FrmUserSelect.h"
+#include "ui/entry/UserPicker.h"
 
-#include <QCheckBox>
-#include <QPushButton>
-#include <QStringList>
+#include <QAbstractButton>
 #include <QTest>
+#include <algorithm>
 
-// Plays what a user does in the picker: each step is a button ("Apply", "Cancel",
-// "Escape", "Select All", "Clear All") or the name on a box, whose tick mark is clicked
-// where a user clicks it (the middle of a wide box with a short name is empty space).
-inline void playPicker(FrmUserSelect &picker, const QStringList &steps)
+// Plays what a user does in the picker: each step is "Escape", a button ("Apply", "Cancel",
+// "Select All", "Clear All") or the name on a box, whose tick mark is clicked where a user
+// clicks it (the middle of a wide box with a short name is empty space).
+inline void playPicker(UserPicker &picker, const QStringList &steps)
 {
+    const auto buttons = picker.findChildren<QAbstractButton *>();
     for (const QString &step : steps) {
-        if (step == QLatin1String("Apply"))
-            QTest::mouseClick(picker.cmdNext, Qt::LeftButton);
-        else if (step == QLatin1String("Cancel"))
-            QTest::mouseClick(picker.cmdCancel, Qt::LeftButton);
-        else if (step == QLatin1String("Escape"))
+        if (step == QLatin1String("Escape")) {
             QTest::keyClick(&picker, Qt::Key_Escape);
-        else if (step == QLatin1String("Select All"))
-            QTest::mouseClick(picker.cmdSelectAll, Qt::LeftButton);
-        else if (step == QLatin1String("Clear All"))
-            QTest::mouseClick(picker.cmdClearAll, Qt::LeftButton);
-        else {
-            QCheckBox *named = nullptr;
-            for (QCheckBox *box : picker.chkUser)
-                if (!box->isHidden() && box->text() == step)
-                    named = box;
-            QVERIFY2(named, qPrintable(step));
-            QTest::mouseClick(named, Qt::LeftButton, {}, QPoint(8, named->height() / 2));
+            continue;
         }
+        const auto named = std::find_if(buttons.begin(), buttons.end(),
+            [&](QAbstractButton *b) { return !b->isHidden() && b->text().remove(u'&') == step; });
+        QVERIFY2(named != buttons.end(), qPrintable(step));
+        QTest::mouseClick(*named, Qt::LeftButton, {}, QPoint(8, (*named)->height() / 2));
     }
 }

@@ -4,7 +4,6 @@
 #include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
 #include "ui/entry/FrmEntry.h"
-#include "ui/entry/FrmUserSelect.h"
 #include "ui/entry/MessageTextEdit.h"
 #include "ui/entry/PickerScript.h"
 
@@ -171,8 +170,8 @@ private slots:
         }));
         QVERIFY(f.open(at(11, 0), [&] {
             QTest::keyClicks(f.form.txtData, " and typed");
-            f.env.program.Recipients = { 2, 3 }; // as a picker would leave them
-            f.form.UpdateRecipients();
+            f.steps.then(f.form.picker(), [&] { playPicker(f.form.picker(), { "Bob", "Apply" }); });
+            QTest::mouseClick(f.form.cmdRecipients, Qt::LeftButton);
             QTest::keyClick(&f.form, Qt::Key_Escape); // the same as Cancel
         }));
         QVERIFY(f.open(at(9, 0), [&] {
@@ -292,7 +291,7 @@ private slots:
         QFETCH(QString, saved);
         Fixture f;
         f.env.writeMessageFile(1, { record("11:00 AM", "Hi|bob@cell,cy@cell,") });
-        FrmUserSelect &picker = f.form.userSelect();
+        UserPicker &picker = f.form.picker();
         QVERIFY(f.open(at(11, 0), [&] {
             f.steps.then(picker, [&] { playPicker(picker, clicks); });
             QTest::mouseClick(f.form.cmdRecipients, Qt::LeftButton);

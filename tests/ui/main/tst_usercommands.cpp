@@ -5,6 +5,7 @@
 #include "ui/main/StartedProgram.h"
 #include "ui/setup/WizardControls.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QTest>
 
@@ -26,7 +27,7 @@ struct Fixture : StartedProgram {
         startup.wizard().accountName = [] { return QString(); };
         w().Form_Load();
     }
-    FrmUserSelect &picker() { return startup.frmEntry().userSelect(); }
+    UserPicker &picker() { return startup.frmEntry().picker(); }
     void withPicker(void (FrmMain::*command)(), const L &clicks)
     {
         steps.then(picker(), [this, clicks] { playPicker(picker(), clicks); });
@@ -121,7 +122,7 @@ private slots:
         int offered = -1;
         f.steps.then(f.picker(), [&] {
             offered = 0;
-            for (QCheckBox *box : f.picker().chkUser)
+            for (const QCheckBox *box : f.picker().findChildren<QCheckBox *>())
                 offered += box->isHidden() ? 0 : 1;
             playPicker(f.picker(), { "Apply" });
         });

@@ -308,7 +308,7 @@ private slots:
         MailServerOptions { Security::StartTls, {}, login }.write(s.env.settings, "User2");
         QVERIFY(KeychainSecretStore().writePassword("User2", Kept).ok);
         s.w().Form_Load();
-        FrmUserSelect &picker = s.startup.frmEntry().userSelect();
+        UserPicker &picker = s.startup.frmEntry().picker();
         steps.then(picker, [&] { playPicker(picker, { "Bob", "Apply" }); });
         s.w().mnuRemoveUser_Click();
         QVERIFY2(steps.finished(), qPrintable(steps.failure));
