@@ -64,12 +64,6 @@ public:
     bool RestoreTopRow = false;
     int SavedTopRow = 33;
 
-    // Message editing. The opener of the entry form sets the slot (or SendNow) before
-    // showing it.
-    QString SelectedStamp; // "YYYY/MM/DD HH:MM AMPM"
-    QDateTime SelectedSlot; // the same slot as a date and time
-    bool SendNow = false;
-
     // Whether the error trap of every procedure shows its message.
     bool ShowErrors = false;
 

@@ -58,9 +58,4 @@ MessageRecord ComposeRecord(const SettingsStore &settings, const QDateTime &due,
     return MessageRecord::compose(due, text, addresses);
 }
 
-QString InstantUserCode(int user)
-{
-    return QStringLiteral("%1").arg(user + 20, 2, 10, QLatin1Char('0'));
-}
-
 } // namespace EntryRules

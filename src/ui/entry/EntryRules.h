@@ -9,7 +9,7 @@
 
 class SettingsStore;
 
-// The rules of the message entry form that do not depend on its widgets.
+// The rules of the message entry dialog that do not depend on its widgets.
 namespace EntryRules {
 
 // A text message carries the sender's address and the text in about 145 characters, so
@@ -39,8 +39,5 @@ QString StoredText(const QString &typed);
 // "CellEmail", in the order chosen; a user without one adds nothing.
 MessageRecord ComposeRecord(const SettingsStore &settings, const QDateTime &due,
     const QString &text, const QList<int> &recipientUsers);
-
-// The two-digit code in front of an instant message in NextMessage[0]: user + 20.
-QString InstantUserCode(int user);
 
 } // namespace EntryRules

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/MessageRecord.h"
 #include "ui/entry/UserPicker.h"
 #include "ui/main/MainLayout.h"
 #include "ui/setup/SetupWizard.h"
@@ -10,6 +11,7 @@
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <optional>
 
 class FlexGrid;
 class MarkedCalendar;
@@ -29,9 +31,13 @@ public:
     explicit FrmMain(Program &program, QWidget *parent = nullptr);
     ~FrmMain() override;
 
-    // Filled by the start-up: show the entry form modally for SelectedStamp (the form
-    // re-runs its load first), and refill the scheduler's next-message slots.
-    std::function<void()> openEntryForm;
+    // Filled by the start-up: show the entry dialog modally for the logged-in user's
+    // message at a slot; show it for an instant message and return the message to send
+    // (none when nothing is to be sent); hand an instant message on to the scheduler; and
+    // refill the scheduler's next-message slots.
+    std::function<void(const QDateTime &slot)> editSlot;
+    std::function<std::optional<MessageRecord>()> composeInstantMessage;
+    std::function<void(int user, const MessageRecord &)> sendInstantMessage;
     std::function<void()> loadNextMessage;
 
     // Load and unload. The window is loaded by Form_Load and unloaded (hidden, its place

@@ -3,7 +3,8 @@
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
 #include "delivery/FrmTimer.h"
-#include "ui/entry/FrmEntry.h"
+#include "store/CodePage.h"
+#include "ui/entry/EntryDialog.h"
 #include "ui/entry/UserPicker.h"
 #include "ui/main/FrmMain.h"
 #include "ui/setup/DialogPlacement.h"
@@ -37,10 +38,25 @@ Startup::Startup(Program &program, FrmTimer &frmTimer, QObject *parent)
     , endProgram([] { std::_Exit(0); })
     , p(program)
     , m_timer(frmTimer)
+    , m_store(program.ProgramDir, program.clock)
     , m_main(std::make_unique<FrmMain>(program))
 {
-    m_entry = new FrmEntry(p, m_main.get());
-    m_main->openEntryForm = [this] { m_entry->showModal(); };
+    m_entry = new EntryDialog(p, m_store, m_main.get());
+    m_main->editSlot = [this](const QDateTime &slot) {
+        m_entry->editSlot(slot);
+        m_entry->exec();
+    };
+    m_main->composeInstantMessage = [this] {
+        m_entry->composeInstantMessage();
+        m_entry->exec();
+        return m_entry->instantMessage();
+    };
+    m_main->sendInstantMessage = [this](int user, const MessageRecord &message) {
+        // The scheduler's instant slot: the user's number plus 20, which tells it to mark
+        // the message sent in no file, then the record's line. It goes at the next check.
+        p.NextMessage[0] = QStringLiteral("%1").arg(user + 20, 2, 10, QLatin1Char('0'))
+            + CodePage::decode(message.line);
+    };
     m_main->loadNextMessage = [this] { m_timer.LoadNextMessage(); };
     m_main->showAbout = [this] { m_splash->ShowAbout(); };
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "store/MessageStore.h"
+
 #include <QObject>
 #include <functional>
 #include <memory>
 
-class FrmEntry;
+class EntryDialog;
 class FrmMain;
 class FrmSplash;
 class FrmTimer;
@@ -22,7 +24,7 @@ public:
     ~Startup() override;
 
     FrmMain &frmMain() { return *m_main; }
-    FrmEntry &frmEntry() { return *m_entry; }
+    EntryDialog &entryDialog() { return *m_entry; }
     FrmSplash &frmSplash() { return *m_splash; }
     SetupWizard &wizard() { return *m_wizard; }
 
@@ -49,8 +51,9 @@ protected:
 private:
     Program &p;
     FrmTimer &m_timer;
+    MessageStore m_store;
     std::unique_ptr<FrmMain> m_main;
-    FrmEntry *m_entry = nullptr;
+    EntryDialog *m_entry = nullptr;
     std::unique_ptr<SetupWizard> m_wizard;
     std::unique_ptr<FrmSplash> m_splash;
     int m_exitDelayMs = -1;

@@ -4,8 +4,9 @@
 #include "platform/KeychainSecretStore.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
-#include "ui/entry/FrmEntry.h"
-#include "ui/entry/PickerScript.h"
+#include "ui/entry/DialogScript.h"
+#include "ui/entry/EntryDialog.h"
+#include "ui/entry/UserPicker.h"
 #include "ui/main/StartedProgram.h"
 #include "ui/setup/MailAccountSearch.h"
 #include "ui/setup/ThunderbirdAccounts.h"
@@ -308,8 +309,8 @@ private slots:
         MailServerOptions { Security::StartTls, {}, login }.write(s.env.settings, "User2");
         QVERIFY(KeychainSecretStore().writePassword("User2", Kept).ok);
         s.w().Form_Load();
-        UserPicker &picker = s.startup.frmEntry().picker();
-        steps.then(picker, [&] { playPicker(picker, { "Bob", "Apply" }); });
+        UserPicker &picker = s.startup.entryDialog().picker();
+        steps.then(picker, [&] { playDialog(picker, { "Bob", "Apply" }); });
         s.w().mnuRemoveUser_Click();
         QVERIFY2(steps.finished(), qPrintable(steps.failure));
         QVERIFY(!Roster::IsConfigured(s.env.settings, 2));
