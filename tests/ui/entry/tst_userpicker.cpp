@@ -75,7 +75,10 @@ private slots:
 
         QFETCH(L, clicks);
         playDialog(picker, clicks);
-        QTEST(picker.chosen(), "chosen");
+        QList<int> chosen = picker.chosen();
+        if (chosen.isEmpty())
+            chosen = {}; // Qt 6.4 compares an allocated empty list with memcmp on a null pointer
+        QTEST(chosen, "chosen");
         QFETCH(bool, refused);
         QCOMPARE(picker.isVisible(), refused);
         QCOMPARE(env.boxes.shown.size(), refused ? 1 : 0);
