@@ -85,7 +85,7 @@ int Main(int argc, char **argv)
     MessageStore store(p.ProgramDir, clock);
     MailDelivery delivery(p, store, connection);
     Scheduler scheduler(p, store, delivery, connection);
-    Startup startup(p, scheduler);
+    Startup startup(p, store, scheduler);
     startup.endProgram = [&instance] {
         instance.release();
         std::_Exit(0);

@@ -52,19 +52,6 @@ public:
     bool RestoreTopRow = false;
     int SavedTopRow = 33;
 
-    // Message editing. The opener of the entry form sets the slot (or SendNow) before
-    // showing it. Recipients holds user numbers in entries 0..9, 0 = empty, filled
-    // entries first; it is both the edited message's recipients and the picker's
-    // result, where entry 0 = 0 means that nothing was chosen. The three flags put the
-    // picker into the mode its caller needs.
-    QString SelectedStamp; // "YYYY/MM/DD HH:MM AMPM"
-    QDateTime SelectedSlot; // the same slot as a date and time
-    bool SendNow = false;
-    std::array<int, 10> Recipients {};
-    bool SingleSelect = false;
-    bool IncludeCurrentUser = false;
-    bool RequireSelection = false;
-
     // Whether the error trap of every procedure shows its message.
     bool ShowErrors = false;
 

@@ -240,7 +240,7 @@ private slots:
     void bytesKept()
     {
         TestEnvironment env;
-        const QByteArray binary("\x00\xff\x01 stray|bytes\x80", 19);
+        const QByteArray binary = QByteArrayLiteral("\x00\xff\x01 stray|bytes\x80");
         const QByteArray line("2026/03/20 09:00 AMNcaf\xe9 \x80\x81\x9f|a@p,");
         writeBytes(env.userFile(1), binary + "\n" + line + "\n2026/02/30 x\n");
         Store store(env);

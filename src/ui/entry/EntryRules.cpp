@@ -44,7 +44,7 @@ QString StoredText(const QString &typed)
 }
 
 MessageRecord ComposeRecord(const SettingsStore &settings, const QDateTime &due,
-    const QString &text, const std::array<int, 10> &recipientUsers)
+    const QString &text, const QList<int> &recipientUsers)
 {
     QStringList addresses;
     for (const int user : recipientUsers) {

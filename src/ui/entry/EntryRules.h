@@ -3,13 +3,13 @@
 #include "store/MessageRecord.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringView>
-#include <array>
 
 class SettingsStore;
 
-// The rules of the message entry form that do not depend on its widgets.
+// The rules of the message entry dialog that do not depend on its widgets.
 namespace EntryRules {
 
 // A text message carries the sender's address and the text in about 145 characters, so
@@ -35,9 +35,9 @@ QString ReplacedCharacters(QStringView text);
 // The text as the message file and the mail will carry it.
 QString StoredText(const QString &typed);
 
-// The record of a message for the chosen users (entries 0 to 9, 0 = empty): each user's
-// phone address, their "CellEmail", in the order chosen; a user without one adds nothing.
+// The record of a message for the chosen users: each user's phone address, their
+// "CellEmail", in the order chosen; a user without one adds nothing.
 MessageRecord ComposeRecord(const SettingsStore &settings, const QDateTime &due,
-    const QString &text, const std::array<int, 10> &recipientUsers);
+    const QString &text, const QList<int> &recipientUsers);
 
 } // namespace EntryRules

@@ -33,9 +33,4 @@ int RowOfTime(QStringView time)
     return minute == Stamp::NoTime ? 0 : RowOfMinute(minute);
 }
 
-QString StampTime(int row)
-{
-    return Stamp::formatTime(MinuteOfRow(row));
-}
-
 } // namespace DaySlots

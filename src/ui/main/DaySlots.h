@@ -23,8 +23,7 @@ int RowOfMinute(int minuteOfDay);
 // The row of a record's time part "HH:MM AMPM"; 0 when it is not a time.
 int RowOfTime(QStringView time);
 
-// The stamp time "HH:MM AMPM" of a slot row, and its minute of the day.
-QString StampTime(int row);
+// The minute of the day a slot row starts at.
 int MinuteOfRow(int row);
 
 } // namespace DaySlots

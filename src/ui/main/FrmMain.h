@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/MessageRecord.h"
+#include "ui/entry/UserPicker.h"
 #include "ui/main/MainLayout.h"
 #include "ui/setup/SetupWizard.h"
 
@@ -9,6 +11,7 @@
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <optional>
 
 class FlexGrid;
 class MarkedCalendar;
@@ -18,7 +21,6 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollBar;
-struct MessageRecord;
 
 // The main window: the month calendar with its day marks above, the quarter-hour day
 // grid of the selected day below, the buttons that move the calendar, and the menus.
@@ -29,12 +31,14 @@ public:
     explicit FrmMain(Program &program, QWidget *parent = nullptr);
     ~FrmMain() override;
 
-    // Filled by the start-up: show the entry form modally for SelectedStamp (the form
-    // re-runs its load first), refill the scheduler's next-message slots, and hand it an
-    // instant message to send at its next check.
-    std::function<void()> openEntryForm;
+    // Filled by the start-up: show the entry dialog modally for the logged-in user's
+    // message at a slot; show it for an instant message and return the message to send
+    // (none when nothing is to be sent); hand an instant message on to the scheduler; and
+    // refill the scheduler's next-message slots.
+    std::function<void(const QDateTime &slot)> editSlot;
+    std::function<std::optional<MessageRecord>()> composeInstantMessage;
+    std::function<void(int user, const MessageRecord &)> sendInstantMessage;
     std::function<void()> loadNextMessage;
-    std::function<void(int user, const MessageRecord &record)> sendInstantMessage;
 
     // Load and unload. The window is loaded by Form_Load and unloaded (hidden, its place
     // saved) by Unload, "Exit" or the close box.
@@ -68,9 +72,9 @@ public:
     void mnuSysTray_Click();
 
     // User management. Filled by the start-up: run the set-up wizard modally for a mode and
-    // user, and show the shared recipient picker.
+    // user, and the user picker in a mode, which returns the users chosen.
     std::function<SetupWizard::Outcome(SetupWizard::Mode, int)> openSetupWizard;
-    std::function<void()> openUserPicker;
+    std::function<QList<int>(const UserPicker::Mode &)> pickUsers;
     void mnuChangeName_Click();
     void mnuUserEmail_Click();
     void mnuCellEmail_Click();

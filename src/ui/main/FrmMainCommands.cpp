@@ -84,13 +84,13 @@ void FrmMain::Form_KeyPress(QChar KeyAscii)
 
 void FrmMain::mnuInstantMessage_Click()
 {
-    p.SendNow = true;
     Trap(p, "frmMain.mnuInstantMessage_Click", [&] {
-        if (openEntryForm)
-            openEntryForm();
+        if (!composeInstantMessage)
+            return;
+        // Sent for the user logged in when Send was pressed.
+        if (const auto message = composeInstantMessage(); message && sendInstantMessage)
+            sendInstantMessage(p.CurrentUser, *message);
     });
-    // Also after a failure: the next grid click must open the form in its normal mode.
-    p.SendNow = false;
 }
 
 void FrmMain::mnuInternetOptions_Click()

@@ -245,11 +245,8 @@ void FrmMain::flxApp_Click()
         if (row < DaySlots::FirstSlotRow || row > DaySlots::LastSlotRow)
             return;
         const QDate day = Calendar1->selectedDate();
-        const QString stamp = Stamp::formatDate(day) + QLatin1Char(' ') + DaySlots::StampTime(row);
-        p.SelectedSlot = QDateTime(day, QTime(0, 0).addSecs(DaySlots::MinuteOfRow(row) * 60));
-        p.SelectedStamp = stamp;
-        if (openEntryForm)
-            openEntryForm();
+        if (editSlot)
+            editSlot(QDateTime(day, Stamp::timeOfMinute(DaySlots::MinuteOfRow(row))));
         p.RestoreTopRow = true;
         p.SavedTopRow = flxApp->TopRow();
         LoadScreenData(Stamp::formatDate(Calendar1->selectedDate()));

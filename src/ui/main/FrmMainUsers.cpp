@@ -80,13 +80,9 @@ void FrmMain::mnuAddUser_Click()
 namespace {
 
 // One configured user other than the logged-in one, chosen in the picker; 0 for none.
-int pickOtherUser(Program &p, const std::function<void()> &openUserPicker)
+int pickOtherUser(const std::function<QList<int>(const UserPicker::Mode &)> &pickUsers)
 {
-    p.SingleSelect = true;
-    p.IncludeCurrentUser = false;
-    p.RequireSelection = false;
-    openUserPicker();
-    return p.Recipients[0];
+    return pickUsers({ .several = false, .offerCurrentUser = false, .required = false }).value(0);
 }
 
 } // namespace
@@ -94,7 +90,7 @@ int pickOtherUser(Program &p, const std::function<void()> &openUserPicker)
 void FrmMain::mnuDifferentUser_Click()
 {
     Trap(p, "frmMain.mnuDifferentUser_Click", [&] {
-        const int user = pickOtherUser(p, openUserPicker);
+        const int user = pickOtherUser(pickUsers);
         if (user == 0)
             return;
         // Written first: the choice holds for later starts as well.
@@ -108,7 +104,7 @@ void FrmMain::mnuDifferentUser_Click()
 void FrmMain::mnuRemoveUser_Click()
 {
     Trap(p, "frmMain.mnuRemoveUser_Click", [&] {
-        const int user = pickOtherUser(p, openUserPicker);
+        const int user = pickOtherUser(pickUsers);
         if (user == 0)
             return;
         const QString section = Roster::UserSection(user);

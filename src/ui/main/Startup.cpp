@@ -3,8 +3,8 @@
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
 #include "delivery/Scheduler.h"
-#include "ui/entry/FrmEntry.h"
-#include "ui/entry/FrmUserSelect.h"
+#include "ui/entry/EntryDialog.h"
+#include "ui/entry/UserPicker.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/MailWarning.h"
 #include "ui/setup/DialogPlacement.h"
@@ -33,7 +33,7 @@ long residentKilobytes()
 
 } // namespace
 
-Startup::Startup(Program &program, Scheduler &scheduler, QObject *parent)
+Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QObject *parent)
     : QObject(parent)
     , endProgram([] { std::_Exit(0); })
     , p(program)
@@ -41,26 +41,31 @@ Startup::Startup(Program &program, Scheduler &scheduler, QObject *parent)
     , m_main(std::make_unique<FrmMain>(program))
     , m_mailWarning(std::make_unique<MailWarning>())
 {
-    m_entry = new FrmEntry(p, m_main.get());
-    m_main->openEntryForm = [this] { m_entry->showModal(); };
+    m_entry = new EntryDialog(p, store, m_main.get());
+    m_main->editSlot = [this](const QDateTime &slot) {
+        m_entry->editSlot(slot);
+        m_entry->exec();
+    };
+    m_main->composeInstantMessage = [this] {
+        m_entry->composeInstantMessage();
+        m_entry->exec();
+        return m_entry->instantMessage();
+    };
+    m_main->sendInstantMessage = [this](int user, const MessageRecord &message) {
+        m_scheduler.sendInstantMessage(user, message);
+    };
     m_main->loadNextMessage = [this] { m_scheduler.reload(); };
-    m_main->sendInstantMessage = [this](int user, const MessageRecord &record) {
-        m_scheduler.sendInstantMessage(user, record);
-    };
-    m_entry->sendInstantMessage = [this](int user, const MessageRecord &record) {
-        if (m_main->sendInstantMessage)
-            m_main->sendInstantMessage(user, record);
-    };
     m_main->showAbout = [this] { m_splash->ShowAbout(); };
 
     m_wizard = std::make_unique<SetupWizard>(p);
     m_main->openSetupWizard
         = [this](SetupWizard::Mode mode, int user) { return m_wizard->run(mode, user); };
-    m_main->openUserPicker = [this] { m_entry->userSelect().showModal(); };
+    m_main->pickUsers
+        = [this](const UserPicker::Mode &mode) { return m_entry->picker().pick(mode); };
     m_splash = std::make_unique<FrmSplash>(p, *m_wizard);
     m_splash->setHooks({
         [this] {
-            return QList<QWidget *> { &m_entry->userSelect(), m_entry };
+            return QList<QWidget *> { &m_entry->picker(), m_entry };
         },
         [this] { m_main->showMainWindow(); },
     });

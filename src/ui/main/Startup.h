@@ -6,10 +6,11 @@
 #include <functional>
 #include <memory>
 
-class FrmEntry;
+class EntryDialog;
 class FrmMain;
 class FrmSplash;
 class MailWarning;
+class MessageStore;
 class Program;
 class Scheduler;
 class SetupWizard;
@@ -22,11 +23,11 @@ class SetupWizard;
 class Startup : public QObject {
     Q_OBJECT
 public:
-    Startup(Program &program, Scheduler &scheduler, QObject *parent = nullptr);
+    Startup(Program &program, MessageStore &store, Scheduler &scheduler, QObject *parent = nullptr);
     ~Startup() override;
 
     FrmMain &frmMain() { return *m_main; }
-    FrmEntry &frmEntry() { return *m_entry; }
+    EntryDialog &entryDialog() { return *m_entry; }
     FrmSplash &frmSplash() { return *m_splash; }
     SetupWizard &wizard() { return *m_wizard; }
     MailWarning &mailWarning() { return *m_mailWarning; }
@@ -61,7 +62,7 @@ private:
     Scheduler &m_scheduler;
     SecondTicker m_housekeeping;
     std::unique_ptr<FrmMain> m_main;
-    FrmEntry *m_entry = nullptr;
+    EntryDialog *m_entry = nullptr;
     std::unique_ptr<SetupWizard> m_wizard;
     std::unique_ptr<FrmSplash> m_splash;
     std::unique_ptr<MailWarning> m_mailWarning;

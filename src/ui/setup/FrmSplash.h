@@ -23,7 +23,7 @@ class SetupWizard;
 //     SetupWizard wizard(program);              // one for the whole run
 //     FrmSplash frmSplash(program, wizard);
 //     frmSplash.setHooks({
-//         [&] { return QList<QWidget *> { &frmUserSelect, &frmEntry }; },
+//         [&] { return QList<QWidget *> { &entryDialog.picker(), &entryDialog }; },
 //         [&] { frmMain.show(); },             // not modal
 //     });
 //     PlaceDialog(frmSplash);                   // ui/setup/DialogPlacement.h

@@ -18,7 +18,7 @@ struct StartedProgram {
     RecordingDelivery delivery { store };
     FakeConnectionService connection;
     Scheduler scheduler { env.program, store, delivery, connection };
-    Startup startup { env.program, scheduler };
+    Startup startup { env.program, store, scheduler };
     int ends = 0;
 
     StartedProgram()

@@ -4,8 +4,8 @@
 #include "support/AiosmtpdServer.h"
 #include "support/DataColumns.h"
 #include "support/ModalSteps.h"
-#include "ui/entry/FrmEntry.h"
-#include "ui/entry/MessageTextEdit.h"
+#include "ui/entry/DialogScript.h"
+#include "ui/entry/EntryDialog.h"
 #include "ui/main/DaySlots.h"
 #include "ui/main/FlexGrid.h"
 #include "ui/main/MarkedCalendar.h"
@@ -181,30 +181,26 @@ private slots:
 
     void openSlot_data()
     {
-        Columns<int, QString, QTime>({ "row", "stamp", "time" });
-        QTest::newRow("row 1") << 1 << "2026/03/20 12:00 AM" << QTime(0, 0);
-        QTest::newRow("row 49") << 49 << "2026/03/20 12:00 PM" << QTime(12, 0);
-        QTest::newRow("row 96") << 96 << "2026/03/20 11:45 PM" << QTime(23, 45);
-        QTest::newRow("blank row") << 97 << "" << QTime();
+        Columns<int, QTime>({ "row", "time" });
+        QTest::newRow("row 1") << 1 << QTime(0, 0);
+        QTest::newRow("row 49") << 49 << QTime(12, 0);
+        QTest::newRow("row 96") << 96 << QTime(23, 45);
+        QTest::newRow("blank row") << 97 << QTime();
     }
     void openSlot()
     {
         QFETCH(int, row);
-        QFETCH(QString, stamp);
         QFETCH(QTime, time);
         MainWindowFixture f;
         f.showDay(QDate(2026, 3, 20));
-        QString opened;
+        QDateTime opened;
         int reloads = 0;
-        f.w().openEntryForm = [&] { opened = f.env.program.SelectedStamp; };
+        f.w().editSlot = [&](const QDateTime &slot) { opened = slot; };
         f.w().loadNextMessage = [&] { ++reloads; };
         f.w().flxApp->setCurrentCell(row - 1, 0);
         f.w().flxApp_Click();
-        QCOMPARE(opened, stamp);
-        if (!stamp.isEmpty()) {
-            QCOMPARE(f.env.program.SelectedSlot, QDateTime(QDate(2026, 3, 20), time));
-            QCOMPARE(reloads, 1);
-        }
+        QCOMPARE(opened, time.isValid() ? QDateTime(QDate(2026, 3, 20), time) : QDateTime());
+        QCOMPARE(reloads, time.isValid() ? 1 : 0);
     }
 
     void topRowRestoredAfterEdit()
@@ -214,8 +210,9 @@ private slots:
         QCOMPARE(f.w().flxApp->TopRow(), 33);
         f.w().flxApp->setTopRow(60);
         // The entry form saves a record; the grid comes back at the same place.
-        f.w().openEntryForm
-            = [&] { f.env.writeMessageFile(1, { "2026/03/20 03:00 PMNsaved" + Cell }); };
+        f.w().editSlot = [&](const QDateTime &) {
+            f.env.writeMessageFile(1, { "2026/03/20 03:00 PMNsaved" + Cell });
+        };
         f.w().flxApp->setCurrentCell(60, 0);
         f.w().flxApp_Click();
         QCOMPARE(f.cell(61)->text(), "saved");
@@ -338,16 +335,15 @@ private slots:
         FakeConnectionService connection;
         MailDelivery delivery(f.env.program, f.store, connection);
         Scheduler scheduler(f.env.program, f.store, delivery, connection);
-        FrmEntry frmEntry(f.env.program);
-        f.w().openEntryForm = [&] { frmEntry.showModal(); };
         f.w().loadNextMessage = [&] { scheduler.reload(); };
         connect(&scheduler, &Scheduler::delivered, &f.w(), &FrmMain::colourRow);
         f.showDay(QDate(2026, 3, 14));
 
+        EntryDialog &dialog = f.startup.entryDialog();
         ModalSteps steps;
-        steps.then(frmEntry, [&] {
-            QTest::keyClicks(frmEntry.txtData, "Lunch at noon?");
-            QTest::mouseClick(frmEntry.cmdNext, Qt::LeftButton);
+        steps.then(dialog, [&] {
+            QTest::keyClicks(dialog.findChild<QWidget *>("textEdit"), "Lunch at noon?");
+            playDialog(dialog, { "Save Message" });
         });
         f.w().flxApp->setCurrentCell(48, 0);
         f.w().flxApp_Click();

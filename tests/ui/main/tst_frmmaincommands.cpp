@@ -1,5 +1,9 @@
 #include "platform/HelpPage.h"
+#include "store/CodePage.h"
 #include "support/DataColumns.h"
+#include "support/ModalSteps.h"
+#include "ui/entry/DialogScript.h"
+#include "ui/entry/EntryDialog.h"
 #include "ui/main/StartedProgram.h"
 #include "ui/setup/SetupWizard.h"
 
@@ -97,33 +101,42 @@ private slots:
         QCOMPARE(box->text(), QString(keys).remove(QRegularExpression(QStringLiteral(".\\x08"))));
     }
 
+    // The message composed goes to the scheduler's instant slot, for the logged-in user.
     void instantMessage_data()
     {
-        Columns<bool>({ "fails" });
-        QTest::newRow("form closed") << false;
-        QTest::newRow("form fails") << true;
+        Columns<QString, bool, QString, QString>({ "button", "fails", "slot", "box" });
+        QTest::newRow("sent") << "Send Message" << false
+                              << "212026/03/14 10:07 AMNNow!|" + AdaCell + ',' << "";
+        QTest::newRow("cancelled") << "Cancel" << false << ""
+                                   << "";
+        QTest::newRow("handing on fails")
+            << "Send Message" << true << ""
+            << "Tolvane: Error occurred in frmMain.mnuInstantMessage_Click";
     }
-
     void instantMessage()
     {
+        QFETCH(QString, button);
         QFETCH(bool, fails);
-        TestEnvironment env;
-        env.program.ShowErrors = true;
-        FrmMain w(env.program);
-        int opened = 0;
-        w.openEntryForm = [&] {
-            ++opened;
-            QVERIFY(env.program.SendNow);
-            if (fails)
-                throw std::runtime_error("the form failed");
-        };
-        w.mnuInstantMessage->trigger();
-        QCOMPARE(opened, 1);
-        QVERIFY(!env.program.SendNow);
-        QCOMPARE(env.boxes.shown.size(), fails ? 1 : 0);
+        StartedProgram f;
+        f.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(10, 7, 33)));
+        f.w().Form_Load(); // Ada logs in
+        f.p().ShowErrors = true;
         if (fails)
-            QCOMPARE(env.boxes.shown.first().text,
-                QStringLiteral("Error occurred in frmMain.mnuInstantMessage_Click"));
+            f.w().sendInstantMessage = [](int, const MessageRecord &) { throw std::exception(); };
+        EntryDialog &dialog = f.startup.entryDialog();
+        ModalSteps steps;
+        steps.then(dialog, [&] {
+            QTest::keyClicks(dialog.findChild<QWidget *>("textEdit"), "Now!");
+            playDialog(dialog, { button });
+        });
+        f.w().mnuInstantMessage->trigger();
+        QVERIFY2(steps.finished() && !steps.leftOpen, qPrintable(steps.failure));
+        const auto &instant = f.scheduler.slot(0);
+        QTEST(instant ? QStringLiteral("%1").arg(instant->user + 20)
+                    + CodePage::decode(instant->record.line)
+                      : QString(),
+            "slot");
+        QTEST(f.boxes(true).join('\n'), "box");
     }
 
     void internetOptions_data()

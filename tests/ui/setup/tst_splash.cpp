@@ -16,11 +16,11 @@ struct StartUp {
     StartUp()
     {
         wizard.accountName = [] { return QStringLiteral("alice"); };
-        frmEntry.resize(500, 400);
-        frmUserSelect.resize(300, 350);
+        entryDialog.resize(500, 400);
+        userPicker.resize(300, 350);
         splash.setHooks({
             [this] {
-                return QList<QWidget *> { &frmUserSelect, &frmEntry };
+                return QList<QWidget *> { &userPicker, &entryDialog };
             },
             [this] {
                 ++mainShown;
@@ -42,8 +42,8 @@ struct StartUp {
     Program &p = env.program;
     SetupWizard wizard { env.program };
     FrmSplash splash { env.program, wizard };
-    QWidget frmEntry;
-    QWidget frmUserSelect;
+    QWidget entryDialog;
+    QWidget userPicker;
     QElapsedTimer sinceLoad;
     int mainShown = 0;
     qint64 mainShownAfterMs = -1;
@@ -104,7 +104,7 @@ private slots:
     void aboutBoxLeavesStartUpAlone()
     {
         StartUp s;
-        const QList<QWidget *> forms { &s.wizard, &s.frmUserSelect, &s.frmEntry };
+        const QList<QWidget *> forms { &s.wizard, &s.userPicker, &s.entryDialog };
         for (QWidget *form : forms)
             form->move(3, 4);
         s.start(10);

@@ -1,0 +1,328 @@
+#include "ui/entry/EntryDialog.h"
+
+#include "app/AppTitle.h"
+#include "app/ErrorTrap.h"
+#include "app/Program.h"
+#include "app/Roster.h"
+#include "app/SettingsStore.h"
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+#include "store/MessageStore.h"
+#include "store/Stamp.h"
+#include "store/StoreError.h"
+#include "ui/entry/EntryRules.h"
+#include "ui/entry/MessageTextEdit.h"
+#include "ui/entry/UserPicker.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace {
+
+// The double click selects this much from the start: the part of a long text that the
+// user most often wants to copy or replace whole.
+constexpr int DoubleClickSelection = 100;
+
+QString userSetting(const SettingsStore &settings, int user, const char *key)
+{
+    return settings.ReadSetting(Roster::UserSection(user), QLatin1String(key), QString());
+}
+
+QPushButton *button(const QString &text, const char *name, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    // Enter belongs to the text box; no button is pressed by it unless it has the focus.
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+EntryDialog::EntryDialog(Program &program, MessageStore &store, QWidget *parent)
+    : QDialog(parent)
+    , p(program)
+    , m_store(store)
+    , m_picker(new UserPicker(program, this))
+{
+    setObjectName(QStringLiteral("entryDialog"));
+    setWindowTitle(QStringLiteral("Tolvane - Message"));
+    setModal(true);
+
+    auto *entryFrame = new QGroupBox(QStringLiteral("Message Entry"), this);
+    auto *prompt = new QLabel(
+        QStringLiteral("Enter your message below and click Apply when complete."), entryFrame);
+    prompt->setWordWrap(true);
+    auto *textLabel = new QLabel(QStringLiteral("Message:"), entryFrame);
+    m_text = new MessageTextEdit(entryFrame);
+    m_text->setObjectName(QStringLiteral("textEdit"));
+    m_text->setMinimumHeight(96);
+    textLabel->setBuddy(m_text);
+    m_count = new QLabel(entryFrame);
+    m_count->setObjectName(QStringLiteral("countLabel"));
+    m_count->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_codePage = new QLabel(entryFrame);
+    m_codePage->setObjectName(QStringLiteral("codePageLabel"));
+    m_codePage->setWordWrap(true);
+    m_codePage->setStyleSheet(QStringLiteral("color: #a00000;"));
+    m_codePage->hide();
+
+    auto *entry = new QVBoxLayout(entryFrame);
+    entry->addWidget(prompt);
+    entry->addWidget(textLabel);
+    entry->addWidget(m_text, 1);
+    entry->addWidget(m_count);
+    entry->addWidget(m_codePage);
+
+    auto *recipientFrame = new QGroupBox(QStringLiteral("Recipients"), this);
+    auto *recipientsLabel = new QLabel(QStringLiteral("Recipients:"), recipientFrame);
+    auto *currentLabel
+        = new QLabel(QStringLiteral("Your current recipient(s) for this message:"), recipientFrame);
+    m_recipientList = new QListWidget(recipientFrame);
+    m_recipientList->setObjectName(QStringLiteral("recipientList"));
+    m_recipientList->setSelectionMode(QAbstractItemView::NoSelection);
+    m_recipientList->setFixedHeight(72);
+    QPushButton *change
+        = button(QStringLiteral("Change &Recipients"), "recipientsButton", recipientFrame);
+
+    auto *recipients = new QGridLayout(recipientFrame);
+    recipients->addWidget(recipientsLabel, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    recipients->addWidget(currentLabel, 0, 1);
+    recipients->addWidget(m_recipientList, 1, 1);
+    recipients->addWidget(change, 1, 2, Qt::AlignTop);
+    recipients->setColumnStretch(1, 1);
+
+    m_save = button(QStringLiteral("&Save Message"), "saveButton", this);
+    m_delete = button(QStringLiteral("&Delete Message"), "deleteButton", this);
+    QPushButton *cancel = button(QStringLiteral("&Cancel"), "cancelButton", this);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_save);
+    buttons->addWidget(m_delete);
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(entryFrame, 1);
+    layout->addWidget(recipientFrame);
+    layout->addLayout(buttons);
+    resize(460, 420);
+
+    connect(m_save, &QPushButton::clicked, this, &EntryDialog::saveOrSend);
+    connect(m_delete, &QPushButton::clicked, this, &EntryDialog::deleteSlot);
+    connect(cancel, &QPushButton::clicked, this, &EntryDialog::reject);
+    connect(change, &QPushButton::clicked, this, &EntryDialog::changeRecipients);
+    connect(m_text, &MessageTextEdit::doubleClicked, this, &EntryDialog::selectStart);
+    connect(m_text, &QPlainTextEdit::textChanged, this, &EntryDialog::showTextState);
+}
+
+void EntryDialog::editSlot(const QDateTime &slot)
+{
+    prepare(false, slot);
+}
+
+void EntryDialog::composeInstantMessage()
+{
+    prepare(true, QDateTime());
+}
+
+// Sets every piece of the dialog's state afresh: nothing of an earlier opening is left.
+void EntryDialog::prepare(bool instant, const QDateTime &slot)
+{
+    m_instant = instant;
+    m_slot = slot;
+    m_recipients = { p.CurrentUser };
+    m_instantMessage.reset();
+    Trap(p, "frmEntry.Form_Load", [&] {
+        if (instant) {
+            m_save->setText(QStringLiteral("&Send Message"));
+            setWindowTitle(QStringLiteral("Tolvane - Send an Instant Message"));
+        } else {
+            m_save->setText(QStringLiteral("&Save Message"));
+            setWindowTitle(QStringLiteral("Tolvane - Message for ") + Stamp::formatStamp(slot));
+        }
+        m_text->setMaxLength(EntryRules::TextLimit(p.settings));
+        m_text->setTextUnlimited(QString());
+        // An instant message has no stored message to delete.
+        m_delete->setEnabled(!instant);
+
+        if (!instant)
+            loadRecord();
+
+        // A slot whose minute has come can be looked at and deleted, but no longer saved:
+        // the scheduler would never send it.
+        m_save->setEnabled(instant || EntryRules::SlotIsAhead(slot, p.clock.now()));
+        showTextState();
+        m_text->setFocus();
+    });
+    // Whatever happened above, the list shows the recipients the dialog now holds.
+    showRecipients();
+}
+
+void EntryDialog::loadRecord()
+{
+    std::optional<MessageRecord> record;
+    try {
+        record = m_store.find(p.CurrentUser, m_slot);
+    } catch (const StoreError &error) {
+        reportStoreFailure(
+            QStringLiteral("The stored message of this time could not be read."), error.what());
+        return;
+    }
+    if (!record)
+        return;
+    m_text->setTextUnlimited(record->text);
+
+    // Recipients are stored by phone address; an address that no user has any more is
+    // dropped here, and so from the record when it is saved again. At most ten, as many
+    // as the picker can choose.
+    QList<int> users;
+    for (const QString &address : record->recipients) {
+        if (address.isEmpty())
+            continue; // an empty address would match every user without a phone
+        for (int n = 1; n <= Roster::MaxUsers && users.size() < Roster::MaxUsers; ++n) {
+            if (userSetting(p.settings, n, "CellEmail") == address)
+                users.append(n);
+        }
+    }
+    if (!users.isEmpty())
+        m_recipients = users;
+}
+
+void EntryDialog::saveOrSend()
+{
+    // Kept open only when the message could not be stored, so that the typed text is not
+    // lost with it.
+    bool close = true;
+    Trap(p, "frmEntry.cmdNext_Click", [&] {
+        const QString typed = m_text->toPlainText();
+        if (typed.isEmpty())
+            return; // nothing to store; an existing record of the slot stays
+
+        if (!m_instant && !EntryRules::SlotIsAhead(m_slot, p.clock.now())) {
+            // The slot's minute came while the dialog was open.
+            m_save->setEnabled(false);
+            p.boxes.show(AppTitle,
+                QStringLiteral("The time of this message has passed, so it can no longer be "
+                               "saved. Please choose a later time."),
+                MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
+            close = false;
+            return;
+        }
+        const MessageRecord record = EntryRules::ComposeRecord(p.settings,
+            m_instant ? p.clock.now() : m_slot, EntryRules::StoredText(typed), m_recipients);
+        if (m_instant)
+            m_instantMessage = record; // never written to a file: the opener sends it
+        else
+            close = store(record);
+    });
+    if (close)
+        closeWith(QDialog::Accepted);
+}
+
+bool EntryDialog::store(const MessageRecord &record)
+{
+    try {
+        m_store.save(p.CurrentUser, record);
+    } catch (const StoreError &error) {
+        reportStoreFailure(QStringLiteral("The message was not saved."), error.what());
+        return false;
+    }
+    return true;
+}
+
+void EntryDialog::deleteSlot()
+{
+    bool close = true;
+    Trap(p, "frmEntry.cmdDelete_Click", [&] {
+        // An instant message has no stored slot: the button does nothing and the dialog
+        // stays open.
+        if (m_instant) {
+            close = false;
+            return;
+        }
+        try {
+            m_store.removeSlot(p.CurrentUser, m_slot);
+        } catch (const StoreError &error) {
+            reportStoreFailure(QStringLiteral("The message was not deleted."), error.what());
+            close = false;
+        }
+    });
+    if (close)
+        closeWith(QDialog::Accepted);
+}
+
+void EntryDialog::reject()
+{
+    Trap(p, "frmEntry.cmdCancel_Click", [&] { closeWith(QDialog::Rejected); });
+}
+
+void EntryDialog::changeRecipients()
+{
+    Trap(p, "frmEntry.cmdRecipients_Click", [&] {
+        const QList<int> chosen
+            = m_picker->pick({ .several = true, .offerCurrentUser = true, .required = true });
+        // Cancelled, or nobody chosen: the message keeps the recipients it had.
+        if (!chosen.isEmpty())
+            m_recipients = chosen;
+        showRecipients();
+    });
+}
+
+void EntryDialog::showRecipients()
+{
+    Trap(p, "frmEntry.UpdateRecipients", [&] {
+        m_recipientList->clear();
+        for (const int user : std::as_const(m_recipients)) {
+            const QString name = userSetting(p.settings, user, "Name");
+            if (!name.isEmpty())
+                m_recipientList->addItem(name);
+        }
+    });
+}
+
+void EntryDialog::selectStart()
+{
+    Trap(p, "frmEntry.txtData_DblClick", [&] {
+        QTextCursor cursor(m_text->document());
+        cursor.setPosition(0);
+        cursor.setPosition(qMin(DoubleClickSelection, m_text->length()), QTextCursor::KeepAnchor);
+        m_text->setTextCursor(cursor);
+    });
+}
+
+void EntryDialog::showTextState()
+{
+    m_count->setText(
+        QStringLiteral("%1 of %2 characters").arg(m_text->length()).arg(m_text->maxLength()));
+    // The message file and the mail hold only Windows-1252; rather than change what the
+    // user typed, the dialog says which characters will arrive as "?".
+    const QString replaced = EntryRules::ReplacedCharacters(m_text->toPlainText());
+    if (replaced.isEmpty()) {
+        m_codePage->hide();
+        return;
+    }
+    QStringList shown;
+    for (const char32_t c : replaced.toUcs4())
+        shown.append(QString::fromUcs4(&c, 1));
+    m_codePage->setText(QStringLiteral("These characters cannot be sent and will arrive as \"?\": ")
+        + shown.join(QLatin1Char(' ')));
+    m_codePage->show();
+}
+
+void EntryDialog::closeWith(int result)
+{
+    m_text->setFocus();
+    done(result);
+}
+
+void EntryDialog::reportStoreFailure(const QString &what, const char *why)
+{
+    p.boxes.show(AppTitle, what + QStringLiteral("\n\n") + QString::fromLocal8Bit(why),
+        MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
+}

@@ -1,0 +1,252 @@
+#include "store/CodePage.h"
+#include "store/MessageStore.h"
+#include "support/DataColumns.h"
+#include "support/ModalSteps.h"
+#include "support/TestEnvironment.h"
+#include "ui/entry/DialogScript.h"
+#include "ui/entry/EntryDialog.h"
+#include "ui/entry/MessageTextEdit.h"
+#include "ui/entry/UserPicker.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+
+using L = QStringList;
+
+namespace {
+
+// A moment of March 2026: "[day ]HH:MM[:SS]", the 14th when no day is given.
+QDateTime moment(const QString &text)
+{
+    const L parts = text.split(' ');
+    const QTime time
+        = QTime::fromString(parts.last(), parts.last().size() > 5 ? "HH:mm:ss" : "HH:mm");
+    return QDateTime(QDate(2026, 3, parts.size() > 1 ? parts.first().toInt() : 14), time);
+}
+
+QString record(const QString &time, const QString &rest)
+{
+    return "2026/03/14 " + time + 'N' + rest;
+}
+
+// Ann (1, logged in), Bob (2) and Cy (3); Dee (4) has no phone address. 10:00 on 2026/03/14.
+// The dialog is opened as its opener opens it, but not waited for.
+struct Fixture {
+    Fixture()
+    {
+        env.addUser(1, "Ann", "ann@cell", "ann@mail.example");
+        env.addUser(2, "Bob", "bob@cell", "bob@mail.example");
+        env.addUser(3, "Cy", "cy@cell", "cy@mail.example");
+        env.addUser(4, "Dee", QString(), "dee@mail.example");
+        env.program.CurrentUser = 1;
+    }
+
+    // What the user does, and what the dialog shows meanwhile. Actions: "open [day ]HH:MM"
+    // (a slot), "instant", "type TEXT", "paste TEXT", "clear", "double-click", "pick CLICKS"
+    // (Change Recipients, then the picker's clicks, comma-separated), a button's caption;
+    // and around it "at [day ]HH:MM:SS" (the clock), "sender N" (the longest sender address
+    // has N characters), "lose the data folder" (a file takes its name). Checks: "?WHAT
+    // EXPECTED" (see shown()); an expected text ending in "..." is the beginning.
+    void play(const L &steps)
+    {
+        for (const QString &step : steps) {
+            const QString rest = step.section(' ', 1);
+            if (step.startsWith('?')) {
+                const QString actual = shown(step.mid(1).section(' ', 0, 0));
+                const bool same
+                    = rest.endsWith("...") ? actual.startsWith(rest.chopped(3)) : actual == rest;
+                QVERIFY2(same, qPrintable(step + "\n   shown: " + actual));
+                refused |= step.startsWith("?boxes");
+            } else if (step.startsWith("open ") || step == "instant") {
+                step == "instant" ? dialog.composeInstantMessage() : dialog.editSlot(moment(rest));
+                dialog.show();
+            } else if (step.startsWith("type ")) {
+                QTest::keyClicks(text, rest);
+            } else if (step.startsWith("paste ")) {
+                text->insertPlainText(rest);
+            } else if (step == "clear") {
+                text->clear();
+            } else if (step == "double-click") {
+                QTest::mouseDClick(text->viewport(), Qt::LeftButton);
+            } else if (step.startsWith("at ")) {
+                env.clock.set(moment(rest));
+            } else if (step.startsWith("sender ")) {
+                env.settings.WriteSetting("User3", "Email", QString(rest.toInt(), 'e'));
+            } else if (step == "lose the data folder") {
+                QDir(env.dataDir()).removeRecursively();
+                QFile(env.dir.filePath("data")).open(QIODevice::WriteOnly);
+            } else if (step.startsWith("pick ")) {
+                ModalSteps picking;
+                picking.then(
+                    dialog.picker(), [&] { playDialog(dialog.picker(), rest.split(',')); });
+                playDialog(dialog, { "Change Recipients" });
+                QVERIFY2(picking.finished() && !picking.leftOpen, qPrintable(picking.failure));
+            } else {
+                playDialog(dialog, { step });
+            }
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+
+    // "look": "title|caption of Save or Send|the recipients' names|the buttons enabled";
+    // "text", "selected", "count", "noted" (the characters that will arrive as "?"),
+    // "sent" (the instant message handed back), "boxes" (the texts of the message boxes).
+    QString shown(const QString &what) const
+    {
+        auto button = [&](const char *name) { return dialog.findChild<QAbstractButton *>(name); };
+        auto label = [&](const char *name) { return dialog.findChild<QLabel *>(name); };
+        if (what == "look") {
+            L names, enabled;
+            auto *list = dialog.findChild<QListWidget *>("recipientList");
+            for (int i = 0; i < list->count(); ++i)
+                names << list->item(i)->text();
+            for (const char *name : { "saveButton", "deleteButton" })
+                if (button(name)->isEnabled())
+                    enabled << button(name)->text().remove('&').section(' ', 0, 0);
+            return L { dialog.windowTitle(), button("saveButton")->text(), names.join(' '),
+                enabled.join(' ') }
+                .join('|');
+        }
+        if (what == "noted")
+            return label("codePageLabel")->isVisible()
+                ? label("codePageLabel")->text().section("\": ", 1)
+                : QString();
+        if (what == "sent")
+            return dialog.instantMessage() ? CodePage::decode(dialog.instantMessage()->line) : "";
+        if (what == "boxes") {
+            L texts;
+            for (const auto &box : env.boxes.shown)
+                texts << QString(box.text).replace(env.dataDir(), "<data>/");
+            return texts.join('\n');
+        }
+        return what == "text"    ? text->toPlainText()
+            : what == "selected" ? text->textCursor().selectedText()
+                                 : label("countLabel")->text();
+    }
+
+    TestEnvironment env;
+    MessageStore store { env.dataDir(), env.clock };
+    EntryDialog dialog { env.program, store };
+    MessageTextEdit *text = dialog.findChild<MessageTextEdit *>("textEdit");
+    bool refused = false; // a box was expected, and the dialog stays open
+};
+
+} // namespace
+
+class TestEntryDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The message file of Ann before and after the steps.
+    void entry_data()
+    {
+        Columns<L, L, L>({ "before", "steps", "after" });
+        const QString a = record("09:00 AM", "A|ann@cell,"), b = record("12:00 PM", "B|ann@cell,");
+        const QString hi = record("11:00 AM", "Hi|cy@cell,bob@cell,");
+        const QString due = record("10:00 AM", "Due|cy@cell,"),
+                      gone = record("11:00 AM", "Hi|gone@cell,");
+        const QString slot = "?look Tolvane - Message for 2026/03/", save = " AM|&Save Message|";
+        const QString at11 = slot + "14 11:00" + save;
+        const QString instant = "?look Tolvane - Send an Instant Message|&Send Message|";
+        const QString x150(150, 'x'), odd("5 € ☺ \U0001F600 ☺ é");
+        auto row = [](const char *tag, const L &before, const L &steps, const L &after) {
+            QTest::newRow(tag) << before << steps << after;
+        };
+        row("a stored record, its recipients in their order", { a, hi },
+            { "open 11:00", "?text Hi", at11 + "Cy Bob|Save Delete", "Escape" }, { a, hi });
+        row("no record: the logged-in user", {},
+            { "open 11:00", "?text ", at11 + "Ann|Save Delete", "Cancel" }, {});
+        row("present minute: no Save", { due },
+            { "at 10:00:40", "open 10:00", slot + "14 10:00" + save + "Cy|Delete", "Cancel" },
+            { due });
+        row("next minute", {},
+            { "at 10:00:59", "open 10:01", slot + "14 10:01" + save + "Ann|Save Delete", "Cancel" },
+            {});
+        row("earlier day, later hour", {},
+            { "open 13 23:00", slot + "13 11:00 PM|&Save Message|Ann|Delete", "Cancel" }, {});
+        row("an address no user has any more is dropped",
+            { a, record("11:00 AM", "Old|gone@cell,bob@cell,"), b },
+            { "open 11:00", at11 + "Bob|Save Delete", "clear", "type New", "Save Message" },
+            { a, record("11:00 AM", "New|bob@cell,"), b });
+        row("no address matches a user", { gone },
+            { "open 11:00", at11 + "Ann|Save Delete", "Cancel" }, { gone });
+        row("every opening afresh", { hi },
+            { "instant", "type typed", "pick Ann,Bob,Apply", instant + "Bob|Send", "Send Message",
+                "open 11:00", "?text Hi", at11 + "Cy Bob|Save Delete", "?sent ", "type more",
+                "Escape", "instant", "?text ", instant + "Ann|Send", "Cancel", "?sent " },
+            { hi });
+        row("into a missing file", {}, { "open 11:00", "type Hi", "Save Message" },
+            { record("11:00 AM", "Hi|ann@cell,") });
+        row("empty text keeps the stored record", { hi }, { "open 11:00", "clear", "Save Message" },
+            { hi });
+        row("characters outside the code page", {},
+            { "open 11:00", "paste " + odd, "?text " + odd, "?noted ☺ \U0001F600",
+                "?count 12 of 129 characters", "Save Message" },
+            { record("11:00 AM", "5 € ? ? ? é|ann@cell,") });
+        row("delete a past slot", { a, hi, b }, { "open 09:00", "Delete Message" }, { hi, b });
+        row("delete without a file", {}, { "open 11:00", "Delete Message" }, {});
+        row("picker cancelled", { hi }, { "open 11:00", "pick Cancel", "Save Message" }, { hi });
+        row("recipients in alphabetical order", { hi },
+            { "open 11:00", "pick Cy,Bob,Apply", at11 + "Ann Bob Cy|Save Delete", "Save Message" },
+            { record("11:00 AM", "Hi|ann@cell,bob@cell,cy@cell,") });
+        row("a recipient without a phone", { hi },
+            { "open 11:00", "pick Ann,Dee,Apply", at11 + "Dee|Save Delete", "Save Message" },
+            { record("11:00 AM", "Hi|") });
+        row("instant message: handed back, not stored", { b },
+            { "at 10:07:33", "instant", "type Now!", "Send Message",
+                "?sent " + record("10:07 AM", "Now!|ann@cell,") },
+            { b });
+        row("slot passed while open", {},
+            { "open 10:15", "type Keep me", "at 10:15:02", "Save Message", "Save Message",
+                "?boxes The time of this message has passed, so it can no longer be saved. "
+                "Please choose a later time.",
+                "?text Keep me" },
+            {});
+        row("message file cannot be written", {},
+            { "open 11:00", "type Keep me", "lose the data folder", "Save Message",
+                "?boxes The message was not saved.\n\nCannot read <data>/u1.usr...",
+                "?text Keep me" },
+            {});
+        // The limit is 145 less the longest sender address, never below 20, for a text
+        // pasted or typed; a double click selects the first 100 characters.
+        row("pasted to the limit", {},
+            { "sender 25", "open 11:00", "paste " + x150, "?text " + QString(120, 'x'),
+                "?count 120 of 120 characters", "double-click", "?selected " + QString(100, 'x'),
+                "Cancel" },
+            {});
+        row("sender longer than the room", {},
+            { "sender 160", "open 11:00", "paste " + x150, "?count 20 of 20 characters", "Cancel" },
+            {});
+        const QString longer = record("11:00 AM", QString(130, 's') + '|');
+        row("longer stored text kept, not grown", { longer },
+            { "sender 25", "open 11:00", "type " + x150, "?count 130 of 120 characters",
+                "double-click", "?selected " + QString(100, 's'), "Cancel" },
+            { longer });
+    }
+    void entry()
+    {
+        QFETCH(L, before);
+        QFETCH(L, steps);
+        QFETCH(L, after);
+        Fixture f;
+        if (!before.isEmpty())
+            f.env.writeMessageFile(1, before);
+        f.play(steps);
+        if (QTest::currentTestFailed())
+            return;
+        L lines = CodePage::decode(f.env.readMessageFileBytes(1)).split("\r\n");
+        lines.removeAll(QString());
+        QCOMPARE(lines, after);
+        // Nothing left behind in the data folder, no file made by looking.
+        QCOMPARE(QDir(f.env.dataDir()).entryList(QDir::Files),
+            (before + after).isEmpty() ? L() : L { "u1.usr" });
+        QCOMPARE(f.dialog.isVisible(), f.refused);
+        if (!f.refused)
+            QCOMPARE(f.shown("boxes"), QString());
+    }
+};
+
+QTEST_MAIN(TestEntryDialog)
+#include "tst_entrydialog.moc"
