@@ -46,7 +46,7 @@ template<class Work> void Scheduler::trapped(const char *where, Work &&work)
 
 void Scheduler::sendInstantMessage(int user, const MessageRecord &record)
 {
-    m_slots[InstantSlot] = Slot { user, record, true };
+    fill(InstantSlot, Slot { user, record, true });
 }
 
 void Scheduler::reload()
@@ -60,10 +60,25 @@ void Scheduler::reload()
         trapped("frmTimer.LoadNextMessage", [&] { loadNextFor(user); });
 }
 
+Scheduler::Moment Scheduler::readClock() const
+{
+    const qint64 msecs = p.clock.msecsSinceEpoch();
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs);
+    return { msecs, local.date(), Stamp::minuteOfDay(local.time()) };
+}
+
 QDateTime Scheduler::dueFrom(const QDateTime &now) const
 {
     const QDateTime minute = Stamp::startOfMinute(now);
-    return m_missedSince.isValid() && m_missedSince < minute ? m_missedSince : minute;
+    return m_missedSince != NotMissing && m_missedSince < minute.toMSecsSinceEpoch()
+        ? QDateTime::fromMSecsSinceEpoch(m_missedSince)
+        : minute;
+}
+
+void Scheduler::fill(int index, const Slot &slot)
+{
+    m_slots[std::size_t(index)] = slot;
+    m_dueMSecs[std::size_t(index)] = slot.record.due().toMSecsSinceEpoch();
 }
 
 void Scheduler::loadNextFor(int user)
@@ -76,7 +91,7 @@ void Scheduler::loadNextFor(int user)
     const auto next = m_store.earliestUnsent(user, dueFrom(p.clock.now()),
         [&](const MessageRecord &record) { return !handedOver.contains(record.line); });
     if (next)
-        m_slots[std::size_t(user)] = Slot { user, *next, false };
+        fill(user, Slot { user, *next, false });
 }
 
 void Scheduler::forgetOldHandovers()
@@ -92,40 +107,43 @@ void Scheduler::forgetOldHandovers()
         });
 }
 
-bool Scheduler::isDue(int index, const MessageRecord &record, const QDateTime &now) const
+bool Scheduler::isDue(int index, const MessageRecord &record, const Moment &now) const
 {
     // An instant message goes at the next check, whatever its stamp: one written in the
     // last second before midnight carries yesterday's date.
     if (index == InstantSlot)
         return true;
-    if (!record.isReadable() || record.due() > now)
+    const qint64 due = m_dueMSecs[std::size_t(index)];
+    if (!record.isReadable() || due > now.msecs)
         return false;
     // Today's records whose minute has come; and, after a busy spell, those that came due
     // during it, also when it went past midnight.
-    return record.date == now.date() || (m_missedSince.isValid() && record.due() >= m_missedSince);
+    return record.date == now.date || (m_missedSince != NotMissing && due >= m_missedSince);
 }
 
-void Scheduler::rollOver()
+void Scheduler::rollOver(const Moment &now)
 {
-    const int minute = Stamp::minuteOfDay(p.clock.now().time());
-    if (minute == 0 && m_lastMinute == LastMinuteOfDay) {
+    const int before = std::exchange(m_lastMinute, now.minuteOfDay);
+    if (now.minuteOfDay == 0 && before == LastMinuteOfDay) {
         emit dayChanged();
         // The slots loaded yesterday may hold records of a day that is now past.
         reload();
+        m_lastMinute = readClock().minuteOfDay;
     }
-    m_lastMinute = Stamp::minuteOfDay(p.clock.now().time());
 }
 
 void Scheduler::checkDue()
 {
     // The day changes also while a batch is under way.
-    trapped("frmTimer.tmrExecute_Timer", [&] { rollOver(); });
+    const Moment now = readClock();
+    trapped("frmTimer.tmrExecute_Timer", [&] { rollOver(now); });
     if (m_inBatch)
         return;
     m_inBatch = true;
-    m_batchStart = Stamp::startOfMinute(p.clock.now());
+    constexpr qint64 MSecsPerMinute = 60'000;
+    m_batchStart = now.msecs - (now.msecs % MSecsPerMinute + MSecsPerMinute) % MSecsPerMinute;
     m_next = InstantSlot;
-    m_now = QDateTime();
+    m_now = now;
     m_handedOverInBatch = false;
     goOn();
 }
@@ -145,13 +163,11 @@ bool Scheduler::handOverNext()
         const std::optional<Slot> &slot = m_slots[std::size_t(index)];
         if (!slot)
             continue;
-        if (!m_now.isValid())
-            m_now = p.clock.now();
         const MessageRecord &record = slot->record;
         const bool due = isDue(index, record, m_now);
         // A slot whose day has passed (the machine slept over midnight) is not sent, but it
         // must not hold back the user's later records: reload at the end.
-        if (index != InstantSlot && !due && record.date < m_now.date())
+        if (index != InstantSlot && !due && record.date < m_now.date)
             m_reloadNext = true;
         if (!due)
             continue;
@@ -161,7 +177,7 @@ bool Scheduler::handOverNext()
             continue;
         // The deliveries of this batch may take long; what falls due meanwhile is still
         // due when they are done.
-        if (!m_missedSince.isValid())
+        if (m_missedSince == NotMissing)
             m_missedSince = m_batchStart;
         m_handedOverInBatch = true;
         m_reloadNext = true;
@@ -186,7 +202,7 @@ void Scheduler::deliveryEnded(const Deliverer::Result &result)
     if (!m_delivering)
         return;
     const Slot ended = *std::exchange(m_delivering, std::nullopt);
-    m_now = p.clock.now();
+    m_now = readClock();
     if (result.dialledUp)
         m_dialledUp = true;
     if (!ended.instant)
@@ -202,7 +218,7 @@ void Scheduler::endBatch()
 {
     // Nothing was due: whatever fell due during the last busy spell has gone out.
     if (!m_handedOverInBatch)
-        m_missedSince = QDateTime();
+        m_missedSince = NotMissing;
     m_inBatch = false;
     if (m_dialledUp) {
         m_connection.hangUp();

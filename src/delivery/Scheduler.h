@@ -61,13 +61,24 @@ signals:
     void dayChanged();
 
 private:
-    void rollOver();
+    // The clock as one tick reads it: the moment for comparing with the slots' minutes,
+    // and the local date and minute of the day for the day's records and midnight. Read
+    // once, from the count of milliseconds, so that an idle tick converts no local time
+    // into the count (a time zone lookup each).
+    struct Moment {
+        qint64 msecs = 0;
+        QDate date;
+        int minuteOfDay = 0;
+    };
+    Moment readClock() const;
+    void rollOver(const Moment &now);
     void loadNextFor(int user);
     void forgetOldHandovers();
-    bool isDue(int index, const MessageRecord &record, const QDateTime &now) const;
+    bool isDue(int index, const MessageRecord &record, const Moment &now) const;
     // The earliest minute whose records are not past: the present minute, or the start
     // of a busy spell whose missed records are still to go out.
     QDateTime dueFrom(const QDateTime &now) const;
+    void fill(int index, const Slot &slot);
     // Hands over the next due slot; true while its result is still to come.
     bool handOverNext();
     void goOn();
@@ -82,6 +93,7 @@ private:
     SecondTicker m_ticker;
 
     std::array<std::optional<Slot>, 11> m_slots;
+    std::array<qint64, 11> m_dueMSecs {}; // each slot's minute, converted once when filled
     // Every record each user has handed to delivery in this run: a wall clock set back
     // (by hand, or at the end of summer time) brings an earlier failed record's minute
     // round again, and it must not go out a second time; a late server may have taken it
@@ -89,14 +101,15 @@ private:
     std::array<QSet<QByteArray>, 11> m_handedOver;
     // The minute at which the scheduler began delivering and so stopped looking at the
     // clock; invalid once a check finds nothing more due.
-    QDateTime m_missedSince;
+    static constexpr qint64 NotMissing = -1;
+    qint64 m_missedSince = NotMissing; // in milliseconds since the epoch
     int m_lastMinute = 0; // the minute of the day the check before saw
 
     // The batch under way.
     bool m_inBatch = false;
     int m_next = 0; // the next slot to look at
-    QDateTime m_batchStart; // its minute
-    QDateTime m_now; // the clock as last read for it
+    qint64 m_batchStart = 0; // its minute
+    Moment m_now; // the clock as last read for it
     bool m_handedOverInBatch = false;
     bool m_reloadNext = false;
     bool m_dialledUp = false;

@@ -8,4 +8,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
+    // The same moment as milliseconds since the epoch. Turning a local QDateTime into them
+    // asks the C library for the offset, which re-reads the time zone file when TZ is not
+    // set (the usual desktop); a clock that knows the count without that overrides it.
+    virtual qint64 msecsSinceEpoch() const { return now().toMSecsSinceEpoch(); }
 };
