@@ -54,31 +54,30 @@ Mail mailTo(const QString &server, const QString &text = "Hello there")
 struct ClientRun {
     explicit ClientRun(std::chrono::milliseconds limit = Limit) { client.setReplyTimeout(limit); }
 
-    // Runs one conversation; true when it ended as sent.
+    // Runs one conversation; true when it ended as sent. It must end once, and start()
+    // must return before anything is reported.
     bool run(const Mail &mail)
     {
-        const qsizetype before = finished.size(), warned = warnings.size();
+        QSignalSpy finished(&client, &SmtpClient::finished),
+            warnings(&client, &SmtpClient::warning);
         QElapsedTimer timer;
         timer.start();
         client.start(mail);
-        returnedFirst = finished.size() == before && warnings.size() == warned;
-        const bool ended = finished.wait(int(client.replyTimeout().count()) * 4);
+        const bool quiet = finished.isEmpty() && warnings.isEmpty();
+        finished.wait(int(client.replyTimeout().count()) * 4);
         elapsedMs = timer.elapsed();
         QTest::qWait(20); // room for a second result, which must not come
-        endedOnce = finished.size() == before + 1;
         shown.clear();
-        for (qsizetype i = warned; i < warnings.size(); ++i)
-            shown.append(warnings.at(i).at(0).toString());
-        return ended && finished.at(before).at(0).toBool();
+        for (const QList<QVariant> &warning : std::as_const(warnings))
+            shown.append(warning.at(0).toString());
+        ok = quiet && finished.size() == 1;
+        return ok && finished.at(0).at(0).toBool();
     }
 
     SmtpClient client;
-    QSignalSpy finished { &client, &SmtpClient::finished };
-    QSignalSpy warnings { &client, &SmtpClient::warning };
     QStringList shown; // the warnings of the last run, in order
     qint64 elapsedMs = 0;
-    bool returnedFirst = false; // start() returned before anything was reported
-    bool endedOnce = false;
+    bool ok = false; // start() returned first, and the conversation ended once
 };
 
 // How a conversation ends: well inside the reply limit, by waiting the limit out, anything
@@ -194,8 +193,6 @@ private slots:
             { NoResponse }, UpToData, TimedOut);
         row("a stray line before the reply", says(S::Mail, "hello there\r\n250 OK\r\n"), true, {},
             All);
-        row("greeting a second past the limit", slow(S::Greeting, int(Limit.count()) + 1000), false,
-            { NoGreeting }, "", TimedOut);
         row("content accepted a second inside the limit",
             slow(S::Content, int(Limit.count()) - 1000), true, {}, All, Within);
 
@@ -294,8 +291,7 @@ private slots:
 
         ClientRun r;
         QTEST(r.run(mail), "sent");
-        QVERIFY(r.returnedFirst);
-        QVERIFY(r.endedOnce);
+        QVERIFY(r.ok);
         QCOMPARE(r.shown.size(), warnings.size());
         for (qsizetype i = 0; i < warnings.size(); ++i) {
             // A huge reply is shown by its beginning only.
@@ -319,7 +315,7 @@ private slots:
         // in Windows-1252, on one line.
         ScriptedSmtpServer sound;
         QVERIFY(r.run(mailTo(sound.address(), ".caf\u00e9 \u20ac!\r\n.two")));
-        QVERIFY(r.endedOnce);
+        QVERIFY(r.ok);
         QCOMPARE(r.shown, QStringList());
         QCOMPARE(sound.verbs().join(' '), All);
         QCOMPARE(sound.commands.value(1), "MAIL FROM: <ann@home.example>");
@@ -357,7 +353,7 @@ private slots:
             return;
         ScriptedSmtpServer sound;
         QVERIFY(r->run(mailTo(sound.address())));
-        QVERIFY(r->endedOnce);
+        QVERIFY(r->ok);
     }
 
     // A server with TLS gets a certificate ("server", "wrongname" or "rogue"); with a password
@@ -375,7 +371,9 @@ private slots:
         // What the server logs for the mail when it reaches it over TLS.
         const QStringList overTls { "MAIL tls ann@home.example", "RCPT tls ann@phone.example",
             "RCPT tls bob@phone.example" };
-        add("aiosmtpd", Tls::None, {}, {}, {}, true, {}, {});
+        add("aiosmtpd", Tls::None, {}, {}, {}, true, {},
+            { "MAIL clear ann@home.example", "RCPT clear ann@phone.example",
+                "RCPT clear bob@phone.example" });
         add("STARTTLS and AUTH PLAIN", Tls::StartTls, "server", Password, {}, true, {},
             QStringList { "AUTH tls PLAIN ok" } + overTls);
         add("AUTH LOGIN when PLAIN is not offered", Tls::StartTls, "server", Password, "PLAIN",
@@ -405,15 +403,10 @@ private slots:
         QFETCH(bool, sent);
         const QString login = password.isEmpty() ? QString() : Login;
         AiosmtpdServer server;
-        if (tls == Tls::None) {
-            QVERIFY2(server.start(), "aiosmtpd (python3-aiosmtpd) did not start");
-        } else {
-            QVERIFY2(server.start({ tls, m_certificates.filePath(certificate + ".pem"),
-                         m_certificates.filePath(certificate + ".key"), login,
-                         login.isEmpty() ? QString() : Password,
-                         excluded.split(u' ', Qt::SkipEmptyParts) }),
-                "the TLS test server did not start");
-        }
+        QVERIFY2(server.start({ tls, m_certificates.filePath(certificate + ".pem"),
+                     m_certificates.filePath(certificate + ".key"), login, Password,
+                     excluded.split(u' ', Qt::SkipEmptyParts) }),
+            "aiosmtpd (python3-aiosmtpd) did not start");
 
         // "localhost" as written is the name the certificate must carry.
         Mail mail = mailTo(QStringLiteral("localhost:%1").arg(server.port()), ".hidden, and seen");
@@ -426,8 +419,7 @@ private slots:
         // answers (a TLS server may hold the connection open after QUIT).
         ClientRun r(std::chrono::seconds(5));
         QCOMPARE(r.run(mail), sent);
-        QVERIFY(r.returnedFirst);
-        QVERIFY(r.endedOnce);
+        QVERIFY(r.ok);
         QVERIFY2(r.elapsedMs < 5000, QByteArray::number(r.elapsedMs));
         QTEST(r.shown.value(r.shown.size() - 1), "warning");
         QTEST(server.conversationLog(), "log");
