@@ -28,18 +28,15 @@ using Change = std::function<void(Mail &)>;
 constexpr std::chrono::milliseconds Limit { 1500 };
 constexpr qint64 MarginMs = 1000; // beyond the limit: tearing down and judging, on a busy machine
 
-const QString Responded = QStringLiteral("SMTP Server responded: ");
-const QString NoGreeting = QStringLiteral("SMTP server connected but did not respond");
-const QString NoResponse = QStringLiteral("No response from SMTP server: timeout");
-const QString UnableToConnect = QStringLiteral("Unable to connect to SMTP server");
-const QString Unsolicited
-    = QStringLiteral("The SMTP server sent a reply that no command asked for: ");
-const QString Misfit
-    = QStringLiteral("The SMTP server's reply does not fit the command it answers: ");
-const QString NoStartTls
-    = QStringLiteral("The SMTP server does not offer STARTTLS; the message was "
-                     "not sent over an unencrypted connection");
-const QString TlsFailed = QStringLiteral("Secure connection to the SMTP server failed: ");
+const QString Responded = "SMTP Server responded: ";
+const QString NoGreeting = "SMTP server connected but did not respond";
+const QString NoResponse = "No response from SMTP server: timeout";
+const QString UnableToConnect = "Unable to connect to SMTP server";
+const QString Unsolicited = "The SMTP server sent a reply that no command asked for: ";
+const QString Misfit = "The SMTP server's reply does not fit the command it answers: ";
+const QString NoStartTls = "The SMTP server does not offer STARTTLS; the message was not sent "
+                           "over an unencrypted connection";
+const QString TlsFailed = "Secure connection to the SMTP server failed: ";
 const QByteArray All = "HELO MAIL RCPT RCPT DATA QUIT";
 const QByteArray UpToData = "HELO MAIL RCPT RCPT DATA";
 const QStringList Phones { "ann@phone.example", "bob@phone.example" };
@@ -101,8 +98,8 @@ void row(const QString &name, const Script &script, bool sent, const QStringList
     QTest::newRow(qPrintable(name)) << script << change << sent << warnings << verbs << int(wait);
 }
 
-const QString Login = QStringLiteral("ann");
-const QString Password = QStringLiteral("correct horse: battery staple, grün");
+const QString Login = "ann";
+const QString Password = "correct horse: battery staple, grün";
 
 } // namespace
 
@@ -458,10 +455,9 @@ private slots:
     void serverAddress_data()
     {
         Columns<QString, QString, Security, QString>({ "setting", "option", "security", "goes" });
-        const auto add = [](const char *name, const QString &setting, const QString &option,
-                             Security security, const QString &goes) {
-            QTest::newRow(name) << setting << option << security << goes;
-        };
+        const auto add
+            = [](const char *name, QString setting, QString option, Security security,
+                  QString goes) { QTest::newRow(name) << setting << option << security << goes; };
         add("host", "mail.example", "", Security::None, "mail.example 25");
         add("STARTTLS's usual port", "mail.example", "", Security::StartTls, "mail.example 587");
         add("TLS's usual port", "mail.example", "", Security::Tls, "mail.example 465");
