@@ -210,18 +210,14 @@ private slots:
     }
     void networkCheck()
     {
-        struct Layer final : SocketLayer {
-            StartUp startUp(quint16 requested) override
-            {
-                asked = requested;
-                return granted;
-            }
-            StartUp granted;
-            quint16 asked = 0;
-        } layer;
         QFETCH(int, result);
         QFETCH(int, version);
         QFETCH(int, sockets);
+        struct Layer final : SocketLayer {
+            StartUp startUp(quint16 requested) override { return asked = requested, granted; }
+            StartUp granted;
+            quint16 asked = 0;
+        } layer;
         layer.granted = { result, quint16(version), sockets };
         QTEST(NetworkCheck::problem(layer), "problem");
         QCOMPARE(layer.asked, quint16(257)); // version 1.1

@@ -28,18 +28,15 @@ using Change = std::function<void(Mail &)>;
 constexpr std::chrono::milliseconds Limit { 1500 };
 constexpr qint64 MarginMs = 1000; // beyond the limit: tearing down and judging, on a busy machine
 
-const QString Responded = QStringLiteral("SMTP Server responded: ");
-const QString NoGreeting = QStringLiteral("SMTP server connected but did not respond");
-const QString NoResponse = QStringLiteral("No response from SMTP server: timeout");
-const QString UnableToConnect = QStringLiteral("Unable to connect to SMTP server");
-const QString Unsolicited
-    = QStringLiteral("The SMTP server sent a reply that no command asked for: ");
-const QString Misfit
-    = QStringLiteral("The SMTP server's reply does not fit the command it answers: ");
-const QString NoStartTls
-    = QStringLiteral("The SMTP server does not offer STARTTLS; the message was "
-                     "not sent over an unencrypted connection");
-const QString TlsFailed = QStringLiteral("Secure connection to the SMTP server failed: ");
+const QString Responded = "SMTP Server responded: ";
+const QString NoGreeting = "SMTP server connected but did not respond";
+const QString NoResponse = "No response from SMTP server: timeout";
+const QString UnableToConnect = "Unable to connect to SMTP server";
+const QString Unsolicited = "The SMTP server sent a reply that no command asked for: ";
+const QString Misfit = "The SMTP server's reply does not fit the command it answers: ";
+const QString NoStartTls = "The SMTP server does not offer STARTTLS; the message was not sent "
+                           "over an unencrypted connection";
+const QString TlsFailed = "Secure connection to the SMTP server failed: ";
 const QByteArray All = "HELO MAIL RCPT RCPT DATA QUIT";
 const QByteArray UpToData = "HELO MAIL RCPT RCPT DATA";
 const QStringList Phones { "ann@phone.example", "bob@phone.example" };
@@ -54,31 +51,30 @@ Mail mailTo(const QString &server, const QString &text = "Hello there")
 struct ClientRun {
     explicit ClientRun(std::chrono::milliseconds limit = Limit) { client.setReplyTimeout(limit); }
 
-    // Runs one conversation; true when it ended as sent.
+    // Runs one conversation; true when it ended as sent. It must end once, and start()
+    // must return before anything is reported.
     bool run(const Mail &mail)
     {
-        const qsizetype before = finished.size(), warned = warnings.size();
+        QSignalSpy finished(&client, &SmtpClient::finished),
+            warnings(&client, &SmtpClient::warning);
         QElapsedTimer timer;
         timer.start();
         client.start(mail);
-        returnedFirst = finished.size() == before && warnings.size() == warned;
-        const bool ended = finished.wait(int(client.replyTimeout().count()) * 4);
+        const bool quiet = finished.isEmpty() && warnings.isEmpty();
+        finished.wait(int(client.replyTimeout().count()) * 4);
         elapsedMs = timer.elapsed();
         QTest::qWait(20); // room for a second result, which must not come
-        endedOnce = finished.size() == before + 1;
         shown.clear();
-        for (qsizetype i = warned; i < warnings.size(); ++i)
-            shown.append(warnings.at(i).at(0).toString());
-        return ended && finished.at(before).at(0).toBool();
+        for (const QList<QVariant> &warning : std::as_const(warnings))
+            shown.append(warning.at(0).toString());
+        ok = quiet && finished.size() == 1;
+        return ok && finished.at(0).at(0).toBool();
     }
 
     SmtpClient client;
-    QSignalSpy finished { &client, &SmtpClient::finished };
-    QSignalSpy warnings { &client, &SmtpClient::warning };
     QStringList shown; // the warnings of the last run, in order
     qint64 elapsedMs = 0;
-    bool returnedFirst = false; // start() returned before anything was reported
-    bool endedOnce = false;
+    bool ok = false; // start() returned first, and the conversation ended once
 };
 
 // How a conversation ends: well inside the reply limit, by waiting the limit out, anything
@@ -102,8 +98,8 @@ void row(const QString &name, const Script &script, bool sent, const QStringList
     QTest::newRow(qPrintable(name)) << script << change << sent << warnings << verbs << int(wait);
 }
 
-const QString Login = QStringLiteral("ann");
-const QString Password = QStringLiteral("correct horse: battery staple, grün");
+const QString Login = "ann";
+const QString Password = "correct horse: battery staple, grün";
 
 } // namespace
 
@@ -194,8 +190,6 @@ private slots:
             { NoResponse }, UpToData, TimedOut);
         row("a stray line before the reply", says(S::Mail, "hello there\r\n250 OK\r\n"), true, {},
             All);
-        row("greeting a second past the limit", slow(S::Greeting, int(Limit.count()) + 1000), false,
-            { NoGreeting }, "", TimedOut);
         row("content accepted a second inside the limit",
             slow(S::Content, int(Limit.count()) - 1000), true, {}, All, Within);
 
@@ -294,8 +288,7 @@ private slots:
 
         ClientRun r;
         QTEST(r.run(mail), "sent");
-        QVERIFY(r.returnedFirst);
-        QVERIFY(r.endedOnce);
+        QVERIFY(r.ok);
         QCOMPARE(r.shown.size(), warnings.size());
         for (qsizetype i = 0; i < warnings.size(); ++i) {
             // A huge reply is shown by its beginning only.
@@ -319,7 +312,7 @@ private slots:
         // in Windows-1252, on one line.
         ScriptedSmtpServer sound;
         QVERIFY(r.run(mailTo(sound.address(), ".caf\u00e9 \u20ac!\r\n.two")));
-        QVERIFY(r.endedOnce);
+        QVERIFY(r.ok);
         QCOMPARE(r.shown, QStringList());
         QCOMPARE(sound.verbs().join(' '), All);
         QCOMPARE(sound.commands.value(1), "MAIL FROM: <ann@home.example>");
@@ -357,7 +350,7 @@ private slots:
             return;
         ScriptedSmtpServer sound;
         QVERIFY(r->run(mailTo(sound.address())));
-        QVERIFY(r->endedOnce);
+        QVERIFY(r->ok);
     }
 
     // A server with TLS gets a certificate ("server", "wrongname" or "rogue"); with a password
@@ -375,7 +368,9 @@ private slots:
         // What the server logs for the mail when it reaches it over TLS.
         const QStringList overTls { "MAIL tls ann@home.example", "RCPT tls ann@phone.example",
             "RCPT tls bob@phone.example" };
-        add("aiosmtpd", Tls::None, {}, {}, {}, true, {}, {});
+        add("aiosmtpd", Tls::None, {}, {}, {}, true, {},
+            { "MAIL clear ann@home.example", "RCPT clear ann@phone.example",
+                "RCPT clear bob@phone.example" });
         add("STARTTLS and AUTH PLAIN", Tls::StartTls, "server", Password, {}, true, {},
             QStringList { "AUTH tls PLAIN ok" } + overTls);
         add("AUTH LOGIN when PLAIN is not offered", Tls::StartTls, "server", Password, "PLAIN",
@@ -405,15 +400,10 @@ private slots:
         QFETCH(bool, sent);
         const QString login = password.isEmpty() ? QString() : Login;
         AiosmtpdServer server;
-        if (tls == Tls::None) {
-            QVERIFY2(server.start(), "aiosmtpd (python3-aiosmtpd) did not start");
-        } else {
-            QVERIFY2(server.start({ tls, m_certificates.filePath(certificate + ".pem"),
-                         m_certificates.filePath(certificate + ".key"), login,
-                         login.isEmpty() ? QString() : Password,
-                         excluded.split(u' ', Qt::SkipEmptyParts) }),
-                "the TLS test server did not start");
-        }
+        QVERIFY2(server.start({ tls, m_certificates.filePath(certificate + ".pem"),
+                     m_certificates.filePath(certificate + ".key"), login, Password,
+                     excluded.split(u' ', Qt::SkipEmptyParts) }),
+            "aiosmtpd (python3-aiosmtpd) did not start");
 
         // "localhost" as written is the name the certificate must carry.
         Mail mail = mailTo(QStringLiteral("localhost:%1").arg(server.port()), ".hidden, and seen");
@@ -426,8 +416,7 @@ private slots:
         // answers (a TLS server may hold the connection open after QUIT).
         ClientRun r(std::chrono::seconds(5));
         QCOMPARE(r.run(mail), sent);
-        QVERIFY(r.returnedFirst);
-        QVERIFY(r.endedOnce);
+        QVERIFY(r.ok);
         QVERIFY2(r.elapsedMs < 5000, QByteArray::number(r.elapsedMs));
         QTEST(r.shown.value(r.shown.size() - 1), "warning");
         QTEST(server.conversationLog(), "log");
@@ -466,10 +455,9 @@ private slots:
     void serverAddress_data()
     {
         Columns<QString, QString, Security, QString>({ "setting", "option", "security", "goes" });
-        const auto add = [](const char *name, const QString &setting, const QString &option,
-                             Security security, const QString &goes) {
-            QTest::newRow(name) << setting << option << security << goes;
-        };
+        const auto add
+            = [](const char *name, QString setting, QString option, Security security,
+                  QString goes) { QTest::newRow(name) << setting << option << security << goes; };
         add("host", "mail.example", "", Security::None, "mail.example 25");
         add("STARTTLS's usual port", "mail.example", "", Security::StartTls, "mail.example 587");
         add("TLS's usual port", "mail.example", "", Security::Tls, "mail.example 465");

@@ -10,7 +10,6 @@ public:
     int flags() override { return connectionFlags; }
     bool autodial() override
     {
-        ++dials;
         if (clock)
             clock->advanceSecs(dialSeconds);
         return dialSucceeds;
@@ -21,6 +20,5 @@ public:
     bool dialSucceeds = true;
     int dialSeconds = 0;
     FakeClock *clock = nullptr;
-    int dials = 0;
     int hangUps = 0;
 };

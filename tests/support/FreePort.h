@@ -1,6 +1,11 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QTcpServer>
 
 // A loopback TCP port that nothing listens on at the moment of the call.
-quint16 FreeLoopbackPort();
+inline quint16 FreeLoopbackPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}

@@ -21,40 +21,29 @@ public:
     {
         entries.append(QStringLiteral("%1").arg(instant ? user + 20 : user, 2, 10, QChar(u'0'))
             + CodePage::decode(record.line));
-        m_underWay = { user, record, instant };
+        m_underWay = { user, instant ? std::optional<MessageRecord>() : record };
         if (during)
             during();
         if (!hold)
             release();
     }
-    void abort() override
-    {
-        m_underWay.reset();
-        ++aborts;
-    }
+    void abort() override { m_underWay.reset(); }
     bool underWay() const { return m_underWay.has_value(); }
     void release()
     {
-        if (!m_underWay)
-            return;
-        const auto [user, record, instant] = *std::exchange(m_underWay, std::nullopt);
-        if (result.sent && !instant)
-            m_store.markSent(user, record);
-        emit finished(result);
+        if (const auto handed = std::exchange(m_underWay, std::nullopt)) {
+            if (result.sent && handed->second)
+                m_store.markSent(handed->first, *handed->second);
+            emit finished(result);
+        }
     }
 
     QStringList entries;
     Result result {};
     bool hold = false;
-    int aborts = 0;
     std::function<void()> during;
 
 private:
-    struct Handed {
-        int user;
-        MessageRecord record;
-        bool instant;
-    };
     MessageStore &m_store;
-    std::optional<Handed> m_underWay;
+    std::optional<std::pair<int, std::optional<MessageRecord>>> m_underWay; // none: instant
 };

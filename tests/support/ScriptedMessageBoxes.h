@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QString>
-#include <functional>
 
 // Records every message box the code under test shows and answers with the answers
 // the test queued (Yes when none is queued for a Yes/No box).
@@ -18,13 +17,16 @@ public:
     };
 
     Answer show(const QString &title, const QString &text, Icon icon, Buttons buttons,
-        QWidget *parent = nullptr) override;
-
+        QWidget * = nullptr) override
+    {
+        shown.append({ title, text, icon, buttons });
+        if (buttons == Buttons::Ok)
+            return Answer::Ok;
+        return m_answers.isEmpty() ? Answer::Yes : m_answers.takeFirst();
+    }
     void queueAnswer(Answer answer) { m_answers.append(answer); }
 
     QList<Shown> shown;
-    // Runs while a box is open, as timer ticks run inside a real box's own event loop.
-    std::function<void()> whileShown;
 
 private:
     QList<Answer> m_answers;

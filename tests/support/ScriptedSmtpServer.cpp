@@ -4,29 +4,13 @@
 
 namespace {
 
-// Far enough apart that each piece arrives on its own.
-constexpr int PieceGapMs = 40;
+constexpr int PieceGapMs = 40; // far enough apart that each piece arrives on its own
 
-ScriptedSmtpServer::Reply ordinary(ScriptedSmtpServer::Step step)
-{
-    using S = ScriptedSmtpServer;
-    switch (step) {
-    case S::Greeting:
-        return S::say("220 scripted ready\r\n");
-    case S::Helo:
-        return S::say("250 scripted\r\n");
-    case S::Mail:
-    case S::Rcpt:
-        return S::say("250 OK\r\n");
-    case S::Data:
-        return S::say("354 End data with <CR><LF>.<CR><LF>\r\n");
-    case S::Content:
-        return S::say("250 queued\r\n");
-    case S::Quit:
-        return S::sayAndClose("221 Bye\r\n");
-    }
-    return {};
-}
+const ScriptedSmtpServer::Reply Ordinary[] { ScriptedSmtpServer::say("220 scripted ready\r\n"),
+    ScriptedSmtpServer::say("250 scripted\r\n"), ScriptedSmtpServer::say("250 OK\r\n"),
+    ScriptedSmtpServer::say("250 OK\r\n"),
+    ScriptedSmtpServer::say("354 End data with <CR><LF>.<CR><LF>\r\n"),
+    ScriptedSmtpServer::say("250 queued\r\n"), ScriptedSmtpServer::sayAndClose("221 Bye\r\n") };
 
 } // namespace
 
@@ -41,12 +25,18 @@ ScriptedSmtpServer::Reply ScriptedSmtpServer::bytes(const QByteArray &text)
 ScriptedSmtpServer::ScriptedSmtpServer()
 {
     m_server.listen(QHostAddress::LocalHost, 0);
-    connect(&m_server, &QTcpServer::newConnection, this, &ScriptedSmtpServer::accept);
-}
-
-QString ScriptedSmtpServer::address() const
-{
-    return QStringLiteral("127.0.0.1:%1").arg(port());
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+            ++connections;
+            if (m_client)
+                m_client->abort();
+            m_client = socket;
+            m_buffer.clear();
+            m_inData = false;
+            connect(socket, &QTcpSocket::readyRead, this, &ScriptedSmtpServer::received);
+            respond(Greeting);
+        }
+    });
 }
 
 QList<QByteArray> ScriptedSmtpServer::verbs() const
@@ -57,33 +47,12 @@ QList<QByteArray> ScriptedSmtpServer::verbs() const
     return result;
 }
 
-ScriptedSmtpServer::Reply ScriptedSmtpServer::replyFor(Step step)
-{
-    const QList<Reply> replies = m_script.value(step);
-    if (replies.isEmpty())
-        return ordinary(step);
-    const int used = m_used.value(step);
-    m_used[step] = used + 1;
-    return replies.at(qMin(used, int(replies.size()) - 1));
-}
-
-void ScriptedSmtpServer::accept()
-{
-    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-        ++connections;
-        if (m_client)
-            m_client->abort();
-        m_client = socket;
-        m_buffer.clear();
-        m_inData = false;
-        connect(socket, &QTcpSocket::readyRead, this, &ScriptedSmtpServer::received);
-        respond(Greeting);
-    }
-}
-
 void ScriptedSmtpServer::respond(Step step)
 {
-    const Reply reply = replyFor(step);
+    const QList<Reply> replies = m_script.value(step);
+    const int used = m_used[step]++;
+    const Reply reply
+        = replies.isEmpty() ? Ordinary[step] : replies.at(qMin(used, int(replies.size()) - 1));
     QPointer<QTcpSocket> client = m_client;
     int delay = m_delayMs.value(step);
     for (const QByteArray &piece : reply.pieces) {
@@ -95,14 +64,10 @@ void ScriptedSmtpServer::respond(Step step)
         });
         delay += PieceGapMs;
     }
-    if (reply.close) {
-        QTimer::singleShot(delay, this, [client] {
-            if (client)
-                client->disconnectFromHost();
-        });
-    }
-    if (step == Data && reply.pieces.join().startsWith("354"))
-        m_inData = true;
+    if (reply.close)
+        QTimer::singleShot(
+            delay, this, [client] { client ? client->disconnectFromHost() : void(); });
+    m_inData = step == Data && reply.pieces.join().startsWith("354");
 }
 
 void ScriptedSmtpServer::received()
@@ -110,37 +75,23 @@ void ScriptedSmtpServer::received()
     if (!m_client)
         return;
     m_buffer += m_client->readAll();
-    if (m_piecesPending > 0)
-        outOfStep = true;
-    for (;;) {
+    outOfStep |= m_piecesPending > 0;
+    static const QList<QByteArray> verbs { "HELO", "MAIL", "RCPT", "DATA" };
+    for (qsizetype end; (end = m_buffer.indexOf(m_inData ? "\r\n.\r\n" : "\r\n")) >= 0;) {
         if (m_inData) {
-            const qsizetype end = m_buffer.indexOf("\r\n.\r\n");
-            if (end < 0)
-                return;
             content = m_buffer.left(end + 5);
             m_buffer.remove(0, end + 5);
-            m_inData = false;
             respond(Content);
             continue;
         }
-        const qsizetype end = m_buffer.indexOf("\r\n");
-        if (end < 0)
-            return;
-        const QByteArray line = m_buffer.left(end);
+        commands.append(m_buffer.left(end));
         m_buffer.remove(0, end + 2);
-        commands.append(line);
-        const QByteArray verb = line.left(4).toUpper();
-        if (verb == "HELO" || verb == "EHLO")
-            respond(Helo);
-        else if (verb == "MAIL")
-            respond(Mail);
-        else if (verb == "RCPT")
-            respond(Rcpt);
-        else if (verb == "DATA")
-            respond(Data);
+        const QByteArray verb = commands.last().left(4).toUpper();
+        if (verb == "EHLO" || verbs.contains(verb))
+            respond(Step(qMax(1, int(verbs.indexOf(verb)) + 1)));
         else if (verb == "QUIT")
             respond(Quit);
-        else if (m_client)
+        else
             m_client->write("500 unknown command\r\n");
     }
 }

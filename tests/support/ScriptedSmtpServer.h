@@ -38,8 +38,7 @@ public:
     // Holds back every reply at a step by that long: a slow server.
     void delay(Step step, int ms) { m_delayMs[step] = ms; }
 
-    quint16 port() const { return m_server.serverPort(); }
-    QString address() const;
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
 
     // Every command line received, without its line end, and the raw content after DATA.
     QList<QByteArray> commands;
@@ -53,10 +52,8 @@ public:
     QList<QByteArray> verbs() const;
 
 private:
-    void accept();
     void received();
     void respond(Step step);
-    Reply replyFor(Step step);
 
     QTcpServer m_server;
     QPointer<QTcpSocket> m_client;

@@ -3,19 +3,13 @@
 #include "app/Roster.h"
 
 #include <QDir>
-#include <QFile>
 
 TestEnvironment::TestEnvironment()
-    : settings(dir.path() + QStringLiteral("/Tolvane.ini"))
+    : settings(dir.filePath("Tolvane.ini"))
     , program(settings, clock, boxes)
 {
     QDir().mkpath(dataDir());
     program.ProgramDir = dataDir();
-}
-
-QString TestEnvironment::userFile(int user) const
-{
-    return dataDir() + QStringLiteral("u%1.usr").arg(user);
 }
 
 void TestEnvironment::writeMessageFile(int user, const QStringList &lines)
@@ -29,16 +23,14 @@ void TestEnvironment::writeMessageFile(int user, const QStringList &lines)
 QByteArray TestEnvironment::readMessageFileBytes(int user) const
 {
     QFile file(userFile(user));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList TestEnvironment::readMessageFile(int user) const
 {
-    const QByteArray bytes = readMessageFileBytes(user);
-    QStringList lines = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
+    QStringList lines
+        = QString::fromLatin1(readMessageFileBytes(user)).split(QStringLiteral("\r\n"));
+    if (lines.last().isEmpty())
         lines.removeLast();
     return lines;
 }
@@ -46,9 +38,8 @@ QStringList TestEnvironment::readMessageFile(int user) const
 void TestEnvironment::addUser(
     int n, const QString &name, const QString &cell, const QString &email, const QString &smtp)
 {
-    const QString section = Roster::UserSection(n);
-    settings.WriteSetting(section, QStringLiteral("Name"), name);
-    settings.WriteSetting(section, QStringLiteral("CellEmail"), cell);
-    settings.WriteSetting(section, QStringLiteral("Email"), email);
-    settings.WriteSetting(section, QStringLiteral("SMTP"), smtp);
+    const QStringList keys { "Name", "CellEmail", "Email", "SMTP" },
+        values { name, cell, email, smtp };
+    for (int i = 0; i < keys.size(); ++i)
+        settings.WriteSetting(Roster::UserSection(n), keys[i], values[i]);
 }

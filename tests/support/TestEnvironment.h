@@ -14,7 +14,7 @@ public:
     TestEnvironment();
 
     QString dataDir() const { return dir.path() + QStringLiteral("/data/"); }
-    QString userFile(int user) const;
+    QString userFile(int user) const { return dataDir() + QStringLiteral("u%1.usr").arg(user); }
 
     // Writes a message file by hand, lines joined with CR LF (and a final CR LF).
     void writeMessageFile(int user, const QStringList &lines);

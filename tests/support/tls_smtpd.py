@@ -1,14 +1,13 @@
 #!/usr/bin/python3
-"""A real SMTP server for the TLS and login tests: aiosmtpd with STARTTLS or TLS from
-the first byte, and a login that is offered only over TLS. Accepted mail goes to a
-Maildir with the envelope in X-MailFrom / X-RcptTo headers. Every MAIL, RCPT and login
-attempt is written to a log with whether the connection was encrypted, so that a test
-can show what was and was not said in clear text. Prints "ready" once it listens."""
+"""A real SMTP server for the tests: aiosmtpd, without TLS, with STARTTLS or with TLS from
+the first byte, and a login that is offered only over TLS. Accepted mail goes to a Maildir
+with the envelope in X-MailFrom / X-RcptTo headers. Every MAIL, RCPT and login attempt is
+logged with whether the connection was encrypted, so that a test can show what was said in
+clear text. Prints "ready" once it listens."""
 
 import argparse
 import logging
 import ssl
-import sys
 import time
 import warnings
 
@@ -16,79 +15,69 @@ from aiosmtpd.controller import Controller
 from aiosmtpd.handlers import Mailbox
 from aiosmtpd.smtp import AuthResult, LoginPassword
 
-
-def main():
-    # aiosmtpd's notices about its own deprecations and the SMTPS login rule below would
-    # only clutter the test output.
-    warnings.simplefilter("ignore")
-    logging.getLogger("mail.log").setLevel(logging.ERROR)
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--port", type=int, required=True)
-    ap.add_argument("--maildir", required=True)
-    ap.add_argument("--log", required=True)
-    ap.add_argument("--tls", choices=["none", "starttls", "smtps"], default="none")
-    ap.add_argument("--cert")
-    ap.add_argument("--key")
-    ap.add_argument("--login", default="")
-    ap.add_argument("--password", default="")
-    ap.add_argument("--exclude-method", action="append", default=[])
-    args = ap.parse_args()
-
-    def log(line):
-        with open(args.log, "a") as f:
-            f.write(line + "\n")
-
-    # aiosmtpd marks only a STARTTLS session as encrypted; with TLS from the first byte
-    # every session is.
-    def encrypted(session):
-        return "tls" if session.ssl or args.tls == "smtps" else "clear"
-
-    class Handler(Mailbox):
-        async def handle_MAIL(self, server, session, envelope, address, mail_options):
-            log(f"MAIL {encrypted(session)} {address}")
-            envelope.mail_from = address
-            envelope.mail_options.extend(mail_options)
-            return "250 OK"
-
-        async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
-            log(f"RCPT {encrypted(session)} {address}")
-            envelope.rcpt_tos.append(address)
-            return "250 OK"
-
-    def authenticate(server, session, envelope, mechanism, auth_data):
-        ok = (isinstance(auth_data, LoginPassword)
-              and auth_data.login.decode() == args.login
-              and auth_data.password.decode() == args.password)
-        log(f"AUTH {encrypted(session)} {mechanism} {'ok' if ok else 'refused'}")
-        return AuthResult(success=ok, handled=False)
-
-    context = None
-    if args.tls != "none":
-        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-        context.load_cert_chain(args.cert, args.key)
-
-    smtp = {}
-    if args.login:
-        # For the same reason its own "login only over TLS" rule would hide AUTH on an
-        # SMTPS connection; the log shows what each login attempt came over.
-        smtp.update(authenticator=authenticate, auth_required=True,
-                    auth_require_tls=args.tls != "smtps",
-                    auth_exclude_mechanism=args.exclude_method)
-    if args.tls == "starttls":
-        smtp.update(tls_context=context, require_starttls=True)
-    controller = Controller(Handler(args.maildir), hostname="127.0.0.1", port=args.port,
-                            ssl_context=context if args.tls == "smtps" else None,
-                            server_hostname="localhost", **smtp)
-    controller.start()
-    print("ready", flush=True)
-    try:
-        while True:
-            time.sleep(3600)
-    except KeyboardInterrupt:
-        pass
-    finally:
-        controller.stop()
+# aiosmtpd's notices about its own deprecations and the SMTPS login rule below would only
+# clutter the test output.
+warnings.simplefilter("ignore")
+logging.getLogger("mail.log").setLevel(logging.ERROR)
+ap = argparse.ArgumentParser()
+for option in ("--maildir", "--log", "--cert", "--key"):
+    ap.add_argument(option)
+ap.add_argument("--port", type=int, required=True)
+ap.add_argument("--tls", choices=["none", "starttls", "smtps"], default="none")
+ap.add_argument("--login", default="")
+ap.add_argument("--password", default="")
+ap.add_argument("--exclude-method", action="append", default=[])
+args = ap.parse_args()
 
 
-if __name__ == "__main__":
-    sys.exit(main())
+def log(session, what):
+    # aiosmtpd marks only a STARTTLS session as encrypted; with SMTPS every session is.
+    tls = "tls" if session.ssl or args.tls == "smtps" else "clear"
+    with open(args.log, "a") as f:
+        f.write(what.replace("%", tls, 1) + "\n")
+
+
+class Handler(Mailbox):
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        log(session, f"MAIL % {address}")
+        envelope.mail_from = address
+        envelope.mail_options.extend(mail_options)
+        return "250 OK"
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        log(session, f"RCPT % {address}")
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+
+def authenticate(server, session, envelope, mechanism, auth_data):
+    ok = (isinstance(auth_data, LoginPassword) and auth_data.login.decode() == args.login
+          and auth_data.password.decode() == args.password)
+    log(session, f"AUTH % {mechanism} {'ok' if ok else 'refused'}")
+    return AuthResult(success=ok, handled=False)
+
+
+context = None
+if args.tls != "none":
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(args.cert, args.key)
+smtp = {}
+if args.login:
+    # For the same reason its own "login only over TLS" rule would hide AUTH on an SMTPS
+    # connection; the log shows what each login attempt came over.
+    smtp.update(authenticator=authenticate, auth_required=True,
+                auth_require_tls=args.tls != "smtps", auth_exclude_mechanism=args.exclude_method)
+if args.tls == "starttls":
+    smtp.update(tls_context=context, require_starttls=True)
+controller = Controller(Handler(args.maildir), hostname="127.0.0.1", port=args.port,
+                        ssl_context=context if args.tls == "smtps" else None,
+                        server_hostname="localhost", **smtp)
+controller.start()
+print("ready", flush=True)
+try:
+    while True:
+        time.sleep(3600)
+except KeyboardInterrupt:
+    pass
+finally:
+    controller.stop()
