@@ -7,9 +7,9 @@
 #include <memory>
 
 class EntryDialog;
-class FrmMain;
 class FrmSplash;
 class MailWarning;
+class MainWindow;
 class MessageStore;
 class Program;
 class Scheduler;
@@ -26,7 +26,7 @@ public:
     Startup(Program &program, MessageStore &store, Scheduler &scheduler, QObject *parent = nullptr);
     ~Startup() override;
 
-    FrmMain &frmMain() { return *m_main; }
+    MainWindow &mainWindow() { return *m_main; }
     EntryDialog &entryDialog() { return *m_entry; }
     FrmSplash &frmSplash() { return *m_splash; }
     SetupWizard &wizard() { return *m_wizard; }
@@ -61,7 +61,7 @@ private:
     Program &p;
     Scheduler &m_scheduler;
     SecondTicker m_housekeeping;
-    std::unique_ptr<FrmMain> m_main;
+    std::unique_ptr<MainWindow> m_main;
     EntryDialog *m_entry = nullptr;
     std::unique_ptr<SetupWizard> m_wizard;
     std::unique_ptr<FrmSplash> m_splash;
