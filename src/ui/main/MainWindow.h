@@ -65,7 +65,7 @@ public:
 
     // The notification area. A double-click on the icon restores the window after a
     // pause of 100 ms.
-    bool isInTray() const;
+    bool isInTray() const { return m_inTray; }
     void moveIntoTray();
     void removeIconFromTray();
 
@@ -174,6 +174,8 @@ private:
     // A day is read only once the calendar has stood still for a moment, so that quick
     // clicks through the months read the file once.
     QTimer m_daySettleTimer;
+    // After an edit from the grid the next load scrolls back to the row then at the top.
+    std::optional<int> m_topRowToRestore;
 
     QAction *m_exitAction = nullptr;
     QAction *m_shutdownAction = nullptr;
@@ -192,12 +194,17 @@ private:
     QAction *m_websiteAction = nullptr;
     QAction *m_aboutAction = nullptr;
 
-    // The notification area: the icon and its menu (not in the menu bar).
+    // The notification area: the icon, its menu (not in the menu bar), whether the window
+    // is in the tray, whether the icon's events reach the window, and whether the icon
+    // event being handled is a double-click.
     QSystemTrayIcon *m_trayIcon = nullptr;
     QMenu *m_trayMenu = nullptr;
     QAction *m_restoreAction = nullptr;
     QAction *m_trayShutdownAction = nullptr;
     QTimer m_reappearTimer;
+    bool m_inTray = false;
+    bool m_hooked = false;
+    bool m_trayDoubleClick = false;
     bool m_saidNoTray = false;
 
     // The characters typed so far that may still become a typed command.

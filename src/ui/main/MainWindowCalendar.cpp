@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QTextCharFormat>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -102,7 +103,6 @@ void MainWindow::loadDay(const QDate &selected)
         const QDate first = DayPage::FirstDay(selected);
         if (!first.isValid())
             throw std::runtime_error("the date has no calendar page");
-        p.FirstGridDate = first;
         m_calendar->setFirstGridDate(first);
         const QDate last = first.addDays(DayPage::Days - 1);
         for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row)
@@ -141,13 +141,8 @@ void MainWindow::loadDay(const QDate &selected)
         });
 
         m_grid->fitMessageColumn();
-        if (p.RestoreTopRow) {
-            m_grid->setTopRow(p.SavedTopRow);
-            p.RestoreTopRow = false;
-            p.SavedTopRow = DaySlots::EightAmRow;
-        } else {
-            m_grid->setTopRow(DaySlots::EightAmRow);
-        }
+        m_grid->setTopRow(
+            std::exchange(m_topRowToRestore, std::nullopt).value_or(DaySlots::EightAmRow));
         emit dayLoaded(selected);
     });
 }
@@ -229,8 +224,7 @@ void MainWindow::openSlot()
         const QDate day = m_calendar->selectedDate();
         if (editSlot)
             editSlot(QDateTime(day, Stamp::timeOfMinute(DaySlots::MinuteOfRow(row))));
-        p.RestoreTopRow = true;
-        p.SavedTopRow = m_grid->topRow();
+        m_topRowToRestore = m_grid->topRow();
         loadDay(m_calendar->selectedDate());
         if (reloadScheduler)
             reloadScheduler();

@@ -32,7 +32,7 @@ void MainWindow::createTray()
     m_reappearTimer.setInterval(100);
     connect(&m_reappearTimer, &QTimer::timeout, this, [this] {
         Trap(p, "mod1.WindowProc", [&] {
-            p.TrayDoubleClick = true;
+            m_trayDoubleClick = true;
             handleTrayMouseEvent();
         });
     });
@@ -71,7 +71,7 @@ void MainWindow::moveIntoTray()
         }
         hook();
         addIconToTray();
-        p.InTray = true;
+        m_inTray = true;
     });
 }
 
@@ -88,23 +88,23 @@ void MainWindow::removeIconFromTray()
 
 void MainWindow::hook()
 {
-    if (p.Hooked)
+    if (m_hooked)
         return;
     // Queued: restoring the window removes the icon, and the icon's own window must not
     // be taken down inside the mouse event that it is still handling.
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated,
         Qt::QueuedConnection);
     m_trayIcon->setContextMenu(m_trayMenu);
-    p.Hooked = true;
+    m_hooked = true;
 }
 
 void MainWindow::unhook()
 {
-    if (!p.Hooked)
+    if (!m_hooked)
         return;
     disconnect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated);
     m_trayIcon->setContextMenu(nullptr);
-    p.Hooked = false;
+    m_hooked = false;
 }
 
 void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason)
@@ -124,8 +124,8 @@ void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason)
 void MainWindow::handleTrayMouseEvent()
 {
     Trap(p, "frmMain.SysTrayMouseEventHandler", [&] {
-        if (p.TrayDoubleClick) {
-            p.TrayDoubleClick = false;
+        if (m_trayDoubleClick) {
+            m_trayDoubleClick = false;
             restoreFromTray();
             return;
         }
@@ -143,7 +143,7 @@ void MainWindow::restoreFromTray()
         raise();
         activateWindow();
         removeIconFromTray();
-        p.InTray = false;
+        m_inTray = false;
     });
 }
 
@@ -184,7 +184,7 @@ void MainWindow::showClosingMessages()
             if (answer == MessageBoxes::Answer::No) {
                 p.ShutdownRequested = false;
                 unhook();
-                p.InTray = false;
+                m_inTray = false;
             }
         }
         if (p.ShowFirstTimeMessages) {
@@ -208,9 +208,4 @@ void MainWindow::showClosingMessages()
                 toggleStartSmall();
         }
     });
-}
-
-bool MainWindow::isInTray() const
-{
-    return p.InTray;
 }

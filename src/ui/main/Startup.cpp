@@ -101,7 +101,7 @@ void Startup::housekeep()
             ShutdownBranch();
             return;
         }
-        if (!p.SplashDone || p.InTray)
+        if (!p.SplashDone || m_main->isInTray())
             return;
         // Asking whether the window is shown loads it, hidden, when it is not loaded.
         if (!m_main->isLoaded())
