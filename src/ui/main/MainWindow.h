@@ -68,6 +68,9 @@ public:
     bool isInTray() const { return m_inTray; }
     void moveIntoTray();
     void removeIconFromTray();
+    // The icon and the window go without a question and without saving the place: the
+    // program is ending, and the shutdown has been answered already.
+    void leaveDesktop();
 
     // Selects a day and shows its messages at once, without the calendar's settle time.
     void showDay(const QDate &day);

@@ -86,6 +86,14 @@ void MainWindow::removeIconFromTray()
     m_trayIcon->hide();
 }
 
+void MainWindow::leaveDesktop()
+{
+    unhook();
+    removeIconFromTray();
+    m_inTray = false;
+    hide();
+}
+
 void MainWindow::hook()
 {
     if (m_hooked)

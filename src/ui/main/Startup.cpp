@@ -11,6 +11,7 @@
 #include "ui/setup/FrmSplash.h"
 #include "ui/setup/SetupWizard.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
 #include <QTimer>
@@ -35,7 +36,7 @@ long residentKilobytes()
 
 Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QObject *parent)
     : QObject(parent)
-    , endProgram([] { std::_Exit(0); })
+    , endProgram([] { QCoreApplication::quit(); })
     , p(program)
     , m_scheduler(scheduler)
     , m_main(std::make_unique<MainWindow>(program))
@@ -121,6 +122,7 @@ void Startup::ShutdownBranch()
     if (p.ShutdownRequested) {
         // Nothing more goes out, not even the rest of a message under way.
         m_scheduler.abortDelivery();
+        m_main->leaveDesktop();
         endProgram();
         return;
     }

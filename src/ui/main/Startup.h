@@ -32,8 +32,10 @@ public:
     SetupWizard &wizard() { return *m_wizard; }
     MailWarning &mailWarning() { return *m_mailWarning; }
 
-    // Ends the program at once: no window is unloaded and nothing more is saved or
-    // sent. The program sets it to a hard exit; tests record the call instead.
+    // Ends the program, called once the shutdown is confirmed, the delivery under way
+    // aborted and the icon and the window gone: by default QCoreApplication::quit(), so
+    // that the event loop returns and everything ends in order (every file write has
+    // already finished on this thread). Tests record the call instead.
     std::function<void()> endProgram;
 
     // The splash, the housekeeping, then the scheduler and its slots.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QTimer>
 
 namespace {
 
@@ -101,8 +102,9 @@ private slots:
     }
 
     // Asked once, at the next housekeeping tick, however often it was requested (the
-    // place saved while the window is still on screen). Yes ends the program, a delivery
-    // under way ended first; No hides the window and delivery goes on.
+    // place saved while the window is still on screen). Yes ends the program once a
+    // delivery under way is ended and the window and its icon are gone; No hides the
+    // window and delivery goes on.
     void shutdownAnswered_data()
     {
         Columns<bool, bool>({ "yes", "delivering" });
@@ -117,6 +119,12 @@ private slots:
         Fixture f;
         f.start();
         f.w().move(80, 60);
+        QStringList atEnd;
+        f.startup.endProgram = [&] {
+            ++f.ends;
+            atEnd << (f.delivery.underWay() ? "delivering" : "")
+                  << (f.w().isVisible() ? "shown" : "") << (f.icon()->isVisible() ? "icon" : "");
+        };
         f.delivery.hold = true;
         if (delivering) {
             f.scheduler.sendInstantMessage(1, MessageRecord::compose(f.env.clock.now(), "hi", {}));
@@ -138,6 +146,7 @@ private slots:
         QCOMPARE(f.env.settings.ReadSetting("Options", "Left", {}),
             QString::number(int(std::lround(80 * f.w().twipsPerPixelX()))));
         QCOMPARE(f.ends, yes ? 1 : 0);
+        QCOMPARE(atEnd.join(""), "");
         QVERIFY(!f.delivery.underWay() && !f.scheduler.isDelivering());
         if (!yes)
             QVERIFY(!f.w().isVisible() && f.w().isInTray() && f.delivering());
@@ -232,6 +241,21 @@ private slots:
         autoStart->trigger();
         QCOMPARE(autoStart->isChecked(), !on);
         QCOMPARE(AutoStart::Exists(), !on);
+    }
+
+    // The real end: the event loop returns, and the window closing with the program asks
+    // nothing again.
+    void endLeavesTheEventLoop()
+    {
+        StartedProgram f;
+        f.start();
+        f.startup.endProgram = [] { QCoreApplication::quit(); };
+        f.env.boxes.queueAnswer(Answer::Yes);
+        f.trigger("shutdownAction");
+        QTimer::singleShot(0, &f.startup, &Startup::housekeep);
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(f.boxes(), L { "Shutting Down?" });
     }
 
     // Without a notification area the window is minimised, never hidden, and the user is
