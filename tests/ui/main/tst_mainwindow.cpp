@@ -74,54 +74,46 @@ private slots:
         QCOMPARE(loads.first().first().toDate(), QDate(2002, 10, 5));
     }
 
+    // A record's colour at load: black until its minute has passed, then red; grey once
+    // sent. The scheduler's report turns the logged-in user's row where the load put the
+    // record (off the quarter hour too) red when failed, grey when sent.
     void colours_data()
     {
-        Columns<QString, QDateTime, QString>({ "record", "now", "colour" });
+        Columns<QString, QDateTime, QString, QString>({ "record", "now", "report", "colour" });
         const QDateTime now(QDate(2026, 3, 14), QTime(10, 15, 40));
-        QTest::newRow("due this minute: black") << "2026/03/14 10:15 AMNx" << now << "black";
-        QTest::newRow("a minute ago: red") << "2026/03/14 10:14 AMNx" << now << "red";
-        QTest::newRow("seen the minute before: black")
-            << "2026/03/13 11:59 PMNx" << QDateTime(QDate(2026, 3, 13), QTime(23, 58, 59))
-            << "black";
-        QTest::newRow("the day before today: red") << "2026/03/13 11:59 PMNx" << now << "red";
-        QTest::newRow("sent a minute ago: grey") << "2026/03/14 10:14 AMSx" << now << "grey";
+        const QDateTime nine(QDate(2026, 3, 14), QTime(9, 0));
+        auto row
+            = [](const char *tag, const char *record, const QDateTime &at, const char *report,
+                  const char *colour) { QTest::newRow(tag) << record << at << report << colour; };
+        row("due this minute: black", "2026/03/14 10:15 AMNx", now, "", "black");
+        row("a minute ago: red", "2026/03/14 10:14 AMNx", now, "", "red");
+        row("seen the minute before: black", "2026/03/13 11:59 PMNx",
+            QDateTime(QDate(2026, 3, 13), QTime(23, 58, 59)), "", "black");
+        row("the day before today: red", "2026/03/13 11:59 PMNx", now, "", "red");
+        row("sent a minute ago: grey", "2026/03/14 10:14 AMSx", now, "", "grey");
+        row("reported failed: red", "2026/03/14 09:15 AMNx", nine, "failed", "red");
+        row("reported sent: grey", "2026/03/14 09:15 AMNx", nine, "sent", "grey");
+        row("off the quarter hour", "2026/03/14 10:05 AMNx", nine, "failed", "red");
+        row("another user's", "2026/03/14 09:15 AMNx", nine, "Bob failed", "black");
     }
     void colours()
     {
         QFETCH(QString, record);
         QFETCH(QDateTime, now);
+        QFETCH(QString, report);
         QFETCH(QString, colour);
         StartedProgram f;
         f.open({ record + ToAda });
         f.env.clock.set(now);
-        f.w().showDay(QDate::fromString(record.left(10), "yyyy/MM/dd"));
-        const int row = DaySlots::RowOfTime(record.mid(11, 8));
+        const QDate day = QDate::fromString(record.left(10), "yyyy/MM/dd");
+        f.w().showDay(day);
+        const QTime time = Stamp::timeOfMinute(Stamp::parseTime(record.mid(11, 8)));
+        if (!report.isEmpty())
+            emit f.scheduler.delivered(
+                report.startsWith("Bob") ? 2 : 1, QDateTime(day, time), "x", report == "sent");
+        const int row = DaySlots::RowOfMinute(Stamp::minuteOfDay(time));
         QCOMPARE(f.cell(row)->text(), "x");
         QCOMPARE(f.cell(row)->foreground().color(), ::colour(f.w(), colour));
-    }
-
-    // A failed delivery turns red the logged-in user's row of the day on show where the
-    // load put the record (the grey of a sent one is seen on the whole road below).
-    void colourRow_data()
-    {
-        Columns<int, QString, int, bool>({ "user", "time", "row", "red" });
-        QTest::newRow("failed: red") << 1 << "09:15 AM" << 38 << true;
-        QTest::newRow("off the quarter hour") << 1 << "10:05 AM" << 41 << true;
-        QTest::newRow("another user's") << 2 << "09:15 AM" << 38 << false;
-    }
-    void colourRow()
-    {
-        QFETCH(int, user);
-        QFETCH(QString, time);
-        QFETCH(int, row);
-        StartedProgram f;
-        f.open({ "2026/03/14 " + time + "Ncall" + ToAda });
-        f.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(9, 0)));
-        f.w().showDay(QDate(2026, 3, 14));
-        const QTime due = Stamp::timeOfMinute(Stamp::parseTime(time));
-        f.w().colourRow(user, QDateTime(QDate(2026, 3, 14), due), "call", false);
-        QFETCH(bool, red);
-        QCOMPARE(f.cell(row)->foreground().color(), colour(f.w(), red ? "red" : "black"));
     }
 
     // Records off the quarter hour go to the nearest row, late ones to the blank row 97,
@@ -306,13 +298,11 @@ private slots:
         QCOMPARE(w.placeOf(controls[0]).top(), -120.0);
     }
 
-    // One message's road: a click on the grid, the entry form, the save, the grid row and
-    // the scheduler's slot holding it, its delivery at its minute (not before) and the row
-    // turning grey.
-    void wholeRoad()
+    // A click on the grid opens the entry form for its slot; the message saved shows in
+    // its row and waits in the scheduler's slot.
+    void entryFormFromGrid()
     {
         StartedProgram f;
-        f.delivery.result.sent = true;
         f.open();
         f.w().showDay(QDate(2026, 3, 14));
         EntryDialog &dialog = f.startup.entryDialog();
@@ -324,53 +314,36 @@ private slots:
         f.grid()->setCurrentCell(48, 0);
         emit f.grid()->cellClicked(48, 0);
         QVERIFY2(steps.finished() && !steps.leftOpen, qPrintable(steps.failure));
-        const QString saved = "2026/03/14 12:00 PMNLunch at noon?" + ToAda;
         QCOMPARE(f.cell(49)->text(), "Lunch at noon?");
-        QCOMPARE(f.scheduler.slot(1)->record.line, saved.toLatin1());
-        f.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(11, 59, 59)));
-        f.scheduler.checkDue();
-        QVERIFY(f.delivery.entries.isEmpty());
-        f.env.clock.set(QDateTime(QDate(2026, 3, 14), QTime(12, 0, 0)));
-        f.scheduler.checkDue();
-        QCOMPARE(f.delivery.entries, QStringList { "01" + saved });
-        QCOMPARE(f.cell(49)->foreground().color(), colour(f.w(), "grey"));
+        QCOMPARE(f.scheduler.slot(1)->record.line, "2026/03/14 12:00 PMNLunch at noon?" + ToAda);
     }
 
+    // The layout's figures, in twips, for window sizes around the natural 7160 x 7860.
     void layoutSizes_data()
     {
-        for (const char *column : { "w", "h", "vBar", "hBar", "vMax", "hMax", "calendarWidth",
-                 "calendarHeight", "gridWidth", "gridTop", "gridHeight", "buttonTop", "labelTop" })
-            QTest::addColumn<int>(column);
-        QTest::newRow("natural size") << 7160 << 7860 << 0 << 0 << 0 << 0 << 7010 << 4695 << 6660
-                                      << 5040 << 1920 << 4560 << 4630;
-        QTest::newRow("smaller: both bars") << 7000 << 7000 << 1 << 1 << 860 << 160 << 6905 << 4695
-                                            << 6555 << 5040 << 1815 << 4560 << 4630;
-        QTest::newRow("larger") << 8000 << 9000 << 0 << 0 << -1140 << -840 << 7850 << 5376 << 7500
-                                << 5721 << 2379 << 5241 << 5311;
-        QTest::newRow("one twip narrow") << 7159 << 7860 << 0 << 1 << 0 << 1 << 7160 << 4695 << 6810
-                                         << 5040 << 1920 << 4560 << 4630;
-        QTest::newRow("one twip low") << 7160 << 7859 << 1 << 0 << 1 << 0 << 6755 << 4695 << 6405
-                                      << 5040 << 1815 << 4560 << 4630;
+        Columns<QList<int>>({ "figures" }); // w h | vBar hBar vMax hMax calendar w h | grid
+        QTest::newRow("natural size") << QList<int> { 7160, 7860, 0, 0, 0, 0, 7010, 4695, 6660,
+            5040, 1920, 4560, 4630 }; // width top height | buttons' top, labels' top
+        QTest::newRow("smaller: both bars")
+            << QList<int> { 7000, 7000, 1, 1, 860, 160, 6905, 4695, 6555, 5040, 1815, 4560, 4630 };
+        QTest::newRow("larger") << QList<int> { 8000, 9000, 0, 0, -1140, -840, 7850, 5376, 7500,
+            5721, 2379, 5241, 5311 };
+        QTest::newRow("one twip narrow")
+            << QList<int> { 7159, 7860, 0, 1, 0, 1, 7160, 4695, 6810, 5040, 1920, 4560, 4630 };
+        QTest::newRow("one twip low")
+            << QList<int> { 7160, 7859, 1, 0, 1, 0, 6755, 4695, 6405, 5040, 1815, 4560, 4630 };
     }
     void layoutSizes()
     {
+        QFETCH(QList<int>, figures);
         MainLayout::Input in;
-        QFETCH(int, w);
-        QFETCH(int, h);
-        in.width = w;
-        in.height = h;
+        in.width = figures[0];
+        in.height = figures[1];
         const MainLayout::Result r = MainLayout::Compute(in);
-        QTEST(int(r.vScrollVisible), "vBar");
-        QTEST(int(r.hScrollVisible), "hBar");
-        QTEST(r.vScrollMax, "vMax");
-        QTEST(r.hScrollMax, "hMax");
-        QTEST(r.calendarWidth, "calendarWidth");
-        QTEST(int(std::lround(r.calendarHeight)), "calendarHeight");
-        QTEST(r.gridWidth, "gridWidth");
-        QTEST(r.gridTop, "gridTop");
-        QTEST(int(std::lround(r.gridHeight)), "gridHeight");
-        QTEST(r.buttonTop, "buttonTop");
-        QTEST(r.labelTop, "labelTop");
+        const QList<int> computed { in.width, in.height, r.vScrollVisible, r.hScrollVisible,
+            r.vScrollMax, r.hScrollMax, r.calendarWidth, int(std::lround(r.calendarHeight)),
+            r.gridWidth, r.gridTop, int(std::lround(r.gridHeight)), r.buttonTop, r.labelTop };
+        QCOMPARE(computed, figures);
     }
 
     // The program's page of every month it can show is the page Qt's own calendar paints;
