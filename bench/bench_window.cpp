@@ -10,8 +10,9 @@
 #include "app/SettingsStore.h"
 #include "platform/LoggedMessageBoxes.h"
 #include "platform/SystemClock.h"
-#include "ui/main/FlexGrid.h"
-#include "ui/main/FrmMain.h"
+#include "ui/main/DayGrid.h"
+#include "ui/main/DayPage.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/MarkedCalendar.h"
 
 #include <QApplication>
@@ -58,7 +59,7 @@ double median(QList<double> values)
     return values[values.size() / 2];
 }
 
-void loadScreenData()
+void loadDay()
 {
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath(QStringLiteral("Tolvane.ini")));
@@ -71,25 +72,27 @@ void loadScreenData()
     p.ProgramDir = dir.path() + QLatin1Char('/');
     writeYear(p.ProgramDir + QStringLiteral("u1.usr"), QDate(2026, 1, 1), QDate(2026, 7, 1));
 
-    FrmMain w(p);
-    w.Form_Load();
+    MainWindow w(p);
+    w.load();
     w.show();
-    w.tmrDateStay.stop();
     QList<double> times;
     for (int i = 0; i < 25; ++i) {
         QElapsedTimer t;
         t.start();
-        w.LoadScreenData(QStringLiteral("2026/12/20"));
+        w.showDay(QDate(2026, 12, 20));
         times.append(t.nsecsElapsed() / 1e6);
     }
     int marks = 0;
-    for (const auto &mark : w.Calendar1->picCheck)
-        marks += mark.Visible ? 1 : 0;
+    const auto *calendar = w.findChild<MarkedCalendar *>(QStringLiteral("calendar"));
+    for (int i = 1; i <= DayPage::Days; ++i)
+        marks += calendar->mark(i).visible ? 1 : 0;
     int rows = 0;
     for (int row = 1; row <= 97; ++row)
-        rows += w.flxApp->cell(row, 1)->text().isEmpty() ? 0 : 1;
+        rows += w.findChild<DayGrid *>(QStringLiteral("dayGrid"))->cell(row, 1)->text().isEmpty()
+            ? 0
+            : 1;
     std::printf("(the page shows %d marks, the day %d messages)\n", marks, rows);
-    std::printf("LoadScreenData, December page of a %d-record file: median %.2f ms "
+    std::printf("Loading a day, December page of a %d-record file: median %.2f ms "
                 "(best %.2f, worst %.2f)\n",
         Records, median(times), *std::min_element(times.begin(), times.end()),
         *std::max_element(times.begin(), times.end()));
@@ -180,7 +183,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    loadScreenData();
+    loadDay();
     startToFirstPaint();
     return 0;
 }

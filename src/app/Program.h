@@ -40,17 +40,7 @@ public:
     int CurrentUser = 0;
     bool AboutMode = false;
 
-    // Notification area.
-    bool InTray = false;
-    bool Hooked = false; // the icon's events reach the main window
-    bool TrayDoubleClick = false; // the icon event being handled is a double-click
     bool ShowFirstTimeMessages = false; // the first-run information boxes are still due
-
-    // Calendar and day grid. FirstGridDate is the first day of the calendar page on
-    // show; after an edit from the grid the next load scrolls back to SavedTopRow.
-    QDate FirstGridDate;
-    bool RestoreTopRow = false;
-    int SavedTopRow = 33;
 
     // Whether the error trap of every procedure shows its message.
     bool ShowErrors = false;

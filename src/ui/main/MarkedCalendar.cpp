@@ -14,6 +14,12 @@ MarkedCalendar::MarkedCalendar(QWidget *parent)
     setDateRange(QDate(DayPage::FirstYear, 1, 1), QDate(DayPage::LastYear, 12, 31));
 }
 
+void MarkedCalendar::hideMarks(const QColor &background)
+{
+    for (Mark &mark : m_marks)
+        mark = { false, background };
+}
+
 int MarkedCalendar::markIndex(const QDate &date) const
 {
     if (!m_firstGridDate.isValid() || !date.isValid())
@@ -26,7 +32,7 @@ void MarkedCalendar::paintCell(QPainter *painter, const QRect &rect, QDate date)
 {
     QCalendarWidget::paintCell(painter, rect, date);
     const int i = markIndex(date);
-    if (i == 0 || !picCheck[i].Visible)
+    if (i == 0 || !m_marks[i].visible)
         return;
 
     // The check picture: 16 x 19 pixels at the right edge of the cell, on the mark's
@@ -35,7 +41,7 @@ void MarkedCalendar::paintCell(QPainter *painter, const QRect &rect, QDate date)
     const QRect box(rect.right() - size.width() - 1,
         rect.top() + (rect.height() - size.height()) / 2, size.width(), size.height());
     painter->save();
-    painter->fillRect(box, picCheck[i].BackColor);
+    painter->fillRect(box, m_marks[i].background);
     painter->setRenderHint(QPainter::Antialiasing);
     QPainterPath check;
     check.moveTo(box.left() + 3, box.top() + 10);

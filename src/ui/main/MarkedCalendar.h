@@ -11,14 +11,17 @@
 class MarkedCalendar : public QCalendarWidget {
     Q_OBJECT
 public:
-    struct PicCheck {
-        bool Visible = false;
-        QColor BackColor;
+    struct Mark {
+        bool visible = false;
+        QColor background;
     };
 
     explicit MarkedCalendar(QWidget *parent = nullptr);
 
-    std::array<PicCheck, 43> picCheck;
+    Mark &mark(int index) { return m_marks.at(index); }
+    const Mark &mark(int index) const { return m_marks.at(index); }
+    // Every mark hidden, on the given background.
+    void hideMarks(const QColor &background);
 
     // The first day of the page the marks belong to.
     void setFirstGridDate(const QDate &date) { m_firstGridDate = date; }
@@ -34,5 +37,6 @@ protected:
     void paintCell(QPainter *painter, const QRect &rect, QDate date) const override;
 
 private:
+    std::array<Mark, 43> m_marks;
     QDate m_firstGridDate;
 };

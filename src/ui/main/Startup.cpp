@@ -5,12 +5,13 @@
 #include "delivery/Scheduler.h"
 #include "ui/entry/EntryDialog.h"
 #include "ui/entry/UserPicker.h"
-#include "ui/main/FrmMain.h"
 #include "ui/main/MailWarning.h"
+#include "ui/main/MainWindow.h"
 #include "ui/setup/DialogPlacement.h"
 #include "ui/setup/FrmSplash.h"
 #include "ui/setup/SetupWizard.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
 #include <QTimer>
@@ -35,10 +36,10 @@ long residentKilobytes()
 
 Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QObject *parent)
     : QObject(parent)
-    , endProgram([] { std::_Exit(0); })
+    , endProgram([] { QCoreApplication::quit(); })
     , p(program)
     , m_scheduler(scheduler)
-    , m_main(std::make_unique<FrmMain>(program))
+    , m_main(std::make_unique<MainWindow>(program))
     , m_mailWarning(std::make_unique<MailWarning>())
 {
     m_entry = new EntryDialog(p, store, m_main.get());
@@ -54,7 +55,7 @@ Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QO
     m_main->sendInstantMessage = [this](int user, const MessageRecord &message) {
         m_scheduler.sendInstantMessage(user, message);
     };
-    m_main->loadNextMessage = [this] { m_scheduler.reload(); };
+    m_main->reloadScheduler = [this] { m_scheduler.reload(); };
     m_main->showAbout = [this] { m_splash->ShowAbout(); };
 
     m_wizard = std::make_unique<SetupWizard>(p);
@@ -72,11 +73,11 @@ Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QO
 
     // What the scheduler reports reaches the windows; its error trap reports are shown
     // once its work has returned to the event loop, so that it never waits for a box.
-    connect(&m_scheduler, &Scheduler::delivered, m_main.get(), &FrmMain::colourRow);
+    connect(&m_scheduler, &Scheduler::delivered, m_main.get(), &MainWindow::colourRow);
     connect(&m_scheduler, &Scheduler::warning, m_mailWarning.get(), &MailWarning::showWarning);
     connect(&m_scheduler, &Scheduler::failure, this,
         [this](const QString &where, const QString &text) { p.ReportLater(where, text); });
-    connect(&m_scheduler, &Scheduler::dayChanged, m_main.get(), &FrmMain::cmdToday_Click);
+    connect(&m_scheduler, &Scheduler::dayChanged, m_main.get(), &MainWindow::goToToday);
     connect(&m_housekeeping, &SecondTicker::tick, this, &Startup::housekeep);
 }
 
@@ -101,13 +102,13 @@ void Startup::housekeep()
             ShutdownBranch();
             return;
         }
-        if (!p.SplashDone || p.InTray)
+        if (!p.SplashDone || m_main->isInTray())
             return;
         // Asking whether the window is shown loads it, hidden, when it is not loaded.
         if (!m_main->isLoaded())
-            m_main->Form_Load();
+            m_main->load();
         if (!m_main->isVisible())
-            m_main->MoveIntoTray();
+            m_main->moveIntoTray();
     });
 }
 
@@ -116,16 +117,17 @@ void Startup::ShutdownBranch()
     // No tick may enter while the question is open; deliveries go on meanwhile.
     m_housekeeping.setEnabled(false);
     if (m_main->isVisible())
-        m_main->SaveScreen();
-    m_main->FirstTimeMessages();
+        m_main->saveWindowPlace();
+    m_main->showClosingMessages();
     if (p.ShutdownRequested) {
         // Nothing more goes out, not even the rest of a message under way.
         m_scheduler.abortDelivery();
+        m_main->leaveDesktop();
         endProgram();
         return;
     }
     m_housekeeping.setEnabled(true);
-    m_main->Unload();
+    m_main->unload();
 }
 
 void Startup::exitAfterFirstPaint(int delayMs)

@@ -7,9 +7,9 @@
 #include <memory>
 
 class EntryDialog;
-class FrmMain;
 class FrmSplash;
 class MailWarning;
+class MainWindow;
 class MessageStore;
 class Program;
 class Scheduler;
@@ -26,14 +26,16 @@ public:
     Startup(Program &program, MessageStore &store, Scheduler &scheduler, QObject *parent = nullptr);
     ~Startup() override;
 
-    FrmMain &frmMain() { return *m_main; }
+    MainWindow &mainWindow() { return *m_main; }
     EntryDialog &entryDialog() { return *m_entry; }
     FrmSplash &frmSplash() { return *m_splash; }
     SetupWizard &wizard() { return *m_wizard; }
     MailWarning &mailWarning() { return *m_mailWarning; }
 
-    // Ends the program at once: no window is unloaded and nothing more is saved or
-    // sent. The program sets it to a hard exit; tests record the call instead.
+    // Ends the program, called once the shutdown is confirmed, the delivery under way
+    // aborted and the icon and the window gone: by default QCoreApplication::quit(), so
+    // that the event loop returns and everything ends in order (every file write has
+    // already finished on this thread). Tests record the call instead.
     std::function<void()> endProgram;
 
     // The splash, the housekeeping, then the scheduler and its slots.
@@ -61,7 +63,7 @@ private:
     Program &p;
     Scheduler &m_scheduler;
     SecondTicker m_housekeeping;
-    std::unique_ptr<FrmMain> m_main;
+    std::unique_ptr<MainWindow> m_main;
     EntryDialog *m_entry = nullptr;
     std::unique_ptr<SetupWizard> m_wizard;
     std::unique_ptr<FrmSplash> m_splash;

@@ -1,17 +1,25 @@
 #pragma once
 
 #include "delivery/Scheduler.h"
+#include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/RecordingDelivery.h"
 #include "support/TestEnvironment.h"
-#include "ui/main/FrmMain.h"
+#include "ui/main/DayGrid.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/MarkedCalendar.h"
 #include "ui/main/Startup.h"
 #include "ui/setup/FrmSplash.h"
 
-inline const QString AdaCell = QStringLiteral("5551234567@txt.example.net");
+#include <QAction>
 
-// The program as it starts: Ada (user 1) logged in, the scheduler, the start-up and its
-// windows. Ending the program is recorded.
+inline const QString AdaCell = QStringLiteral("5551234567@txt.example.net");
+// The recipient list that ends Ada's records.
+inline const QString ToAda = QStringLiteral("|5551234567@txt.example.net,");
+
+// The program as it starts: Ada (user 1) logged in, the scheduler with a recording
+// delivery, the start-up and its windows. Ending the program is recorded. The main
+// window's controls are reached by their object names, as a user reaches them.
 struct StartedProgram {
     TestEnvironment env;
     MessageStore store { env.dataDir(), env.clock };
@@ -28,7 +36,23 @@ struct StartedProgram {
         startup.endProgram = [this] { ++ends; };
     }
     Program &p() { return env.program; }
-    FrmMain &w() { return startup.frmMain(); }
+    MainWindow &w() { return startup.mainWindow(); }
+    template<class T = QWidget> T *child(const char *name)
+    {
+        return w().findChild<T *>(QString::fromLatin1(name));
+    }
+    void trigger(const char *action) { child<QAction>(action)->trigger(); }
+    DayGrid *grid() { return child<DayGrid>("dayGrid"); }
+    MarkedCalendar *calendar() { return child<MarkedCalendar>("calendar"); }
+    QTableWidgetItem *cell(int row) { return grid()->cell(row, 1); }
+
+    // Ada's message file holds these lines; the window is loaded and shown.
+    void open(const QStringList &records = {})
+    {
+        env.writeMessageFile(1, records);
+        w().load();
+        w().show();
+    }
     // The start, with the splash handing over at once instead of after two seconds.
     void start()
     {

@@ -1,8 +1,8 @@
+#include "app/ErrorTrap.h"
 #include "app/StartValues.h"
 #include "store/MessageStore.h"
-#include "support/DataColumns.h"
+#include "support/FullDisk.h"
 #include "ui/main/DaySlots.h"
-#include "ui/main/FlexGrid.h"
 #include "ui/main/StartedProgram.h"
 
 #include <QDir>
@@ -40,18 +40,15 @@ void writeFile(const QString &path, const QByteArray &content)
 // Ada, logged in, with two messages: one due at 10:15 today and one tomorrow.
 struct Fixture : StartedProgram {
     Fixture() { env.writeMessageFile(1, { Due, Tomorrow }); }
-    // The start, with the splash handing over at once.
-    FrmMain &start()
+    // The start, with today on show at once.
+    MainWindow &start()
     {
         ReadStartValues(env.program, "/usr/bin/tolvane", env.dataDir());
         StartedProgram::start();
-        // The day on show is loaded when the calendar has stood still for a moment.
-        if (w().tmrDateStay.isActive()) {
-            w().tmrDateStay.stop();
-            w().tmrDateStay_Timer();
-        }
+        w().showDay(env.clock.now().date());
         return w();
     }
+    QString dueRow() { return cell(DaySlots::RowOfMinute(10 * 60 + 15))->text(); }
     // What the scheduler hands to delivery at 10:15.
     QStringList sentAtTheMinute()
     {
@@ -61,10 +58,30 @@ struct Fixture : StartedProgram {
     }
 };
 
+// Shows nothing, but meets the failure again while its box is open, as the next timer
+// tick would.
+class ReenteringBoxes final : public MessageBoxes {
+public:
+    Answer show(const QString &, const QString &text, Icon, Buttons, QWidget *) override
+    {
+        shown.append(text);
+        if (again)
+            std::exchange(again, {})();
+        return Answer::Ok;
+    }
+    QStringList shown;
+    std::function<void()> again;
+};
+
+enum class Fault { SettingsDiskFull, UnreadableMessageFile, Unexpected };
+
 } // namespace
 
+Q_DECLARE_METATYPE(Fault)
+
 // Stored values that nobody would write (edited by hand, left by a crash, a file of
-// something else): the program starts, works, and loses nothing it could read.
+// something else): the program starts, works, and loses nothing it could read. A file
+// that cannot be written or read is told with its reason whatever ShowErrors says.
 class TestBadValues : public QObject {
     Q_OBJECT
 
@@ -104,23 +121,17 @@ private slots:
         for (const QString &option : options)
             f.env.settings.WriteSetting(
                 "Options", option.section('=', 0, 0), option.section('=', 1));
-        FrmMain &w = f.start();
-
+        MainWindow &w = f.start();
         QVERIFY(w.isVisible());
         QCOMPARE(f.env.program.CurrentUser, 1);
         QCOMPARE(w.windowTitle(), "Tolvane - Ada");
         const QRect screen = w.screen()->availableGeometry();
-        QVERIFY2(screen.contains(QRect(w.pos(), w.size())),
-            qPrintable(QStringLiteral("%1,%2 %3x%4")
-                           .arg(w.x())
-                           .arg(w.y())
-                           .arg(w.width())
-                           .arg(w.height())));
+        QVERIFY(screen.contains(QRect(w.pos(), w.size())));
         QVERIFY(w.width() >= 300 && w.height() >= 300);
-        QCOMPARE(w.flxApp->cell(DaySlots::RowOfMinute(10 * 60 + 15), 1)->text(), "Due soon");
+        QCOMPARE(f.dueRow(), "Due soon");
         QCOMPARE(f.sentAtTheMinute(), QStringList { "01" + Due });
         // What the window stores for the next start is a place on the screen.
-        w.Unload();
+        w.unload();
         const int width = f.env.settings.ReadSetting("Options", "Width", {}).toInt();
         QVERIFY(width > 0 && width <= (screen.width() + 10) * w.twipsPerPixelX());
     }
@@ -168,8 +179,8 @@ private slots:
         const QByteArray file = line + "\r\n" + Due.toLatin1() + "\r\n" + line + "\n"
             + Tomorrow.toLatin1() + "\r\n" + line;
         writeFile(f.env.userFile(1), file);
-        FrmMain &w = f.start();
-        QCOMPARE(w.flxApp->cell(DaySlots::RowOfMinute(10 * 60 + 15), 1)->text(), "Due soon");
+        f.start();
+        QCOMPARE(f.dueRow(), "Due soon");
         QCOMPARE(f.sentAtTheMinute(), QStringList { "01" + Due });
 
         const QString later = "2026/03/16 08:00 AMNLater|" + AdaCell + ',';
@@ -204,6 +215,74 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
         QVERIFY(program.readAllStandardOutput().contains("first-paint"));
         QVERIFY(!QFile::exists(root.filePath("boxes.log")));
+    }
+
+    void failureIsTold_data()
+    {
+        Columns<Fault, bool, QString>({ "fault", "showErrors", "box" });
+        const QString settings = "Cannot write the settings file ";
+        QTest::newRow("menu toggle on a full disk") << Fault::SettingsDiskFull << false << settings;
+        QTest::newRow("menu toggle on a full disk, errors shown")
+            << Fault::SettingsDiskFull << true << settings;
+        QTest::newRow("message file unreadable")
+            << Fault::UnreadableMessageFile << false << "Cannot read ";
+        QTest::newRow("unexpected failure") << Fault::Unexpected << false << QString();
+        QTest::newRow("unexpected failure, errors shown")
+            << Fault::Unexpected << true << "Error occurred in frmMain.Test";
+    }
+    void failureIsTold()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(bool, showErrors);
+        QFETCH(QString, box);
+        StartedProgram f;
+        f.env.settings.WriteSetting("Options", "Error", showErrors ? "1" : "0");
+        f.w().load();
+        auto *startSmall = f.child<QAction>("startSmallAction");
+        if (fault == Fault::SettingsDiskFull) {
+            const FullDisk fullDisk(1);
+            startSmall->trigger();
+        } else if (fault == Fault::UnreadableMessageFile) {
+            QVERIFY(QDir().mkpath(f.env.userFile(1) + "/inside"));
+            f.w().showDay(QDate(2026, 3, 14));
+        } else {
+            Trap(f.p(), "frmMain.Test", [] { throw std::runtime_error("broken"); });
+        }
+        QCOMPARE(f.env.boxes.shown.size(), box.isEmpty() ? 0 : 1);
+        if (!box.isEmpty()) {
+            QVERIFY2(
+                f.env.boxes.shown[0].text.startsWith(box), qPrintable(f.env.boxes.shown[0].text));
+            QCOMPARE(f.env.boxes.shown[0].icon, MessageBoxes::Icon::Critical);
+        }
+        // The tick tells what is stored, and the program goes on: the same command works
+        // once the disk has room.
+        QVERIFY(!startSmall->isChecked());
+        QCOMPARE(f.env.settings.ReadSetting("Options", "StartSmall", "0"), "0");
+        startSmall->trigger();
+        QVERIFY(startSmall->isChecked());
+        QCOMPARE(f.env.settings.ReadSetting("Options", "StartSmall", "0"), "1");
+    }
+
+    // A failure met again while its own box is still open (the timers run on under a
+    // modal box) is not stacked in a second box; another failure is; once closed, the
+    // same failure is told again.
+    void sameFailureNotStacked()
+    {
+        TestEnvironment env;
+        ReenteringBoxes boxes;
+        Program p(env.settings, env.clock, boxes);
+        const auto fail = [&](const char *why) {
+            Trap(p, "frmTimer.Test", [why] { throw SettingsError(why); });
+        };
+        boxes.again = [&] {
+            fail("disk full");
+            boxes.again = [&] { fail("folder gone"); };
+            fail("folder gone");
+        };
+        fail("disk full");
+        QCOMPARE(boxes.shown, QStringList({ "disk full", "folder gone" }));
+        fail("disk full");
+        QCOMPARE(boxes.shown.size(), 3);
     }
 };
 

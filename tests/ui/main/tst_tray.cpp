@@ -1,19 +1,18 @@
-// The notification area on a real tray host (run through tests/support/with-tray.sh).
+// The start, the notification area on a real tray host (run through
+// tests/support/with-tray.sh) and the end of the program.
 
 #include "platform/AutoStart.h"
-#include "support/DataColumns.h"
 #include "ui/main/StartedProgram.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMenu>
-#include <QTest>
+#include <QTimer>
 
 namespace {
 
 using Answer = MessageBoxes::Answer;
-const QString Options = QStringLiteral("Options");
+using L = QStringList;
 
 struct Fixture : StartedProgram {
     Fixture()
@@ -22,11 +21,12 @@ struct Fixture : StartedProgram {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.dir.path() + "/config"));
         env.program.ProgramPath = QStringLiteral("/opt/tolvane/bin/tolvane");
     }
-    // "Exit", then the scheduler's next tick puts the icon up.
+    QSystemTrayIcon *icon() { return w().findChild<QSystemTrayIcon *>("trayIcon"); }
+    // "Exit", then the next housekeeping tick puts the icon up.
     bool exitIntoTray()
     {
-        w().mnuExit->trigger();
-        return QTest::qWaitFor([this] { return p().InTray; }, 1500);
+        trigger("exitAction");
+        return QTest::qWaitFor([this] { return w().isInTray(); }, 1500);
     }
 };
 
@@ -52,21 +52,43 @@ private slots:
             "no notification-area host on this display");
     }
 
-    // In the tray, the scheduler goes on delivering; a double-click on the icon brings the
-    // window back a little later, and the icon goes.
+    void startShowsWindowUnlessSmall_data()
+    {
+        Columns<bool>({ "small" });
+        QTest::newRow("normal start") << false;
+        QTest::newRow("start small") << true;
+    }
+    void startShowsWindowUnlessSmall()
+    {
+        QFETCH(bool, small);
+        Fixture f;
+        f.p().StartSmall = small;
+        f.startup.Run();
+        QVERIFY(f.startup.frmSplash().isVisible() && !f.w().isVisible());
+        f.startup.frmSplash().tmrSplash1_Timer();
+        QVERIFY(!f.startup.frmSplash().isVisible());
+        QCOMPARE(f.w().isVisible(), !small);
+        QVERIFY(f.delivering());
+    }
+
+    // A shown window stays out of the tray; closed, it goes in at the next tick and the
+    // scheduler goes on delivering; a double-click on the icon brings the window back a
+    // little later, and the icon goes.
     void exitIntoTrayAndBack()
     {
         Fixture f;
-        f.env.writeMessageFile(1, { "2026/03/14 10:01 AMNhello|" + AdaCell + ',' });
+        f.env.writeMessageFile(1, { "2026/03/14 10:01 AMNhello" + ToAda });
         f.start();
-        QVERIFY(f.w().isVisible());
+        f.startup.housekeep();
+        QVERIFY(f.w().isVisible() && !f.w().isInTray());
         QVERIFY(f.exitIntoTray());
         QVERIFY(!f.w().isVisible());
-        QCOMPARE(f.w().trayIcon->toolTip(), QStringLiteral("Tolvane"));
+        QCOMPARE(f.icon()->toolTip(), "Tolvane");
         QVERIFY(f.env.boxes.shown.isEmpty());
+        QCOMPARE(f.ends, 0);
         f.env.clock.advanceSecs(60);
         QTRY_COMPARE_WITH_TIMEOUT(f.delivery.entries.size(), 1, 2500);
-        QVERIFY(f.delivery.entries.first().contains(QStringLiteral("10:01 AMNhello|")));
+        QVERIFY(f.delivery.entries.first().contains("10:01 AMNhello|"));
 
         QWidget *icon = nullptr;
         QTRY_VERIFY((icon = iconWindow()));
@@ -76,7 +98,58 @@ private slots:
         QVERIFY(!f.w().isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(f.w().isVisible(), 1000);
         QVERIFY(sinceClick.elapsed() >= 90);
-        QVERIFY(!f.w().trayIcon->isVisible() && !f.p().InTray && !f.p().Hooked);
+        QVERIFY(!f.icon()->isVisible() && !f.w().isInTray());
+    }
+
+    // Asked once, at the next housekeeping tick, however often it was requested (the
+    // place saved while the window is still on screen). Yes ends the program once a
+    // delivery under way is ended and the window and its icon are gone; No hides the
+    // window and delivery goes on.
+    void shutdownAnswered_data()
+    {
+        Columns<bool, bool>({ "yes", "delivering" });
+        QTest::newRow("Yes") << true << false;
+        QTest::newRow("Yes while a delivery waits") << true << true;
+        QTest::newRow("No") << false << false;
+    }
+    void shutdownAnswered()
+    {
+        QFETCH(bool, yes);
+        QFETCH(bool, delivering);
+        Fixture f;
+        f.start();
+        f.w().move(80, 60);
+        QStringList atEnd;
+        f.startup.endProgram = [&] {
+            ++f.ends;
+            atEnd << (f.delivery.underWay() ? "delivering" : "")
+                  << (f.w().isVisible() ? "shown" : "") << (f.icon()->isVisible() ? "icon" : "");
+        };
+        f.delivery.hold = true;
+        if (delivering) {
+            f.scheduler.sendInstantMessage(1, MessageRecord::compose(f.env.clock.now(), "hi", {}));
+            f.scheduler.checkDue();
+            QVERIFY(f.delivery.underWay());
+        }
+        f.env.boxes.queueAnswer(yes ? Answer::Yes : Answer::No);
+        f.trigger("shutdownAction");
+        f.trigger("trayShutdownAction");
+        QCOMPARE(f.env.boxes.shown.size(), 0);
+        f.startup.housekeep();
+        if (!yes)
+            f.startup.housekeep(); // back into the tray
+        QCOMPARE(f.boxes(true),
+            L { "Shutting Down?: Shutting Down Tolvane will prevent scheduled Emails to be sent.  "
+                "Exiting Tolvane would be a better choice if you have Email events scheduled.  "
+                "Are you sure you wish to Shut Down Tolvane?" });
+        QCOMPARE(f.env.boxes.shown[0].buttons, MessageBoxes::Buttons::YesNo);
+        QCOMPARE(f.env.settings.ReadSetting("Options", "Left", {}),
+            QString::number(int(std::lround(80 * f.w().twipsPerPixelX()))));
+        QCOMPARE(f.ends, yes ? 1 : 0);
+        QCOMPARE(atEnd.join(""), "");
+        QVERIFY(!f.delivery.underWay() && !f.scheduler.isDelivering());
+        if (!yes)
+            QVERIFY(!f.w().isVisible() && f.w().isInTray() && f.delivering());
     }
 
     void menuShutdownAnsweredNo()
@@ -88,88 +161,101 @@ private slots:
         QTRY_VERIFY((icon = iconWindow()));
         QTest::mousePress(icon, Qt::RightButton);
         QTest::mouseRelease(icon, Qt::RightButton);
-        QMenu *menu = f.w().RCPopup;
+        auto *menu = f.w().findChild<QMenu *>("trayMenu");
         QTRY_VERIFY(menu->isVisible());
-        QStringList items;
+        L items;
         for (QAction *action : menu->actions())
             items << action->text();
-        QCOMPARE(items, QStringList({ "Show Tolvane", "Shutdown Tolvane" }));
+        QCOMPARE(items, L({ "Show Tolvane", "Shutdown Tolvane" }));
 
         f.env.boxes.queueAnswer(Answer::No);
-        QTest::mouseClick(
-            menu, Qt::LeftButton, {}, menu->actionGeometry(f.w().mnuShutdown).center());
-        QVERIFY(f.p().ShutdownRequested);
-        QVERIFY(!f.w().trayIcon->isVisible()); // gone before anything is asked
-        QTRY_VERIFY_WITH_TIMEOUT(!f.p().ShutdownRequested, 1500);
-        QTRY_VERIFY_WITH_TIMEOUT(f.p().InTray && f.w().trayIcon->isVisible(), 1500);
-        QCOMPARE(f.boxes(), QStringList { "Shutting Down?" });
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+            menu->actionGeometry(f.child<QAction>("trayShutdownAction")).center());
+        QVERIFY(!f.icon()->isVisible()); // gone before anything is asked
+        QTRY_VERIFY_WITH_TIMEOUT(f.w().isInTray() && f.icon()->isVisible(), 3000);
+        QCOMPARE(f.boxes(), L { "Shutting Down?" });
         QCOMPARE(f.ends, 0);
         QVERIFY(!f.w().isVisible());
     }
 
+    // The first close after the first run explains the tray once and turns both options on.
     void firstClose_data()
     {
-        Columns<bool, QStringList>({ "shutdown", "titles" });
-        QTest::newRow("Exit") << false
-                              << QStringList { "Look how nice I am!", "Auto Start / System Tray" };
+        Columns<bool, L>({ "shutdown", "titles" });
+        QTest::newRow("Exit") << false << L { "Look how nice I am!", "Auto Start / System Tray" };
         QTest::newRow("shutdown confirmed")
-            << true << QStringList { "Shutting Down?", "Auto Start / System Tray" };
+            << true << L { "Shutting Down?", "Auto Start / System Tray" };
     }
-    // The first close after the first run explains the tray once and turns both options on.
     void firstClose()
     {
         QFETCH(bool, shutdown);
-        QFETCH(QStringList, titles);
+        QFETCH(L, titles);
         Fixture f;
         f.p().ShowFirstTimeMessages = true;
         f.start();
         if (shutdown) {
-            f.w().mnuShutdown2->trigger();
+            f.trigger("shutdownAction");
             QTRY_COMPARE_WITH_TIMEOUT(f.ends, 1, 1500);
         } else {
             QVERIFY(f.exitIntoTray());
         }
         QCOMPARE(f.boxes(), titles);
         QCOMPARE(f.env.boxes.shown.last().icon, MessageBoxes::Icon::Information);
-        QCOMPARE(f.env.settings.ReadSetting(Options, QStringLiteral("StartSmall"), {}), "1");
+        QCOMPARE(f.env.settings.ReadSetting("Options", "StartSmall", {}), "1");
         QFile entry(AutoStart::EntryPath());
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QVERIFY(entry.readAll().contains("\nExec=\"/opt/tolvane/bin/tolvane\"\n"));
-        QVERIFY(f.w().mnuAutoLoad->isChecked() && f.w().mnuSysTray->isChecked());
+        QVERIFY(f.child<QAction>("autoStartAction")->isChecked());
+        QVERIFY(f.child<QAction>("startSmallAction")->isChecked());
         if (shutdown)
             return;
-        f.w().mnuRestore->trigger();
+        f.trigger("restoreAction");
         QVERIFY(f.w().isVisible());
         QVERIFY(f.exitIntoTray());
         QCOMPARE(f.boxes(), titles); // nothing explained again
     }
 
+    // The ticks say what is on disk at load; each click turns its option over at once, on
+    // disk as well as in the menu, and does not change how this start began.
     void startOptions_data()
     {
         Columns<bool>({ "on" });
         QTest::newRow("both on") << true;
         QTest::newRow("both off") << false;
     }
-    // The tick marks say what is on disk at load; each click turns its option over at once,
-    // on disk as well as in the menu, and does not change how this start began.
     void startOptions()
     {
         QFETCH(bool, on);
         Fixture f;
         if (on)
             QVERIFY(AutoStart::Write(f.p().ProgramPath));
-        f.env.settings.WriteSetting(Options, QStringLiteral("StartSmall"), on ? "1" : "0");
-        f.w().Form_Load();
-        QCOMPARE(f.w().mnuAutoLoad->isChecked(), on);
-        QCOMPARE(f.w().mnuSysTray->isChecked(), on);
-        f.w().mnuSysTray->trigger();
-        QCOMPARE(f.w().mnuSysTray->isChecked(), !on);
-        QCOMPARE(
-            f.env.settings.ReadSetting(Options, QStringLiteral("StartSmall"), {}), on ? "0" : "1");
+        f.env.settings.WriteSetting("Options", "StartSmall", on ? "1" : "0");
+        f.w().load();
+        auto *autoStart = f.child<QAction>("autoStartAction");
+        auto *startSmall = f.child<QAction>("startSmallAction");
+        QCOMPARE(autoStart->isChecked() + startSmall->isChecked(), on ? 2 : 0);
+        startSmall->trigger();
+        QCOMPARE(startSmall->isChecked(), !on);
+        QCOMPARE(f.env.settings.ReadSetting("Options", "StartSmall", {}), on ? "0" : "1");
         QCOMPARE(f.p().StartSmall, on);
-        f.w().mnuAutoLoad->trigger();
-        QCOMPARE(f.w().mnuAutoLoad->isChecked(), !on);
+        autoStart->trigger();
+        QCOMPARE(autoStart->isChecked(), !on);
         QCOMPARE(AutoStart::Exists(), !on);
+    }
+
+    // The real end: the event loop returns, and the window closing with the program asks
+    // nothing again.
+    void endLeavesTheEventLoop()
+    {
+        StartedProgram f;
+        f.start();
+        f.startup.endProgram = [] { QCoreApplication::quit(); };
+        f.env.boxes.queueAnswer(Answer::Yes);
+        f.trigger("shutdownAction");
+        QTimer::singleShot(0, &f.startup, &Startup::housekeep);
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(f.boxes(), L { "Shutting Down?" });
     }
 
     // Without a notification area the window is minimised, never hidden, and the user is
@@ -180,12 +266,12 @@ private slots:
         f.w().trayAvailable = [] { return false; };
         f.start();
         for (int close = 0; close < 2; ++close) {
-            f.w().mnuExit->trigger();
+            f.trigger("exitAction");
             QTRY_VERIFY_WITH_TIMEOUT(f.w().isVisible(), 1500);
             QVERIFY(f.w().isMinimized());
-            QVERIFY(!f.p().InTray && !f.w().trayIcon->isVisible());
+            QVERIFY(!f.w().isInTray() && !f.icon()->isVisible());
         }
-        QCOMPARE(f.boxes(), QStringList { "No System Tray" });
+        QCOMPARE(f.boxes(), L { "No System Tray" });
     }
 };
 

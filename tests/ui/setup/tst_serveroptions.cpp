@@ -307,9 +307,9 @@ private slots:
         QFETCH(QString, login);
         MailServerOptions { Security::StartTls, {}, login }.write(s.env.settings, "User2");
         QVERIFY(KeyringAnswer::write("User2", Kept).ok);
-        s.w().Form_Load();
+        s.w().load();
         s.w().pickUsers = [](const UserPicker::Mode &) { return QList<int> { 2 }; };
-        s.w().mnuRemoveUser_Click();
+        s.trigger("removeUserAction");
         QVERIFY(!Roster::IsConfigured(s.env.settings, 2));
         QCOMPARE(keyring("User2"), "<none>");
         QCOMPARE(s.boxes().last(), "User Removed");

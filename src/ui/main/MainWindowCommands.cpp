@@ -6,8 +6,8 @@
 #include "platform/HelpPage.h"
 #include "platform/MessageBoxes.h"
 #include "platform/NetworkSettings.h"
-#include "ui/main/FrmMain.h"
 #include "ui/main/KeyPreview.h"
+#include "ui/main/MainWindow.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -27,40 +27,38 @@ QChar at(const QString &text, qsizetype i)
 
 } // namespace
 
-void FrmMain::connectCommands()
+void MainWindow::connectCommands()
 {
-    new KeyPreview(*this, [this](QChar c) { Form_KeyPress(c); });
-    const std::pair<QAction *, void (FrmMain::*)()> commands[] = {
-        { mnuInstantMessage, &FrmMain::mnuInstantMessage_Click },
-        { mnuInternetOptions, &FrmMain::mnuInternetOptions_Click },
-        { mnuHelpMe, &FrmMain::mnuHelpMe_Click },
-        { mnuWebsite, &FrmMain::mnuWebsite_Click },
-        { mnuAbout, &FrmMain::mnuAbout_Click },
+    new KeyPreview(*this, [this](QChar c) { keyTyped(c); });
+    const std::pair<QAction *, void (MainWindow::*)()> commands[] = {
+        { m_instantMessageAction, &MainWindow::sendInstantMessageNow },
+        { m_networkSettingsAction, &MainWindow::openNetworkSettings },
+        { m_helpAction, &MainWindow::openHelp },
+        { m_websiteAction, &MainWindow::openWebsite },
+        { m_aboutAction, &MainWindow::openAbout },
     };
-    for (const auto &[action, handler] : commands) {
-        action->setEnabled(true);
+    for (const auto &[action, handler] : commands)
         connect(action, &QAction::triggered, this, handler);
-    }
 }
 
-void FrmMain::Form_KeyPress(QChar KeyAscii)
+void MainWindow::keyTyped(QChar key)
 {
     Trap(p, "frmMain.Form_KeyPress", [&] {
-        TypedKeys += KeyAscii;
+        m_typedKeys += key;
         auto switchErrors = [&](bool on, const QString &text) {
-            TypedKeys.clear();
+            m_typedKeys.clear();
             p.boxes.show(AppTitle, text, MessageBoxes::Icon::None, MessageBoxes::Buttons::Ok, this);
             p.ShowErrors = on;
             p.settings.WriteSetting(
                 QStringLiteral("Options"), QStringLiteral("Error"), QString::number(on ? 1 : 0));
         };
-        if (TypedKeys.toLower() == ShowErrorsCommand) {
+        if (m_typedKeys.toLower() == ShowErrorsCommand) {
             switchErrors(true,
                 QStringLiteral("Tolvane will now display all errors that may occur in the "
                                "program.  If you wish to turn this feature off, type: \"")
                     + NoErrorsCommand + QLatin1Char('"'));
         }
-        if (TypedKeys.toLower() == NoErrorsCommand) {
+        if (m_typedKeys.toLower() == NoErrorsCommand) {
             switchErrors(false,
                 QStringLiteral("Tolvane will no longer display every type of error that may "
                                "occur in the program.  If you wish to turn this feature back on, "
@@ -70,19 +68,19 @@ void FrmMain::Form_KeyPress(QChar KeyAscii)
 
         // A run of characters that can no longer become either command is dropped whole,
         // the character that broke it included.
-        const QString typed = TypedKeys.toLower();
+        const QString typed = m_typedKeys.toLower();
         const QString second
             = typed.size() > 9 ? NoErrorsCommand + QStringLiteral("no") : NoErrorsCommand;
         for (qsizetype i = 0; i < typed.size(); ++i) {
             if (typed.at(i) != at(ShowErrorsCommand, i) && typed.at(i) != at(second, i)) {
-                TypedKeys.clear();
+                m_typedKeys.clear();
                 break;
             }
         }
     });
 }
 
-void FrmMain::mnuInstantMessage_Click()
+void MainWindow::sendInstantMessageNow()
 {
     Trap(p, "frmMain.mnuInstantMessage_Click", [&] {
         if (!composeInstantMessage)
@@ -93,7 +91,7 @@ void FrmMain::mnuInstantMessage_Click()
     });
 }
 
-void FrmMain::mnuInternetOptions_Click()
+void MainWindow::openNetworkSettings()
 {
     // This command tells of its failure whatever ShowErrors says, so it has its own trap.
     bool opened = false;
@@ -107,18 +105,18 @@ void FrmMain::mnuInternetOptions_Click()
     }
 }
 
-void FrmMain::mnuHelpMe_Click()
+void MainWindow::openHelp()
 {
     Trap(p, "frmMain.mnuHelpMe_Click", [&] { OpenHelpPage(); });
 }
 
-void FrmMain::mnuWebsite_Click()
+void MainWindow::openWebsite()
 {
     // Whether a browser could be started is not asked: there is nothing the user could do.
     Trap(p, "frmMain.mnuWebsite_Click", [&] { QDesktopServices::openUrl(QUrl(WebsiteAddress)); });
 }
 
-void FrmMain::mnuAbout_Click()
+void MainWindow::openAbout()
 {
     Trap(p, "frmMain.mnuAbout_Click", [&] {
         if (showAbout)

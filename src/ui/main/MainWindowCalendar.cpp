@@ -4,16 +4,17 @@
 #include "platform/Clock.h"
 #include "store/MessageStore.h"
 #include "store/Stamp.h"
+#include "ui/main/DayGrid.h"
 #include "ui/main/DayPage.h"
 #include "ui/main/DaySlots.h"
-#include "ui/main/FlexGrid.h"
-#include "ui/main/FrmMain.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/MarkedCalendar.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QTextCharFormat>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -29,102 +30,83 @@ struct RepaintMarks {
 
 } // namespace
 
-void FrmMain::setUpCalendarFonts()
+void MainWindow::setUpCalendarFonts()
 {
-    QTextCharFormat header = Calendar1->headerTextFormat();
+    QTextCharFormat header = m_calendar->headerTextFormat();
     QFont dayFont = header.font();
     dayFont.setPointSize(10);
     header.setFont(dayFont);
-    Calendar1->setHeaderTextFormat(header);
+    m_calendar->setHeaderTextFormat(header);
     for (int day = Qt::Monday; day <= Qt::Sunday; ++day) {
-        QTextCharFormat format = Calendar1->weekdayTextFormat(Qt::DayOfWeek(day));
+        QTextCharFormat format = m_calendar->weekdayTextFormat(Qt::DayOfWeek(day));
         QFont gridFont = format.font();
         gridFont.setPointSize(10);
         gridFont.setBold(true);
         format.setFont(gridFont);
-        Calendar1->setWeekdayTextFormat(Qt::DayOfWeek(day), format);
+        m_calendar->setWeekdayTextFormat(Qt::DayOfWeek(day), format);
     }
 }
 
-void FrmMain::setUpGrid()
+void MainWindow::setUpGrid()
 {
-    flxApp->clear();
-    flxApp->setColumnCount(1);
-    flxApp->setRowCount(DaySlots::BlankRow);
-    QFont bold = flxApp->font();
+    m_grid->clear();
+    m_grid->setColumnCount(1);
+    m_grid->setRowCount(DaySlots::BlankRow);
+    QFont bold = m_grid->font();
     bold.setBold(true);
     auto *message = new QTableWidgetItem(QStringLiteral("Message"));
     message->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     message->setFont(bold);
-    flxApp->setHorizontalHeaderItem(0, message);
-    flxApp->setTimeHeading(QStringLiteral("Time"), bold);
+    m_grid->setHorizontalHeaderItem(0, message);
+    m_grid->setTimeHeading(QStringLiteral("Time"), bold);
     // The time column is 800 twips, or as wide as its longest label in the font on hand.
-    flxApp->verticalHeader()->setMinimumWidth(
+    m_grid->verticalHeader()->setMinimumWidth(
         static_cast<int>(std::lround(800 / twipsPerPixelX())));
 
     for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row) {
-        QTableWidgetItem *label = flxApp->cell(row, 0);
+        QTableWidgetItem *label = m_grid->cell(row, 0);
         label->setText(row == DaySlots::BlankRow ? QString() : DaySlots::Label(row));
         label->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        QTableWidgetItem *text = flxApp->cell(row, 1);
+        QTableWidgetItem *text = m_grid->cell(row, 1);
         text->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         text->setFlags(Qt::ItemIsEnabled);
     }
-    flxApp->fitMessageColumn();
-    flxApp->setTopRow(DaySlots::EightAmRow);
+    m_grid->fitMessageColumn();
+    m_grid->setTopRow(DaySlots::EightAmRow);
 }
 
-QDate FrmMain::DayDetermine(const QString &date)
-{
-    QDate first;
-    Trap(p, "frmMain.DayDetermine", [&] {
-        first = DayPage::FirstDay(Stamp::parseDate(QStringView(date).left(Stamp::DateLength)));
-        if (!first.isValid())
-            return;
-        p.FirstGridDate = first;
-        Calendar1->setFirstGridDate(first);
-    });
-    return first;
-}
-
-void FrmMain::StartCountDown()
+void MainWindow::startSettling()
 {
     Trap(p, "frmMain.StartCountDown", [&] {
-        for (auto &mark : Calendar1->picCheck)
-            mark.Visible = false;
-        Calendar1->marksChanged();
+        for (int i = 0; i <= DayPage::Days; ++i)
+            m_calendar->mark(i).visible = false;
+        m_calendar->marksChanged();
         for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row)
-            flxApp->cell(row, 1)->setText(QString());
-        tmrDateStay.stop();
-        tmrDateStay.start();
+            m_grid->cell(row, 1)->setText(QString());
+        m_daySettleTimer.start();
     });
 }
 
-void FrmMain::tmrDateStay_Timer()
+void MainWindow::showDay(const QDate &day)
 {
-    Trap(p, "frmMain.tmrDateStay_Timer", [&] {
-        tmrDateStay.stop();
-        LoadScreenData(Stamp::formatDate(Calendar1->selectedDate()));
-    });
+    m_calendar->setSelectedDate(day);
+    m_daySettleTimer.stop();
+    loadDay(day);
 }
 
-void FrmMain::LoadScreenData(const QString &DateSent)
+void MainWindow::loadDay(const QDate &selected)
 {
     Trap(p, "frmMain.LoadScreenData", [&] {
-        RepaintMarks repaint { Calendar1 };
-        const QColor menuColour = palette().color(QPalette::Window);
+        RepaintMarks repaint { m_calendar };
+        m_calendar->hideMarks(palette().color(QPalette::Window));
         const QColor shadowColour = palette().color(QPalette::Dark);
-        for (auto &mark : Calendar1->picCheck) {
-            mark.BackColor = menuColour;
-            mark.Visible = false;
-        }
-        const QDate first = DayDetermine(DateSent);
+        const QDate first = DayPage::FirstDay(selected);
         if (!first.isValid())
             throw std::runtime_error("the date has no calendar page");
+        m_calendar->setFirstGridDate(first);
         const QDate last = first.addDays(DayPage::Days - 1);
         for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row)
-            flxApp->cell(row, 1)->setText(QString());
-        const QDate selected = Stamp::parseDate(QStringView(DateSent).left(Stamp::DateLength));
+            m_grid->cell(row, 1)->setText(QString());
 
         const MessageStore store(p.ProgramDir, p.clock);
         if (!QFileInfo::exists(store.filePath(p.CurrentUser)))
@@ -140,13 +122,13 @@ void FrmMain::LoadScreenData(const QString &DateSent)
             if (d > last)
                 return false;
             if (d >= first) {
-                auto &mark = Calendar1->picCheck[first.daysTo(d) + 1];
+                auto &mark = m_calendar->mark(first.daysTo(d) + 1);
                 if (d == selected)
-                    mark.BackColor = shadowColour;
-                mark.Visible = true;
+                    mark.background = shadowColour;
+                mark.visible = true;
             }
             if (d == selected) {
-                QTableWidgetItem *cell = flxApp->cell(DaySlots::RowOfMinute(record.minuteOfDay), 1);
+                QTableWidgetItem *cell = m_grid->cell(DaySlots::RowOfMinute(record.minuteOfDay), 1);
                 QColor colour = Black;
                 if (record.sent)
                     colour = grey;
@@ -158,113 +140,107 @@ void FrmMain::LoadScreenData(const QString &DateSent)
             return true;
         });
 
-        flxApp->fitMessageColumn();
-        if (p.RestoreTopRow) {
-            flxApp->setTopRow(p.SavedTopRow);
-            p.RestoreTopRow = false;
-            p.SavedTopRow = DaySlots::EightAmRow;
-        } else {
-            flxApp->setTopRow(DaySlots::EightAmRow);
-        }
-        emit screenLoaded(selected);
+        m_grid->fitMessageColumn();
+        m_grid->setTopRow(
+            std::exchange(m_topRowToRestore, std::nullopt).value_or(DaySlots::EightAmRow));
+        emit dayLoaded(selected);
     });
 }
 
-void FrmMain::Calendar1_Click()
+void MainWindow::selectDay()
 {
-    Trap(p, "frmMain.Calendar1_Click", [&] { StartCountDown(); });
+    Trap(p, "frmMain.Calendar1_Click", [&] { startSettling(); });
 }
 
-void FrmMain::cmdNext_Click()
+void MainWindow::showNextMonth()
 {
     Trap(p, "frmMain.cmdNext_Click", [&] {
-        Calendar1->setSelectedDate(Calendar1->selectedDate().addMonths(1));
-        StartCountDown();
+        m_calendar->setSelectedDate(m_calendar->selectedDate().addMonths(1));
+        startSettling();
     });
 }
 
-void FrmMain::cmdPrevious_Click()
+void MainWindow::showPreviousMonth()
 {
     Trap(p, "frmMain.cmdPrevious_Click", [&] {
-        Calendar1->setSelectedDate(Calendar1->selectedDate().addMonths(-1));
-        StartCountDown();
+        m_calendar->setSelectedDate(m_calendar->selectedDate().addMonths(-1));
+        startSettling();
     });
 }
 
-void FrmMain::cmdNextYear_Click()
+void MainWindow::showNextYear()
 {
     Trap(p, "frmMain.cmdNextYear_Click", [&] {
-        Calendar1->setSelectedDate(Calendar1->selectedDate().addYears(1));
-        StartCountDown();
+        m_calendar->setSelectedDate(m_calendar->selectedDate().addYears(1));
+        startSettling();
     });
 }
 
-void FrmMain::cmdPreviousYear_Click()
+void MainWindow::showPreviousYear()
 {
     Trap(p, "frmMain.cmdPreviousYear_Click", [&] {
-        Calendar1->setSelectedDate(Calendar1->selectedDate().addYears(-1));
-        StartCountDown();
+        m_calendar->setSelectedDate(m_calendar->selectedDate().addYears(-1));
+        startSettling();
     });
 }
 
-void FrmMain::cmdToday_Click()
+void MainWindow::goToToday()
 {
     Trap(p, "frmMain.cmdToday_Click", [&] {
-        Calendar1->setSelectedDate(p.clock.now().date());
-        StartCountDown();
+        m_calendar->setSelectedDate(p.clock.now().date());
+        startSettling();
     });
 }
 
-void FrmMain::picCheck_Click(int index)
+void MainWindow::selectMarkedDay(int index)
 {
     Trap(p, "frmMain.picCheck_Click", [&] {
-        Calendar1->setSelectedDate(p.FirstGridDate.addDays(index - 1));
-        StartCountDown();
+        m_calendar->setSelectedDate(m_calendar->firstGridDate().addDays(index - 1));
+        startSettling();
     });
 }
 
-void FrmMain::syncPageToSelection()
+void MainWindow::syncPageToSelection()
 {
     // The calendar's own arrows and month menu turn the page; the selection follows to
     // the same day of that month, so that the marks and the grid always show the page
     // and the day on view.
-    const QDate selected = Calendar1->selectedDate();
-    const int year = Calendar1->yearShown();
-    const int month = Calendar1->monthShown();
+    const QDate selected = m_calendar->selectedDate();
+    const int year = m_calendar->yearShown();
+    const int month = m_calendar->monthShown();
     if (selected.year() == year && selected.month() == month)
         return;
     const QDate first(year, month, 1);
-    Calendar1->setSelectedDate(first.addDays(qMin(selected.day(), first.daysInMonth()) - 1));
+    m_calendar->setSelectedDate(first.addDays(qMin(selected.day(), first.daysInMonth()) - 1));
 }
 
-void FrmMain::flxApp_Click()
+void MainWindow::openSlot()
 {
     Trap(p, "frmMain.flxApp_Click", [&] {
-        const int row = flxApp->currentRow() + 1;
+        const int row = m_grid->currentRow() + 1;
         // The blank row under 11:45 PM stands for no quarter hour of its own.
         if (row < DaySlots::FirstSlotRow || row > DaySlots::LastSlotRow)
             return;
-        const QDate day = Calendar1->selectedDate();
+        const QDate day = m_calendar->selectedDate();
         if (editSlot)
             editSlot(QDateTime(day, Stamp::timeOfMinute(DaySlots::MinuteOfRow(row))));
-        p.RestoreTopRow = true;
-        p.SavedTopRow = flxApp->TopRow();
-        LoadScreenData(Stamp::formatDate(Calendar1->selectedDate()));
-        if (loadNextMessage)
-            loadNextMessage();
+        m_topRowToRestore = m_grid->topRow();
+        loadDay(m_calendar->selectedDate());
+        if (reloadScheduler)
+            reloadScheduler();
     });
 }
 
-void FrmMain::colourRow(int user, const QDateTime &due, const QString &text, bool sent)
+void MainWindow::colourRow(int user, const QDateTime &due, const QString &text, bool sent)
 {
     Trap(p, "frmMain.colourRow", [&] {
-        if (p.CurrentUser != user || !due.isValid() || Calendar1->selectedDate() != due.date())
+        if (p.CurrentUser != user || !due.isValid() || m_calendar->selectedDate() != due.date())
             return;
         // The row the load put the record in: its time to the nearest quarter hour.
         const int row = DaySlots::RowOfMinute(Stamp::minuteOfDay(due.time()));
-        if (flxApp->cell(row, 1)->text() != text)
+        if (m_grid->cell(row, 1)->text() != text)
             return;
-        flxApp->cell(row, 1)->setForeground(
+        m_grid->cell(row, 1)->setForeground(
             sent ? palette().color(QPalette::Disabled, QPalette::Text) : Red);
     });
 }

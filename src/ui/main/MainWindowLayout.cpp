@@ -2,8 +2,8 @@
 // the content when the window is smaller than it.
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
-#include "ui/main/FlexGrid.h"
-#include "ui/main/FrmMain.h"
+#include "ui/main/DayGrid.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/MarkedCalendar.h"
 
 #include <QEvent>
@@ -29,26 +29,26 @@ int pixels(double twips, double perPixel)
 
 } // namespace
 
-void FrmMain::createControls()
+void MainWindow::createControls()
 {
     m_content = new QWidget(this);
     m_content->setObjectName(QStringLiteral("content"));
     setCentralWidget(m_content);
     m_content->installEventFilter(this);
 
-    Calendar1 = new MarkedCalendar(m_content);
-    Calendar1->setObjectName(QStringLiteral("Calendar1"));
-    m_place[Calendar1] = QRectF(0, CalendarDesignTop, 6855, 4695);
-    connect(Calendar1, &QCalendarWidget::clicked, this, [this](QDate date) {
-        const int index = Calendar1->markIndex(date);
-        if (index > 0 && Calendar1->picCheck[index].Visible)
-            picCheck_Click(index);
+    m_calendar = new MarkedCalendar(m_content);
+    m_calendar->setObjectName(QStringLiteral("calendar"));
+    m_place[m_calendar] = QRectF(0, CalendarDesignTop, 6855, 4695);
+    connect(m_calendar, &QCalendarWidget::clicked, this, [this](QDate date) {
+        const int index = m_calendar->markIndex(date);
+        if (index > 0 && m_calendar->mark(index).visible)
+            selectMarkedDay(index);
         else
-            Calendar1_Click();
+            selectDay();
     });
     // Keys move the selection too; the grid must follow the day on view.
-    connect(Calendar1, &QCalendarWidget::selectionChanged, this, &FrmMain::StartCountDown);
-    connect(Calendar1, &QCalendarWidget::currentPageChanged, this,
+    connect(m_calendar, &QCalendarWidget::selectionChanged, this, &MainWindow::startSettling);
+    connect(m_calendar, &QCalendarWidget::currentPageChanged, this,
         [this] { Trap(p, "frmMain.Calendar1_PageChange", [&] { syncPageToSelection(); }); });
 
     QFont buttonFont(QStringLiteral("Arial"), 12);
@@ -58,13 +58,14 @@ void FrmMain::createControls()
         const char *name;
         const char *caption;
         int left;
-        void (FrmMain::*handler)();
+        void (MainWindow::*handler)();
     } buttons[] = {
-        { &cmdToday, "cmdToday", ".", 360, &FrmMain::cmdToday_Click },
-        { &cmdPrevious, "cmdPrevious", "<", 2460, &FrmMain::cmdPrevious_Click },
-        { &cmdNext, "cmdNext", ">", 4020, &FrmMain::cmdNext_Click },
-        { &cmdPreviousYear, "cmdPreviousYear", "<", 4560, &FrmMain::cmdPreviousYear_Click },
-        { &cmdNextYear, "cmdNextYear", ">", 6120, &FrmMain::cmdNextYear_Click },
+        { &m_todayButton, "todayButton", ".", 360, &MainWindow::goToToday },
+        { &m_previousMonthButton, "previousMonthButton", "<", 2460,
+            &MainWindow::showPreviousMonth },
+        { &m_nextMonthButton, "nextMonthButton", ">", 4020, &MainWindow::showNextMonth },
+        { &m_previousYearButton, "previousYearButton", "<", 4560, &MainWindow::showPreviousYear },
+        { &m_nextYearButton, "nextYearButton", ">", 6120, &MainWindow::showNextYear },
     };
     for (const auto &b : buttons) {
         auto *button = new QPushButton(QString::fromLatin1(b.caption), m_content);
@@ -84,63 +85,63 @@ void FrmMain::createControls()
     labelFont.setPointSize(8);
     for (int i = 0; i < LabelCount; ++i) {
         auto *label = new QLabel(QString::fromLatin1(labels[i].caption), m_content);
-        label->setObjectName(QStringLiteral("lblInfo%1").arg(i));
+        label->setObjectName(QStringLiteral("infoLabel%1").arg(i));
         label->setFont(labelFont);
         m_place[label] = QRectF(labels[i].left, 4635, LabelWidth, LabelHeight);
-        lblInfo[i] = label;
+        m_infoLabels[i] = label;
     }
 
-    flxApp = new FlexGrid(m_content);
-    flxApp->setObjectName(QStringLiteral("flxApp"));
-    flxApp->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    flxApp->verticalHeader()->setSectionsClickable(false);
-    flxApp->verticalHeader()->setDefaultSectionSize(flxApp->fontMetrics().height() + 4);
-    flxApp->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    flxApp->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    flxApp->setSelectionMode(QAbstractItemView::NoSelection);
-    flxApp->setWordWrap(false);
-    flxApp->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    connect(flxApp, &QTableWidget::cellClicked, this, &FrmMain::flxApp_Click);
-    m_place[flxApp] = QRectF(GridDesignLeft, 5040, 6315, 1815);
+    m_grid = new DayGrid(m_content);
+    m_grid->setObjectName(QStringLiteral("dayGrid"));
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setSectionsClickable(false);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::NoSelection);
+    m_grid->setWordWrap(false);
+    m_grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    connect(m_grid, &QTableWidget::cellClicked, this, &MainWindow::openSlot);
+    m_place[m_grid] = QRectF(GridDesignLeft, 5040, 6315, 1815);
 
-    VScroll1 = new QScrollBar(Qt::Vertical, m_content);
-    VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    m_place[VScroll1] = QRectF(6795, 0, VScrollWidth, 4935);
-    HScroll1 = new QScrollBar(Qt::Horizontal, m_content);
-    HScroll1->setObjectName(QStringLiteral("HScroll1"));
-    m_place[HScroll1] = QRectF(0, 6905, 4455, HScrollHeight);
-    for (QScrollBar *bar : { VScroll1, HScroll1 }) {
+    m_verticalScroll = new QScrollBar(Qt::Vertical, m_content);
+    m_verticalScroll->setObjectName(QStringLiteral("verticalScroll"));
+    m_place[m_verticalScroll] = QRectF(6795, 0, VScrollWidth, 4935);
+    m_horizontalScroll = new QScrollBar(Qt::Horizontal, m_content);
+    m_horizontalScroll->setObjectName(QStringLiteral("horizontalScroll"));
+    m_place[m_horizontalScroll] = QRectF(0, 6905, 4455, HScrollHeight);
+    for (QScrollBar *bar : { m_verticalScroll, m_horizontalScroll }) {
         bar->setRange(0, 0);
         bar->hide();
         // The bars take no keyboard focus, so no caret ever blinks on them.
         bar->setFocusPolicy(Qt::NoFocus);
     }
-    connect(VScroll1, &QScrollBar::valueChanged, this, &FrmMain::pScrollForm);
-    connect(HScroll1, &QScrollBar::valueChanged, this, &FrmMain::wScrollForm);
+    connect(m_verticalScroll, &QScrollBar::valueChanged, this, &MainWindow::scrollVertically);
+    connect(m_horizontalScroll, &QScrollBar::valueChanged, this, &MainWindow::scrollHorizontally);
 
     for (auto it = m_place.cbegin(); it != m_place.cend(); ++it)
         applyPlace(const_cast<QWidget *>(it.key()));
 }
 
-double FrmMain::twipsPerPixelX() const
+double MainWindow::twipsPerPixelX() const
 {
     const QScreen *s = screen();
     return s ? 1440.0 / s->logicalDotsPerInchX() : 15.0;
 }
 
-double FrmMain::twipsPerPixelY() const
+double MainWindow::twipsPerPixelY() const
 {
     const QScreen *s = screen();
     return s ? 1440.0 / s->logicalDotsPerInchY() : 15.0;
 }
 
-QSize FrmMain::sizeTwips() const
+QSize MainWindow::sizeTwips() const
 {
     return QSize(static_cast<int>(std::lround(m_content->width() * twipsPerPixelX())) + FrameWidth,
         static_cast<int>(std::lround(m_content->height() * twipsPerPixelY())) + FrameHeight);
 }
 
-void FrmMain::setSizeTwips(int width, int height)
+void MainWindow::setSizeTwips(int width, int height)
 {
     const int contentWidth
         = qMax(MinimumContentPixels, pixels(width - FrameWidth, twipsPerPixelX()));
@@ -156,7 +157,7 @@ void FrmMain::setSizeTwips(int width, int height)
 
 // Settings edited by hand, or saved on a larger screen or a monitor that is gone, may put
 // the window where nobody can reach it: it is made to fit the screen and moved onto it.
-void FrmMain::keepOnScreen()
+void MainWindow::keepOnScreen()
 {
     const QScreen *s = screen();
     if (!s)
@@ -173,17 +174,17 @@ void FrmMain::keepOnScreen()
         qBound(area.top(), y(), qMax(area.top(), area.top() + area.height() - height())));
 }
 
-QRectF FrmMain::placeOf(const QWidget *control) const
+QRectF MainWindow::placeOf(const QWidget *control) const
 {
     return m_place.value(control);
 }
 
-void FrmMain::applyPlace(QWidget *control)
+void MainWindow::applyPlace(QWidget *control)
 {
     QRectF t = m_place.value(control);
     // The calendar's design Top tucks a border under the menu bar that this calendar does
     // not have; its title row is shown whole instead.
-    if (control == Calendar1)
+    if (control == m_calendar)
         t.setTop(t.top() - CalendarDesignTop);
     const double x = twipsPerPixelX();
     const double y = twipsPerPixelY();
@@ -191,14 +192,14 @@ void FrmMain::applyPlace(QWidget *control)
         pixels(t.left(), x), pixels(t.top(), y), pixels(t.width(), x), pixels(t.height(), y));
 }
 
-bool FrmMain::eventFilter(QObject *watched, QEvent *event)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_content && event->type() == QEvent::Resize)
-        Form_Resize();
+        placeControls();
     return QMainWindow::eventFilter(watched, event);
 }
 
-void FrmMain::Form_Resize()
+void MainWindow::placeControls()
 {
     if (m_placing)
         return;
@@ -208,66 +209,67 @@ void FrmMain::Form_Resize()
         Input in;
         in.width = size.width();
         in.height = size.height();
-        in.calendarTop = m_place[Calendar1].top();
-        in.horizontalOffset = LastHScrollValue;
+        in.calendarTop = m_place[m_calendar].top();
+        in.horizontalOffset = m_lastHorizontalValue;
         in.twipsPerPixelX = twipsPerPixelX();
         in.twipsPerPixelY = twipsPerPixelY();
         const Result bars = Compute(in);
 
-        VScroll1->setVisible(bars.vScrollVisible);
-        HScroll1->setVisible(bars.hScrollVisible);
-        QRectF &v = m_place[VScroll1];
+        m_verticalScroll->setVisible(bars.vScrollVisible);
+        m_horizontalScroll->setVisible(bars.hScrollVisible);
+        QRectF &v = m_place[m_verticalScroll];
         v.moveLeft(bars.vScrollLeft);
         v.setHeight(bars.vScrollHeight);
-        QRectF &h = m_place[HScroll1];
+        QRectF &h = m_place[m_horizontalScroll];
         h.setWidth(bars.hScrollWidth);
         h.moveTop(bars.hScrollTop);
-        applyPlace(VScroll1);
-        applyPlace(HScroll1);
+        applyPlace(m_verticalScroll);
+        applyPlace(m_horizontalScroll);
         // A range that shrinks brings the value back into it; the content follows
         // through the bar's change, before the rest is placed from the calendar's Top.
-        VScroll1->setSingleStep(bars.vScrollStep);
-        VScroll1->setPageStep(bars.vScrollStep);
-        VScroll1->setRange(0, qMax(0, bars.vScrollMax));
-        HScroll1->setSingleStep(bars.hScrollStep);
-        HScroll1->setPageStep(bars.hScrollStep);
-        HScroll1->setRange(0, qMax(0, bars.hScrollMax));
+        m_verticalScroll->setSingleStep(bars.vScrollStep);
+        m_verticalScroll->setPageStep(bars.vScrollStep);
+        m_verticalScroll->setRange(0, qMax(0, bars.vScrollMax));
+        m_horizontalScroll->setSingleStep(bars.hScrollStep);
+        m_horizontalScroll->setPageStep(bars.hScrollStep);
+        m_horizontalScroll->setRange(0, qMax(0, bars.hScrollMax));
 
-        in.calendarTop = m_place[Calendar1].top();
-        in.horizontalOffset = LastHScrollValue;
+        in.calendarTop = m_place[m_calendar].top();
+        in.horizontalOffset = m_lastHorizontalValue;
         const Result r = Compute(in);
-        QRectF &calendar = m_place[Calendar1];
+        QRectF &calendar = m_place[m_calendar];
         calendar.setWidth(r.calendarWidth);
         calendar.setHeight(r.calendarHeight);
-        QRectF &grid = m_place[flxApp];
+        QRectF &grid = m_place[m_grid];
         grid.setWidth(r.gridWidth);
         grid.moveTop(r.gridTop);
         grid.setHeight(r.gridHeight);
-        QPushButton *const buttons[ButtonCount]
-            = { cmdToday, cmdPrevious, cmdNext, cmdPreviousYear, cmdNextYear };
+        QPushButton *const buttons[ButtonCount] = { m_todayButton, m_previousMonthButton,
+            m_nextMonthButton, m_previousYearButton, m_nextYearButton };
         for (int i = 0; i < ButtonCount; ++i) {
             m_place[buttons[i]].moveTo(r.buttonLeft[i], r.buttonTop);
             applyPlace(buttons[i]);
         }
         for (int i = 0; i < LabelCount; ++i) {
-            m_place[lblInfo[i]].moveTo(r.labelLeft[i], r.labelTop);
-            applyPlace(lblInfo[i]);
+            m_place[m_infoLabels[i]].moveTo(r.labelLeft[i], r.labelTop);
+            applyPlace(m_infoLabels[i]);
         }
-        applyPlace(Calendar1);
-        applyPlace(flxApp);
-        VScroll1->raise();
-        HScroll1->raise();
+        applyPlace(m_calendar);
+        applyPlace(m_grid);
+        m_verticalScroll->raise();
+        m_horizontalScroll->raise();
     });
     m_placing = false;
 }
 
-QList<QWidget *> FrmMain::scrolledControls() const
+QList<QWidget *> MainWindow::scrolledControls() const
 {
-    return { Calendar1, cmdNext, cmdPrevious, cmdNextYear, cmdPreviousYear, cmdToday, flxApp,
-        lblInfo[0], lblInfo[1], lblInfo[2] };
+    return { m_calendar, m_nextMonthButton, m_previousMonthButton, m_nextYearButton,
+        m_previousYearButton, m_todayButton, m_grid, m_infoLabels[0], m_infoLabels[1],
+        m_infoLabels[2] };
 }
 
-void FrmMain::moveControls(double dx, double dy)
+void MainWindow::moveControls(double dx, double dy)
 {
     for (QWidget *control : scrolledControls()) {
         m_place[control].translate(dx, dy);
@@ -275,20 +277,20 @@ void FrmMain::moveControls(double dx, double dy)
     }
 }
 
-void FrmMain::pScrollForm()
+void MainWindow::scrollVertically()
 {
     Trap(p, "frmMain.pScrollForm", [&] {
-        const int v = VScroll1->value();
-        moveControls(0, LastVScrollValue - v);
-        LastVScrollValue = v;
+        const int v = m_verticalScroll->value();
+        moveControls(0, m_lastVerticalValue - v);
+        m_lastVerticalValue = v;
     });
 }
 
-void FrmMain::wScrollForm()
+void MainWindow::scrollHorizontally()
 {
     Trap(p, "frmMain.wScrollForm", [&] {
-        const int h = HScroll1->value();
-        moveControls(LastHScrollValue - h, 0);
-        LastHScrollValue = h;
+        const int h = m_horizontalScroll->value();
+        moveControls(m_lastHorizontalValue - h, 0);
+        m_lastHorizontalValue = h;
     });
 }

@@ -1,4 +1,4 @@
-#include "ui/main/FrmMain.h"
+#include "ui/main/MainWindow.h"
 
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
@@ -6,7 +6,7 @@
 #include "app/SettingsStore.h"
 #include "platform/AutoStart.h"
 #include "platform/MessageBoxes.h"
-#include "ui/main/FlexGrid.h"
+#include "ui/main/DayGrid.h"
 #include "ui/main/MarkedCalendar.h"
 
 #include <QCloseEvent>
@@ -39,73 +39,80 @@ QString wholeNumber(int value)
 
 } // namespace
 
-FrmMain::FrmMain(Program &program, QWidget *parent)
+MainWindow::MainWindow(Program &program, QWidget *parent)
     : QMainWindow(parent)
     , p(program)
 {
-    setObjectName(QStringLiteral("frmMain"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Tolvane"));
     createMenus();
     connectCommands();
     createControls();
     createTray();
     connectUserCommands();
-    tmrDateStay.setInterval(650);
-    connect(&tmrDateStay, &QTimer::timeout, this, &FrmMain::tmrDateStay_Timer);
+    m_daySettleTimer.setSingleShot(true);
+    m_daySettleTimer.setInterval(650);
+    connect(&m_daySettleTimer, &QTimer::timeout, this, [this] {
+        Trap(p, "frmMain.tmrDateStay_Timer", [&] { loadDay(m_calendar->selectedDate()); });
+    });
 }
 
-FrmMain::~FrmMain() = default;
+MainWindow::~MainWindow() = default;
 
-void FrmMain::createMenus()
+void MainWindow::createMenus()
 {
-    auto item = [this](QMenu *menu, const char *caption) {
+    auto item = [](QMenu *menu, const char *name, const char *caption) {
         QAction *action = menu->addAction(QString::fromLatin1(caption));
-        // Commands handled elsewhere stay disabled until their handlers are connected.
-        action->setEnabled(false);
+        action->setObjectName(QString::fromLatin1(name));
         return action;
     };
+    auto menu = [this](const char *name, const char *caption) {
+        QMenu *m = menuBar()->addMenu(QString::fromLatin1(caption));
+        m->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
 
-    mnuFile = menuBar()->addMenu(QStringLiteral("File"));
-    mnuExit = item(mnuFile, "Exit");
-    mnuShutdown2 = item(mnuFile, "Shutdown Tolvane");
+    QMenu *fileMenu = menu("fileMenu", "File");
+    m_exitAction = item(fileMenu, "exitAction", "Exit");
+    m_shutdownAction = item(fileMenu, "shutdownAction", "Shutdown Tolvane");
 
-    mnuIM = menuBar()->addMenu(QStringLiteral("Instant Message"));
-    mnuInstantMessage = item(mnuIM, "Send an Instant Message");
+    QMenu *instantMenu = menu("instantMessageMenu", "Instant Message");
+    m_instantMessageAction = item(instantMenu, "instantMessageAction", "Send an Instant Message");
 
-    mnuUser = menuBar()->addMenu(QStringLiteral("User Settings"));
-    mnuEditCurrent = mnuUser->addMenu(QStringLiteral("Edit Current User"));
-    mnuChangeName = item(mnuEditCurrent, "Change User Name");
-    mnuUserEmail = item(mnuEditCurrent, "Change User Email Settings");
-    mnuCellEmail = item(mnuEditCurrent, "Change Cellular Phone Email");
-    mnuDifferentUser = item(mnuUser, "Log In as Different User");
-    mnuAddUser = item(mnuUser, "Add New User");
-    mnuRemoveUser = item(mnuUser, "Remove User");
+    QMenu *userMenu = menu("userMenu", "User Settings");
+    QMenu *currentUserMenu = userMenu->addMenu(QStringLiteral("Edit Current User"));
+    m_changeNameAction = item(currentUserMenu, "changeNameAction", "Change User Name");
+    m_userMailAction = item(currentUserMenu, "userMailAction", "Change User Email Settings");
+    m_phoneAddressAction
+        = item(currentUserMenu, "phoneAddressAction", "Change Cellular Phone Email");
+    m_differentUserAction = item(userMenu, "differentUserAction", "Log In as Different User");
+    m_addUserAction = item(userMenu, "addUserAction", "Add New User");
+    m_removeUserAction = item(userMenu, "removeUserAction", "Remove User");
 
-    mnuOptions = menuBar()->addMenu(QStringLiteral("Options"));
-    mnuChangeDefault = item(mnuOptions, "Change Default Email Settings");
-    mnuInternetOptions = item(mnuOptions, "Internet Options");
-    mnuAutoLoad = item(mnuOptions, "Auto Load Tolvane");
-    mnuAutoLoad->setCheckable(true);
-    mnuSysTray = item(mnuOptions, "Start Tolvane in System Tray");
-    mnuSysTray->setCheckable(true);
+    QMenu *optionsMenu = menu("optionsMenu", "Options");
+    m_defaultsAction = item(optionsMenu, "defaultsAction", "Change Default Email Settings");
+    m_networkSettingsAction = item(optionsMenu, "networkSettingsAction", "Internet Options");
+    m_autoStartAction = item(optionsMenu, "autoStartAction", "Auto Load Tolvane");
+    m_autoStartAction->setCheckable(true);
+    m_startSmallAction = item(optionsMenu, "startSmallAction", "Start Tolvane in System Tray");
+    m_startSmallAction->setCheckable(true);
 
-    mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
-    mnuHelpMe = item(mnuHelp, "Help Topics");
-    mnuWebsite = item(mnuHelp, "Quillmark Website");
-    mnuAbout = item(mnuHelp, "About Tolvane");
+    QMenu *helpMenu = menu("helpMenu", "Help");
+    m_helpAction = item(helpMenu, "helpAction", "Help Topics");
+    m_websiteAction = item(helpMenu, "websiteAction", "Quillmark Website");
+    m_aboutAction = item(helpMenu, "aboutAction", "About Tolvane");
 
-    RCPopup = new QMenu(QStringLiteral("RCPopup"), this);
-    mnuRestore = item(RCPopup, "Show Tolvane");
-    mnuShutdown = item(RCPopup, "Shutdown Tolvane");
+    m_trayMenu = new QMenu(QStringLiteral("RCPopup"), this);
+    m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
+    m_restoreAction = item(m_trayMenu, "restoreAction", "Show Tolvane");
+    m_trayShutdownAction = item(m_trayMenu, "trayShutdownAction", "Shutdown Tolvane");
 
-    for (QAction *action : { mnuExit, mnuShutdown2, mnuShutdown })
-        action->setEnabled(true);
-    connect(mnuExit, &QAction::triggered, this, &FrmMain::mnuExit_Click);
-    connect(mnuShutdown2, &QAction::triggered, this, &FrmMain::mnuShutdown2_Click);
-    connect(mnuShutdown, &QAction::triggered, this, &FrmMain::mnuShutdown_Click);
+    connect(m_exitAction, &QAction::triggered, this, &MainWindow::exitToTray);
+    connect(m_shutdownAction, &QAction::triggered, this, &MainWindow::requestShutdown);
+    connect(m_trayShutdownAction, &QAction::triggered, this, &MainWindow::requestShutdownFromTray);
 }
 
-void FrmMain::Form_Load()
+void MainWindow::load()
 {
     Trap(p, "frmMain.Form_Load", [&] {
         m_loaded = true;
@@ -137,26 +144,26 @@ void FrmMain::Form_Load()
         }
 
         setUpCalendarFonts();
-        Form_Resize();
+        placeControls();
         p.ShowErrors = settings.ReadSetting(Options, QStringLiteral("Error"), QStringLiteral("0"))
             == QStringLiteral("1");
         setUpGrid();
-        mnuAutoLoad->setChecked(AutoStart::Exists());
+        m_autoStartAction->setChecked(AutoStart::Exists());
         const bool small
             = settings.ReadSetting(Options, QStringLiteral("StartSmall"), QStringLiteral("0"))
             != QStringLiteral("0");
-        mnuSysTray->setChecked(small);
+        m_startSmallAction->setChecked(small);
         if (small)
             p.StartSmall = true;
-        GetUserInfo();
-        cmdToday_Click();
+        readCurrentUser();
+        goToToday();
     });
 }
 
-void FrmMain::showMainWindow()
+void MainWindow::showMainWindow()
 {
     if (!m_loaded)
-        Form_Load();
+        load();
     if (windowState() & Qt::WindowMaximized)
         showMaximized();
     else if (windowState() & Qt::WindowMinimized)
@@ -165,28 +172,23 @@ void FrmMain::showMainWindow()
         show();
 }
 
-void FrmMain::Form_Unload()
-{
-    Trap(p, "frmMain.Form_Unload", [&] {
-        SaveScreen();
-        FirstTimeMessages();
-    });
-    m_loaded = false;
-}
-
-void FrmMain::Unload()
+void MainWindow::unload()
 {
     close();
 }
 
-void FrmMain::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Unloading never cancels: the window goes, the program and its delivery stay.
-    Form_Unload();
+    Trap(p, "frmMain.Form_Unload", [&] {
+        saveWindowPlace();
+        showClosingMessages();
+    });
+    m_loaded = false;
     event->accept();
 }
 
-void FrmMain::SaveScreen()
+void MainWindow::saveWindowPlace()
 {
     Trap(p, "mod1.SaveScreen", [&] {
         if (!isVisible())
@@ -210,7 +212,7 @@ void FrmMain::SaveScreen()
     });
 }
 
-void FrmMain::GetUserInfo()
+void MainWindow::readCurrentUser()
 {
     Trap(p, "frmMain.GetUserInfo", [&] {
         Roster::UserInfo info = Roster::GetUserInfo(p.settings);
@@ -230,20 +232,20 @@ void FrmMain::GetUserInfo()
     });
 }
 
-void FrmMain::mnuExit_Click()
+void MainWindow::exitToTray()
 {
-    Trap(p, "frmMain.mnuExit_Click", [&] { Unload(); });
+    Trap(p, "frmMain.mnuExit_Click", [&] { unload(); });
 }
 
-void FrmMain::mnuShutdown2_Click()
+void MainWindow::requestShutdown()
 {
     Trap(p, "frmMain.mnuShutdown2_Click", [&] { p.ShutdownRequested = true; });
 }
 
-void FrmMain::mnuShutdown_Click()
+void MainWindow::requestShutdownFromTray()
 {
     Trap(p, "frmMain.mnuShutdown_Click", [&] {
-        RemoveIconFromTray();
+        removeIconFromTray();
         p.ShutdownRequested = true;
     });
 }

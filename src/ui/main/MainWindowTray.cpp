@@ -6,7 +6,7 @@
 #include "app/SettingsStore.h"
 #include "platform/AutoStart.h"
 #include "platform/MessageBoxes.h"
-#include "ui/main/FrmMain.h"
+#include "ui/main/MainWindow.h"
 #include "ui/setup/TolvaneIcon.h"
 
 #include <QAction>
@@ -21,44 +21,43 @@ const QString Tip = QStringLiteral("Tolvane");
 
 } // namespace
 
-void FrmMain::createTray()
+void MainWindow::createTray()
 {
-    trayIcon = new QSystemTrayIcon(TolvaneIcon(), this);
-    trayIcon->setToolTip(Tip);
+    m_trayIcon = new QSystemTrayIcon(TolvaneIcon(), this);
+    m_trayIcon->setObjectName(QStringLiteral("trayIcon"));
+    m_trayIcon->setToolTip(Tip);
     trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
-    tmrReappear.setSingleShot(true);
-    tmrReappear.setInterval(100);
-    connect(&tmrReappear, &QTimer::timeout, this, [this] {
+    m_reappearTimer.setSingleShot(true);
+    m_reappearTimer.setInterval(100);
+    connect(&m_reappearTimer, &QTimer::timeout, this, [this] {
         Trap(p, "mod1.WindowProc", [&] {
-            p.TrayDoubleClick = true;
-            SysTrayMouseEventHandler();
+            m_trayDoubleClick = true;
+            handleTrayMouseEvent();
         });
     });
 
-    for (QAction *action : { mnuRestore, mnuAutoLoad, mnuSysTray })
-        action->setEnabled(true);
-    connect(mnuRestore, &QAction::triggered, this, &FrmMain::mnuRestore_Click);
+    connect(m_restoreAction, &QAction::triggered, this, &MainWindow::restoreFromTray);
     // A checkable item ticks or unticks itself before it reports the click; the handlers
     // decide from the tick as it was, so that state is put back first.
-    connect(mnuAutoLoad, &QAction::triggered, this, [this](bool checked) {
-        mnuAutoLoad->setChecked(!checked);
-        mnuAutoLoad_Click();
+    connect(m_autoStartAction, &QAction::triggered, this, [this](bool checked) {
+        m_autoStartAction->setChecked(!checked);
+        toggleAutoStart();
     });
-    connect(mnuSysTray, &QAction::triggered, this, [this](bool checked) {
-        mnuSysTray->setChecked(!checked);
-        mnuSysTray_Click();
+    connect(m_startSmallAction, &QAction::triggered, this, [this](bool checked) {
+        m_startSmallAction->setChecked(!checked);
+        toggleStartSmall();
     });
 }
 
-void FrmMain::MoveIntoTray()
+void MainWindow::moveIntoTray()
 {
     Trap(p, "frmMain.MoveIntoTray", [&] {
         if (!trayAvailable()) {
             // Hidden with nowhere to show an icon, the program could never be reached
             // again: it stays on the task bar instead.
             if (!m_loaded)
-                Form_Load();
+                load();
             showMinimized();
             if (!m_saidNoTray) {
                 m_saidNoTray = true;
@@ -70,109 +69,117 @@ void FrmMain::MoveIntoTray()
             }
             return;
         }
-        Hook();
-        AddIconToTray();
-        p.InTray = true;
+        hook();
+        addIconToTray();
+        m_inTray = true;
     });
 }
 
-void FrmMain::AddIconToTray()
+void MainWindow::addIconToTray()
 {
-    trayIcon->setToolTip(Tip);
-    trayIcon->show();
+    m_trayIcon->setToolTip(Tip);
+    m_trayIcon->show();
 }
 
-void FrmMain::RemoveIconFromTray()
+void MainWindow::removeIconFromTray()
 {
-    trayIcon->hide();
+    m_trayIcon->hide();
 }
 
-void FrmMain::Hook()
+void MainWindow::leaveDesktop()
 {
-    if (p.Hooked)
+    unhook();
+    removeIconFromTray();
+    m_inTray = false;
+    hide();
+}
+
+void MainWindow::hook()
+{
+    if (m_hooked)
         return;
     // Queued: restoring the window removes the icon, and the icon's own window must not
     // be taken down inside the mouse event that it is still handling.
-    connect(
-        trayIcon, &QSystemTrayIcon::activated, this, &FrmMain::WindowProc, Qt::QueuedConnection);
-    trayIcon->setContextMenu(RCPopup);
-    p.Hooked = true;
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated,
+        Qt::QueuedConnection);
+    m_trayIcon->setContextMenu(m_trayMenu);
+    m_hooked = true;
 }
 
-void FrmMain::Unhook()
+void MainWindow::unhook()
 {
-    if (!p.Hooked)
+    if (!m_hooked)
         return;
-    disconnect(trayIcon, &QSystemTrayIcon::activated, this, &FrmMain::WindowProc);
-    trayIcon->setContextMenu(nullptr);
-    p.Hooked = false;
+    disconnect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated);
+    m_trayIcon->setContextMenu(nullptr);
+    m_hooked = false;
 }
 
-void FrmMain::WindowProc(QSystemTrayIcon::ActivationReason reason)
+void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason)
 {
     Trap(p, "mod1.WindowProc", [&] {
         if (reason == QSystemTrayIcon::DoubleClick) {
             // The window comes back when the pause is over; a second double-click while the
             // first one waits changes nothing.
-            if (!tmrReappear.isActive())
-                tmrReappear.start();
+            if (!m_reappearTimer.isActive())
+                m_reappearTimer.start();
         } else if (reason == QSystemTrayIcon::Context) {
-            SysTrayMouseEventHandler();
+            handleTrayMouseEvent();
         }
     });
 }
 
-void FrmMain::SysTrayMouseEventHandler()
+void MainWindow::handleTrayMouseEvent()
 {
     Trap(p, "frmMain.SysTrayMouseEventHandler", [&] {
-        if (p.TrayDoubleClick) {
-            p.TrayDoubleClick = false;
-            mnuRestore_Click();
+        if (m_trayDoubleClick) {
+            m_trayDoubleClick = false;
+            restoreFromTray();
             return;
         }
         // Where the desktop opens the icon's menu itself it is already on screen.
-        if (!RCPopup->isVisible())
-            RCPopup->popup(QCursor::pos());
+        if (!m_trayMenu->isVisible())
+            m_trayMenu->popup(QCursor::pos());
     });
 }
 
-void FrmMain::mnuRestore_Click()
+void MainWindow::restoreFromTray()
 {
     Trap(p, "frmMain.mnuRestore_Click", [&] {
-        Unhook();
+        unhook();
         showMainWindow();
         raise();
         activateWindow();
-        RemoveIconFromTray();
-        p.InTray = false;
+        removeIconFromTray();
+        m_inTray = false;
     });
 }
 
-void FrmMain::mnuSysTray_Click()
+void MainWindow::toggleStartSmall()
 {
     // Counts from the next start; the running program keeps its StartSmall.
     Trap(p, "frmMain.mnuSysTray_Click", [&] {
-        const bool ticked = mnuSysTray->isChecked();
+        const bool ticked = m_startSmallAction->isChecked();
         // The tick follows only a choice that was stored.
         p.settings.WriteSetting(
             Options, StartSmall, ticked ? QStringLiteral("0") : QStringLiteral("1"));
-        mnuSysTray->setChecked(!ticked);
+        m_startSmallAction->setChecked(!ticked);
     });
 }
 
-void FrmMain::mnuAutoLoad_Click()
+void MainWindow::toggleAutoStart()
 {
     Trap(p, "frmMain.mnuAutoLoad_Click", [&] {
-        if (mnuAutoLoad->isChecked())
+        if (m_autoStartAction->isChecked())
             AutoStart::Remove();
         else
             AutoStart::Write(p.ProgramPath);
         // The tick tells the truth: an entry that could not be written is not ticked.
-        mnuAutoLoad->setChecked(AutoStart::Exists());
+        m_autoStartAction->setChecked(AutoStart::Exists());
     });
 }
 
-void FrmMain::FirstTimeMessages()
+void MainWindow::showClosingMessages()
 {
     Trap(p, "frmMain.FirstTimeMessages", [&] {
         QWidget *parent = isVisible() ? this : nullptr;
@@ -184,8 +191,8 @@ void FrmMain::FirstTimeMessages()
                 MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, parent);
             if (answer == MessageBoxes::Answer::No) {
                 p.ShutdownRequested = false;
-                Unhook();
-                p.InTray = false;
+                unhook();
+                m_inTray = false;
             }
         }
         if (p.ShowFirstTimeMessages) {
@@ -203,10 +210,10 @@ void FrmMain::FirstTimeMessages()
                                "System Tray the next time you boot.  You can change these "
                                "settings in Options."),
                 MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, parent);
-            if (!mnuAutoLoad->isChecked())
-                mnuAutoLoad_Click();
-            if (!mnuSysTray->isChecked())
-                mnuSysTray_Click();
+            if (!m_autoStartAction->isChecked())
+                toggleAutoStart();
+            if (!m_startSmallAction->isChecked())
+                toggleStartSmall();
         }
     });
 }

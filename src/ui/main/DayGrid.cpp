@@ -1,4 +1,4 @@
-#include "ui/main/FlexGrid.h"
+#include "ui/main/DayGrid.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>
@@ -14,7 +14,7 @@ constexpr int TextMargin = 12;
 
 } // namespace
 
-FlexGrid::FlexGrid(QWidget *parent)
+DayGrid::DayGrid(QWidget *parent)
     : QTableWidget(parent)
 {
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -25,20 +25,20 @@ FlexGrid::FlexGrid(QWidget *parent)
         corner->installEventFilter(this);
 }
 
-int FlexGrid::TopRow() const
+int DayGrid::topRow() const
 {
     if (m_pendingTopRow > 0)
         return m_pendingTopRow;
     return verticalScrollBar()->value() + 1;
 }
 
-void FlexGrid::setTopRow(int row)
+void DayGrid::setTopRow(int row)
 {
     m_pendingTopRow = row;
     applyTopRow();
 }
 
-QTableWidgetItem *FlexGrid::cell(int row, int column)
+QTableWidgetItem *DayGrid::cell(int row, int column)
 {
     if (column == 0) {
         QTableWidgetItem *label = verticalHeaderItem(row - 1);
@@ -56,7 +56,7 @@ QTableWidgetItem *FlexGrid::cell(int row, int column)
     return it;
 }
 
-void FlexGrid::setTimeHeading(const QString &text, const QFont &font)
+void DayGrid::setTimeHeading(const QString &text, const QFont &font)
 {
     m_timeHeading = text;
     m_timeHeadingFont = font;
@@ -64,7 +64,7 @@ void FlexGrid::setTimeHeading(const QString &text, const QFont &font)
         corner->update();
 }
 
-void FlexGrid::fitMessageColumn()
+void DayGrid::fitMessageColumn()
 {
     if (columnCount() < 1 || m_fitting)
         return;
@@ -80,14 +80,14 @@ void FlexGrid::fitMessageColumn()
     m_fitting = false;
 }
 
-void FlexGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
+void DayGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
 {
     const int sideways = horizontalScrollBar()->value();
     QTableWidget::scrollTo(index, hint);
     horizontalScrollBar()->setValue(sideways);
 }
 
-void FlexGrid::updateGeometries()
+void DayGrid::updateGeometries()
 {
     QTableWidget::updateGeometries();
     // The viewport's width changes with the window and with the vertical scroll bar.
@@ -95,7 +95,7 @@ void FlexGrid::updateGeometries()
     applyTopRow();
 }
 
-bool FlexGrid::eventFilter(QObject *watched, QEvent *event)
+bool DayGrid::eventFilter(QObject *watched, QEvent *event)
 {
     auto *corner = qobject_cast<QAbstractButton *>(watched);
     if (corner && event->type() == QEvent::Paint) {
@@ -114,7 +114,7 @@ bool FlexGrid::eventFilter(QObject *watched, QEvent *event)
     return QTableWidget::eventFilter(watched, event);
 }
 
-void FlexGrid::applyTopRow()
+void DayGrid::applyTopRow()
 {
     if (m_pendingTopRow <= 0)
         return;

@@ -11,7 +11,7 @@
 #include "platform/SecretStore.h"
 #include "store/MessageStore.h"
 #include "store/StoreError.h"
-#include "ui/main/FrmMain.h"
+#include "ui/main/MainWindow.h"
 #include "ui/setup/KeyringPassword.h"
 
 #include <QAction>
@@ -19,49 +19,47 @@
 
 using Mode = SetupWizard::Mode;
 
-void FrmMain::connectUserCommands()
+void MainWindow::connectUserCommands()
 {
-    const std::pair<QAction *, void (FrmMain::*)()> commands[] = {
-        { mnuChangeName, &FrmMain::mnuChangeName_Click },
-        { mnuUserEmail, &FrmMain::mnuUserEmail_Click },
-        { mnuCellEmail, &FrmMain::mnuCellEmail_Click },
-        { mnuChangeDefault, &FrmMain::mnuChangeDefault_Click },
-        { mnuAddUser, &FrmMain::mnuAddUser_Click },
-        { mnuDifferentUser, &FrmMain::mnuDifferentUser_Click },
-        { mnuRemoveUser, &FrmMain::mnuRemoveUser_Click },
+    const std::pair<QAction *, void (MainWindow::*)()> commands[] = {
+        { m_changeNameAction, &MainWindow::changeUserName },
+        { m_userMailAction, &MainWindow::changeUserMailServer },
+        { m_phoneAddressAction, &MainWindow::changePhoneAddress },
+        { m_defaultsAction, &MainWindow::changeDefaults },
+        { m_addUserAction, &MainWindow::addUser },
+        { m_differentUserAction, &MainWindow::logInAsDifferentUser },
+        { m_removeUserAction, &MainWindow::removeUser },
     };
-    for (const auto &[action, handler] : commands) {
-        action->setEnabled(true);
+    for (const auto &[action, handler] : commands)
         connect(action, &QAction::triggered, this, handler);
-    }
 }
 
-void FrmMain::mnuChangeName_Click()
+void MainWindow::changeUserName()
 {
     Trap(p, "frmMain.mnuChangeName_Click", [&] {
         openSetupWizard(Mode::EditName, p.CurrentUser);
-        GetUserInfo();
+        readCurrentUser();
     });
 }
 
-void FrmMain::mnuUserEmail_Click()
+void MainWindow::changeUserMailServer()
 {
     Trap(p, "frmMain.mnuUserEmail_Click",
         [&] { openSetupWizard(Mode::EditMailServer, p.CurrentUser); });
 }
 
-void FrmMain::mnuCellEmail_Click()
+void MainWindow::changePhoneAddress()
 {
     Trap(p, "frmMain.mnuCellEmail_Click",
         [&] { openSetupWizard(Mode::EditPhoneAddress, p.CurrentUser); });
 }
 
-void FrmMain::mnuChangeDefault_Click()
+void MainWindow::changeDefaults()
 {
     Trap(p, "frmMain.mnuChangeDefault_Click", [&] { openSetupWizard(Mode::EditDefaults, 0); });
 }
 
-void FrmMain::mnuAddUser_Click()
+void MainWindow::addUser()
 {
     Trap(p, "frmMain.mnuAddUser_Click", [&] {
         const int slot = Roster::FirstFreeSlot(p.settings);
@@ -87,7 +85,7 @@ int pickOtherUser(const std::function<QList<int>(const UserPicker::Mode &)> &pic
 
 } // namespace
 
-void FrmMain::mnuDifferentUser_Click()
+void MainWindow::logInAsDifferentUser()
 {
     Trap(p, "frmMain.mnuDifferentUser_Click", [&] {
         const int user = pickOtherUser(pickUsers);
@@ -96,12 +94,12 @@ void FrmMain::mnuDifferentUser_Click()
         // Written first: the choice holds for later starts as well.
         p.settings.WriteSetting(
             QStringLiteral("Options"), QStringLiteral("Current User"), QString::number(user));
-        GetUserInfo();
-        StartCountDown();
+        readCurrentUser();
+        startSettling();
     });
 }
 
-void FrmMain::mnuRemoveUser_Click()
+void MainWindow::removeUser()
 {
     Trap(p, "frmMain.mnuRemoveUser_Click", [&] {
         const int user = pickOtherUser(pickUsers);
@@ -134,8 +132,8 @@ void FrmMain::mnuRemoveUser_Click()
             throw std::runtime_error("message file not deleted");
         }
         // The removed user's next message must not go out any more.
-        if (loadNextMessage)
-            loadNextMessage();
+        if (reloadScheduler)
+            reloadScheduler();
         p.boxes.show(QStringLiteral("User Removed"), QStringLiteral("User Removed"),
             MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, this);
     });

@@ -7,14 +7,14 @@
 // header's corner carries the heading "Time". Rows are counted as the program counts
 // them, from 1 (the first row under the heading), and column 0 is the time, column 1 the
 // message.
-class FlexGrid : public QTableWidget {
+class DayGrid : public QTableWidget {
     Q_OBJECT
 public:
-    explicit FlexGrid(QWidget *parent = nullptr);
+    explicit DayGrid(QWidget *parent = nullptr);
 
     // The first row scrolled into view. A row asked for before the grid can scroll (it is
     // not shown yet) is scrolled to once it can.
-    int TopRow() const;
+    int topRow() const;
     void setTopRow(int row);
 
     // The cell of a row (from 1) and a column: 0 the time label, 1 the message. Created
