@@ -16,10 +16,10 @@
 #include "platform/SystemClock.h"
 #include "store/MessageStore.h"
 #include "ui/common/QtMessageBoxes.h"
+#include "ui/common/TolvaneIcon.h"
 #include "ui/main/Startup.h"
 #include "ui/setup/InstalledMailAccounts.h"
 #include "ui/setup/SetupWizard.h"
-#include "ui/setup/TolvaneIcon.h"
 
 #include <QApplication>
 #include <cstdlib>

@@ -7,9 +7,8 @@
 #include "ui/entry/UserPicker.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/MailWarning.h"
-#include "ui/setup/DialogPlacement.h"
-#include "ui/setup/FrmSplash.h"
 #include "ui/setup/SetupWizard.h"
+#include "ui/setup/SplashScreen.h"
 
 #include <QEvent>
 #include <QFile>
@@ -55,14 +54,14 @@ Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QO
         m_scheduler.sendInstantMessage(user, message);
     };
     m_main->loadNextMessage = [this] { m_scheduler.reload(); };
-    m_main->showAbout = [this] { m_splash->ShowAbout(); };
+    m_main->showAbout = [this] { m_splash->showAbout(); };
 
     m_wizard = std::make_unique<SetupWizard>(p);
     m_main->openSetupWizard
         = [this](SetupWizard::Mode mode, int user) { return m_wizard->run(mode, user); };
     m_main->pickUsers
         = [this](const UserPicker::Mode &mode) { return m_entry->picker().pick(mode); };
-    m_splash = std::make_unique<FrmSplash>(p, *m_wizard);
+    m_splash = std::make_unique<SplashScreen>(p, *m_wizard);
     m_splash->setHooks({
         [this] {
             return QList<QWidget *> { &m_entry->picker(), m_entry };
@@ -85,9 +84,7 @@ Startup::~Startup() = default;
 void Startup::Run()
 {
     Trap(p, "mod1.Main", [&] {
-        PlaceDialog(*m_splash);
-        m_splash->Form_Load();
-        m_splash->show();
+        m_splash->start();
         m_housekeeping.setEnabled(true);
         m_scheduler.start();
         m_scheduler.reload();
@@ -101,7 +98,7 @@ void Startup::housekeep()
             ShutdownBranch();
             return;
         }
-        if (!p.SplashDone || p.InTray)
+        if (!m_splash->isDone() || p.InTray)
             return;
         // Asking whether the window is shown loads it, hidden, when it is not loaded.
         if (!m_main->isLoaded())
@@ -131,7 +128,7 @@ void Startup::ShutdownBranch()
 void Startup::exitAfterFirstPaint(int delayMs)
 {
     m_exitDelayMs = delayMs;
-    m_splash->tmrSplash1.setInterval(0);
+    m_splash->setStandingTime(0);
     m_main->centralWidget()->installEventFilter(this);
 }
 

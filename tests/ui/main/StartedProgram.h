@@ -6,7 +6,7 @@
 #include "support/TestEnvironment.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/Startup.h"
-#include "ui/setup/FrmSplash.h"
+#include "ui/setup/SplashScreen.h"
 
 inline const QString AdaCell = QStringLiteral("5551234567@txt.example.net");
 
@@ -33,7 +33,7 @@ struct StartedProgram {
     void start()
     {
         startup.Run();
-        startup.frmSplash().tmrSplash1_Timer();
+        startup.splashScreen().handOver();
     }
     bool delivering() const { return startup.housekeepingRunning() && scheduler.isStarted(); }
     // The message boxes shown, as "title" or "title: text".

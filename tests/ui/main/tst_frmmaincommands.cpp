@@ -257,14 +257,14 @@ private slots:
     {
         StartedProgram f;
         f.start();
-        QVERIFY(!f.startup.frmSplash().isVisible());
+        QVERIFY(!f.startup.splashScreen().isVisible());
 
         f.startup.frmMain().mnuAbout->trigger();
         // The command has returned with the box open: it does not wait for it.
-        QVERIFY(f.p().AboutMode);
-        QVERIFY(f.startup.frmSplash().isVisible());
-        QVERIFY(!f.startup.frmSplash().isModal());
-        QTRY_VERIFY(f.startup.frmSplash().cmdOK->isVisible());
+        QVERIFY(f.startup.splashScreen().isAbout());
+        QVERIFY(f.startup.splashScreen().isVisible());
+        QVERIFY(!f.startup.splashScreen().isModal());
+        QTRY_VERIFY(f.startup.splashScreen().findChild<QPushButton *>("okButton")->isVisible());
         QVERIFY(f.startup.frmMain().isVisible());
     }
 };

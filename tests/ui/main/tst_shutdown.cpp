@@ -30,12 +30,12 @@ private slots:
         Fixture f;
         f.env.program.StartSmall = small;
         f.startup.Run();
-        QVERIFY(f.startup.frmSplash().isVisible() && !f.w().isVisible());
-        f.startup.frmSplash().tmrSplash1_Timer();
-        QVERIFY(!f.startup.frmSplash().isVisible());
+        QVERIFY(f.startup.splashScreen().isVisible() && !f.w().isVisible());
+        f.startup.splashScreen().handOver();
+        QVERIFY(!f.startup.splashScreen().isVisible());
         QCOMPARE(f.w().isVisible(), !small);
         QVERIFY(f.delivering());
-        QVERIFY(f.env.program.SplashDone);
+        QVERIFY(f.startup.splashScreen().isDone());
     }
 
     void answered_data()
