@@ -10,11 +10,11 @@
 #include "ui/setup/SetupWizard.h"
 #include "ui/setup/SplashScreen.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -34,7 +34,7 @@ long residentKilobytes()
 
 Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QObject *parent)
     : QObject(parent)
-    , endProgram([] { std::_Exit(0); })
+    , endProgram([] { QCoreApplication::exit(0); })
     , p(program)
     , m_scheduler(scheduler)
     , m_main(std::make_unique<FrmMain>(program))
@@ -140,10 +140,10 @@ bool Startup::eventFilter(QObject *watched, QEvent *event)
         watched->removeEventFilter(this);
         std::printf("first-paint\n");
         std::fflush(stdout);
-        QTimer::singleShot(delay, this, [] {
+        QTimer::singleShot(delay, this, [this] {
             std::printf("rss-kb %ld\n", residentKilobytes());
             std::fflush(stdout);
-            std::_Exit(0);
+            endProgram();
         });
     }
     return QObject::eventFilter(watched, event);

@@ -33,7 +33,8 @@ public:
     MailWarning &mailWarning() { return *m_mailWarning; }
 
     // Ends the program at once: no window is unloaded and nothing more is saved or
-    // sent. The program sets it to a hard exit; tests record the call instead.
+    // sent. The program sets it to release its lock and leave the event loop; tests record
+    // the call instead.
     std::function<void()> endProgram;
 
     // The splash, the housekeeping, then the scheduler and its slots.

@@ -1,5 +1,3 @@
-#include "app/Main.h"
-
 #include "app/AppTitle.h"
 #include "app/Program.h"
 #include "app/SettingsFileCheck.h"
@@ -22,16 +20,10 @@
 #include "ui/setup/SetupWizard.h"
 
 #include <QApplication>
-#include <cstdlib>
 #include <memory>
 
-namespace {
-
-const QString Options = QStringLiteral("Options");
-
-} // namespace
-
-int Main(int argc, char **argv)
+// The start-up in its order, then the event loop.
+int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
@@ -88,7 +80,10 @@ int Main(int argc, char **argv)
     Startup startup(p, store, scheduler);
     startup.endProgram = [&instance] {
         instance.release();
-        std::_Exit(0);
+        // The end was confirmed: exit() leaves every event loop without asking the windows
+        // to close (quit() would, and the main window's unloading would save its place and
+        // ask "Shutting Down?" once more), so nothing more is saved, asked or sent.
+        QCoreApplication::exit(0);
     };
     startup.wizard().mailAccountGuess = InstalledMailAccountGuess;
 #ifdef TOLVANE_TEST_SWITCHES
