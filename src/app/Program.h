@@ -33,12 +33,10 @@ public:
     QString ProgramDir; // ends with "/"; the message files live here
     bool FirstRun = false;
     bool StartSmall = false;
-    bool SplashDone = false;
     bool ShutdownRequested = false;
 
     // Roster.
     int CurrentUser = 0;
-    bool AboutMode = false;
 
     bool ShowFirstTimeMessages = false; // the first-run information boxes are still due
 

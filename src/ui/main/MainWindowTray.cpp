@@ -6,8 +6,8 @@
 #include "app/SettingsStore.h"
 #include "platform/AutoStart.h"
 #include "platform/MessageBoxes.h"
+#include "ui/common/TolvaneIcon.h"
 #include "ui/main/MainWindow.h"
-#include "ui/setup/TolvaneIcon.h"
 
 #include <QAction>
 #include <QCursor>

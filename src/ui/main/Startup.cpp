@@ -7,16 +7,14 @@
 #include "ui/entry/UserPicker.h"
 #include "ui/main/MailWarning.h"
 #include "ui/main/MainWindow.h"
-#include "ui/setup/DialogPlacement.h"
-#include "ui/setup/FrmSplash.h"
 #include "ui/setup/SetupWizard.h"
+#include "ui/setup/SplashScreen.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -56,14 +54,14 @@ Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QO
         m_scheduler.sendInstantMessage(user, message);
     };
     m_main->reloadScheduler = [this] { m_scheduler.reload(); };
-    m_main->showAbout = [this] { m_splash->ShowAbout(); };
+    m_main->showAbout = [this] { m_splash->showAbout(); };
 
     m_wizard = std::make_unique<SetupWizard>(p);
     m_main->openSetupWizard
         = [this](SetupWizard::Mode mode, int user) { return m_wizard->run(mode, user); };
     m_main->pickUsers
         = [this](const UserPicker::Mode &mode) { return m_entry->picker().pick(mode); };
-    m_splash = std::make_unique<FrmSplash>(p, *m_wizard);
+    m_splash = std::make_unique<SplashScreen>(p, *m_wizard);
     m_splash->setHooks({
         [this] {
             return QList<QWidget *> { &m_entry->picker(), m_entry };
@@ -86,9 +84,7 @@ Startup::~Startup() = default;
 void Startup::Run()
 {
     Trap(p, "mod1.Main", [&] {
-        PlaceDialog(*m_splash);
-        m_splash->Form_Load();
-        m_splash->show();
+        m_splash->start();
         m_housekeeping.setEnabled(true);
         m_scheduler.start();
         m_scheduler.reload();
@@ -102,7 +98,7 @@ void Startup::housekeep()
             ShutdownBranch();
             return;
         }
-        if (!p.SplashDone || m_main->isInTray())
+        if (!m_splash->isDone() || m_main->isInTray())
             return;
         // Asking whether the window is shown loads it, hidden, when it is not loaded.
         if (!m_main->isLoaded())
@@ -133,7 +129,7 @@ void Startup::ShutdownBranch()
 void Startup::exitAfterFirstPaint(int delayMs)
 {
     m_exitDelayMs = delayMs;
-    m_splash->tmrSplash1.setInterval(0);
+    m_splash->setStandingTime(0);
     m_main->centralWidget()->installEventFilter(this);
 }
 
@@ -145,10 +141,12 @@ bool Startup::eventFilter(QObject *watched, QEvent *event)
         watched->removeEventFilter(this);
         std::printf("first-paint\n");
         std::fflush(stdout);
-        QTimer::singleShot(delay, this, [] {
+        QTimer::singleShot(delay, this, [this] {
             std::printf("rss-kb %ld\n", residentKilobytes());
             std::fflush(stdout);
-            std::_Exit(0);
+            // exit(), not quit(): quit() would ask the window on show to close, and its
+            // unloading would save its place into the settings the benchmark reuses.
+            QCoreApplication::exit(0);
         });
     }
     return QObject::eventFilter(watched, event);

@@ -7,13 +7,13 @@
 #include <memory>
 
 class EntryDialog;
-class FrmSplash;
 class MailWarning;
 class MainWindow;
 class MessageStore;
 class Program;
 class Scheduler;
 class SetupWizard;
+class SplashScreen;
 
 // The windows' part of the start: ties the main window, the warning window and the error
 // trap to the scheduler, shows the splash, starts the housekeeping and the scheduler and
@@ -28,7 +28,7 @@ public:
 
     MainWindow &mainWindow() { return *m_main; }
     EntryDialog &entryDialog() { return *m_entry; }
-    FrmSplash &frmSplash() { return *m_splash; }
+    SplashScreen &splashScreen() { return *m_splash; }
     SetupWizard &wizard() { return *m_wizard; }
     MailWarning &mailWarning() { return *m_mailWarning; }
 
@@ -66,7 +66,7 @@ private:
     std::unique_ptr<MainWindow> m_main;
     EntryDialog *m_entry = nullptr;
     std::unique_ptr<SetupWizard> m_wizard;
-    std::unique_ptr<FrmSplash> m_splash;
+    std::unique_ptr<SplashScreen> m_splash;
     std::unique_ptr<MailWarning> m_mailWarning;
     int m_exitDelayMs = -1;
 };

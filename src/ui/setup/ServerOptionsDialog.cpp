@@ -4,7 +4,7 @@
 #include "app/Program.h"
 #include "delivery/SmtpWire.h"
 #include "platform/MessageBoxes.h"
-#include "ui/setup/TolvaneIcon.h"
+#include "ui/common/TolvaneIcon.h"
 
 #include <QButtonGroup>
 #include <QFormLayout>

@@ -4,10 +4,10 @@
 #include "app/Program.h"
 #include "platform/HelpPage.h"
 #include "platform/MessageBoxes.h"
+#include "ui/common/TolvaneIcon.h"
 #include "ui/setup/AccountNameGuess.h"
 #include "ui/setup/MailServerPage.h"
 #include "ui/setup/PhoneAddressPage.h"
-#include "ui/setup/TolvaneIcon.h"
 #include "ui/setup/UserNamePage.h"
 
 #include <QEvent>

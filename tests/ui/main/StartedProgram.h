@@ -9,7 +9,7 @@
 #include "ui/main/MainWindow.h"
 #include "ui/main/MarkedCalendar.h"
 #include "ui/main/Startup.h"
-#include "ui/setup/FrmSplash.h"
+#include "ui/setup/SplashScreen.h"
 
 #include <QAction>
 
@@ -57,7 +57,7 @@ struct StartedProgram {
     void start()
     {
         startup.Run();
-        startup.frmSplash().tmrSplash1_Timer();
+        startup.splashScreen().handOver();
     }
     bool delivering() const { return startup.housekeepingRunning() && scheduler.isStarted(); }
     // The message boxes shown, as "title" or "title: text".

@@ -254,11 +254,11 @@ private slots:
     {
         StartedProgram f;
         f.start();
-        QVERIFY(!f.startup.frmSplash().isVisible());
+        SplashScreen &splash = f.startup.splashScreen();
+        QVERIFY(!splash.isVisible());
         f.trigger("aboutAction");
-        QVERIFY(f.p().AboutMode);
-        QVERIFY(f.startup.frmSplash().isVisible() && !f.startup.frmSplash().isModal());
-        QTRY_VERIFY(f.startup.frmSplash().cmdOK->isVisible());
+        QVERIFY(splash.isAbout() && splash.isVisible() && !splash.isModal());
+        QVERIFY(splash.findChild<QWidget *>("okButton")->isVisible());
         QVERIFY(f.w().isVisible());
     }
 

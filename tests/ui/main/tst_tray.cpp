@@ -64,9 +64,9 @@ private slots:
         Fixture f;
         f.p().StartSmall = small;
         f.startup.Run();
-        QVERIFY(f.startup.frmSplash().isVisible() && !f.w().isVisible());
-        f.startup.frmSplash().tmrSplash1_Timer();
-        QVERIFY(!f.startup.frmSplash().isVisible());
+        QVERIFY(f.startup.splashScreen().isVisible() && !f.w().isVisible());
+        f.startup.splashScreen().handOver();
+        QVERIFY(!f.startup.splashScreen().isVisible());
         QCOMPARE(f.w().isVisible(), !small);
         QVERIFY(f.delivering());
     }

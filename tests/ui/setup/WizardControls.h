@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/DataColumns.h"
 #include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
 #include "ui/setup/ServerOptionsDialog.h"
@@ -10,8 +11,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
+#include <QtTest>
 
+using L = QStringList;
 using Mode = SetupWizard::Mode;
 Q_DECLARE_METATYPE(SetupWizard::Mode)
 
@@ -23,10 +25,9 @@ inline void retype(QLineEdit *box, const QString &text)
     QTest::keyClicks(box, text);
 }
 
-// What a user does in the set-up wizard: types into the boxes of the page on show, from
-// the first, then presses a button ("nextButton", "backButton", "cancelButton"; none: only
-// types).
-inline void press(SetupWizard &wizard, const QStringList &texts, const char *button = "nextButton")
+// Types into the boxes of the page on show, from the first, then presses a button
+// ("nextButton", "backButton", "cancelButton"; none: only types).
+inline void press(SetupWizard &wizard, const L &texts, const char *button = "nextButton")
 {
     for (int i = 0; i < texts.size(); ++i)
         retype(wizard.currentPage()->boxes().at(i), texts.at(i));
@@ -34,10 +35,9 @@ inline void press(SetupWizard &wizard, const QStringList &texts, const char *but
         QTest::mouseClick(wizard.findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
 }
 
-// What the boxes of the page on show hold.
-inline QStringList shownTexts(SetupWizard &wizard)
+inline L shownTexts(SetupWizard &wizard)
 {
-    QStringList texts;
+    L texts;
     for (QLineEdit *box : wizard.currentPage()->boxes())
         texts << box->text();
     return texts;
@@ -53,8 +53,7 @@ inline QString line(SetupWizard &wizard, const char *name)
 // The frame around the page on show: "title|Next caption|Back shown|status line".
 inline QString look(SetupWizard &wizard)
 {
-    return QStringList { wizard.windowTitle(),
-        wizard.findChild<QPushButton *>("nextButton")->text(),
+    return L { wizard.windowTitle(), wizard.findChild<QPushButton *>("nextButton")->text(),
         QString::number(wizard.findChild<QPushButton *>("backButton")->isVisible()),
         line(wizard, "statusLabel") }
         .join('|');
@@ -63,15 +62,14 @@ inline QString look(SetupWizard &wizard)
 // Advanced... on page 2, and what the user does in the dialog while it is up.
 inline void advanced(SetupWizard &wizard, const std::function<void(ServerOptionsDialog &)> &act)
 {
-    auto *dialog = wizard.findChild<ServerOptionsDialog *>();
     ModalSteps steps;
-    steps.then(*dialog, act);
+    steps.then(*wizard.findChild<ServerOptionsDialog *>(), act);
     QTest::mouseClick(wizard.findChild<QPushButton *>("advancedButton"), Qt::LeftButton);
     QVERIFY2(steps.finished(), qPrintable(steps.failure));
 }
 
-// A program of its own with the wizard, opened as its opener opens it but without waiting
-// for it; every settings write and the way the wizard ended are recorded.
+// A program of its own with the wizard, opened without waiting for it; every settings
+// write and the way the wizard ended are recorded.
 struct WizardTest {
     WizardTest()
     {
@@ -91,9 +89,9 @@ struct WizardTest {
         return env.settings.ReadSetting(key.section('/', 0, 0), key.section('/', 1), "<absent>");
     }
     // The message boxes shown, as "title: text".
-    QStringList boxes() const
+    L boxes() const
     {
-        QStringList shown;
+        L shown;
         for (const auto &box : env.boxes.shown)
             shown << box.title + ": " + box.text;
         return shown;
@@ -101,6 +99,6 @@ struct WizardTest {
 
     TestEnvironment env;
     SetupWizard wizard { env.program };
-    QStringList writes;
+    L writes;
     int ended = -1; // the outcome once finished
 };

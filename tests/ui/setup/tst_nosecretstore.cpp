@@ -1,8 +1,6 @@
 #include "WizardControls.h"
-#include "support/DataColumns.h"
 
 #include <QDirIterator>
-#include <QtTest>
 
 // Runs where no secret store answers (with-keyring.sh --none), as on a desktop without one.
 
@@ -69,7 +67,7 @@ private slots:
             "enter the password again under Advanced\\.\\.\\.$");
         QVERIFY2(told.match(s.env.boxes.shown.first().text).hasMatch(),
             qPrintable(s.env.boxes.shown.first().text));
-        QCOMPARE(s.env.settings.ReadSetting(section, "Login", {}), "ann"); // the rest is kept
+        QCOMPARE(s.read(section + "/Login"), "ann"); // the rest is kept
         QCOMPARE(filesHolding(s.env.dir.path(), Password) + filesHolding(home.path(), Password),
             QStringList());
     }

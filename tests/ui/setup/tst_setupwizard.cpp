@@ -1,11 +1,7 @@
 #include "WizardControls.h"
 #include "app/Roster.h"
-#include "support/DataColumns.h"
 #include "ui/setup/AccountNameGuess.h"
 
-#include <QtTest>
-
-using L = QStringList;
 using Answer = MessageBoxes::Answer;
 
 namespace {
@@ -161,12 +157,12 @@ private slots:
     void editingOnePage_data()
     {
         Columns<Mode, QString, L, L, L>({ "mode", "look", "shown", "typed", "writes" });
+        const QString mail = "Tolvane - Email Settings|&Apply|0|Please enter your ";
         QTest::newRow("name") << Mode::EditName
-                              << "Tolvane - User Name|&Apply|0|Please enter User Name."
+                              << "Tolvane - User Name|&Apply|0|Please enter "
+                                 "User Name."
                               << L { "Desk" } << L { "Lamp" } << L { "User1/Name" };
-        QTest::newRow("mail") << Mode::EditMailServer
-                              << "Tolvane - Email Settings|&Apply|0|Please enter your Email "
-                                 "settings."
+        QTest::newRow("mail") << Mode::EditMailServer << mail + "Email settings."
                               << L { "desk@x.example", "smtp.desk.example" }
                               << L { "lamp@x.example", "smtp.lamp.example" }
                               << L { "User1/Email", "User1/SMTP" };
@@ -174,11 +170,9 @@ private slots:
                                << "Tolvane - Cellular Phone Email|&Apply|0|"
                                << L { "desk@sms.example" } << L { "lamp@sms.example" }
                                << L { "User1/CellEmail" };
-        QTest::newRow("defaults")
-            << Mode::EditDefaults
-            << "Tolvane - Email Settings|&Apply|0|Please enter your Default Email settings."
-            << L { "office@x.example", "smtp.x.example" } << L { "Lamp", "" }
-            << L { "Options/DefaultEmail", "Options/DefaultSMTP" };
+        QTest::newRow("defaults") << Mode::EditDefaults << mail + "Default Email settings."
+                                  << L { "office@x.example", "smtp.x.example" } << L { "Lamp", "" }
+                                  << L { "Options/DefaultEmail", "Options/DefaultSMTP" };
     }
     // One page alone, with Apply. Another user's values are taken as they are (editing
     // applies no uniqueness test), and the defaults need not be able to send.
@@ -204,8 +198,8 @@ private slots:
     // The login name, or no name when it does not fit in 99 characters.
     void accountNameFits()
     {
-        QCOMPARE(FitAccountName(" Bob "), " Bob ");
-        QCOMPARE(FitAccountName(QString(99, 'x')), QString(99, 'x'));
+        for (const QString &name : { QString(" Bob "), QString(99, 'x') })
+            QCOMPARE(FitAccountName(name), name);
         QCOMPARE(FitAccountName(QString(100, 'x')), QString());
         QVERIFY(!AccountNameGuess().isEmpty());
     }

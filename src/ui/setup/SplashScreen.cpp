@@ -1,10 +1,10 @@
-#include "ui/setup/FrmSplash.h"
+#include "ui/setup/SplashScreen.h"
 
 #include "app/ErrorTrap.h"
 #include "app/Program.h"
-#include "ui/setup/DialogPlacement.h"
+#include "ui/common/DialogPlacement.h"
+#include "ui/common/TolvaneIcon.h"
 #include "ui/setup/SetupWizard.h"
-#include "ui/setup/TolvaneIcon.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -14,123 +14,111 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-const QString FrmSplash::NoticeLine
+const QString SplashScreen::NoticeLine
     = QStringLiteral("Your messages go out on time while Tolvane waits in the system tray.");
 
-FrmSplash::FrmSplash(Program &program, SetupWizard &wizard, QWidget *parent)
+SplashScreen::SplashScreen(Program &program, SetupWizard &wizard, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , p(program)
     , m_wizard(wizard)
 {
-    setObjectName(QStringLiteral("frmSplash"));
+    setObjectName(QStringLiteral("splashScreen"));
     setWindowTitle(QStringLiteral("Tolvane"));
     setWindowIcon(TolvaneIcon());
     setFixedSize(DesignWidth, DesignHeight);
 
-    picture = new QLabel(this);
-    picture->setObjectName(QStringLiteral("picture"));
+    auto *picture = new QLabel(this);
     picture->setPixmap(TolvaneIcon().pixmap(128, 128));
     picture->setAlignment(Qt::AlignCenter);
 
-    picture2 = new QLabel(QStringLiteral("Tolvane"), this);
-    picture2->setObjectName(QStringLiteral("picture2"));
-    QFont title = picture2->font();
+    auto *name = new QLabel(QStringLiteral("Tolvane"), this);
+    QFont title = name->font();
     title.setPointSizeF(title.pointSizeF() * 2.6);
     title.setBold(true);
-    picture2->setFont(title);
-    picture2->setStyleSheet(QStringLiteral("color: #1c3d66;"));
+    name->setFont(title);
+    name->setStyleSheet(QStringLiteral("color: #1c3d66;"));
 
     auto *tagline
         = new QLabel(QStringLiteral("Text messages for your phone, sent on the minute."), this);
     tagline->setWordWrap(true);
     tagline->setStyleSheet(QStringLiteral("color: #3a4a5c;"));
 
-    for (int i = 0; i < 2; ++i) {
-        auto *label = new QLabel(this);
-        label->setObjectName(QStringLiteral("lblInfo_%1").arg(i));
-        label->setWordWrap(true);
-        lblInfo.append(label);
-    }
-    lblInfo[0]->setText(QStringLiteral("Version 1.0"));
-    QFont version = lblInfo[0]->font();
-    version.setBold(true);
-    lblInfo[0]->setFont(version);
-    lblInfo[1]->setStyleSheet(QStringLiteral("color: #3a4a5c;"));
+    auto *version = new QLabel(QStringLiteral("Version 1.0"), this);
+    version->setObjectName(QStringLiteral("versionLabel"));
+    QFont bold = version->font();
+    bold.setBold(true);
+    version->setFont(bold);
 
-    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdOK->hide();
+    auto *notice = new QLabel(NoticeLine, this);
+    notice->setWordWrap(true);
+    notice->setStyleSheet(QStringLiteral("color: #3a4a5c;"));
+
+    m_okButton = new QPushButton(QStringLiteral("&OK"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_okButton->setDefault(true);
+    m_okButton->hide();
 
     auto *words = new QVBoxLayout;
     words->addStretch(1);
-    words->addWidget(picture2);
+    words->addWidget(name);
     words->addWidget(tagline);
     words->addSpacing(18);
-    words->addWidget(lblInfo[0]);
+    words->addWidget(version);
     words->addStretch(1);
     auto *top = new QHBoxLayout;
     top->addWidget(picture);
     top->addSpacing(12);
     top->addLayout(words, 1);
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(lblInfo[1], 1);
-    bottom->addWidget(cmdOK, 0, Qt::AlignBottom);
+    bottom->addWidget(notice, 1);
+    bottom->addWidget(m_okButton, 0, Qt::AlignBottom);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 20);
     layout->addLayout(top, 1);
     layout->addLayout(bottom);
 
-    tmrSplash1.setInterval(2000);
-    tmrSplash1.setSingleShot(true);
-    tmrRefresh.setInterval(1);
-    connect(&tmrSplash1, &QTimer::timeout, this, &FrmSplash::tmrSplash1_Timer);
-    connect(&tmrRefresh, &QTimer::timeout, this, &FrmSplash::tmrRefresh_Timer);
-    connect(cmdOK, &QPushButton::clicked, this, &FrmSplash::cmdOK_Click);
+    m_standing.setInterval(2000);
+    m_standing.setSingleShot(true);
+    connect(&m_standing, &QTimer::timeout, this, &SplashScreen::handOver);
+    connect(m_okButton, &QPushButton::clicked, this, &SplashScreen::closeAbout);
 }
 
-void FrmSplash::Form_Load()
+void SplashScreen::start()
 {
+    PlaceDialog(*this);
     Trap(p, "frmSplash.Form_Load", [&] {
-        lblInfo[1]->setText(NoticeLine);
-        if (p.AboutMode) {
-            cmdOK->setText(QStringLiteral("&OK"));
-            cmdOK->show();
-            cmdOK->setFocus();
-            return;
-        }
         placeDialogs();
-        tmrSplash1.start();
-        cmdOK->hide();
+        m_standing.start();
     });
+    show();
 }
 
-void FrmSplash::placeDialogs()
+void SplashScreen::placeDialogs()
 {
-    QList<QWidget *> forms { &m_wizard };
-    if (m_hooks.dialogForms)
-        forms += m_hooks.dialogForms();
-    for (QWidget *form : std::as_const(forms))
-        if (form)
-            PlaceDialog(*form);
+    QList<QWidget *> dialogs { &m_wizard };
+    if (m_hooks.dialogs)
+        dialogs += m_hooks.dialogs();
+    for (QWidget *dialog : std::as_const(dialogs))
+        if (dialog)
+            PlaceDialog(*dialog);
 }
 
-void FrmSplash::tmrSplash1_Timer()
+void SplashScreen::handOver()
 {
     Trap(p, "frmSplash.tmrSplash1_Timer", [&] {
-        tmrSplash1.stop();
+        m_standing.stop();
         if (p.FirstRun)
-            FirstTimeSetup();
+            runFirstTimeSetup();
         else
-            handOver();
+            showProgram();
     });
 }
 
-void FrmSplash::FirstTimeSetup()
+void SplashScreen::runFirstTimeSetup()
 {
     Trap(p, "frmSplash.FirstTimeSetup", [&] {
         m_wizard.begin(SetupWizard::Mode::FirstRun, 1);
-        connect(&m_wizard, &QDialog::finished, this, &FrmSplash::firstTimeSetupEnded,
+        connect(&m_wizard, &QDialog::finished, this, &SplashScreen::firstTimeSetupEnded,
             Qt::SingleShotConnection);
         m_wizard.show();
         m_wizard.raise();
@@ -138,7 +126,7 @@ void FrmSplash::FirstTimeSetup()
     });
 }
 
-void FrmSplash::firstTimeSetupEnded(int outcome)
+void SplashScreen::firstTimeSetupEnded(int outcome)
 {
     Trap(p, "frmSplash.FirstTimeSetup", [&] {
         if (outcome == SetupWizard::Abandoned) {
@@ -150,50 +138,43 @@ void FrmSplash::firstTimeSetupEnded(int outcome)
         }
         p.FirstRun = false;
         p.ShowFirstTimeMessages = true;
-        handOver();
+        showProgram();
     });
 }
 
-void FrmSplash::handOver()
+void SplashScreen::showProgram()
 {
     if (!p.StartSmall && m_hooks.showMainWindow)
         m_hooks.showMainWindow();
-    p.SplashDone = true;
+    m_done = true;
     hide();
 }
 
-void FrmSplash::tmrRefresh_Timer()
-{
-    Trap(p, "frmSplash.trmRefresh_Timer", [&] {
-        tmrRefresh.stop();
-        Form_Load();
-    });
-}
-
-void FrmSplash::cmdOK_Click()
+void SplashScreen::closeAbout()
 {
     Trap(p, "frmSplash.cmdOK_Click", [&] {
-        p.AboutMode = false;
+        m_about = false;
         hide();
     });
 }
 
-void FrmSplash::ShowAbout()
+void SplashScreen::showAbout()
 {
-    p.AboutMode = true;
-    tmrRefresh.start();
+    m_about = true;
+    m_okButton->show();
     show();
     raise();
     activateWindow();
+    m_okButton->setFocus();
 }
 
-void FrmSplash::reject()
+void SplashScreen::reject()
 {
-    if (p.AboutMode)
-        cmdOK_Click();
+    if (m_about)
+        closeAbout();
 }
 
-void FrmSplash::paintEvent(QPaintEvent *)
+void SplashScreen::paintEvent(QPaintEvent *)
 {
     // The decorative shape: a soft sky behind everything and a rounded frame.
     QPainter painter(this);

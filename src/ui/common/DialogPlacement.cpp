@@ -1,4 +1,4 @@
-#include "ui/setup/DialogPlacement.h"
+#include "ui/common/DialogPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

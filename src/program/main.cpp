@@ -1,5 +1,3 @@
-#include "app/Main.h"
-
 #include "app/AppTitle.h"
 #include "app/Program.h"
 #include "app/SettingsFileCheck.h"
@@ -16,22 +14,16 @@
 #include "platform/SystemClock.h"
 #include "store/MessageStore.h"
 #include "ui/common/QtMessageBoxes.h"
+#include "ui/common/TolvaneIcon.h"
 #include "ui/main/Startup.h"
 #include "ui/setup/InstalledMailAccounts.h"
 #include "ui/setup/SetupWizard.h"
-#include "ui/setup/TolvaneIcon.h"
 
 #include <QApplication>
-#include <cstdlib>
 #include <memory>
 
-namespace {
-
-const QString Options = QStringLiteral("Options");
-
-} // namespace
-
-int Main(int argc, char **argv)
+// The start-up in its order, then the event loop.
+int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
@@ -86,10 +78,6 @@ int Main(int argc, char **argv)
     MailDelivery delivery(p, store, connection);
     Scheduler scheduler(p, store, delivery, connection);
     Startup startup(p, store, scheduler);
-    startup.endProgram = [&instance] {
-        instance.release();
-        std::_Exit(0);
-    };
     startup.wizard().mailAccountGuess = InstalledMailAccountGuess;
 #ifdef TOLVANE_TEST_SWITCHES
     if (qEnvironmentVariableIsSet("TOLVANE_EXIT_AFTER_PAINT"))

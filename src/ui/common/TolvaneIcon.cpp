@@ -1,4 +1,4 @@
-#include "ui/setup/TolvaneIcon.h"
+#include "ui/common/TolvaneIcon.h"
 
 // The artwork lives in a static library, whose resources the linker leaves out unless
 // they are registered by hand. Q_INIT_RESOURCE must stand outside any namespace.
