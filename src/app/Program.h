@@ -33,12 +33,9 @@ public:
     QString ProgramDir; // ends with "/"; the message files live here
     bool FirstRun = false;
     bool StartSmall = false;
-    bool ShutdownRequested = false;
 
     // Roster.
     int CurrentUser = 0;
-
-    bool ShowFirstTimeMessages = false; // the first-run information boxes are still due
 
     // Whether the error trap of every procedure shows its message.
     bool ShowErrors = false;

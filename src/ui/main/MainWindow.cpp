@@ -239,13 +239,13 @@ void MainWindow::exitToTray()
 
 void MainWindow::requestShutdown()
 {
-    Trap(p, "frmMain.mnuShutdown2_Click", [&] { p.ShutdownRequested = true; });
+    Trap(p, "frmMain.mnuShutdown2_Click", [&] { m_shutdownRequested = true; });
 }
 
 void MainWindow::requestShutdownFromTray()
 {
     Trap(p, "frmMain.mnuShutdown_Click", [&] {
         removeIconFromTray();
-        p.ShutdownRequested = true;
+        m_shutdownRequested = true;
     });
 }

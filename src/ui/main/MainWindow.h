@@ -66,6 +66,11 @@ public:
     // The notification area. A double-click on the icon restores the window after a
     // pause of 100 ms.
     bool isInTray() const { return m_inTray; }
+    // The user chose Shut Down (and has not answered No to the question since).
+    bool isShutdownRequested() const { return m_shutdownRequested; }
+    // After the first run's set-up: the next close explains the notification area and
+    // switches on both start options.
+    void setFirstTimeMessagesDue() { m_firstTimeMessagesDue = true; }
     void moveIntoTray();
     void removeIconFromTray();
     // The icon and the window go without a question and without saving the place: the
@@ -206,6 +211,8 @@ private:
     QAction *m_trayShutdownAction = nullptr;
     QTimer m_reappearTimer;
     bool m_inTray = false;
+    bool m_shutdownRequested = false;
+    bool m_firstTimeMessagesDue = false;
     bool m_hooked = false;
     bool m_trayDoubleClick = false;
     bool m_saidNoTray = false;

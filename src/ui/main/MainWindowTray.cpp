@@ -183,21 +183,21 @@ void MainWindow::showClosingMessages()
 {
     Trap(p, "frmMain.FirstTimeMessages", [&] {
         QWidget *parent = isVisible() ? this : nullptr;
-        if (p.ShutdownRequested) {
+        if (m_shutdownRequested) {
             const auto answer = p.boxes.show(QStringLiteral("Shutting Down?"),
                 QStringLiteral("Shutting Down Tolvane will prevent scheduled Emails to be sent.  "
                                "Exiting Tolvane would be a better choice if you have Email events "
                                "scheduled.  Are you sure you wish to Shut Down Tolvane?"),
                 MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, parent);
             if (answer == MessageBoxes::Answer::No) {
-                p.ShutdownRequested = false;
+                m_shutdownRequested = false;
                 unhook();
                 m_inTray = false;
             }
         }
-        if (p.ShowFirstTimeMessages) {
-            p.ShowFirstTimeMessages = false;
-            if (!p.ShutdownRequested) {
+        if (m_firstTimeMessagesDue) {
+            m_firstTimeMessagesDue = false;
+            if (!m_shutdownRequested) {
                 p.boxes.show(QStringLiteral("Look how nice I am!"),
                     QStringLiteral("Tolvane will continue to run in the System Tray.  All "
                                    "scheduled Emails will still take place while Tolvane is "

@@ -68,6 +68,8 @@ Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QO
         },
         [this] { m_main->showMainWindow(); },
     });
+    connect(m_splash.get(), &SplashScreen::firstRunSetUp, m_main.get(),
+        &MainWindow::setFirstTimeMessagesDue);
 
     // What the scheduler reports reaches the windows; its error trap reports are shown
     // once its work has returned to the event loop, so that it never waits for a box.
@@ -94,7 +96,7 @@ void Startup::Run()
 void Startup::housekeep()
 {
     TrapLater(p, "frmTimer.TimedExecution", [&] {
-        if (p.ShutdownRequested) {
+        if (m_main->isShutdownRequested()) {
             ShutdownBranch();
             return;
         }
@@ -115,7 +117,7 @@ void Startup::ShutdownBranch()
     if (m_main->isVisible())
         m_main->saveWindowPlace();
     m_main->showClosingMessages();
-    if (p.ShutdownRequested) {
+    if (m_main->isShutdownRequested()) {
         // Nothing more goes out, not even the rest of a message under way.
         m_scheduler.abortDelivery();
         m_main->leaveDesktop();

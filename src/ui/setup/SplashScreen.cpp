@@ -137,7 +137,7 @@ void SplashScreen::firstTimeSetupEnded(int outcome)
             return;
         }
         p.FirstRun = false;
-        p.ShowFirstTimeMessages = true;
+        emit firstRunSetUp();
         showProgram();
     });
 }

@@ -59,6 +59,11 @@ public slots:
 protected:
     void paintEvent(QPaintEvent *event) override;
 
+signals:
+    // The first run's set-up is done: the main window explains the notification area at
+    // its next close.
+    void firstRunSetUp();
+
 private:
     void placeDialogs();
     // Opens the set-up wizard for user 1 and returns; the hand-over follows its end.

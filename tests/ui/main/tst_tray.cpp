@@ -191,7 +191,7 @@ private slots:
         QFETCH(bool, shutdown);
         QFETCH(L, titles);
         Fixture f;
-        f.p().ShowFirstTimeMessages = true;
+        f.w().setFirstTimeMessagesDue();
         f.start();
         if (shutdown) {
             f.trigger("shutdownAction");

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QScreen>
+#include <QSignalSpy>
 
 namespace {
 
@@ -58,6 +59,7 @@ private slots:
         StartUp s;
         s.p.FirstRun = firstRun;
         s.p.StartSmall = startSmall;
+        QSignalSpy setUp(&s.splash, &SplashScreen::firstRunSetUp);
         s.start(firstRun ? 30 : -1);
         QVERIFY(s.splash.isVisible());
         if (firstRun) {
@@ -74,7 +76,7 @@ private slots:
                 qPrintable(QString::number(s.mainShownAfterMs[0])));
         QVERIFY(!s.wizardOpenAtMain && !s.wizard.isVisible() && !s.splash.isVisible());
         QVERIFY(!s.p.FirstRun);
-        QCOMPARE(s.p.ShowFirstTimeMessages, firstRun);
+        QCOMPARE(setUp.size(), firstRun ? 1 : 0);
     }
 
     // The dialogs are placed once, at start, each by its own size; the About box, shown
