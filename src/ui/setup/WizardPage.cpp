@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-WizardPage::WizardPage(
-    Program &program, SetupRun &run, const QString &formName, const QString &title, QWidget *parent)
+WizardPage::WizardPage(AppContext &program, SetupRun &run, const QString &formName,
+    const QString &title, QWidget *parent)
     : QWidget(parent)
     , p(program)
     , m_run(run)

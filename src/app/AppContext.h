@@ -12,14 +12,16 @@ class MessageBoxes;
 class SecretStore;
 class SettingsStore;
 
-// The program-wide state, one object created at start and handed by reference to
-// every form and module. Its members carry the names the whole program uses for them.
-class Program {
+// What the whole program shares, created once at start and handed by reference to the
+// windows, the delivery and the scheduler: the settings, the clock, the message boxes, the
+// keyring, where the program and its data live, the logged-in user, the error switch, and
+// the error trap's reports.
+class AppContext {
 public:
-    Program(SettingsStore &settings, Clock &clock, MessageBoxes &boxes);
-    ~Program();
-    Program(const Program &) = delete;
-    Program &operator=(const Program &) = delete;
+    AppContext(SettingsStore &settings, Clock &clock, MessageBoxes &boxes);
+    ~AppContext();
+    AppContext(const AppContext &) = delete;
+    AppContext &operator=(const AppContext &) = delete;
 
     SettingsStore &settings;
     Clock &clock;
@@ -28,30 +30,28 @@ public:
     // store unless another is put in its place.
     std::unique_ptr<SecretStore> secrets;
 
-    // Start-up and shutdown.
-    QString ProgramPath;
-    QString ProgramDir; // ends with "/"; the message files live here
-    bool FirstRun = false;
-    bool StartSmall = false;
+    // Read at start.
+    QString programPath;
+    QString dataFolder; // ends with "/"; the message files live here
+    bool firstRun = false;
+    bool startSmall = false;
 
-    // Roster.
-    int CurrentUser = 0;
+    int currentUser = 0; // the logged-in user, 0 for none
 
     // Whether the error trap of every procedure shows its message.
-    bool ShowErrors = false;
+    bool showErrors = false;
 
-    // The error trap's report: "Error occurred in " + where, only when ShowErrors is on.
-    void ReportError(const QString &where);
+    // The error trap's report: "Error occurred in " + where, only when showErrors is on.
+    void reportError(const QString &where);
     // The error trap's report of a file that could not be read or written: always shown.
     // While a report's box is open, the same report met again (by the next timer tick) is
     // not shown a second time.
-    void ReportFailure(const QString &text);
-    QStringList FailuresShown;
+    void reportFailure(const QString &text);
 
     // The same reports, shown once the work at hand has returned to the event loop: the
     // scheduler and the delivery never wait for a box that waits for a user. An empty
-    // text stands for ReportError(where), any other for ReportFailure(text).
-    void ReportLater(const QString &where, const QString &text);
+    // text stands for reportError(where), any other for reportFailure(text).
+    void reportLater(const QString &where, const QString &text);
 
     // What waits on the program's services (a report still to be shown, the keyring's
     // answer to a change) ends with the program object: the context for such waits.
@@ -60,4 +60,5 @@ public:
 private:
     void showOnce(const QString &text);
     QObject m_context;
+    QStringList m_failuresShown; // the failure texts whose boxes are open
 };
