@@ -60,7 +60,7 @@ private slots:
         MainWindow &w = f.w();
         w.showDay(QDate(2026, 3, 14));
         QVERIFY(w.isVisible());
-        QCOMPARE(f.p().CurrentUser, 1);
+        QCOMPARE(f.p().currentUser, 1);
         QCOMPARE(w.windowTitle(), "Tolvane - Ada");
         QCOMPARE(f.cell(DaySlots::RowOfMinute(10 * 60 + 15))->text(), "Due soon");
         const QRect screen = w.screen()->availableGeometry();
@@ -123,7 +123,7 @@ private slots:
     {
         TestEnvironment env;
         ReenteringBoxes boxes;
-        Program p(env.settings, env.clock, boxes);
+        AppContext p(env.settings, env.clock, boxes);
         const auto fail = [&](const char *why) {
             Trap(p, "frmTimer.Test", [why] { throw SettingsError(why); });
         };

@@ -18,7 +18,7 @@ struct Fixture : StartedProgram {
     {
         // The autostart entry goes into this test's own configuration folder.
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.dir.path() + "/config"));
-        env.program.ProgramPath = QStringLiteral("/opt/tolvane/bin/tolvane");
+        env.program.programPath = QStringLiteral("/opt/tolvane/bin/tolvane");
     }
     QSystemTrayIcon *icon() { return w().findChild<QSystemTrayIcon *>("trayIcon"); }
     // "Exit", then the next housekeeping tick puts the icon up.
