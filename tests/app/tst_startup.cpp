@@ -77,7 +77,7 @@ private slots:
         env.settings.WriteSetting("Options", "Current User", "00");
         env.settings.WriteSetting("Options", "StartSmall", "2");
         ReadStartValues(env.program, "/opt/tolvane/bin/tolvane", env.dataDir());
-        QVERIFY(!env.program.FirstRun && !env.program.StartSmall);
+        QVERIFY(!env.program.firstRun && !env.program.startSmall);
     }
 
     // The start stops with one box that says why, with the system's reason, and a failure:

@@ -57,7 +57,7 @@ private slots:
     {
         QFETCH(bool, firstRun);
         StartUp s;
-        s.env.program.FirstRun = s.env.program.StartSmall = firstRun;
+        s.env.program.firstRun = s.env.program.startSmall = firstRun;
         s.start(firstRun ? 30 : -1);
         QVERIFY(s.splash.isVisible());
         if (firstRun) {
@@ -73,7 +73,7 @@ private slots:
             QVERIFY2(s.mainShownAfterMs[0] >= 1900 && s.mainShownAfterMs[0] < 3000,
                 qPrintable(QString::number(s.mainShownAfterMs[0])));
         QVERIFY(!s.wizardOpenAtMain && !s.wizard.isVisible() && !s.splash.isVisible());
-        QVERIFY(!s.env.program.FirstRun);
+        QVERIFY(!s.env.program.firstRun);
         QCOMPARE(s.env.program.ShowFirstTimeMessages, firstRun);
     }
 
