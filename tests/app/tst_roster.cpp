@@ -2,105 +2,80 @@
 #include "support/DataColumns.h"
 #include "support/TestEnvironment.h"
 
-namespace {
-
-using Names = QMap<int, QString>; // user number -> "Name"
-
-Names numbered(int from, int to, int except = 0)
-{
-    Names result;
-    for (int n = from; n <= to; ++n) {
-        if (n != except)
-            result.insert(n, QStringLiteral("user %1").arg(n));
-    }
-    return result;
-}
-
-void writeNames(SettingsStore &store, const Names &names, const QString &key = "Name")
-{
-    for (auto it = names.cbegin(); it != names.cend(); ++it)
-        store.WriteSetting(Roster::UserSection(it.key()), key, it.value());
-}
-
-} // namespace
-
+// fuzz_settings checks that the scans agree with each other on any file; these rows pin
+// what each one means.
 class TestRoster : public QObject {
     Q_OBJECT
-
 private slots:
-    void freeSlots_data()
+    // stored: "n:Name", "n#CellEmail", "@Current User", ';' apart; "ten": users 1 to 10,
+    // each with a name and a phone address "un". ask: "free", "users", "name:text",
+    // "cell:text", "current", '|' apart, answered the same way.
+    void roster_data()
     {
-        Columns<Names, int, int>({ "users", "removed", "firstFree" });
-        QTest::newRow("1 2 3, 2 removed") << numbered(1, 3) << 2 << 2;
-        QTest::newRow("1 removed, 5 holds no name") << numbered(1, 10, 5) << 1 << 1;
-        QTest::newRow("only 10 free") << numbered(1, 9) << 0 << 10;
-        QTest::newRow("all ten") << numbered(1, 10) << 0 << 0;
-        QTest::newRow("users named No and with an empty name")
-            << Names { { 1, "No" }, { 2, "" }, { 4, "c" } } << 0 << 3;
+        Columns<QString, QString, QString>({ "stored", "ask", "answer" });
+        QTest::newRow("a Name, even empty, configures; a slot with no Name is free")
+            << "1:No;2:;4:c;5#left@over"
+            << "free|users"
+            << "3|1 No,2 ,4 c";
+        QTest::newRow("all ten: none free; an empty text is no name or address in use")
+            << "ten"
+            << "free|name:|cell:"
+            << "0|0|0";
+        QTest::newRow("names: exact, in any slot to 10; empty while a slot is free")
+            << "2:desk;10:Anna Berg"
+            << "name:Anna Berg|name:Desk|name:desk |name:Anna|name:"
+            << "1|0|0|0|1";
+        QTest::newRow("phone addresses alike; a name is no address")
+            << "2:desk;10#Anna Berg;3#x"
+            << "cell:Anna Berg|cell:Desk|cell:Anna Berg |cell:Anna|cell:|cell:desk"
+            << "1|0|0|0|1|0";
+        QTest::newRow("no current user: user 1") << "1:Ann"
+                                                 << "current"
+                                                 << "1 Tolvane - Ann";
+        QTest::newRow("current user not a number") << "1:Ann;@abc"
+                                                   << "current"
+                                                   << "0 Tolvane - ";
+        QTest::newRow("current user 10") << "1:Ann;10:Tor, Jr.;@10"
+                                         << "current"
+                                         << "10 Tolvane - Tor, Jr.";
     }
-    void freeSlots()
+    void roster()
     {
-        QFETCH(Names, users);
-        QFETCH(int, removed);
+        QFETCH(QString, stored);
+        QFETCH(QString, ask);
         TestEnvironment env;
-        writeNames(env.settings, users);
-        env.settings.WriteSetting("User5", "CellEmail", "left@over"); // no "Name": a free slot
-        if (removed) {
-            env.settings.DeleteSection(Roster::UserSection(removed));
-            users.remove(removed);
+        if (stored == "ten")
+            stored = "1:u1;1#u1;2:u2;2#u2;3:u3;3#u3;4:u4;4#u4;5:u5;5#u5;6:u6;6#u6;7:u7;7#u7;"
+                     "8:u8;8#u8;9:u9;9#u9;10:u10;10#u10";
+        for (const QString &item : stored.split(';')) {
+            const qsizetype at = item.indexOf(QRegularExpression("[:#@]"));
+            const QString value = item.mid(at + 1);
+            if (item.at(at) == '@')
+                env.settings.WriteSetting("Options", "Current User", value);
+            else
+                env.settings.WriteSetting(Roster::UserSection(item.left(at).toInt()),
+                    item.at(at) == ':' ? "Name" : "CellEmail", value);
         }
-        QTEST(Roster::FirstFreeSlot(env.settings), "firstFree");
-        Names configured;
-        for (const Roster::User &u : Roster::ConfiguredUsers(env.settings))
-            configured.insert(u.number, u.name);
-        QCOMPARE(configured, users);
-    }
-
-    // The uniqueness tests of a new user's name and phone address.
-    void inUse_data()
-    {
-        Columns<QString, Names, QString, bool>({ "key", "stored", "entered", "inUse" });
-        const Names desk { { 1, "desk" }, { 10, "Anna Berg" } };
-        for (const char *key : { "Name", "CellEmail" }) {
-            QTest::addRow("%s: exact, in slot 10", key) << key << desk << "Anna Berg" << true;
-            QTest::addRow("%s: other case", key) << key << desk << "Desk" << false;
-            QTest::addRow("%s: trailing blank", key) << key << desk << "desk " << false;
-            QTest::addRow("%s: part of a value", key) << key << desk << "Anna" << false;
-            QTest::addRow("%s: empty while a slot is free", key) << key << desk << "" << true;
-            QTest::addRow("%s: empty with all ten filled", key)
-                << key << numbered(1, 10) << "" << false;
+        QStringList answers;
+        for (const QString &q : ask.split('|')) {
+            const QString text = q.section(':', 1);
+            if (q == "free") {
+                answers << QString::number(Roster::FirstFreeSlot(env.settings));
+            } else if (q == "users") {
+                QStringList users;
+                for (const Roster::User &u : Roster::ConfiguredUsers(env.settings))
+                    users << QString::number(u.number) + ' ' + u.name;
+                answers << users.join(',');
+            } else if (q == "current") {
+                const Roster::UserInfo info = Roster::GetUserInfo(env.settings);
+                answers << QString::number(info.currentUser) + ' ' + info.caption;
+            } else {
+                answers << QString::number(q.startsWith("name:")
+                        ? Roster::NameInUse(env.settings, text)
+                        : Roster::PhoneAddressInUse(env.settings, text));
+            }
         }
-        QTest::newRow("a name is not a phone address")
-            << "CellEmail" << Names {} << "desk" << false;
-    }
-    void inUse()
-    {
-        QFETCH(QString, key);
-        QFETCH(Names, stored);
-        QFETCH(QString, entered);
-        TestEnvironment env;
-        writeNames(env.settings, stored, key);
-        env.settings.WriteSetting("User2", "Name", "desk");
-        QTEST(key == "Name" ? Roster::NameInUse(env.settings, entered)
-                            : Roster::PhoneAddressInUse(env.settings, entered),
-            "inUse");
-    }
-
-    void getUserInfo_data()
-    {
-        Columns<QString, int, QString>({ "currentUser", "number", "caption" });
-        QTest::newRow("absent: user 1") << QString() << 1 << "Tolvane - Ann";
-        QTest::newRow("not a number") << "abc" << 0 << "Tolvane - ";
-    }
-    void getUserInfo()
-    {
-        QFETCH(QString, currentUser);
-        TestEnvironment env;
-        writeNames(env.settings, { { 1, "Ann" }, { 10, "Tor, Jr." } });
-        if (!currentUser.isNull())
-            env.settings.WriteSetting("Options", "Current User", currentUser);
-        QTEST(Roster::GetUserInfo(env.settings).currentUser, "number");
-        QTEST(Roster::GetUserInfo(env.settings).caption, "caption");
+        QTEST(answers.join('|'), "answer");
     }
 };
 

@@ -4,7 +4,6 @@
 #include "support/FullDisk.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -13,21 +12,28 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// fuzz_settings writes any text as a value and reads it back; a write on a full disk taken
+// back is tst_badvalues' failureIsTold.
+
 namespace {
 
 int modeOf(const QString &path)
 {
     struct stat info { };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
 }
 
 } // namespace
 
 class TestSettingsStore : public QObject {
     Q_OBJECT
-
 private slots:
     void init()
     {
@@ -35,18 +41,14 @@ private slots:
         m_path = m_dir->path() + "/Tolvane.ini";
     }
 
+    // On disk when WriteSetting returns, for a key with a blank as "Current User" has; the
+    // fuzzer leaves out "@Variant(" values.
     void roundTrip_data()
     {
         QTest::addColumn<QString>("value");
-        QTest::newRow("empty") << QString();
-        for (const char *value : { "  desk  ", "Smith, John", "a,b,", "\"quoted\" and 'single'",
-                 "a=b=", "; not # a comment", "C:\\Users\\x\\", "Zoë Ærøskøbing 東京 €",
-                 "@Variant(\\0\\0\\0)", "one\r\ntwo\nthree\r", "\tx\t", " 3, 4" })
+        for (const char *value : { "", "@Variant(\\0\\0\\0)", "one\r\ntwo\nthree\r", "a,b," })
             QTest::newRow(value) << QString::fromUtf8(value);
     }
-    // Read back by the same store and by a plain reader of the file, so the text is on
-    // disk when WriteSetting returns; the key has a blank, as "Current User" has. The file
-    // is its owner's only.
     void roundTrip()
     {
         QFETCH(QString, value);
@@ -56,11 +58,11 @@ private slots:
         QCOMPARE(store.ReadSetting("Options", "Current User", "default"), value);
         QVERIFY(store.HasSetting("Options", "Current User"));
         QVERIFY(!store.HasSetting("User1", "Current User"));
-        QCOMPARE(QFile::permissions(m_path), OwnerOnly);
     }
 
-    // A value a person edited by hand into a list form comes back as its text, and the
-    // file they left readable by all is made the owner's only.
+    // A person edits the file while the program runs, a second after its own write, and
+    // types a list form: the next read gives the text as it stands, and a write of another
+    // value (which rewrites the whole file) leaves it.
     void handEditedList_data()
     {
         Columns<QByteArray, QString>({ "content", "expected" });
@@ -68,7 +70,6 @@ private slots:
         QTest::newRow("trailing comma, same key in other sections")
             << QByteArray("[User1]\nName=x, y\n[User2]\r\nName=desk,\r\n[User20]\nName=z, w\n")
             << "desk,";
-        QTest::newRow("no blank after the comma") << QByteArray("[User2]\nName=a,b\n") << "a,b";
         QTest::newRow("text after the section's ]")
             << QByteArray("[User2] old\nName=a,b\n") << "a,b";
         QTest::newRow("key given twice") << QByteArray("[User2]\nName=x\nName=a,b\n") << "a,b";
@@ -76,15 +77,19 @@ private slots:
         QTest::newRow("a broken section line further down")
             << QByteArray("[User2]\nName=a,b\n[User3\nName=c\n") << "a,b";
     }
-    // A write of another value (which rewrites the whole file) succeeds and leaves the text.
     void handEditedList()
     {
         QFETCH(QByteArray, content);
-        writeFileByHand(content);
-        QCOMPARE(::chmod(QFile::encodeName(m_path).constData(), 0644), 0);
         SettingsStore store(m_path);
+        store.WriteSetting("User2", "Name", "before");
+        QCOMPARE(store.ReadSetting("User2", "Name", {}), "before");
+        const QDateTime written = QFileInfo(m_path).lastModified();
+        writeFile(m_path, content);
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadWrite)
+            && file.setFileTime(written.addSecs(1), QFileDevice::FileModificationTime));
+        file.close();
         QTEST(store.ReadSetting("User2", "Name", "default"), "expected");
-        QCOMPARE(QFile::permissions(m_path), OwnerOnly);
         store.WriteSetting("Options", "StartSmall", "True");
         QTEST(SettingsStore(m_path).ReadSetting("User2", "Name", "default"), "expected");
         QCOMPARE(readFromDisk("Options", "StartSmall"), "True");
@@ -110,40 +115,17 @@ private slots:
         QCOMPARE(before.ReadSetting("Options", "Error", {}), "1");
     }
 
-    // A change that cannot reach the disk throws and is not read back as if it had been
-    // stored; with room again, the next write works.
-    void fullDiskChangeTakenBack()
+    // A removal that cannot reach the disk throws and is not read back as done.
+    void fullDiskRemovalTakenBack()
     {
         SettingsStore store(m_path);
         store.WriteSetting("User1", "Name", "Ada");
         store.WriteSetting("Options", "Current User", "1"); // the file is never empty
         {
             const FullDisk fullDisk(1);
-            QVERIFY_THROWS_EXCEPTION(
-                SettingsError, store.WriteSetting("User1", "CellEmail", "5551234567@sms.example"));
             QVERIFY_THROWS_EXCEPTION(SettingsError, store.DeleteSection("User1"));
         }
-        QCOMPARE(store.ReadSetting("User1", "CellEmail", "absent"), "absent");
         QCOMPARE(store.ReadSetting("User1", "Name", {}), "Ada");
-        store.WriteSetting("User1", "CellEmail", "x");
-        QCOMPARE(readFromDisk("User1", "CellEmail"), "x");
-    }
-
-    // A person who edits the file while the program runs (here: removes a key) is read at
-    // the next read. The edit comes a second after the program's own write, as a person's
-    // edit would.
-    void handEditWhileRunning()
-    {
-        SettingsStore store(m_path);
-        store.WriteSetting("User1", "Name", "a");
-        QCOMPARE(store.ReadSetting("User1", "Name", {}), "a");
-        const QDateTime written = QFileInfo(m_path).lastModified();
-        writeFileByHand("[User1]\n");
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(written.addSecs(1), QFileDevice::FileModificationTime));
-        file.close();
-        QCOMPARE(store.ReadSetting("User1", "Name", "<absent>"), "<absent>");
     }
 
     // The settings (mail servers and phone addresses) and the scheduled messages are
@@ -160,36 +142,26 @@ private slots:
     {
         QFETCH(int, folderMode);
         QFETCH(int, fileMode);
-        QTemporaryDir root;
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.path() + "/config"));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(root.path() + "/data"));
-        const QString config = root.path() + "/config/Tolvane";
-        const QString data = root.path() + "/data/Tolvane";
+        const QString root = m_dir->path();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + "/config"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data"));
+        const QString config = root + "/config/Tolvane", data = root + "/data/Tolvane";
         if (folderMode >= 0) {
             QVERIFY(QDir().mkpath(config) && QDir().mkpath(data));
-            QFile ini(config + "/Tolvane.ini");
-            QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write("[User1]\nName=Ann\nCellEmail=5551234567@txt.example.net\n");
-            ini.close();
-            QVERIFY(::chmod(QFile::encodeName(ini.fileName()).constData(), mode_t(fileMode)) == 0);
+            writeFile(config + "/Tolvane.ini", "[User1]\nName=Ann\n");
+            QVERIFY(::chmod(QFile::encodeName(config + "/Tolvane.ini"), mode_t(fileMode)) == 0);
             for (const QString &dir : { config, data })
                 QVERIFY(::chmod(QFile::encodeName(dir).constData(), mode_t(folderMode)) == 0);
         }
-
-        // What the start does with them.
-        const QString iniPath = Paths::settingsFile();
+        QCOMPARE(Paths::settingsFile(), config + "/Tolvane.ini");
         QCOMPARE(Paths::dataDir(), data + "/");
-        SettingsStore settings(iniPath);
-        QCOMPARE(modeOf(iniPath), 0600);
+        SettingsStore settings(Paths::settingsFile());
+        QCOMPARE(modeOf(Paths::settingsFile()), 0600);
         settings.WriteSetting("Options", "Current User", "1");
-
-        QCOMPARE(iniPath, config + "/Tolvane.ini");
-        QCOMPARE(modeOf(config), 0700);
-        QCOMPARE(modeOf(data), 0700);
-        QCOMPARE(modeOf(iniPath), 0600);
-        // Nothing that was there is lost on the way.
+        QCOMPARE(QList<int>({ modeOf(config), modeOf(data), modeOf(Paths::settingsFile()) }),
+            QList<int>({ 0700, 0700, 0600 }));
         if (folderMode >= 0)
-            QCOMPARE(settings.ReadSetting("User1", "Name", {}), "Ann");
+            QCOMPARE(settings.ReadSetting("User1", "Name", {}), "Ann"); // nothing lost
     }
 
 private:
@@ -205,15 +177,6 @@ private:
             .toString();
     }
 
-    void writeFileByHand(const QByteArray &content)
-    {
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-    }
-
-    const QFile::Permissions OwnerOnly
-        = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
     int m_aliases = 0;

@@ -6,17 +6,18 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 
+// A second copy refused while the first goes on is e2e/test_delivery's; a first run given
+// up, e2e/test_first_run's.
+
 namespace {
 
-// A real copy of the program with its own settings and data, answering its message
-// boxes into a log instead of showing them; on a full disk if asked.
+// A real copy of the program with its own settings and data, writing its message boxes to
+// a log instead of showing them; on a full disk if asked.
 class ProgramCopy {
 public:
     ProgramCopy(const QString &root, const QString &boxLog, bool diskFull = false)
@@ -48,8 +49,8 @@ QString readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// Every file and folder under root but the box log, with the time it was last changed
-// (written, chmod-ed, or, for a folder, given or robbed of an entry).
+// Every file and folder under root with the time it last changed (written, chmod-ed, or,
+// for a folder, given or robbed of an entry).
 QStringList tree(const QString &root)
 {
     QStringList entries;
@@ -57,9 +58,8 @@ QStringList tree(const QString &root)
         QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info = it.nextFileInfo();
-        if (info.fileName() != "boxes.log")
-            entries << info.filePath() + ' '
-                    + QString::number(info.metadataChangeTime().toMSecsSinceEpoch());
+        entries << info.filePath() + ' '
+                + QString::number(info.metadataChangeTime().toMSecsSinceEpoch());
     }
     entries.sort();
     return entries;
@@ -70,119 +70,54 @@ QStringList tree(const QString &root)
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
-    void startValues_data()
-    {
-        Columns<QString, bool, QString, bool>({ "currentUser", "firstRun", "startSmall", "small" });
-        QTest::newRow("nothing set") << QString() << true << QString() << false;
-        QTest::newRow("user 3, small") << "3" << false << "1" << true;
-        QTest::newRow("user 00, StartSmall 2") << "00" << false << "2" << false;
-    }
+    // Only "0" or no user is a first run; only "1" starts small.
     void startValues()
     {
-        QFETCH(QString, currentUser);
-        QFETCH(QString, startSmall);
         TestEnvironment env;
-        if (!currentUser.isNull())
-            env.settings.WriteSetting("Options", "Current User", currentUser);
-        if (!startSmall.isNull())
-            env.settings.WriteSetting("Options", "StartSmall", startSmall);
-        ReadStartValues(env.program, "/opt/tolvane/bin/tolvane", "/home/ada/.local/share/Tolvane/");
-        QTEST(env.program.firstRun, "firstRun");
-        QTEST(env.program.startSmall, "small");
-        QCOMPARE(env.program.programPath, "/opt/tolvane/bin/tolvane");
-        QCOMPARE(env.program.dataFolder, "/home/ada/.local/share/Tolvane/");
+        env.settings.WriteSetting("Options", "Current User", "00");
+        env.settings.WriteSetting("Options", "StartSmall", "2");
+        ReadStartValues(env.program, "/opt/tolvane/bin/tolvane", env.dataDir());
+        QVERIFY(!env.program.firstRun && !env.program.startSmall);
     }
 
-    void secondCopyRefused()
+    // The start stops with one box that says why, with the system's reason, and a failure:
+    // a lock that cannot be written is no sign of another copy; a settings file that cannot
+    // serve as one stops it before anything is made or changed ("/": a folder). The log
+    // goes to the copy's output, since on the full disk a log file could not grow either.
+    void refusedStart_data()
     {
-        QTemporaryDir root;
-        const QString firstLog = root.filePath("first.log");
-        const QString lock = root.path() + "/config/Tolvane/Tolvane.lock";
-        ProgramCopy first(root.path(), firstLog);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 10000);
-
-        ProgramCopy second(root.path(), root.filePath("second.log"));
-        QVERIFY(second.process.waitForFinished(10000));
-        QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
-        // Title, icon, and the two lines parted by a bare carriage return (logged as "\r").
-        QCOMPARE(readAll(root.filePath("second.log")),
-            "Tolvane\tcritical\tTolvane is already running!\\rDouble-Click on the Cellular Phone "
-            "in your System Tray to display Tolvane.\n");
-
-        // The first copy goes on undisturbed, still holding the lock and showing nothing.
-        QTest::qWait(300);
-        QCOMPARE(first.process.state(), QProcess::Running);
-        QVERIFY(QFile::exists(lock));
-        QCOMPARE(readAll(firstLog), QString());
+        Columns<QString, QString>({ "made", "box" });
+        const QString ini = "Cannot use the settings file %1/config/Tolvane/Tolvane.ini: ";
+        QTest::newRow("lock on a full disk")
+            << QString()
+            << "Cannot create the lock file %1/config/Tolvane/Tolvane.lock: "
+                + QString::fromLocal8Bit(std::strerror(EFBIG));
+        QTest::newRow("folder in place of the file")
+            << "config/Tolvane/Tolvane.ini/" << ini + "it is a folder, not a file";
+        QTest::newRow("file in place of the settings folder")
+            << "config" << ini + QString::fromLocal8Bit(std::strerror(ENOTDIR));
     }
-
-    // A lock that cannot be written is no sign of another copy: the copy says why, with
-    // the system's reason, and ends with a failure. The log goes to the copy's output,
-    // since on the full disk a log file could not grow either.
-    void lockNotCreatedOnFullDisk()
+    void refusedStart()
     {
+        QFETCH(QString, made);
+        QFETCH(QString, box);
         QTemporaryDir root;
-        ProgramCopy copy(root.path(), "/dev/stdout", true);
+        const QString path = root.filePath(made);
+        if (!made.isEmpty())
+            QVERIFY(
+                made.endsWith('/') ? QDir().mkpath(path) : QFile(path).open(QIODevice::WriteOnly));
+        const QStringList before = tree(root.path());
+        ProgramCopy copy(root.path(), "/dev/stdout", made.isEmpty());
         QVERIFY(copy.process.waitForFinished(10000));
         QCOMPARE(copy.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(QString::fromUtf8(copy.process.readAllStandardOutput()),
-            "Tolvane\tcritical\tCannot create the lock file " + root.path()
-                + "/config/Tolvane/Tolvane.lock: " + QString::fromLocal8Bit(std::strerror(EFBIG))
-                + "\n");
+            "Tolvane\tcritical\t" + box.arg(root.path()) + "\n");
         QCOMPARE_NE(copy.process.exitCode(), 0);
+        if (!made.isEmpty())
+            QCOMPARE(tree(root.path()), before);
     }
 
-    // A settings file that cannot serve as one stops the start with one box that says
-    // what is wrong, before anything is made or changed (a folder ending in "/").
-    void unusableSettingsFile_data()
-    {
-        Columns<QString, QString>({ "made", "reason" });
-        QTest::newRow("folder in place of the file") << "config/Tolvane/Tolvane.ini/"
-                                                     << "it is a folder, not a file";
-        QTest::newRow("file in place of the settings folder")
-            << "config" << QString::fromLocal8Bit(std::strerror(ENOTDIR));
-    }
-    void unusableSettingsFile()
-    {
-        QFETCH(QString, made);
-        QFETCH(QString, reason);
-        QTemporaryDir root;
-        const QString log = root.filePath("boxes.log");
-        const QString path = root.filePath(made);
-        QVERIFY(made.endsWith('/') ? QDir().mkpath(path) : QFile(path).open(QIODevice::WriteOnly));
-        const QStringList before = tree(root.path());
-
-        ProgramCopy copy(root.path(), log);
-        QVERIFY(copy.process.waitForFinished(10000));
-        QCOMPARE(copy.process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(readAll(log),
-            "Tolvane\tcritical\tCannot use the settings file " + root.path()
-                + "/config/Tolvane/Tolvane.ini: " + reason + "\n");
-        QCOMPARE_NE(copy.process.exitCode(), 0);
-        QCOMPARE(tree(root.path()), before);
-    }
-
-    // The installed program reads none of the test build's switches (the box log answers
-    // every question Yes unseen, "Shutting Down?" included): their names are not in it,
-    // neither as 8-bit text nor as the UTF-16 of a QStringLiteral.
-    void installedProgramHasNoTestSwitches_data()
-    {
-        Columns<QString>({ "name" });
-        QTest::newRow("box log") << "TOLVANE_BOX_LOG";
-        QTest::newRow("exit after paint") << "TOLVANE_EXIT_AFTER_PAINT";
-    }
-    void installedProgramHasNoTestSwitches()
-    {
-        QFETCH(QString, name);
-        QFile binary(QStringLiteral(TOLVANE_INSTALLED_BINARY));
-        QVERIFY(binary.open(QIODevice::ReadOnly));
-        const QByteArray bytes = binary.readAll();
-        QVERIFY(!bytes.contains(name.toLatin1()));
-        QVERIFY(!bytes.contains(QByteArray(reinterpret_cast<const char *>(name.utf16()),
-            name.size() * qsizetype(sizeof(char16_t)))));
-    }
-
-    // A copy that crashed leaves its lock behind; the next start must not be refused.
+    // A copy that crashed leaves its lock behind; the next start is not refused.
     void lockOfDeadCopyTakenOver()
     {
         QTemporaryDir root;
@@ -197,6 +132,22 @@ private slots:
         QTest::qWait(1500);
         QCOMPARE(next.process.state(), QProcess::Running);
         QCOMPARE(readAll(log), QString());
+    }
+
+    // The installed program reads none of the test build's switches (the box log answers
+    // every question Yes unseen, "Shutting Down?" included): their names are not in it,
+    // neither as 8-bit text nor as the UTF-16 of a QStringLiteral.
+    void installedProgramHasNoTestSwitches()
+    {
+        QFile binary(QStringLiteral(TOLVANE_INSTALLED_BINARY));
+        QVERIFY(binary.open(QIODevice::ReadOnly));
+        const QByteArray bytes = binary.readAll();
+        for (const QString name : { "TOLVANE_BOX_LOG", "TOLVANE_EXIT_AFTER_PAINT" }) {
+            QVERIFY2(!bytes.contains(name.toLatin1()), qPrintable(name));
+            QVERIFY2(!bytes.contains(QByteArray(reinterpret_cast<const char *>(name.utf16()),
+                         name.size() * qsizetype(sizeof(char16_t)))),
+                qPrintable(name));
+        }
     }
 };
 

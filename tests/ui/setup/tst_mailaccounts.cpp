@@ -5,18 +5,15 @@
 
 namespace {
 
-QString fixture(const QString &name)
-{
-    return qEnvironmentVariable("TOLVANE_SOURCE_DIR") + QStringLiteral("/tests/data/mail/") + name;
-}
-
 MailAccountStore thunderbird(const char *name)
 {
-    return ThunderbirdAccounts(fixture(name));
+    return ThunderbirdAccounts(
+        qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/" + name);
 }
 MailAccountStore evolution(const char *name)
 {
-    return EvolutionAccounts(fixture(name));
+    return EvolutionAccounts(
+        qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/" + name);
 }
 
 // What was found, as "address|server|security/port/login", with "-" for a value not found.
@@ -90,8 +87,8 @@ private slots:
         QFETCH(MailAccountStore, first);
         QFETCH(MailAccountStore, second);
         QFETCH(QString, found);
-        const QString shownFound = shown(SearchMailAccounts(first, second));
-        QCOMPARE(found.contains('|') ? shownFound : shownFound.section('|', 2), found);
+        const QString got = shown(SearchMailAccounts(first, second));
+        QCOMPARE(found.contains('|') ? got : got.section('|', 2), found);
     }
 };
 
