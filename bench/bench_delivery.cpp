@@ -4,7 +4,7 @@
 // server that wants STARTTLS and a login, the password read from the desktop's keyring
 // (run it on a bus with one: tests/support/with-keyring.sh build/bench/bench_delivery --tls).
 #include "app/MailServerOptions.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "delivery/MailDelivery.h"
@@ -179,10 +179,10 @@ int main(int argc, char **argv)
     SettingsStore settings(dir.path() + QStringLiteral("/Tolvane.ini"));
     ShiftedClock clock;
     PrintedBoxes boxes;
-    Program p(settings, clock, boxes);
-    p.ProgramDir = dir.path() + QStringLiteral("/data/");
+    AppContext p(settings, clock, boxes);
+    p.dataFolder = dir.path() + QStringLiteral("/data/");
     LanOnly connection;
-    MessageStore store(p.ProgramDir, clock);
+    MessageStore store(p.dataFolder, clock);
     MailDelivery delivery(p, store, connection);
     Scheduler scheduler(p, store, delivery, connection);
     QObject::connect(&scheduler, &Scheduler::warning,
@@ -237,7 +237,7 @@ int main(int argc, char **argv)
         const qint64 startMs = (nowMs + 500) / 1000 * 1000 + 1000;
         clock.offsetMs = minute.toMSecsSinceEpoch() - startMs;
 
-        QFile file(p.ProgramDir + QStringLiteral("u1.usr"));
+        QFile file(p.dataFolder + QStringLiteral("u1.usr"));
         file.open(QIODevice::WriteOnly | QIODevice::Truncate);
         file.write((Stamp::formatStamp(minute)
             + QStringLiteral("NBench message %1|ann@phone.example,\r\n").arg(i))

@@ -4,7 +4,7 @@
 // is handed over once, at its minute, delivered (or refused) once, marked as it should be,
 // and that no delivery is left under way; prints the times and the resident memory along
 // the day.
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "delivery/MailDelivery.h"
@@ -176,10 +176,10 @@ bool soak(int refuseEvery)
     FastClock clock;
     clock.moment = QDateTime(Day, QTime(0, 0));
     CountedBoxes boxes;
-    Program program(settings, clock, boxes);
-    program.ProgramDir = dir.path() + QStringLiteral("/data/");
-    program.ShowErrors = true;
-    QDir().mkpath(program.ProgramDir);
+    AppContext program(settings, clock, boxes);
+    program.dataFolder = dir.path() + QStringLiteral("/data/");
+    program.showErrors = true;
+    QDir().mkpath(program.dataFolder);
 
     QHash<QString, QString> recordOf; // message text -> record
     for (int user = 1; user <= Users; ++user) {
@@ -191,7 +191,7 @@ bool soak(int refuseEvery)
             section, QStringLiteral("Email"), QStringLiteral("u%1@home.example").arg(user));
         settings.WriteSetting(
             section, QStringLiteral("SMTP"), QStringLiteral("127.0.0.1:%1").arg(server.port));
-        QFile file(program.ProgramDir + QStringLiteral("u%1.usr").arg(user));
+        QFile file(program.dataFolder + QStringLiteral("u%1.usr").arg(user));
         if (!file.open(QIODevice::WriteOnly))
             return false;
         for (int n = 0; n < PerUser; ++n) {
@@ -206,7 +206,7 @@ bool soak(int refuseEvery)
     }
 
     LanOnly connection;
-    MessageStore store(program.ProgramDir, clock);
+    MessageStore store(program.dataFolder, clock);
     MailDelivery delivery(program, store, connection);
     Handover handover(clock, delivery);
     Scheduler scheduler(program, store, handover, connection);
@@ -281,7 +281,7 @@ bool soak(int refuseEvery)
     }
     int marked = 0;
     for (int user = 1; user <= Users; ++user) {
-        QFile file(program.ProgramDir + QStringLiteral("u%1.usr").arg(user));
+        QFile file(program.dataFolder + QStringLiteral("u%1.usr").arg(user));
         file.open(QIODevice::ReadOnly);
         for (const QByteArray &line : file.readAll().split('\n'))
             marked += line.size() > 19 && line.at(19) == 'S';

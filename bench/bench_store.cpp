@@ -7,7 +7,7 @@
 // The files lie in a fresh temporary directory ($TMPDIR or /tmp), so the figures are
 // those of that directory's disk.
 
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/SettingsStore.h"
 #include "delivery/Deliverer.h"
 #include "delivery/Scheduler.h"
@@ -173,15 +173,15 @@ int main(int argc, char **argv)
     NoBoxes boxes;
     SystemClock clock;
     SettingsStore settings(dir.path() + QStringLiteral("/Tolvane.ini"));
-    Program program(settings, clock, boxes);
-    program.ProgramDir = dir.path() + QStringLiteral("/data/");
-    QDir().mkpath(program.ProgramDir);
-    MessageStore store(program.ProgramDir, clock);
+    AppContext program(settings, clock, boxes);
+    program.dataFolder = dir.path() + QStringLiteral("/data/");
+    QDir().mkpath(program.dataFolder);
+    MessageStore store(program.dataFolder, clock);
 
     const QDate first = QDate::currentDate().addDays(1);
     QByteArray sample;
     std::printf("Building %d message files of %d records in %s\n", Users, Records,
-        qPrintable(program.ProgramDir));
+        qPrintable(program.dataFolder));
     for (int user = 1; user <= Users; ++user) {
         const QByteArray content = yearOfRecords(first, user);
         writeFile(store.filePath(user), content, false);
@@ -233,7 +233,7 @@ int main(int argc, char **argv)
 
         // The flush to disk alone: the same bytes written to a file beside it, then timed
         // fsync of the file and of the directory, as a rewrite does them.
-        const QByteArray path = QFile::encodeName(program.ProgramDir + QStringLiteral("flush.tmp"));
+        const QByteArray path = QFile::encodeName(program.dataFolder + QStringLiteral("flush.tmp"));
         t = Timer::now();
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fd < 0 || ::write(fd, sample.constData(), size_t(sample.size())) != sample.size())
@@ -244,7 +244,7 @@ int main(int argc, char **argv)
         flush.push_back(msSince(t));
         ::close(fd);
         ::unlink(path.constData());
-        const int dfd = ::open(QFile::encodeName(program.ProgramDir).constData(), O_RDONLY);
+        const int dfd = ::open(QFile::encodeName(program.dataFolder).constData(), O_RDONLY);
         t = Timer::now();
         ::fsync(dfd);
         dirFlush.push_back(msSince(t));
@@ -300,7 +300,7 @@ int main(int argc, char **argv)
 
     // One tick with nothing due: every slot holds a record of next year.
     const QString away = dir.path() + QStringLiteral("/away");
-    QDir().rename(program.ProgramDir, away); // a tick that read a file would now find none
+    QDir().rename(program.dataFolder, away); // a tick that read a file would now find none
     const IoCounters probe1 = readIo();
     const IoCounters probe2 = readIo(); // what reading the counters itself costs
     constexpr int Ticks = 200000;
@@ -312,7 +312,7 @@ int main(int argc, char **argv)
         tickUs.push_back(std::chrono::duration<double, std::micro>(Timer::now() - t).count());
     }
     const IoCounters probe3 = readIo();
-    QDir().rename(away, program.ProgramDir);
+    QDir().rename(away, program.dataFolder);
     const long long readCalls = (probe3.syscr - probe2.syscr) - (probe2.syscr - probe1.syscr);
     const long long bytesRead = (probe3.rchar - probe2.rchar) - (probe2.rchar - probe1.rchar);
     const bool slotsKept = slotLines() == loaded;

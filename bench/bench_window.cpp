@@ -6,7 +6,7 @@
 //    11 times with TOLVANE_EXIT_AFTER_PAINT=0, timed from the process start to its
 //    "first-paint" line.
 // 3. Resident memory 1.5 s after the first paint (the day grid has loaded by then).
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/SettingsStore.h"
 #include "platform/LoggedMessageBoxes.h"
 #include "platform/SystemClock.h"
@@ -68,9 +68,9 @@ void loadDay()
     settings.WriteSetting(QStringLiteral("User1"), QStringLiteral("Name"), QStringLiteral("Ada"));
     SystemClock clock;
     LoggedMessageBoxes boxes(dir.filePath(QStringLiteral("boxes.log")));
-    Program p(settings, clock, boxes);
-    p.ProgramDir = dir.path() + QLatin1Char('/');
-    writeYear(p.ProgramDir + QStringLiteral("u1.usr"), QDate(2026, 1, 1), QDate(2026, 7, 1));
+    AppContext p(settings, clock, boxes);
+    p.dataFolder = dir.path() + QLatin1Char('/');
+    writeYear(p.dataFolder + QStringLiteral("u1.usr"), QDate(2026, 1, 1), QDate(2026, 7, 1));
 
     MainWindow w(p);
     w.load();

@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     StartFuzzProcess(argc, argv);
     world = new World;
     // Every procedure's error trap shows its box: a trap that fires is a finding.
-    world->env.program.ShowErrors = true;
+    world->env.program.showErrors = true;
     return 0;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "platform/UserFacingError.h"
 
 #include <QString>
@@ -13,7 +13,7 @@
 // written is no programming error: the user is told what failed whatever ShowErrors
 // says. Nothing escapes to end the program. Returns whether the procedure ran to its end.
 template<class Procedure>
-bool Trap(Program &program, const char *where, Procedure &&procedure, bool later = false) noexcept
+bool Trap(AppContext &program, const char *where, Procedure &&procedure, bool later = false) noexcept
 {
     QString failure;
     try {
@@ -28,11 +28,11 @@ bool Trap(Program &program, const char *where, Procedure &&procedure, bool later
     }
     try {
         if (later)
-            program.ReportLater(QString::fromLatin1(where), failure);
+            program.reportLater(QString::fromLatin1(where), failure);
         else if (failure.isEmpty())
-            program.ReportError(QString::fromLatin1(where));
+            program.reportError(QString::fromLatin1(where));
         else
-            program.ReportFailure(failure);
+            program.reportFailure(failure);
     } catch (...) {
     }
     return false;
@@ -41,7 +41,7 @@ bool Trap(Program &program, const char *where, Procedure &&procedure, bool later
 // The error trap of work that must never wait for a user (the scheduler, the delivery):
 // the report is shown once that work has returned to the event loop.
 template<class Procedure>
-bool TrapLater(Program &program, const char *where, Procedure &&procedure) noexcept
+bool TrapLater(AppContext &program, const char *where, Procedure &&procedure) noexcept
 {
     return Trap(program, where, std::forward<Procedure>(procedure), true);
 }

@@ -1,7 +1,7 @@
 #include "app/StartValues.h"
 
 #include "app/AppTitle.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
 
@@ -34,15 +34,15 @@ void ShowLockNotCreated(MessageBoxes &boxes, const QString &lockPath, const QStr
         MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
 }
 
-void ReadStartValues(Program &program, const QString &executablePath, const QString &programDir)
+void ReadStartValues(AppContext &program, const QString &executablePath, const QString &programDir)
 {
     const SettingsStore &settings = program.settings;
-    program.FirstRun
+    program.firstRun
         = settings.ReadSetting(Options, QStringLiteral("Current User"), QStringLiteral("0"))
         == QStringLiteral("0");
-    program.ProgramPath = executablePath;
-    program.ProgramDir = programDir;
-    program.StartSmall
+    program.programPath = executablePath;
+    program.dataFolder = programDir;
+    program.startSmall
         = settings.ReadSetting(Options, QStringLiteral("StartSmall"), QStringLiteral("0"))
         == QStringLiteral("1");
 }

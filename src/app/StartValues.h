@@ -3,7 +3,7 @@
 #include <QString>
 
 class MessageBoxes;
-class Program;
+class AppContext;
 
 // The first steps of Main, kept apart from the event loop so that they can be run on
 // their own.
@@ -20,4 +20,4 @@ void ShowLockNotCreated(MessageBoxes &boxes, const QString &lockPath, const QStr
 
 // FirstRun, ProgramPath, ProgramDir and StartSmall. The message files live in the data
 // directory (programDir, ending with "/"), not beside the executable.
-void ReadStartValues(Program &program, const QString &executablePath, const QString &programDir);
+void ReadStartValues(AppContext &program, const QString &executablePath, const QString &programDir);

@@ -2,7 +2,7 @@
 
 #include "app/MailServerOptions.h"
 #include "app/PasswordOwner.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/Clock.h"
@@ -35,7 +35,7 @@ constexpr qint64 RealDialSeconds = 5; // a quicker dial found a line already up
 } // namespace
 
 MailDelivery::MailDelivery(
-    Program &program, MessageStore &store, ConnectionService &connection, QObject *parent)
+    AppContext &program, MessageStore &store, ConnectionService &connection, QObject *parent)
     : Deliverer(parent)
     , p(program)
     , m_store(store)

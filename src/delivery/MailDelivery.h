@@ -10,7 +10,7 @@
 
 class ConnectionService;
 class MessageStore;
-class Program;
+class AppContext;
 
 // Delivers one message by mail, as a job: the record checked, the connection made ready
 // (dialled when it is a modem line), the sending user's server, sender and options read,
@@ -22,7 +22,7 @@ class Program;
 class MailDelivery final : public Deliverer {
     Q_OBJECT
 public:
-    MailDelivery(Program &program, MessageStore &store, ConnectionService &connection,
+    MailDelivery(AppContext &program, MessageStore &store, ConnectionService &connection,
         QObject *parent = nullptr);
 
     void start(int user, const MessageRecord &record, bool instant) override;
@@ -42,7 +42,7 @@ private:
     template<class Step> void guarded(Step &&step);
     void finish(bool sent, const QString &failureWhere = {}, const QString &failureText = {});
 
-    Program &p;
+    AppContext &p;
     MessageStore &m_store;
     ConnectionService &m_connection;
     SmtpClient m_client;

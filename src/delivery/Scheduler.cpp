@@ -1,6 +1,6 @@
 #include "delivery/Scheduler.h"
 
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/Roster.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionService.h"
@@ -15,7 +15,7 @@ constexpr int InstantSlot = 0;
 
 } // namespace
 
-Scheduler::Scheduler(Program &program, MessageStore &store, Deliverer &deliverer,
+Scheduler::Scheduler(AppContext &program, MessageStore &store, Deliverer &deliverer,
     ConnectionService &connection, QObject *parent)
     : QObject(parent)
     , p(program)

@@ -13,7 +13,7 @@
 
 class ConnectionService;
 class MessageStore;
-class Program;
+class AppContext;
 
 // Sends every message at its minute. Slot 0 holds an instant message, slots 1 to 10 each
 // user's next record (neither sent nor past nor handed over before). Once a second, and
@@ -31,7 +31,7 @@ public:
         bool instant = false;
     };
 
-    Scheduler(Program &program, MessageStore &store, Deliverer &deliverer,
+    Scheduler(AppContext &program, MessageStore &store, Deliverer &deliverer,
         ConnectionService &connection, QObject *parent = nullptr);
 
     // Starts the once-a-second check.
@@ -86,7 +86,7 @@ private:
     void endBatch();
     template<class Work> void trapped(const char *where, Work &&work);
 
-    Program &p;
+    AppContext &p;
     MessageStore &m_store;
     Deliverer &m_deliverer;
     ConnectionService &m_connection;

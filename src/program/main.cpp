@@ -1,5 +1,5 @@
 #include "app/AppTitle.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/SettingsFileCheck.h"
 #include "app/SettingsStore.h"
 #include "app/StartValues.h"
@@ -49,7 +49,7 @@ int main(int argc, char **argv)
     }
     SettingsStore settings(Paths::settingsFile());
     SystemClock clock;
-    Program p(settings, clock, boxes);
+    AppContext p(settings, clock, boxes);
 
     SingleInstance instance(SingleInstance::defaultLockPath());
     switch (instance.tryLock()) {
@@ -74,7 +74,7 @@ int main(int argc, char **argv)
     }
 
     QtConnectionService connection;
-    MessageStore store(p.ProgramDir, clock);
+    MessageStore store(p.dataFolder, clock);
     MailDelivery delivery(p, store, connection);
     Scheduler scheduler(p, store, delivery, connection);
     Startup startup(p, store, scheduler);

@@ -87,10 +87,10 @@ private slots:
         if (!startSmall.isNull())
             env.settings.WriteSetting("Options", "StartSmall", startSmall);
         ReadStartValues(env.program, "/opt/tolvane/bin/tolvane", "/home/ada/.local/share/Tolvane/");
-        QTEST(env.program.FirstRun, "firstRun");
-        QTEST(env.program.StartSmall, "small");
-        QCOMPARE(env.program.ProgramPath, "/opt/tolvane/bin/tolvane");
-        QCOMPARE(env.program.ProgramDir, "/home/ada/.local/share/Tolvane/");
+        QTEST(env.program.firstRun, "firstRun");
+        QTEST(env.program.startSmall, "small");
+        QCOMPARE(env.program.programPath, "/opt/tolvane/bin/tolvane");
+        QCOMPARE(env.program.dataFolder, "/home/ada/.local/share/Tolvane/");
     }
 
     void secondCopyRefused()

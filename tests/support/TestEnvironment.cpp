@@ -9,7 +9,7 @@ TestEnvironment::TestEnvironment()
     , program(settings, clock, boxes)
 {
     QDir().mkpath(dataDir());
-    program.ProgramDir = dataDir();
+    program.dataFolder = dataDir();
 }
 
 void TestEnvironment::writeMessageFile(int user, const QStringList &lines)

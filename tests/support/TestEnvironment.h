@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/SettingsStore.h"
 #include "support/FakeClock.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -29,5 +29,5 @@ public:
     SettingsStore settings;
     FakeClock clock;
     ScriptedMessageBoxes boxes;
-    Program program;
+    AppContext program;
 };

@@ -2,7 +2,7 @@
 
 #include "app/AppTitle.h"
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/Clock.h"
@@ -45,7 +45,7 @@ QPushButton *button(const QString &text, const char *name, QWidget *parent)
 
 } // namespace
 
-EntryDialog::EntryDialog(Program &program, MessageStore &store, QWidget *parent)
+EntryDialog::EntryDialog(AppContext &program, MessageStore &store, QWidget *parent)
     : QDialog(parent)
     , p(program)
     , m_store(store)
@@ -136,7 +136,7 @@ void EntryDialog::prepare(bool instant, const QDateTime &slot)
 {
     m_instant = instant;
     m_slot = slot;
-    m_recipients = { p.CurrentUser };
+    m_recipients = { p.currentUser };
     m_instantMessage.reset();
     Trap(p, "frmEntry.Form_Load", [&] {
         if (instant) {
@@ -168,7 +168,7 @@ void EntryDialog::loadRecord()
 {
     std::optional<MessageRecord> record;
     try {
-        record = m_store.find(p.CurrentUser, m_slot);
+        record = m_store.find(p.currentUser, m_slot);
     } catch (const StoreError &error) {
         reportStoreFailure(
             QStringLiteral("The stored message of this time could not be read."), error.what());
@@ -228,7 +228,7 @@ void EntryDialog::saveOrSend()
 bool EntryDialog::store(const MessageRecord &record)
 {
     try {
-        m_store.save(p.CurrentUser, record);
+        m_store.save(p.currentUser, record);
     } catch (const StoreError &error) {
         reportStoreFailure(QStringLiteral("The message was not saved."), error.what());
         return false;
@@ -247,7 +247,7 @@ void EntryDialog::deleteSlot()
             return;
         }
         try {
-            m_store.removeSlot(p.CurrentUser, m_slot);
+            m_store.removeSlot(p.currentUser, m_slot);
         } catch (const StoreError &error) {
             reportStoreFailure(QStringLiteral("The message was not deleted."), error.what());
             close = false;

@@ -9,7 +9,7 @@
 
 class MessageStore;
 class MessageTextEdit;
-class Program;
+class AppContext;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -32,7 +32,7 @@ class UserPicker;
 class EntryDialog : public QDialog {
     Q_OBJECT
 public:
-    EntryDialog(Program &program, MessageStore &store, QWidget *parent = nullptr);
+    EntryDialog(AppContext &program, MessageStore &store, QWidget *parent = nullptr);
 
     // The logged-in user's message at that minute: its stored text and recipients, or an
     // empty text for the user alone.
@@ -63,7 +63,7 @@ private:
     void closeWith(int result);
     void reportStoreFailure(const QString &what, const char *why);
 
-    Program &p;
+    AppContext &p;
     MessageStore &m_store;
     bool m_instant = false;
     QDateTime m_slot;

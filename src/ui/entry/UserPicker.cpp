@@ -1,7 +1,7 @@
 #include "ui/entry/UserPicker.h"
 
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/Roster.h"
 #include "platform/MessageBoxes.h"
 
@@ -29,7 +29,7 @@ bool listedBefore(const Roster::User &a, const Roster::User &b)
 
 } // namespace
 
-UserPicker::UserPicker(Program &program, QWidget *parent)
+UserPicker::UserPicker(AppContext &program, QWidget *parent)
     : QDialog(parent)
     , p(program)
 {
@@ -108,7 +108,7 @@ void UserPicker::begin(const Mode &mode)
         QList<Roster::User> offered = Roster::ConfiguredUsers(p.settings);
         if (!mode.offerCurrentUser)
             offered.removeIf(
-                [&](const Roster::User &user) { return user.number == p.CurrentUser; });
+                [&](const Roster::User &user) { return user.number == p.currentUser; });
         // Each box keeps the number of its own user, so that two users of the same name
         // get two boxes rather than one user twice.
         std::stable_sort(offered.begin(), offered.end(), listedBefore);
@@ -117,7 +117,7 @@ void UserPicker::begin(const Mode &mode)
             m_boxes[i]->setText(offered[i].name);
             m_boxes[i]->show();
             m_users[i] = offered[i].number;
-            if (offered[i].number == p.CurrentUser)
+            if (offered[i].number == p.currentUser)
                 m_boxes[i]->setChecked(true);
         }
     });

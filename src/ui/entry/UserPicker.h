@@ -4,7 +4,7 @@
 #include <QList>
 #include <array>
 
-class Program;
+class AppContext;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -32,7 +32,7 @@ public:
     };
     static constexpr int BoxCount = 10;
 
-    explicit UserPicker(Program &program, QWidget *parent = nullptr);
+    explicit UserPicker(AppContext &program, QWidget *parent = nullptr);
 
     void begin(const Mode &mode);
     QList<int> pick(const Mode &mode);
@@ -48,7 +48,7 @@ private:
     void tickAll(bool ticked);
     bool refusedEmpty();
 
-    Program &p;
+    AppContext &p;
     Mode m_mode;
     QLabel *m_prompt = nullptr;
     std::array<QCheckBox *, BoxCount> m_boxes {};

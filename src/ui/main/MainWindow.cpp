@@ -1,7 +1,7 @@
 #include "ui/main/MainWindow.h"
 
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/AutoStart.h"
@@ -39,7 +39,7 @@ QString wholeNumber(int value)
 
 } // namespace
 
-MainWindow::MainWindow(Program &program, QWidget *parent)
+MainWindow::MainWindow(AppContext &program, QWidget *parent)
     : QMainWindow(parent)
     , p(program)
 {
@@ -145,7 +145,7 @@ void MainWindow::load()
 
         setUpCalendarFonts();
         placeControls();
-        p.ShowErrors = settings.ReadSetting(Options, QStringLiteral("Error"), QStringLiteral("0"))
+        p.showErrors = settings.ReadSetting(Options, QStringLiteral("Error"), QStringLiteral("0"))
             == QStringLiteral("1");
         setUpGrid();
         m_autoStartAction->setChecked(AutoStart::Exists());
@@ -154,7 +154,7 @@ void MainWindow::load()
             != QStringLiteral("0");
         m_startSmallAction->setChecked(small);
         if (small)
-            p.StartSmall = true;
+            p.startSmall = true;
         readCurrentUser();
         goToToday();
     });
@@ -227,7 +227,7 @@ void MainWindow::readCurrentUser()
                 info.caption = QStringLiteral("Tolvane - ") + users.first().name;
             }
         }
-        p.CurrentUser = info.currentUser;
+        p.currentUser = info.currentUser;
         setWindowTitle(info.caption);
     });
 }

@@ -15,7 +15,7 @@
 
 class DayGrid;
 class MarkedCalendar;
-class Program;
+class AppContext;
 class QAction;
 class QLabel;
 class QMenu;
@@ -31,7 +31,7 @@ class QScrollBar;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(Program &program, QWidget *parent = nullptr);
+    explicit MainWindow(AppContext &program, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Filled by the start-up: show the entry dialog modally for the logged-in user's
@@ -161,7 +161,7 @@ private:
     void scrollHorizontally();
     QList<QWidget *> scrolledControls() const;
 
-    Program &p;
+    AppContext &p;
     bool m_loaded = false;
 
     MarkedCalendar *m_calendar = nullptr;

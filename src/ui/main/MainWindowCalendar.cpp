@@ -1,6 +1,6 @@
 // The calendar and the day grid of the main window.
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "platform/Clock.h"
 #include "store/MessageStore.h"
 #include "store/Stamp.h"
@@ -108,15 +108,15 @@ void MainWindow::loadDay(const QDate &selected)
         for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row)
             m_grid->cell(row, 1)->setText(QString());
 
-        const MessageStore store(p.ProgramDir, p.clock);
-        if (!QFileInfo::exists(store.filePath(p.CurrentUser)))
+        const MessageStore store(p.dataFolder, p.clock);
+        if (!QFileInfo::exists(store.filePath(p.currentUser)))
             return;
 
         const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
         const QDateTime now = p.clock.now();
         const QDate today = now.date();
         const int nowMinute = Stamp::minuteOfDay(now.time());
-        store.read(p.CurrentUser, [&](const MessageRecord &record) {
+        store.read(p.currentUser, [&](const MessageRecord &record) {
             const QDate d = record.date;
             // The file is in stamp order: nothing after the page can show on it.
             if (d > last)
@@ -234,7 +234,7 @@ void MainWindow::openSlot()
 void MainWindow::colourRow(int user, const QDateTime &due, const QString &text, bool sent)
 {
     Trap(p, "frmMain.colourRow", [&] {
-        if (p.CurrentUser != user || !due.isValid() || m_calendar->selectedDate() != due.date())
+        if (p.currentUser != user || !due.isValid() || m_calendar->selectedDate() != due.date())
             return;
         // The row the load put the record in: its time to the nearest quarter hour.
         const int row = DaySlots::RowOfMinute(Stamp::minuteOfDay(due.time()));

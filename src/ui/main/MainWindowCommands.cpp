@@ -1,6 +1,6 @@
 #include "app/AppTitle.h"
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/SettingsStore.h"
 #include "app/Website.h"
 #include "platform/HelpPage.h"
@@ -48,7 +48,7 @@ void MainWindow::keyTyped(QChar key)
         auto switchErrors = [&](bool on, const QString &text) {
             m_typedKeys.clear();
             p.boxes.show(AppTitle, text, MessageBoxes::Icon::None, MessageBoxes::Buttons::Ok, this);
-            p.ShowErrors = on;
+            p.showErrors = on;
             p.settings.WriteSetting(
                 QStringLiteral("Options"), QStringLiteral("Error"), QString::number(on ? 1 : 0));
         };
@@ -87,7 +87,7 @@ void MainWindow::sendInstantMessageNow()
             return;
         // Sent for the user logged in when Send was pressed.
         if (const auto message = composeInstantMessage(); message && sendInstantMessage)
-            sendInstantMessage(p.CurrentUser, *message);
+            sendInstantMessage(p.currentUser, *message);
     });
 }
 

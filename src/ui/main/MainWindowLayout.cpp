@@ -1,7 +1,7 @@
 // The main window's controls, their places for any window size, and the scrolling of
 // the content when the window is smaller than it.
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "ui/main/DayGrid.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MarkedCalendar.h"

@@ -2,7 +2,7 @@
 // its menu, the two start options, and the first-time explanation of all this.
 
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/SettingsStore.h"
 #include "platform/AutoStart.h"
 #include "platform/MessageBoxes.h"
@@ -173,7 +173,7 @@ void MainWindow::toggleAutoStart()
         if (m_autoStartAction->isChecked())
             AutoStart::Remove();
         else
-            AutoStart::Write(p.ProgramPath);
+            AutoStart::Write(p.programPath);
         // The tick tells the truth: an entry that could not be written is not ticked.
         m_autoStartAction->setChecked(AutoStart::Exists());
     });

@@ -4,7 +4,7 @@
 
 #include "app/ErrorTrap.h"
 #include "app/PasswordOwner.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
@@ -37,7 +37,7 @@ void MainWindow::connectUserCommands()
 void MainWindow::changeUserName()
 {
     Trap(p, "frmMain.mnuChangeName_Click", [&] {
-        openSetupWizard(Mode::EditName, p.CurrentUser);
+        openSetupWizard(Mode::EditName, p.currentUser);
         readCurrentUser();
     });
 }
@@ -45,13 +45,13 @@ void MainWindow::changeUserName()
 void MainWindow::changeUserMailServer()
 {
     Trap(p, "frmMain.mnuUserEmail_Click",
-        [&] { openSetupWizard(Mode::EditMailServer, p.CurrentUser); });
+        [&] { openSetupWizard(Mode::EditMailServer, p.currentUser); });
 }
 
 void MainWindow::changePhoneAddress()
 {
     Trap(p, "frmMain.mnuCellEmail_Click",
-        [&] { openSetupWizard(Mode::EditPhoneAddress, p.CurrentUser); });
+        [&] { openSetupWizard(Mode::EditPhoneAddress, p.currentUser); });
 }
 
 void MainWindow::changeDefaults()
@@ -126,7 +126,7 @@ void MainWindow::removeUser()
             p.secrets->removePassword(section, p.context(), [](const SecretStore::Result &) {});
 
         try {
-            MessageStore(p.ProgramDir, p.clock).removeFile(user);
+            MessageStore(p.dataFolder, p.clock).removeFile(user);
         } catch (const StoreError &) {
             // Reported as it always was: the command's own error, behind ShowErrors.
             throw std::runtime_error("message file not deleted");

@@ -1,7 +1,7 @@
 #include "ui/main/Startup.h"
 
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "delivery/Scheduler.h"
 #include "ui/entry/EntryDialog.h"
 #include "ui/entry/UserPicker.h"
@@ -32,7 +32,7 @@ long residentKilobytes()
 
 } // namespace
 
-Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QObject *parent)
+Startup::Startup(AppContext &program, MessageStore &store, Scheduler &scheduler, QObject *parent)
     : QObject(parent)
     , endProgram([] { QCoreApplication::quit(); })
     , p(program)
@@ -74,7 +74,7 @@ Startup::Startup(Program &program, MessageStore &store, Scheduler &scheduler, QO
     connect(&m_scheduler, &Scheduler::delivered, m_main.get(), &MainWindow::colourRow);
     connect(&m_scheduler, &Scheduler::warning, m_mailWarning.get(), &MailWarning::showWarning);
     connect(&m_scheduler, &Scheduler::failure, this,
-        [this](const QString &where, const QString &text) { p.ReportLater(where, text); });
+        [this](const QString &where, const QString &text) { p.reportLater(where, text); });
     connect(&m_scheduler, &Scheduler::dayChanged, m_main.get(), &MainWindow::goToToday);
     connect(&m_housekeeping, &SecondTicker::tick, this, &Startup::housekeep);
 }

@@ -10,7 +10,7 @@ class EntryDialog;
 class MailWarning;
 class MainWindow;
 class MessageStore;
-class Program;
+class AppContext;
 class Scheduler;
 class SetupWizard;
 class SplashScreen;
@@ -23,7 +23,7 @@ class SplashScreen;
 class Startup : public QObject {
     Q_OBJECT
 public:
-    Startup(Program &program, MessageStore &store, Scheduler &scheduler, QObject *parent = nullptr);
+    Startup(AppContext &program, MessageStore &store, Scheduler &scheduler, QObject *parent = nullptr);
     ~Startup() override;
 
     MainWindow &mainWindow() { return *m_main; }
@@ -60,7 +60,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    Program &p;
+    AppContext &p;
     Scheduler &m_scheduler;
     SecondTicker m_housekeeping;
     std::unique_ptr<MainWindow> m_main;

@@ -2,7 +2,7 @@
 
 #include "app/ErrorTrap.h"
 #include "app/PasswordOwner.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SecretStore.h"
@@ -21,7 +21,7 @@ QString reasonOf(const SecretStore::Result &result)
     return reason.isEmpty() ? QStringLiteral("it gave no reason") : reason;
 }
 
-void keyringAnswered(Program &p, const QString &section, const QString &login, bool removing,
+void keyringAnswered(AppContext &p, const QString &section, const QString &login, bool removing,
     const SecretStore::Result &result, QWidget *parent)
 {
     if (result.ok) {
@@ -47,7 +47,7 @@ void keyringAnswered(Program &p, const QString &section, const QString &login, b
 
 } // namespace
 
-void UpdatePassword(Program &p, const char *where, const QString &section, const QString &login,
+void UpdatePassword(AppContext &p, const char *where, const QString &section, const QString &login,
     const std::optional<QString> &password, QWidget *parent)
 {
     if (!password)

@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-class Program;
+class AppContext;
 class QWidget;
 
 // Applies a change to a user's SMTP password in the desktop's keyring (p.secrets, under
@@ -12,5 +12,5 @@ class QWidget;
 // answers, the login the password belongs to is noted, or a keyring that could not do it
 // is told in a box with its reason (the password is then kept nowhere else). A failure
 // while noting it goes to the error trap under `where`, the command that asked.
-void UpdatePassword(Program &p, const char *where, const QString &section, const QString &login,
+void UpdatePassword(AppContext &p, const char *where, const QString &section, const QString &login,
     const std::optional<QString> &password, QWidget *parent);

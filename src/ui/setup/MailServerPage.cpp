@@ -3,7 +3,7 @@
 #include "app/ErrorTrap.h"
 #include "app/MailAddress.h"
 #include "app/PasswordOwner.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "ui/setup/KeyringPassword.h"
@@ -27,7 +27,7 @@ const QString DefaultSMTP = QStringLiteral("DefaultSMTP");
 } // namespace
 
 MailServerPage::MailServerPage(
-    Program &program, SetupRun &run, const MailAccountGuess &mailAccountGuess, QWidget *parent)
+    AppContext &program, SetupRun &run, const MailAccountGuess &mailAccountGuess, QWidget *parent)
     : WizardPage(program, run, QStringLiteral("frmLocalEmail"),
         QStringLiteral("Tolvane - Email Settings"), parent)
     , m_mailAccountGuess(mailAccountGuess)

@@ -2,7 +2,7 @@
 
 #include "app/MailAddress.h"
 #include "app/PasswordOwner.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
@@ -19,7 +19,7 @@ const QString PhoneAddressPage::ExampleBlock
                      "For example:  5551234567@sms.carrier.example\n"
                      "You can obtain your Email address from your cellular service provider.");
 
-PhoneAddressPage::PhoneAddressPage(Program &program, SetupRun &run, QWidget *parent)
+PhoneAddressPage::PhoneAddressPage(AppContext &program, SetupRun &run, QWidget *parent)
     : WizardPage(program, run, QStringLiteral("frmCellEmail"),
         QStringLiteral("Tolvane - Cellular Phone Email"), parent)
 {

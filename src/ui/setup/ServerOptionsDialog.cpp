@@ -1,7 +1,7 @@
 #include "ui/setup/ServerOptionsDialog.h"
 
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "delivery/SmtpWire.h"
 #include "platform/MessageBoxes.h"
 #include "ui/common/TolvaneIcon.h"
@@ -30,7 +30,7 @@ QString portInAddress(const QString &address)
 
 } // namespace
 
-ServerOptionsDialog::ServerOptionsDialog(Program &program, QWidget *parent)
+ServerOptionsDialog::ServerOptionsDialog(AppContext &program, QWidget *parent)
     : QDialog(parent)
     , p(program)
 {

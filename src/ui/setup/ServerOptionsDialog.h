@@ -6,7 +6,7 @@
 #include <array>
 #include <optional>
 
-class Program;
+class AppContext;
 class QButtonGroup;
 class QFormLayout;
 class QLabel;
@@ -33,7 +33,7 @@ public:
         QString password; // empty: none typed
     };
 
-    explicit ServerOptionsDialog(Program &program, QWidget *parent = nullptr);
+    explicit ServerOptionsDialog(AppContext &program, QWidget *parent = nullptr);
 
     // securityButtons[0..2]: None, STARTTLS, TLS from the start.
     std::array<QRadioButton *, 3> securityButtons {};
@@ -58,7 +58,7 @@ private:
     void showUsualPort();
     bool refuse(const QString &text, QWidget *focus);
 
-    Program &p;
+    AppContext &p;
     QButtonGroup *m_security = nullptr;
     QFormLayout *m_rows = nullptr;
     MailServerOptions m_current;

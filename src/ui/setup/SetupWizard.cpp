@@ -1,7 +1,7 @@
 #include "ui/setup/SetupWizard.h"
 
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "platform/HelpPage.h"
 #include "platform/MessageBoxes.h"
 #include "ui/common/TolvaneIcon.h"
@@ -36,7 +36,7 @@ QPushButton *makeButton(const QString &text, const QString &name, QWidget *paren
 
 } // namespace
 
-SetupWizard::SetupWizard(Program &program, QWidget *parent)
+SetupWizard::SetupWizard(AppContext &program, QWidget *parent)
     : QDialog(parent)
     , accountName(AccountNameGuess)
     , mailAccountGuess([] { return MailAccount {}; })

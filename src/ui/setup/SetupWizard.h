@@ -7,7 +7,7 @@
 #include <QList>
 #include <functional>
 
-class Program;
+class AppContext;
 class QPushButton;
 class QStackedWidget;
 class WizardPage;
@@ -39,7 +39,7 @@ public:
     static constexpr int DesignWidth = 406;
     static constexpr int DesignHeight = 305;
 
-    explicit SetupWizard(Program &program, QWidget *parent = nullptr);
+    explicit SetupWizard(AppContext &program, QWidget *parent = nullptr);
     ~SetupWizard() override;
 
     // Starts a run for the mode and user (the defaults need none) on its first page;
@@ -73,7 +73,7 @@ private:
     // "<form>.<procedure>".
     void trap(const char *procedure, const std::function<void()> &body);
 
-    Program &p;
+    AppContext &p;
     SetupRun m_run;
     QList<WizardPage *> m_pages;
     int m_index = 0;

@@ -1,7 +1,7 @@
 #include "ui/setup/SplashScreen.h"
 
 #include "app/ErrorTrap.h"
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "ui/common/DialogPlacement.h"
 #include "ui/common/TolvaneIcon.h"
 #include "ui/setup/SetupWizard.h"
@@ -17,7 +17,7 @@
 const QString SplashScreen::NoticeLine
     = QStringLiteral("Your messages go out on time while Tolvane waits in the system tray.");
 
-SplashScreen::SplashScreen(Program &program, SetupWizard &wizard, QWidget *parent)
+SplashScreen::SplashScreen(AppContext &program, SetupWizard &wizard, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , p(program)
     , m_wizard(wizard)
@@ -107,7 +107,7 @@ void SplashScreen::handOver()
 {
     Trap(p, "frmSplash.tmrSplash1_Timer", [&] {
         m_standing.stop();
-        if (p.FirstRun)
+        if (p.firstRun)
             runFirstTimeSetup();
         else
             showProgram();
@@ -136,7 +136,7 @@ void SplashScreen::firstTimeSetupEnded(int outcome)
             QCoreApplication::quit();
             return;
         }
-        p.FirstRun = false;
+        p.firstRun = false;
         p.ShowFirstTimeMessages = true;
         showProgram();
     });
@@ -144,7 +144,7 @@ void SplashScreen::firstTimeSetupEnded(int outcome)
 
 void SplashScreen::showProgram()
 {
-    if (!p.StartSmall && m_hooks.showMainWindow)
+    if (!p.startSmall && m_hooks.showMainWindow)
         m_hooks.showMainWindow();
     m_done = true;
     hide();

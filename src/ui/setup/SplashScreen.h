@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <functional>
 
-class Program;
+class AppContext;
 class QLabel;
 class QPushButton;
 class SetupWizard;
@@ -35,7 +35,7 @@ public:
         std::function<void()> showMainWindow;
     };
 
-    SplashScreen(Program &program, SetupWizard &wizard, QWidget *parent = nullptr);
+    SplashScreen(AppContext &program, SetupWizard &wizard, QWidget *parent = nullptr);
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
     // How long the splash stands at start before it hands over (two seconds).
@@ -68,7 +68,7 @@ private:
     void showProgram();
     void closeAbout();
 
-    Program &p;
+    AppContext &p;
     SetupWizard &m_wizard;
     Hooks m_hooks;
     QPushButton *m_okButton = nullptr;

@@ -1,6 +1,6 @@
 #include "ui/setup/UserNamePage.h"
 
-#include "app/Program.h"
+#include "app/AppContext.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
@@ -13,7 +13,7 @@
 using Mode = SetupRun::Mode;
 
 UserNamePage::UserNamePage(
-    Program &program, SetupRun &run, const std::function<QString()> &accountName, QWidget *parent)
+    AppContext &program, SetupRun &run, const std::function<QString()> &accountName, QWidget *parent)
     : WizardPage(
         program, run, QStringLiteral("frmUserName"), QStringLiteral("Tolvane - User Name"), parent)
     , m_accountName(accountName)

@@ -9,7 +9,7 @@
 class UserNamePage : public WizardPage {
     Q_OBJECT
 public:
-    UserNamePage(Program &program, SetupRun &run, const std::function<QString()> &accountName,
+    UserNamePage(AppContext &program, SetupRun &run, const std::function<QString()> &accountName,
         QWidget *parent = nullptr);
 
     void load(const QString &nextWord) override;

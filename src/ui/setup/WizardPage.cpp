@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 WizardPage::WizardPage(
-    Program &program, SetupRun &run, const QString &formName, const QString &title, QWidget *parent)
+    AppContext &program, SetupRun &run, const QString &formName, const QString &title, QWidget *parent)
     : QWidget(parent)
     , p(program)
     , m_run(run)

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-class Program;
+class AppContext;
 class QLabel;
 class QLineEdit;
 class QVBoxLayout;
@@ -42,7 +42,7 @@ public:
     virtual void finish(QWidget *boxParent) { Q_UNUSED(boxParent) }
 
 protected:
-    WizardPage(Program &program, SetupRun &run, const QString &formName, const QString &title,
+    WizardPage(AppContext &program, SetupRun &run, const QString &formName, const QString &title,
         QWidget *parent = nullptr);
 
     QLabel *addLabel(const QString &objectName, const QString &text);
@@ -51,7 +51,7 @@ protected:
     // "If this is correct, click the Next button below. ..."
     static QString instructionLine(const QString &nextWord);
 
-    Program &p;
+    AppContext &p;
     SetupRun &m_run;
     QVBoxLayout *m_rows = nullptr;
 

@@ -39,7 +39,7 @@ struct Fixture {
         env.addUser(2, "Bob", "bob@cell", "bob@mail.example");
         env.addUser(3, "Cy", "cy@cell", "cy@mail.example");
         env.addUser(4, "Dee", QString(), "dee@mail.example");
-        env.program.CurrentUser = 1;
+        env.program.currentUser = 1;
     }
 
     // What the user does, and what the dialog shows meanwhile. Actions: "open [day ]HH:MM"

@@ -51,7 +51,7 @@ private slots:
             env.addUser(n, name, name.toLower() + "@cell");
         // A section with a phone address but no name is a free slot, not a user.
         env.settings.WriteSetting("User5", "CellEmail", "x@cell");
-        env.program.CurrentUser = 1;
+        env.program.currentUser = 1;
         UserPicker picker(env.program);
         // Every box ticked at an earlier opening: each opening is set up afresh.
         picker.begin({ .several = true, .offerCurrentUser = true });

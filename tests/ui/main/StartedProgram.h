@@ -35,7 +35,7 @@ struct StartedProgram {
         env.addUser(1, "Ada", AdaCell);
         startup.endProgram = [this] { ++ends; };
     }
-    Program &p() { return env.program; }
+    AppContext &p() { return env.program; }
     MainWindow &w() { return startup.mainWindow(); }
     template<class T = QWidget> T *child(const char *name)
     {

@@ -123,7 +123,7 @@ private slots:
                 "Options", option.section('=', 0, 0), option.section('=', 1));
         MainWindow &w = f.start();
         QVERIFY(w.isVisible());
-        QCOMPARE(f.env.program.CurrentUser, 1);
+        QCOMPARE(f.env.program.currentUser, 1);
         QCOMPARE(w.windowTitle(), "Tolvane - Ada");
         const QRect screen = w.screen()->availableGeometry();
         QVERIFY(screen.contains(QRect(w.pos(), w.size())));
@@ -153,7 +153,7 @@ private slots:
         TestEnvironment env;
         writeFile(env.settings.path(), file);
         ReadStartValues(env.program, "/usr/bin/tolvane", env.dataDir());
-        QVERIFY(env.program.FirstRun);
+        QVERIFY(env.program.firstRun);
         env.addUser(1, "Ada", AdaCell);
         env.settings.WriteSetting("Options", "Current User", "1");
         SettingsStore again(env.settings.path());
@@ -270,7 +270,7 @@ private slots:
     {
         TestEnvironment env;
         ReenteringBoxes boxes;
-        Program p(env.settings, env.clock, boxes);
+        AppContext p(env.settings, env.clock, boxes);
         const auto fail = [&](const char *why) {
             Trap(p, "frmTimer.Test", [why] { throw SettingsError(why); });
         };

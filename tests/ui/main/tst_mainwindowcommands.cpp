@@ -95,7 +95,7 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(bool, startOn);
         TestEnvironment env;
-        env.program.ShowErrors = startOn;
+        env.program.showErrors = startOn;
         MainWindow w(env.program);
         auto *box = new QLineEdit(w.centralWidget());
         w.show();
@@ -111,7 +111,7 @@ private slots:
             shown << b.text;
         }
         QTEST(shown, "boxes");
-        QTEST(env.program.ShowErrors, "on");
+        QTEST(env.program.showErrors, "on");
         QTEST(env.settings.ReadSetting("Options", "Error", "-"), "setting");
         // Every key went on to the control with the focus, a backspace included.
         QCOMPARE(box->text(), QString(keys).remove(QRegularExpression(".\\x08")));
@@ -169,7 +169,7 @@ private slots:
         QFETCH(L, installed);
         QFETCH(QString, started);
         TestEnvironment env;
-        env.program.ShowErrors = true; // the refusal is the one box all the same
+        env.program.showErrors = true; // the refusal is the one box all the same
         QTemporaryDir bin;
         for (QString tool : installed) {
             const bool broken = tool.endsWith('!');
@@ -324,7 +324,7 @@ private slots:
         f.trigger("differentUserAction");
         QCOMPARE(captionAtWrite, "Tolvane - Ada");
         QCOMPARE(f.read("Options/Current User"), "3");
-        QCOMPARE(f.p().CurrentUser, 3);
+        QCOMPARE(f.p().currentUser, 3);
         QCOMPARE(f.w().windowTitle(), "Tolvane - Cy");
         QTRY_COMPARE(f.cell(45)->text(), "from Cy");
         f.picked = {};

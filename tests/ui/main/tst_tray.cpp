@@ -19,7 +19,7 @@ struct Fixture : StartedProgram {
     {
         // The autostart entry goes into this test's own configuration folder.
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.dir.path() + "/config"));
-        env.program.ProgramPath = QStringLiteral("/opt/tolvane/bin/tolvane");
+        env.program.programPath = QStringLiteral("/opt/tolvane/bin/tolvane");
     }
     QSystemTrayIcon *icon() { return w().findChild<QSystemTrayIcon *>("trayIcon"); }
     // "Exit", then the next housekeeping tick puts the icon up.
@@ -62,7 +62,7 @@ private slots:
     {
         QFETCH(bool, small);
         Fixture f;
-        f.p().StartSmall = small;
+        f.p().startSmall = small;
         f.startup.Run();
         QVERIFY(f.startup.splashScreen().isVisible() && !f.w().isVisible());
         f.startup.splashScreen().handOver();
@@ -228,7 +228,7 @@ private slots:
         QFETCH(bool, on);
         Fixture f;
         if (on)
-            QVERIFY(AutoStart::Write(f.p().ProgramPath));
+            QVERIFY(AutoStart::Write(f.p().programPath));
         f.env.settings.WriteSetting("Options", "StartSmall", on ? "1" : "0");
         f.w().load();
         auto *autoStart = f.child<QAction>("autoStartAction");
@@ -237,7 +237,7 @@ private slots:
         startSmall->trigger();
         QCOMPARE(startSmall->isChecked(), !on);
         QCOMPARE(f.env.settings.ReadSetting("Options", "StartSmall", {}), on ? "0" : "1");
-        QCOMPARE(f.p().StartSmall, on);
+        QCOMPARE(f.p().startSmall, on);
         autoStart->trigger();
         QCOMPARE(autoStart->isChecked(), !on);
         QCOMPARE(AutoStart::Exists(), !on);

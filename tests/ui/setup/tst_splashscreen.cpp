@@ -29,7 +29,7 @@ struct StartUp : WizardTest {
         sinceStart.start();
         splash.start();
     }
-    Program &p = env.program;
+    AppContext &p = env.program;
     SplashScreen splash { env.program, wizard };
     QWidget entryDialog, userPicker;
     QElapsedTimer sinceStart;
@@ -56,8 +56,8 @@ private slots:
         QFETCH(bool, firstRun);
         QFETCH(bool, startSmall);
         StartUp s;
-        s.p.FirstRun = firstRun;
-        s.p.StartSmall = startSmall;
+        s.p.firstRun = firstRun;
+        s.p.startSmall = startSmall;
         s.start(firstRun ? 30 : -1);
         QVERIFY(s.splash.isVisible());
         if (firstRun) {
@@ -73,7 +73,7 @@ private slots:
             QVERIFY2(s.mainShownAfterMs[0] >= 1900 && s.mainShownAfterMs[0] < 3000,
                 qPrintable(QString::number(s.mainShownAfterMs[0])));
         QVERIFY(!s.wizardOpenAtMain && !s.wizard.isVisible() && !s.splash.isVisible());
-        QVERIFY(!s.p.FirstRun);
+        QVERIFY(!s.p.firstRun);
         QCOMPARE(s.p.ShowFirstTimeMessages, firstRun);
     }
 
@@ -117,7 +117,7 @@ private slots:
     {
         StartUp s;
         QApplication::setQuitOnLastWindowClosed(false); // as the program runs
-        s.p.FirstRun = true;
+        s.p.firstRun = true;
         s.env.boxes.queueAnswer(MessageBoxes::Answer::Yes);
         s.start(10);
         QTRY_VERIFY(s.wizard.isVisible());
@@ -127,7 +127,7 @@ private slots:
         stuck.start(5000);
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(s.mainShownAfterMs.isEmpty() && !s.splash.isVisible() && !s.wizard.isVisible());
-        QVERIFY(s.p.FirstRun && !s.splash.isDone());
+        QVERIFY(s.p.firstRun && !s.splash.isDone());
         QVERIFY(!s.env.settings.HasSetting("Options", "Current User"));
     }
 };

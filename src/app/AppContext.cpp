@@ -1,4 +1,4 @@
-#include "app/Program.h"
+#include "app/AppContext.h"
 
 #include "app/AppTitle.h"
 #include "platform/KeychainSecretStore.h"
@@ -7,7 +7,7 @@
 #include <QScopeGuard>
 #include <QTimer>
 
-Program::Program(SettingsStore &settings, Clock &clock, MessageBoxes &boxes)
+AppContext::AppContext(SettingsStore &settings, Clock &clock, MessageBoxes &boxes)
     : settings(settings)
     , clock(clock)
     , boxes(boxes)
@@ -15,36 +15,36 @@ Program::Program(SettingsStore &settings, Clock &clock, MessageBoxes &boxes)
 {
 }
 
-Program::~Program() = default;
+AppContext::~AppContext() = default;
 
-void Program::ReportError(const QString &where)
+void AppContext::reportError(const QString &where)
 {
-    if (ShowErrors)
+    if (showErrors)
         showOnce(QStringLiteral("Error occurred in ") + where);
 }
 
-void Program::ReportFailure(const QString &text)
+void AppContext::reportFailure(const QString &text)
 {
     showOnce(text);
 }
 
-void Program::ReportLater(const QString &where, const QString &text)
+void AppContext::reportLater(const QString &where, const QString &text)
 {
     QTimer::singleShot(0, &m_context, [this, where, text] {
         if (text.isEmpty())
-            ReportError(where);
+            reportError(where);
         else
-            ReportFailure(text);
+            reportFailure(text);
     });
 }
 
-void Program::showOnce(const QString &text)
+void AppContext::showOnce(const QString &text)
 {
     // A box waits for the user while timers go on; the failure that opened it, met again
     // meanwhile, must not stack a second box on the first.
-    if (FailuresShown.contains(text))
+    if (m_failuresShown.contains(text))
         return;
-    FailuresShown.append(text);
-    const auto shown = qScopeGuard([&] { FailuresShown.removeOne(text); });
+    m_failuresShown.append(text);
+    const auto shown = qScopeGuard([&] { m_failuresShown.removeOne(text); });
     boxes.show(AppTitle, text, MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
 }

@@ -14,12 +14,12 @@ class SettingsStore;
 
 // The program-wide state, one object created at start and handed by reference to
 // every form and module. Its members carry the names the whole program uses for them.
-class Program {
+class AppContext {
 public:
-    Program(SettingsStore &settings, Clock &clock, MessageBoxes &boxes);
-    ~Program();
-    Program(const Program &) = delete;
-    Program &operator=(const Program &) = delete;
+    AppContext(SettingsStore &settings, Clock &clock, MessageBoxes &boxes);
+    ~AppContext();
+    AppContext(const AppContext &) = delete;
+    AppContext &operator=(const AppContext &) = delete;
 
     SettingsStore &settings;
     Clock &clock;
@@ -29,32 +29,32 @@ public:
     std::unique_ptr<SecretStore> secrets;
 
     // Start-up and shutdown.
-    QString ProgramPath;
-    QString ProgramDir; // ends with "/"; the message files live here
-    bool FirstRun = false;
-    bool StartSmall = false;
+    QString programPath;
+    QString dataFolder; // ends with "/"; the message files live here
+    bool firstRun = false;
+    bool startSmall = false;
     bool ShutdownRequested = false;
 
     // Roster.
-    int CurrentUser = 0;
+    int currentUser = 0;
 
     bool ShowFirstTimeMessages = false; // the first-run information boxes are still due
 
     // Whether the error trap of every procedure shows its message.
-    bool ShowErrors = false;
+    bool showErrors = false;
 
     // The error trap's report: "Error occurred in " + where, only when ShowErrors is on.
-    void ReportError(const QString &where);
+    void reportError(const QString &where);
     // The error trap's report of a file that could not be read or written: always shown.
     // While a report's box is open, the same report met again (by the next timer tick) is
     // not shown a second time.
-    void ReportFailure(const QString &text);
-    QStringList FailuresShown;
+    void reportFailure(const QString &text);
+    
 
     // The same reports, shown once the work at hand has returned to the event loop: the
     // scheduler and the delivery never wait for a box that waits for a user. An empty
-    // text stands for ReportError(where), any other for ReportFailure(text).
-    void ReportLater(const QString &where, const QString &text);
+    // text stands for reportError(where), any other for reportFailure(text).
+    void reportLater(const QString &where, const QString &text);
 
     // What waits on the program's services (a report still to be shown, the keyring's
     // answer to a change) ends with the program object: the context for such waits.
