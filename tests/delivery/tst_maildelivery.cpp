@@ -140,9 +140,6 @@ private slots:
             { NoPassword }, "");
         row("no keyring", login(Security::Tls, std::nullopt), false, false,
             { "The SMTP password could not be read from the desktop's keyring: " }, "");
-        row("unknown security, no keyring asked",
-            login(Security::Tls, found, setting("Security", "carrier pigeon")), false, false,
-            { "The SMTP security setting is not one Tolvane knows (None, STARTTLS or TLS)" }, "");
         row("login in clear, no keyring asked", login(Security::None, found), false, false,
             { "The SMTP login is only sent over an encrypted connection: choose STARTTLS or TLS "
               "for this server" },

@@ -1,9 +1,9 @@
-"""Starting small: no window, only the icon in the notification area, deliveries go on;
-"Shutdown Tolvane" from the icon's menu ends the program."""
+"""Starting small: no window, only the icon in the notification area; "Shutdown Tolvane"
+from the icon's menu ends the program."""
 
 import unittest
 
-from e2e import ProgramTest, early_in_minute, stamp, wait_for, xdotool
+from e2e import ProgramTest, wait_for, xdotool
 
 CELL = "5551234567@txt.example.net"
 QUESTION = ("Shutting Down?\tnone\tShutting Down Tolvane will prevent scheduled Emails to be "
@@ -12,21 +12,14 @@ QUESTION = ("Shutting Down?\tnone\tShutting Down Tolvane will prevent scheduled 
 
 
 class Tray(ProgramTest):
-    def test_start_small_deliver_and_shut_down_from_menu(self):
+    def test_start_small_and_shut_down_from_menu(self):
         self.configure([CELL], StartSmall="1")
-        minute = early_in_minute()
-        due = stamp(minute) + "NFrom the tray|%s," % CELL
-        self.account.write_messages(1, [due])
         program = self.account.start()
 
         icon = wait_for(self.tray.icons, "the icon in the notification area")[0]
         shown = [w for w in xdotool("search", "--onlyvisible", "--class", "^tolvane$")
                  if "%#x" % int(w) != icon]
         self.assertEqual(shown, [], "a window is shown besides the icon")
-        mails = wait_for(self.server.received, "the due mail")
-        self.assertEqual(mails[0].rcpt_tos, [CELL])
-        wait_for(lambda: self.account.read_messages(1) == [due[:19] + "S" + due[20:]],
-                 "the record marked sent")
 
         # The icon's menu: "Show Tolvane", "Shutdown Tolvane".
         xdotool("mousemove", "--window", icon, "5", "5", "click", "3")
