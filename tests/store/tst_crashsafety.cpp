@@ -10,6 +10,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -110,15 +111,25 @@ private slots:
             QProcess writer;
             writer.start(QCoreApplication::applicationFilePath(),
                 { "--worker", env.dataDir(), copyDir, QString::number(run) });
-            QVERIFY2(writer.waitForReadyRead(10000), qPrintable(writer.errorString()));
-            QThread::usleep(random.bounded(20000));
+            // The kill comes within 20 ms, or two operations' time where the first one took
+            // longer (a slow machine, the sanitizers), so that it meets operations under way.
+            QByteArray output;
+            QElapsedTimer firstOperation;
+            while (output.count('\n') < 2) {
+                QVERIFY2(writer.waitForReadyRead(10000), qPrintable(writer.errorString()));
+                if (output.isEmpty())
+                    firstOperation.start();
+                output += writer.readAllStandardOutput();
+            }
+            QThread::usleep(
+                random.bounded(quint32(qMax<qint64>(20000, 2000 * firstOperation.elapsed()))));
             writer.kill();
             QVERIFY(writer.waitForFinished(10000));
             QVERIFY2(writer.exitStatus() == QProcess::CrashExit,
                 writer.readAllStandardError().constData());
 
             // The operation under way when the worker was killed, if it got that far.
-            QList<QByteArray> outputs = writer.readAllStandardOutput().split('\n');
+            QList<QByteArray> outputs = (output + writer.readAllStandardOutput()).split('\n');
             outputs.removeFirst(); // "ready"
             outputs.removeLast(); // what follows the last line end
             const QList<QByteArray> op
