@@ -15,7 +15,7 @@
 #include "store/MessageStore.h"
 #include "ui/common/QtMessageBoxes.h"
 #include "ui/common/TolvaneIcon.h"
-#include "ui/main/Startup.h"
+#include "program/Application.h"
 #include "ui/setup/InstalledMailAccounts.h"
 #include "ui/setup/SetupWizard.h"
 
@@ -77,13 +77,13 @@ int main(int argc, char **argv)
     MessageStore store(p.dataFolder, clock);
     MailDelivery delivery(p, store, connection);
     Scheduler scheduler(p, store, delivery, connection);
-    Startup startup(p, store, scheduler);
-    startup.wizard().mailAccountGuess = InstalledMailAccountGuess;
+    Application program(p, store, scheduler);
+    program.wizard().mailAccountGuess = InstalledMailAccountGuess;
 #ifdef TOLVANE_TEST_SWITCHES
     if (qEnvironmentVariableIsSet("TOLVANE_EXIT_AFTER_PAINT"))
-        startup.exitAfterFirstPaint(qEnvironmentVariableIntValue("TOLVANE_EXIT_AFTER_PAINT"));
+        program.exitAfterFirstPaint(qEnvironmentVariableIntValue("TOLVANE_EXIT_AFTER_PAINT"));
 #endif
-    startup.Run();
+    program.start();
 
     return app.exec();
 }

@@ -69,6 +69,13 @@ private slots:
                              const QStringList &handed, bool succeed = true, int days = 0) {
             QTest::newRow(name) << file << succeed << QString(moves) << handed << days;
         };
+        // A hand edit or a script that appends may put the earliest record anywhere.
+        row("earliest of a file in disorder",
+            { "2026/03/13 11:00 PMNyesterday|", "2026/03/14 09:45 AMNpast|",
+                "2026/03/14 10:00 AMSsent already|", "this line cannot be read",
+                "2026/02/30 10:15 AMNno such day|", "2026/03/14 10:15 AMNlater|",
+                "2026/03/14 10:00 AMNthis minute|" },
+            "L10:00:30 T10:00:31 T10:00:32", { "012026/03/14 10:00 AMNthis minute|" }, false);
         row("a second before", { r1030 }, "L10:00 T10:29:59", {});
         row("on the minute", { r1030 }, "L10:00 T10:30", { "01" + r1030 });
         row("late in the minute", { r1030 }, "L10:00 T10:30:59", { "01" + r1030 });

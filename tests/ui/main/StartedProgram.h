@@ -8,7 +8,7 @@
 #include "ui/main/DayGrid.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MarkedCalendar.h"
-#include "ui/main/Startup.h"
+#include "program/Application.h"
 #include "ui/setup/SplashScreen.h"
 
 #include <QAction>
@@ -26,17 +26,17 @@ struct StartedProgram {
     RecordingDelivery delivery { store };
     FakeConnectionService connection;
     Scheduler scheduler { env.program, store, delivery, connection };
-    Startup startup { env.program, store, scheduler };
+    Application app { env.program, store, scheduler };
     int ends = 0;
 
     StartedProgram()
     {
         env.settings.WriteSetting("Options", "Current User", "1");
         env.addUser(1, "Ada", AdaCell);
-        startup.endProgram = [this] { ++ends; };
+        app.endProgram = [this] { ++ends; };
     }
     AppContext &p() { return env.program; }
-    MainWindow &w() { return startup.mainWindow(); }
+    MainWindow &w() { return app.mainWindow(); }
     template<class T = QWidget> T *child(const char *name)
     {
         return w().findChild<T *>(QString::fromLatin1(name));
@@ -56,10 +56,10 @@ struct StartedProgram {
     // The start, with the splash handing over at once instead of after two seconds.
     void start()
     {
-        startup.Run();
-        startup.splashScreen().handOver();
+        app.start();
+        app.splashScreen().handOver();
     }
-    bool delivering() const { return startup.housekeepingRunning() && scheduler.isStarted(); }
+    bool delivering() const { return app.housekeepingRunning() && scheduler.isStarted(); }
     // The message boxes shown, as "title" or "title: text".
     QStringList boxes(bool withText = false) const
     {

@@ -192,7 +192,7 @@ private slots:
         f.open();
         f.w().showDay(QDate(2026, 3, 20));
         QCOMPARE(f.grid()->topRow(), 33);
-        EntryDialog &dialog = f.startup.entryDialog();
+        EntryDialog &dialog = f.app.entryDialog();
         ModalSteps steps;
         if (!time.isEmpty())
             steps.then(dialog, [&] {

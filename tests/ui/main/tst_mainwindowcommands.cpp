@@ -240,7 +240,7 @@ private slots:
         QCOMPARE(browser.opened.at(2).scheme(), "https");
         QVERIFY(!browser.opened.at(2).host().isEmpty());
         f.trigger("aboutAction");
-        SplashScreen &splash = f.startup.splashScreen();
+        SplashScreen &splash = f.app.splashScreen();
         QVERIFY(splash.isAbout() && splash.isVisible() && !splash.isModal());
         QVERIFY(f.env.boxes.shown.isEmpty());
     }

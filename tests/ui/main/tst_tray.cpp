@@ -59,7 +59,7 @@ private slots:
         Fixture f;
         f.env.writeMessageFile(1, { "2026/03/14 10:01 AMNhello" + ToAda });
         f.start();
-        f.startup.housekeep();
+        f.app.housekeep();
         QVERIFY(f.w().isVisible() && !f.w().isInTray());
         QVERIFY(f.exitIntoTray());
         QVERIFY(!f.w().isVisible());
@@ -104,7 +104,7 @@ private slots:
         f.start();
         f.w().move(80, 60);
         QStringList atEnd;
-        f.startup.endProgram = [&] {
+        f.app.endProgram = [&] {
             ++f.ends;
             atEnd << (f.delivery.underWay() ? "delivering" : "")
                   << (f.w().isVisible() ? "shown" : "") << (f.icon()->isVisible() ? "icon" : "");
@@ -119,9 +119,9 @@ private slots:
         f.trigger("shutdownAction");
         f.trigger("trayShutdownAction");
         QCOMPARE(f.env.boxes.shown.size(), 0);
-        f.startup.housekeep();
+        f.app.housekeep();
         if (!yes)
-            f.startup.housekeep(); // back into the tray
+            f.app.housekeep(); // back into the tray
         QCOMPARE(f.boxes(), L { "Shutting Down?" }); // its text: e2e test_tray
         QCOMPARE(f.env.boxes.shown[0].buttons, MessageBoxes::Buttons::YesNo);
         QCOMPARE(f.env.settings.ReadSetting("Options", "Left", {}),

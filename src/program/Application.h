@@ -15,17 +15,17 @@ class Scheduler;
 class SetupWizard;
 class SplashScreen;
 
-// The windows' part of the start: ties the main window, the warning window and the error
-// trap to the scheduler, shows the splash, starts the housekeeping and the scheduler and
+// The running program: creates the windows and ties the main window, the warning window
+// and the error trap to the scheduler; shows the splash, starts the housekeeping and the scheduler and
 // fills its slots; two seconds later the splash runs the set-up wizard on a first run and
 // shows the main window unless the program starts small. Its once-a-second housekeeping
 // runs the shutdown branch and moves a hidden main window into the notification area.
-class Startup : public QObject {
+class Application : public QObject {
     Q_OBJECT
 public:
-    Startup(
-        AppContext &program, MessageStore &store, Scheduler &scheduler, QObject *parent = nullptr);
-    ~Startup() override;
+    Application(
+        AppContext &context, MessageStore &store, Scheduler &scheduler, QObject *parent = nullptr);
+    ~Application() override;
 
     MainWindow &mainWindow() { return *m_main; }
     EntryDialog &entryDialog() { return *m_entry; }
@@ -40,7 +40,7 @@ public:
     std::function<void()> endProgram;
 
     // The splash, the housekeeping, then the scheduler and its slots.
-    void Run();
+    void start();
 
     // One housekeeping tick: a pending shutdown is asked about, or the main window, hidden
     // once the splash is done, goes into the notification area.
@@ -49,7 +49,7 @@ public:
 
     // A shutdown is pending: ask, then end the program (Yes) or unload the main window and
     // go on delivering (No).
-    void ShutdownBranch();
+    void answerShutdown();
 
     // With TOLVANE_EXIT_AFTER_PAINT set (a number of milliseconds), the program prints
     // "first-paint" when the main window is first painted, then, that many milliseconds
@@ -61,7 +61,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    AppContext &p;
+    AppContext &m_context;
     Scheduler &m_scheduler;
     SecondTicker m_housekeeping;
     std::unique_ptr<MainWindow> m_main;

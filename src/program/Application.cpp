@@ -1,4 +1,4 @@
-#include "ui/main/Startup.h"
+#include "program/Application.h"
 
 #include "app/AppContext.h"
 #include "app/ErrorTrap.h"
@@ -32,15 +32,15 @@ long residentKilobytes()
 
 } // namespace
 
-Startup::Startup(AppContext &program, MessageStore &store, Scheduler &scheduler, QObject *parent)
+Application::Application(AppContext &context, MessageStore &store, Scheduler &scheduler, QObject *parent)
     : QObject(parent)
     , endProgram([] { QCoreApplication::quit(); })
-    , p(program)
+    , m_context(context)
     , m_scheduler(scheduler)
-    , m_main(std::make_unique<MainWindow>(program))
+    , m_main(std::make_unique<MainWindow>(context))
     , m_mailWarning(std::make_unique<MailWarning>())
 {
-    m_entry = new EntryDialog(p, store, m_main.get());
+    m_entry = new EntryDialog(m_context, store, m_main.get());
     m_main->editSlot = [this](const QDateTime &slot) {
         m_entry->editSlot(slot);
         m_entry->exec();
@@ -56,12 +56,12 @@ Startup::Startup(AppContext &program, MessageStore &store, Scheduler &scheduler,
     m_main->reloadScheduler = [this] { m_scheduler.reload(); };
     m_main->showAbout = [this] { m_splash->showAbout(); };
 
-    m_wizard = std::make_unique<SetupWizard>(p);
+    m_wizard = std::make_unique<SetupWizard>(m_context);
     m_main->openSetupWizard
         = [this](SetupWizard::Mode mode, int user) { return m_wizard->run(mode, user); };
     m_main->pickUsers
         = [this](const UserPicker::Mode &mode) { return m_entry->picker().pick(mode); };
-    m_splash = std::make_unique<SplashScreen>(p, *m_wizard);
+    m_splash = std::make_unique<SplashScreen>(m_context, *m_wizard);
     m_splash->setHooks({
         [this] {
             return QList<QWidget *> { &m_entry->picker(), m_entry };
@@ -76,16 +76,16 @@ Startup::Startup(AppContext &program, MessageStore &store, Scheduler &scheduler,
     connect(&m_scheduler, &Scheduler::delivered, m_main.get(), &MainWindow::colourRow);
     connect(&m_scheduler, &Scheduler::warning, m_mailWarning.get(), &MailWarning::showWarning);
     connect(&m_scheduler, &Scheduler::failure, this,
-        [this](const QString &where, const QString &text) { p.reportLater(where, text); });
+        [this](const QString &where, const QString &text) { m_context.reportLater(where, text); });
     connect(&m_scheduler, &Scheduler::dayChanged, m_main.get(), &MainWindow::goToToday);
-    connect(&m_housekeeping, &SecondTicker::tick, this, &Startup::housekeep);
+    connect(&m_housekeeping, &SecondTicker::tick, this, &Application::housekeep);
 }
 
-Startup::~Startup() = default;
+Application::~Application() = default;
 
-void Startup::Run()
+void Application::start()
 {
-    Trap(p, "mod1.Main", [&] {
+    Trap(m_context, "mod1.Main", [&] {
         m_splash->start();
         m_housekeeping.setEnabled(true);
         m_scheduler.start();
@@ -93,11 +93,11 @@ void Startup::Run()
     });
 }
 
-void Startup::housekeep()
+void Application::housekeep()
 {
-    TrapLater(p, "frmTimer.TimedExecution", [&] {
+    TrapLater(m_context, "frmTimer.TimedExecution", [&] {
         if (m_main->isShutdownRequested()) {
-            ShutdownBranch();
+            answerShutdown();
             return;
         }
         if (!m_splash->isDone() || m_main->isInTray())
@@ -110,7 +110,7 @@ void Startup::housekeep()
     });
 }
 
-void Startup::ShutdownBranch()
+void Application::answerShutdown()
 {
     // No tick may enter while the question is open; deliveries go on meanwhile.
     m_housekeeping.setEnabled(false);
@@ -128,14 +128,14 @@ void Startup::ShutdownBranch()
     m_main->unload();
 }
 
-void Startup::exitAfterFirstPaint(int delayMs)
+void Application::exitAfterFirstPaint(int delayMs)
 {
     m_exitDelayMs = delayMs;
     m_splash->setStandingTime(0);
     m_main->centralWidget()->installEventFilter(this);
 }
 
-bool Startup::eventFilter(QObject *watched, QEvent *event)
+bool Application::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Paint && m_exitDelayMs >= 0) {
         const int delay = m_exitDelayMs;
