@@ -32,7 +32,8 @@ long residentKilobytes()
 
 } // namespace
 
-Application::Application(AppContext &context, MessageStore &store, Scheduler &scheduler, QObject *parent)
+Application::Application(
+    AppContext &context, MessageStore &store, Scheduler &scheduler, QObject *parent)
     : QObject(parent)
     , endProgram([] { QCoreApplication::quit(); })
     , m_context(context)

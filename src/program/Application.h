@@ -16,10 +16,10 @@ class SetupWizard;
 class SplashScreen;
 
 // The running program: creates the windows and ties the main window, the warning window
-// and the error trap to the scheduler; shows the splash, starts the housekeeping and the scheduler and
-// fills its slots; two seconds later the splash runs the set-up wizard on a first run and
-// shows the main window unless the program starts small. Its once-a-second housekeeping
-// runs the shutdown branch and moves a hidden main window into the notification area.
+// and the error trap to the scheduler; shows the splash, starts the housekeeping and the scheduler
+// and fills its slots; two seconds later the splash runs the set-up wizard on a first run and shows
+// the main window unless the program starts small. Its once-a-second housekeeping runs the shutdown
+// branch and moves a hidden main window into the notification area.
 class Application : public QObject {
     Q_OBJECT
 public:

@@ -12,10 +12,10 @@
 #include "platform/QtConnectionService.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemClock.h"
+#include "program/Application.h"
 #include "store/MessageStore.h"
 #include "ui/common/QtMessageBoxes.h"
 #include "ui/common/TolvaneIcon.h"
-#include "program/Application.h"
 #include "ui/setup/InstalledMailAccounts.h"
 #include "ui/setup/SetupWizard.h"
 
