@@ -1,6 +1,7 @@
 #pragma once
 
 #include "delivery/Scheduler.h"
+#include "program/Application.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/RecordingDelivery.h"
@@ -8,7 +9,6 @@
 #include "ui/main/DayGrid.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MarkedCalendar.h"
-#include "program/Application.h"
 #include "ui/setup/SplashScreen.h"
 
 #include <QAction>
