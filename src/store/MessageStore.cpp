@@ -309,9 +309,16 @@ std::optional<MessageRecord> MessageStore::earliestUnsent(
     std::optional<MessageRecord> earliest;
     QDateTime earliestDue;
     MessageRecord record;
+    // Turning a local time into a moment asks the C library for the offset, which re-reads
+    // the time zone file when TZ is not set; a file holds a year of records. The dates
+    // alone decide for every record more than a day from the start or from the earliest
+    // found, since no offset changes by a day; only the records near them are converted.
+    const QDate firstDay = from.date().addDays(-1);
     forEachLineOf(user, [&](QByteArrayView line) {
         const LineStamp stamp(line);
-        if (!stamp.isReadable() || stamp.sent)
+        if (!stamp.isReadable() || stamp.sent || stamp.date < firstDay)
+            return true;
+        if (earliestDue.isValid() && stamp.date > earliestDue.date().addDays(1))
             return true;
         const QDateTime due(stamp.date, Stamp::timeOfMinute(stamp.minute));
         if (due < from || (earliestDue.isValid() && due >= earliestDue))
