@@ -138,6 +138,9 @@ private:
     void setUpGrid();
     void startSettling();
     void loadDay(const QDate &day);
+    // Moves the calendar's selection by whole months; where names the command for the
+    // error trap.
+    void moveCalendar(const char *where, int months);
     void showNextMonth();
     void showPreviousMonth();
     void showNextYear();

@@ -152,36 +152,34 @@ void MainWindow::selectDay()
     Trap(p, "frmMain.Calendar1_Click", [&] { startSettling(); });
 }
 
-void MainWindow::showNextMonth()
+void MainWindow::moveCalendar(const char *where, int months)
 {
-    Trap(p, "frmMain.cmdNext_Click", [&] {
-        m_calendar->setSelectedDate(m_calendar->selectedDate().addMonths(1));
+    // addMonths keeps the day, or takes the month's last when it is shorter (31 January,
+    // then 28 February), as a year's move does for 29 February.
+    Trap(p, where, [&] {
+        m_calendar->setSelectedDate(m_calendar->selectedDate().addMonths(months));
         startSettling();
     });
+}
+
+void MainWindow::showNextMonth()
+{
+    moveCalendar("frmMain.cmdNext_Click", 1);
 }
 
 void MainWindow::showPreviousMonth()
 {
-    Trap(p, "frmMain.cmdPrevious_Click", [&] {
-        m_calendar->setSelectedDate(m_calendar->selectedDate().addMonths(-1));
-        startSettling();
-    });
+    moveCalendar("frmMain.cmdPrevious_Click", -1);
 }
 
 void MainWindow::showNextYear()
 {
-    Trap(p, "frmMain.cmdNextYear_Click", [&] {
-        m_calendar->setSelectedDate(m_calendar->selectedDate().addYears(1));
-        startSettling();
-    });
+    moveCalendar("frmMain.cmdNextYear_Click", 12);
 }
 
 void MainWindow::showPreviousYear()
 {
-    Trap(p, "frmMain.cmdPreviousYear_Click", [&] {
-        m_calendar->setSelectedDate(m_calendar->selectedDate().addYears(-1));
-        startSettling();
-    });
+    moveCalendar("frmMain.cmdPreviousYear_Click", -12);
 }
 
 void MainWindow::goToToday()
