@@ -1,4 +1,3 @@
-#include "app/MailServerOptions.h"
 #include "delivery/MailDelivery.h"
 #include "delivery/NetworkCheck.h"
 #include "delivery/SystemSocketLayer.h"
@@ -11,7 +10,6 @@
 
 #include <QSignalSpy>
 #include <QTimer>
-#include <functional>
 #include <optional>
 
 // Runs where no secret store answers (with-keyring.sh --none): a row that keeps the
@@ -19,35 +17,62 @@
 
 namespace {
 
-using Security = MailServerOptions::Security;
 using Result = SecretStore::Result;
 const QString Line = "2026/03/14 09:30 PMNHello there|ann@phone.example,bob@phone.example,";
-const QByteArray All = "HELO MAIL RCPT RCPT DATA QUIT";
+const QString Phone = "ann@phone.example,";
 const QString NoPassword = "No SMTP password is stored for this user: enter it under "
                            "Advanced... in the Email settings";
 
 // A keyring that answers a moment later with what the test chose.
 struct FakeKeyring final : SecretStore {
-    void readPassword(const QString &key, QObject *context, Answer answer) override
+    void readPassword(const QString &, QObject *context, Answer answer) override
     {
-        reads.append(key);
+        ++reads;
         QTimer::singleShot(0, context, [=, this] { answer(result); });
     }
     void writePassword(const QString &, const QString &, QObject *, Answer) override { }
     void removePassword(const QString &, QObject *, Answer) override { }
     Result result;
-    QStringList reads;
+    int reads = 0;
 };
 
-// Ann (1) sends to herself and Bob (2) through the scripted server.
+// Ann (1) sends Line to herself and Bob (2) through the scripted server, changed by words
+// such as "Login=ann User2/CellEmail=x@y.example found": a setting (of User1 unless named);
+// "instant", "nobody" (user 0), "nobar", "twelve" (recipients) for the record; "offline",
+// "modem", "dial:<seconds>", "dialfails" for the connection; "found", "missing" for the
+// keyring's answer (without: the program's own keyring); "gone", "full" for the file.
 struct Fixture {
-    explicit Fixture(const QString &server)
+    Fixture(const QString &server, const QString &words)
     {
         env.addUser(1, "Ann", "ann@phone.example", "ann@home.example", server);
         env.addUser(2, "Bob", "bob@phone.example");
         env.writeMessageFile(1, { Line });
         connection.clock = &env.clock;
         delivery.setReplyTimeout(std::chrono::milliseconds(1500));
+        for (const QString &word : words.split(u' ', Qt::SkipEmptyParts)) {
+            const QString key = word.section(u'=', 0, 0);
+            if (word.contains(u'='))
+                env.settings.WriteSetting(key.contains(u'/') ? key.section(u'/', 0, 0) : "User1",
+                    key.section(u'/', -1), word.section(u'=', 1));
+            instant |= word == "instant";
+            user = word == "nobody" ? 0 : user;
+            if (word == "nobar" || word == "twelve")
+                line = Line.left(20) + (word == "nobar" ? "Hi" : "Hi|" + Phone.repeated(12));
+            connection.connectionFlags = word == "offline" ? 0
+                : word == "modem" ? ConnectionService::Lan | ConnectionService::Modem
+                                  : connection.connectionFlags;
+            connection.dialSeconds
+                = word.startsWith("dial:") ? word.mid(5).toInt() : connection.dialSeconds;
+            connection.dialSucceeds &= word != "dialfails";
+            if (word == "found" || word == "missing") {
+                env.program.secrets.reset(keyring = new FakeKeyring);
+                keyring->result = { word == "found", word == "missing", "pw", {} };
+            }
+            if (word == "gone")
+                QFile::remove(env.userFile(1));
+            if (word == "full")
+                fullDisk.emplace(10);
+        }
     }
     TestEnvironment env;
     FakeConnectionService connection;
@@ -55,31 +80,9 @@ struct Fixture {
     MailDelivery delivery { env.program, store, connection };
     FakeKeyring *keyring = nullptr;
     std::optional<FullDisk> fullDisk;
-};
-
-using Change = std::function<void(Fixture &)>;
-const auto setting = [](const char *key, const char *value, const char *section = "User1") {
-    return Change([=](Fixture &f) { f.env.settings.WriteSetting(section, key, value); });
-};
-// A login ("ann") with the keyring's answer; none: the program's own keyring.
-const auto login = [](Security security, std::optional<Result> answer, const Change &then = {}) {
-    return Change([=](Fixture &f) {
-        MailServerOptions { security, {}, "ann" }.write(f.env.settings, "User1");
-        if (answer) {
-            f.keyring = new FakeKeyring;
-            f.keyring->result = *answer;
-            f.env.program.secrets.reset(f.keyring);
-        }
-        if (then)
-            then(f);
-    });
-};
-const auto line = [](int flags, bool dialled, int dialSeconds) {
-    return Change([=](Fixture &f) {
-        f.connection.connectionFlags = flags;
-        f.connection.dialSucceeds = dialled;
-        f.connection.dialSeconds = dialSeconds;
-    });
+    int user = 1;
+    QString line = Line;
+    bool instant = false;
 };
 
 } // namespace
@@ -87,110 +90,94 @@ const auto line = [](int flags, bool dialled, int dialSeconds) {
 class TestMailDelivery : public QObject {
     Q_OBJECT
 private slots:
+    // What a delivery ends with, in words: "sent", "marked" (in the file), "trap" (the error
+    // trap's failure), "dialled" (a line to hang up), "asked" (the keyring, once). Warnings
+    // that end in a space are the beginning of the text: the SMTP client's own texts are its
+    // test's, and the keyring's and the store's words follow ours.
     void deliver_data()
     {
-        Columns<int, QString, bool, Change, bool, bool, QStringList, QByteArray>(
-            { "user", "line", "instant", "change", "sent", "marked", "warnings", "verbs" });
-        const auto row = [](const char *name, const Change &change, bool sent, bool marked,
-                             const QStringList &warnings, const QByteArray &verbs,
-                             const QString &text = Line, int user = 1, bool instant = false) {
-            QTest::newRow(name) << user << text << instant << change << sent << marked << warnings
-                                << verbs;
+        Columns<QString, QString, QStringList, QByteArray>(
+            { "words", "ends", "warnings", "verbs" });
+        const auto row = [](const char *name, const char *words, const char *ends,
+                             const QStringList &warnings = {}, const QByteArray &verbs = {}) {
+            QTest::newRow(name) << QString(words) << QString(ends) << warnings << verbs;
         };
-        const int lan = ConnectionService::Lan, modem = ConnectionService::Modem;
-        const Result found { true, false, "pw", {} }, missing { false, true, {}, {} };
-        const QString noServer = "No SMTP server is set for the sender of this message: enter "
-                                 "one under Change User Email Settings";
-        const QString twelve = Line.left(20) + "Hi|" + QString("ann@phone.example,").repeated(12);
-        row("scheduled, marked sent", {}, true, true, {}, All);
-        row("instant: no file touched", {}, true, false, {}, All, Line, 1, true);
-        row(
-            "file gone when marking", [](Fixture &f) { QFile::remove(f.env.userFile(1)); }, false,
-            false,
+        const QByteArray all = "HELO MAIL RCPT RCPT DATA QUIT";
+        const QStringList noServer { "No SMTP server " };
+        row("scheduled, marked sent", "", "sent marked", {}, all);
+        row("instant: no file touched", "instant", "sent", {}, all);
+        row("file gone when marking", "gone", "",
             { "The message was sent, but its message file %1 is gone, so it could not be "
               "marked as sent" },
-            All);
-        row(
-            "file cannot take the mark", [](Fixture &f) { f.fullDisk.emplace(10); }, true, false,
+            all);
+        row("file cannot take the mark", "full", "sent",
             { "The message was sent, but it could not be marked as sent in the message file. " },
-            All);
+            all);
         // Records nobody wrote, and a user that is not there: the error trap's.
-        row("record without a bar", {}, false, false, {}, "", Line.left(20) + "Hello");
-        row("twelfth recipient", {}, false, false, {}, "", twelve);
-        row("no such user", {}, false, false, {}, "", Line, 0, true);
-        row("no server", setting("SMTP", ""), false, false, { noServer }, "");
-        row("no server, told before a twelfth recipient", setting("SMTP", ""), false, false,
-            { noServer }, "", twelve);
+        row("record without a bar", "nobar", "trap");
+        row("twelfth recipient", "twelve", "trap");
+        row("no such user", "nobody instant", "trap");
+        row("no server", "SMTP=", "", noServer);
+        row("no server, told before a twelfth recipient", "SMTP= twelve", "", noServer);
         // The connection, and a line dialled for it: a quicker dial found one already up.
-        row("no connection", line(0, true, 0), false, false, {}, "");
-        row("line dialled", line(lan | modem, true, 6), true, true, {}, All);
-        row("dialling fails", line(lan | modem, false, 6), false, false,
-            { "Unable to connect to SMTP server" }, "");
+        row("no connection", "offline", "");
+        row("line dialled", "modem dial:6", "sent marked dialled", {}, all);
+        row("quick dial", "modem dial:5", "sent marked", {}, all);
+        row("dialling fails", "modem dial:6 dialfails", "", { "Unable to connect to SMTP server" });
         // Only addresses that still belong to a user are sent to.
-        row("recipient no longer a user", setting("CellEmail", "bob@new.example", "User2"), true,
-            true, {}, "HELO MAIL RCPT DATA QUIT");
+        row("recipient no longer a user", "User2/CellEmail=bob@new.example", "sent marked", {},
+            "HELO MAIL RCPT DATA QUIT");
         // The password, read only for a login that can be sent, and only for its own login.
-        row("password read, on to the server", login(Security::StartTls, found), false, false,
-            { "The SMTP server does not offer STARTTLS; the message was not sent over an "
-              "unencrypted connection" },
-            "EHLO");
-        row("no password stored", login(Security::Tls, missing), false, false, { NoPassword }, "");
-        row("password of a login before",
-            login(Security::Tls, found, setting("PasswordLogin", "someone else")), false, false,
-            { NoPassword }, "");
-        row("no keyring", login(Security::Tls, std::nullopt), false, false,
-            { "The SMTP password could not be read from the desktop's keyring: " }, "");
-        row("login in clear, no keyring asked", login(Security::None, found), false, false,
-            { "The SMTP login is only sent over an encrypted connection: choose STARTTLS or TLS "
-              "for this server" },
-            "");
+        row("password read, on to the server", "Login=ann Security=STARTTLS found", "asked",
+            { "The SMTP server does not offer STARTTLS; " }, "EHLO");
+        row("no password stored", "Login=ann Security=TLS missing", "asked", { NoPassword });
+        row("password of a login before", "Login=ann Security=TLS found PasswordLogin=someone",
+            "asked", { NoPassword });
+        row("no keyring", "Login=ann Security=TLS", "",
+            { "The SMTP password could not be read from the desktop's keyring: " });
+        row("login in clear, no keyring asked", "Login=ann found", "",
+            { "The SMTP login is only sent over an encrypted connection: " });
     }
     void deliver()
     {
+        QFETCH(QString, ends);
         QFETCH(QStringList, warnings);
-        QFETCH(QByteArray, verbs);
+        QFETCH(QString, words);
         ScriptedSmtpServer server;
-        Fixture f(server.address());
-        QFETCH(Change, change);
-        if (change)
-            change(f);
+        Fixture f(server.address(), words);
         const QStringList before = f.env.readMessageFile(1);
         QSignalSpy finished(&f.delivery, &Deliverer::finished);
         QSignalSpy shown(&f.delivery, &Deliverer::warning);
-        QFETCH(int, user);
-        QFETCH(QString, line);
-        QFETCH(bool, instant);
-        f.delivery.start(user, MessageRecord::parse(line.toLatin1()), instant);
+        f.delivery.start(f.user, MessageRecord::parse(f.line.toLatin1()), f.instant);
         QVERIFY(finished.isEmpty()); // never from inside start()
         QVERIFY(finished.wait(5000));
         QTest::qWait(20); // room for a second result, which must not come
         f.fullDisk.reset();
         QCOMPARE(finished.size(), 1);
         const auto result = finished.at(0).at(0).value<Deliverer::Result>();
-        QTEST(result.sent, "sent");
+        const QStringList said = ends.split(u' ', Qt::SkipEmptyParts);
+        QCOMPARE(result.sent, said.contains("sent"));
         QCOMPARE(result.failureWhere,
-            change || result.sent ? QString() : "mod1.ProcessMessage - Big Surprise!");
-        QCOMPARE(result.dialledUp, f.connection.dialSeconds > 5 && f.connection.dialSucceeds);
+            said.contains("trap") ? "mod1.ProcessMessage - Big Surprise!" : QString());
+        QCOMPARE(result.dialledUp, said.contains("dialled"));
+        QCOMPARE(f.env.readMessageFile(1),
+            said.contains("marked") ? QStringList { Line.left(19) + 'S' + Line.mid(20) } : before);
+        if (f.keyring)
+            QCOMPARE(f.keyring->reads, said.contains("asked") ? 1 : 0);
         QCOMPARE(shown.size(), warnings.size());
         for (qsizetype i = 0; i < warnings.size(); ++i) {
             const QString ours = QString(warnings.at(i)).replace("%1", f.env.userFile(1));
             const QString seen = shown.at(i).at(0).toString();
-            // The keyring's and the store's own words follow ours.
             QVERIFY2(ours.endsWith(' ') ? seen.startsWith(ours) && seen.size() > ours.size()
                                         : seen == ours,
                 qPrintable(seen));
         }
-        QCOMPARE(server.verbs().join(' '), verbs);
+        QFETCH(QByteArray, verbs);
+        QCOMPARE(server.verbs(), verbs);
         QCOMPARE(server.connections, verbs.isEmpty() ? 0 : 1);
-        if (verbs == All)
+        if (said.contains("sent"))
             QCOMPARE(server.content, "Subject: Tolvane\r\n\r\nHello there\r\n.\r\n");
-        QFETCH(bool, marked);
-        QCOMPARE(f.env.readMessageFile(1),
-            marked ? QStringList { Line.left(19) + 'S' + Line.mid(20) } : before);
         QVERIFY(f.env.boxes.shown.isEmpty()); // a delivery never waits for a box
-        if (f.keyring)
-            QCOMPARE(f.keyring->reads.size(),
-                verbs.isEmpty() && warnings != QStringList { NoPassword } ? 0 : 1);
     }
 
     // The start-up's question whether the network layer can be used at all.

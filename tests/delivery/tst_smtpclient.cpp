@@ -14,7 +14,6 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -22,13 +21,12 @@ using S = ScriptedSmtpServer;
 using Security = MailServerOptions::Security;
 using Tls = AiosmtpdServer::Options::Tls;
 using Mail = SmtpClient::Mail;
-using Script = std::function<void(S &)>;
 using Change = std::function<void(Mail &)>;
 
 constexpr std::chrono::milliseconds Limit { 1500 };
 constexpr qint64 MarginMs = 1000; // beyond the limit: tearing down and judging, on a busy machine
 
-const QString Responded = "SMTP Server responded: ";
+const QString Said = "SMTP Server responded: ";
 const QString NoGreeting = "SMTP server connected but did not respond";
 const QString NoResponse = "No response from SMTP server: timeout";
 const QString UnableToConnect = "Unable to connect to SMTP server";
@@ -40,6 +38,7 @@ const QString TlsFailed = "Secure connection to the SMTP server failed: ";
 const QByteArray All = "HELO MAIL RCPT RCPT DATA QUIT";
 const QByteArray UpToData = "HELO MAIL RCPT RCPT DATA";
 const QStringList Phones { "ann@phone.example", "bob@phone.example" };
+const QString Password = "correct horse: battery staple, grün";
 
 Mail mailTo(const QString &server, const QString &text = "Hello there")
 {
@@ -51,21 +50,20 @@ Mail mailTo(const QString &server, const QString &text = "Hello there")
 struct ClientRun {
     explicit ClientRun(std::chrono::milliseconds limit = Limit) { client.setReplyTimeout(limit); }
 
-    // Runs one conversation; true when it ended as sent. It must end once, and start()
-    // must return before anything is reported.
+    // One conversation; true when it ended as sent. It must end once (ok), and start() must
+    // return before anything is reported.
     bool run(const Mail &mail)
     {
-        QSignalSpy finished(&client, &SmtpClient::finished),
-            warnings(&client, &SmtpClient::warning);
+        QSignalSpy finished(&client, &SmtpClient::finished), warned(&client, &SmtpClient::warning);
         QElapsedTimer timer;
         timer.start();
         client.start(mail);
-        const bool quiet = finished.isEmpty() && warnings.isEmpty();
+        const bool quiet = finished.isEmpty() && warned.isEmpty();
         finished.wait(int(client.replyTimeout().count()) * 4);
         elapsedMs = timer.elapsed();
         QTest::qWait(20); // room for a second result, which must not come
         shown.clear();
-        for (const QList<QVariant> &warning : std::as_const(warnings))
+        for (const QList<QVariant> &warning : std::as_const(warned))
             shown.append(warning.at(0).toString());
         ok = quiet && finished.size() == 1;
         return ok && finished.at(0).at(0).toBool();
@@ -74,49 +72,51 @@ struct ClientRun {
     SmtpClient client;
     QStringList shown; // the warnings of the last run, in order
     qint64 elapsedMs = 0;
-    bool ok = false; // start() returned first, and the conversation ended once
+    bool ok = false;
 };
 
 // How a conversation ends: well inside the reply limit, by waiting the limit out, anything
 // up to the limit (replies that trickle in), or at once without reaching the server.
 enum Wait { Prompt, TimedOut, Within, Unreached };
 
-// What a row's server does, and what it changes in the mail.
-const auto at
-    = [](S::Step step, QList<S::Reply> r) { return Script([=](S &s) { s.script(step, r); }); };
-const auto says = [](S::Step step, const QByteArray &reply) { return at(step, { S::say(reply) }); };
-const auto slow = [](S::Step step, int ms) { return Script([=](S &s) { s.delay(step, ms); }); };
+const auto at = [](S::Step step, QList<QByteArray> replies) {
+    return S::Script { { step, replies } };
+};
 const auto options = [](Security security, QString login = {}) {
     return Change([=](Mail &m) { m.options = { security, {}, login }; });
 };
 const auto recipients = [](QStringList to) { return Change([=](Mail &m) { m.recipients = to; }); };
 const auto server = [](QString to) { return Change([=](Mail &m) { m.serverSetting = to; }); };
+// The text sent a byte at a time, each byte a separate arrival.
+QByteArray bytewise(const QByteArray &text)
+{
+    QList<QByteArray> bytes;
+    for (const char c : text)
+        bytes.append(QByteArray(1, c));
+    return bytes.join('|');
+}
 
-void row(const QString &name, const Script &script, bool sent, const QStringList &warnings,
+void row(const QString &name, const S::Script &script, bool sent, const QStringList &warnings,
     const QByteArray &verbs, Wait wait = Prompt, const Change &change = {})
 {
     QTest::newRow(qPrintable(name)) << script << change << sent << warnings << verbs << int(wait);
 }
 
-const QString Login = "ann";
-const QString Password = "correct horse: battery staple, grün";
-
 } // namespace
 
 // The SMTP conversation: every way a server can fail at every step, replies that are
 // malformed, huge, trickling or late, mail that must not go as it is, and real servers with
-// and without TLS. Each conversation ends once, as the rules say, within the reply limit.
+// and without TLS. Each conversation ends once, within the reply limit.
 class TestSmtpClient : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase()
     {
         QVERIFY(m_certificates.isValid());
-        QProcess make;
-        make.start(qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/support/make-test-certs.sh",
-            { m_certificates.path() });
-        QVERIFY(make.waitForFinished(60000));
-        QCOMPARE(make.exitCode(), 0);
+        QCOMPARE(QProcess::execute(qEnvironmentVariable("TOLVANE_SOURCE_DIR")
+                         + "/tests/support/make-test-certs.sh",
+                     { m_certificates.path() }),
+            0);
         // The tests' own authority is trusted as a system one would be; nothing else is.
         QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
         trusted.setCaCertificates(QSslCertificate::fromPath(m_certificates.filePath("ca.pem")));
@@ -125,14 +125,11 @@ private slots:
 
     void conversation_data()
     {
-        Columns<Script, Change, bool, QStringList, QByteArray, int>(
+        Columns<S::Script, Change, bool, QStringList, QByteArray, int>(
             { "script", "change", "sent", "warnings", "verbs", "wait" });
-
-        const S::Reply ok = S::say("250 OK\r\n");
-        const QList<std::pair<const char *, S::Reply>> faults { { "silence", S::silence() },
-            { "450", S::say("450 mailbox busy\r\n") }, { "550", S::say("550 refused\r\n") },
-            { "421", S::sayAndClose("421 closing down\r\n") },
-            { "dropped connection", S::hangUp() } };
+        const QList<std::pair<const char *, QByteArray>> faults { { "silence", "" },
+            { "450", "450 mailbox busy\r\n" }, { "550", "550 refused\r\n" },
+            { "421", "421 closing down\r\n|!" }, { "dropped connection", "!" } };
         // Each step, and what the server has heard when the conversation ends there.
         const QList<std::tuple<const char *, S::Step, QByteArray>> steps {
             { "greeting", S::Greeting, "" }, { "HELO", S::Helo, "HELO" },
@@ -143,20 +140,21 @@ private slots:
         for (const auto &[stepName, step, verbs] : steps) {
             for (const auto &[faultName, reply] : faults) {
                 const bool second = verbs.endsWith("RCPT RCPT"); // the last recipient's reply
-                const Script script = at(step, second ? QList { ok, reply } : QList { reply, ok });
-                const bool silent = reply.pieces.isEmpty() && !reply.close;
+                const QByteArray ok = "250 OK\r\n";
+                const auto script = at(step, second ? QList { ok, reply } : QList { reply, ok });
                 const QString name = QStringLiteral("%1 at %2").arg(faultName, stepName);
-                const QStringList refusal = reply.pieces.isEmpty()
-                    ? QStringList()
-                    : QStringList { Responded + QString::fromLatin1(reply.pieces[0]) };
+                const QByteArray said = reply == "!" ? "" : reply.split('|').at(0);
+                const QStringList refusal
+                    = said.isEmpty() ? QStringList() : QStringList { Said + said };
                 if (step == S::Quit) {
                     // The reply to QUIT is not judged, though a refusal still warns; the
                     // client closes once it has come, and waits for it up to the limit.
-                    row(name, script, true, refusal, All, silent ? TimedOut : Prompt);
-                } else if (step == S::Rcpt && !second && !refusal.isEmpty() && !reply.close) {
+                    row(name, script, true, refusal, All, reply.isEmpty() ? TimedOut : Prompt);
+                } else if (step == S::Rcpt && !second && !refusal.isEmpty()
+                    && !reply.endsWith('!')) {
                     // A refused recipient does not stop the accepted one after it.
                     row(name, script, true, refusal, All);
-                } else if (silent) {
+                } else if (reply.isEmpty()) {
                     row(name, script, false, { step == S::Greeting ? NoGreeting : NoResponse },
                         verbs, TimedOut);
                 } else {
@@ -167,57 +165,57 @@ private slots:
         }
 
         // How replies arrive. One byte at a time also takes longer than one limit in all.
-        row(
-            "replies one byte at a time",
-            [](S &s) {
-                s.script(S::Greeting, { S::bytes("220 ok\r\n") });
-                for (const S::Step step : { S::Helo, S::Mail, S::Rcpt, S::Content })
-                    s.script(step, { S::bytes("250 ok\r\n") });
-                s.script(S::Data, { S::bytes("354 go\r\n") });
-            },
+        row("replies one byte at a time",
+            { { S::Greeting, { bytewise("220 ok\r\n") } }, { S::Helo, { bytewise("250 ok\r\n") } },
+                { S::Mail, { bytewise("250 ok\r\n") } }, { S::Rcpt, { bytewise("250 ok\r\n") } },
+                { S::Data, { bytewise("354 go\r\n") } },
+                { S::Content, { bytewise("250 ok\r\n") } } },
             true, {}, All, Within);
         row("multi-line refusal in two arrivals",
-            at(S::Rcpt, { ok, S::pieces({ "554-first\r\n", "554 second\r\n" }) }), false,
-            { Responded + "554-first\r\n554 second\r\n" }, "HELO MAIL RCPT RCPT");
+            at(S::Rcpt, { "250 OK\r\n", "554-first\r\n|554 second\r\n" }), false,
+            { Said + "554-first\r\n554 second\r\n" }, "HELO MAIL RCPT RCPT");
         const QByteArray megabyte(1024 * 1024, 'x');
-        row("a refusal line of 1 MB", says(S::Mail, "550 " + megabyte + "\r\n"), false,
-            { Responded + "550 " + megabyte }, "HELO MAIL");
-        row("NUL bytes in a reply's text", says(S::Greeting, QByteArray("220 re\0\0dy\r\n", 12)),
+        row("a refusal line of 1 MB", at(S::Mail, { "550 " + megabyte + "\r\n" }), false,
+            { Said + "550 " + megabyte }, "HELO MAIL");
+        row("NUL bytes in a reply's text", at(S::Greeting, { QByteArray("220 re\0\0dy\r\n", 12) }),
             true, {}, All);
-        row("NUL bytes for the code", says(S::Greeting, QByteArray("\0\0\0 ready\r\n", 11)), false,
-            { NoGreeting }, "", TimedOut);
-        row("a letter in the code after the content", says(S::Content, "25x queued\r\n"), false,
+        row("NUL bytes for the code", at(S::Greeting, { QByteArray("\0\0\0 ready\r\n", 11) }),
+            false, { NoGreeting }, "", TimedOut);
+        row("a letter in the code after the content", at(S::Content, { "25x queued\r\n" }), false,
             { NoResponse }, UpToData, TimedOut);
-        row("a stray line before the reply", says(S::Mail, "hello there\r\n250 OK\r\n"), true, {},
+        row("a stray line before the reply", at(S::Mail, { "hello there\r\n250 OK\r\n" }), true, {},
             All);
         row("content accepted a second inside the limit",
-            slow(S::Content, int(Limit.count()) - 1000), true, {}, All, Within);
+            at(S::Content, { "@" + QByteArray::number(Limit.count() - 1000) + "|250 queued\r\n" }),
+            true, {}, All, Within);
 
         // What a reply means.
-        row("400 to MAIL FROM, not shown", says(S::Mail, "400 try later\r\n"), false, {},
+        row("400 to MAIL FROM, not shown", at(S::Mail, { "400 try later\r\n" }), false, {},
             "HELO MAIL");
-        row("401 to MAIL FROM", says(S::Mail, "401 odd\r\n"), false, { Responded + "401 odd\r\n" },
+        row("401 to MAIL FROM", at(S::Mail, { "401 odd\r\n" }), false, { Said + "401 odd\r\n" },
             "HELO MAIL");
-        row("251 for a recipient", says(S::Rcpt, "251 forwarding\r\n"), true,
-            { Responded + "User not local; will forward to" }, "HELO MAIL RCPT DATA QUIT", Prompt,
-            recipients({ "bob@phone.example" }));
-        row("252 for a recipient", says(S::Rcpt, "252 cannot verify\r\n"), true,
-            { Responded + "Cannot verify user, but will accept message and attempt delivery" },
-            "HELO MAIL RCPT DATA QUIT", Prompt, recipients({ "bob@phone.example" }));
-        row("no recipient left, DATA refused", says(S::Data, "554 no valid recipients\r\n"), false,
-            { Responded + "554 no valid recipients\r\n" }, "HELO MAIL DATA", Prompt,
+        const Change toBob = recipients({ Phones[1] });
+        row("251 for a recipient", at(S::Rcpt, { "251 forwarding\r\n" }), true,
+            { Said + "User not local; will forward to" }, "HELO MAIL RCPT DATA QUIT", Prompt,
+            toBob);
+        row("252 for a recipient", at(S::Rcpt, { "252 cannot verify\r\n" }), true,
+            { Said + "Cannot verify user, but will accept message and attempt delivery" },
+            "HELO MAIL RCPT DATA QUIT", Prompt, toBob);
+        row("no recipient left, DATA refused", at(S::Data, { "554 no valid recipients\r\n" }),
+            false, { Said + "554 no valid recipients\r\n" }, "HELO MAIL DATA", Prompt,
             recipients({ "", "" }));
         // One reply too many would put every later reply against the wrong command.
-        row("two replies to HELO in one arrival", says(S::Helo, "250 hello\r\n250 welcome\r\n"),
+        row("two replies to HELO in one arrival", at(S::Helo, { "250 hello\r\n250 welcome\r\n" }),
             false, { Unsolicited + "250 welcome" }, "HELO");
         row("a reply and a closing notice in one arrival",
-            at(S::Mail, { S::sayAndClose("250 OK\r\n421 closing now\r\n") }), false,
-            { Responded + "421 closing now\r\n" }, "HELO MAIL");
-        row("354 and a refusal in one arrival", says(S::Data, "354 go\r\n554 changed my mind\r\n"),
-            false, { Unsolicited + "554 changed my mind" }, UpToData);
-        row("DATA accepted without a go-ahead", says(S::Data, "250 OK\r\n"), false,
+            at(S::Mail, { "250 OK\r\n421 closing now\r\n|!" }), false,
+            { Said + "421 closing now\r\n" }, "HELO MAIL");
+        row("354 and a refusal in one arrival",
+            at(S::Data, { "354 go\r\n554 changed my mind\r\n" }), false,
+            { Unsolicited + "554 changed my mind" }, UpToData);
+        row("DATA accepted without a go-ahead", at(S::Data, { "250 OK\r\n" }), false,
             { Misfit + "250 OK" }, UpToData);
-        row("content answered with a go-ahead", says(S::Content, "354 more\r\n"), false,
+        row("content answered with a go-ahead", at(S::Content, { "354 more\r\n" }), false,
             { Misfit + "354 more" }, UpToData);
 
         // Mail that goes only in part, or not at all.
@@ -251,19 +249,18 @@ private slots:
         row("a login without TLS", {}, false,
             { "The SMTP login is only sent over an encrypted connection: choose STARTTLS or TLS "
               "for this server" },
-            "", Unreached, options(Security::None, Login));
-        row("STARTTLS not offered", {}, false, { NoStartTls }, "EHLO", Prompt,
-            options(Security::StartTls));
+            "", Unreached, options(Security::None, "ann"));
+        const Change startTls = options(Security::StartTls);
+        row("STARTTLS not offered", {}, false, { NoStartTls }, "EHLO", Prompt, startTls);
         // A server that does not know EHLO gets HELO, and its refusal is no warning of its own.
-        row("EHLO refused, HELO then",
-            at(S::Helo, { S::say("502 what\r\n"), S::say("250 hi\r\n") }), false, { NoStartTls },
-            "EHLO HELO", Prompt, options(Security::StartTls));
-        row("421 to EHLO", at(S::Helo, { S::sayAndClose("421 too busy\r\n") }), false,
-            { Responded + "421 too busy\r\n" }, "EHLO", Prompt, options(Security::StartTls));
-        row("STARTTLS refused", says(S::Helo, "250-scripted\r\n250 STARTTLS\r\n"), false,
-            { Responded + "500 unknown command\r\n",
+        row("EHLO refused, HELO then", at(S::Helo, { "502 what\r\n", "250 hi\r\n" }), false,
+            { NoStartTls }, "EHLO HELO", Prompt, startTls);
+        row("421 to EHLO", at(S::Helo, { "421 too busy\r\n|!" }), false,
+            { Said + "421 too busy\r\n" }, "EHLO", Prompt, startTls);
+        row("STARTTLS refused", at(S::Helo, { "250-scripted\r\n250 STARTTLS\r\n" }), false,
+            { Said + "500 unknown command\r\n",
                 "The SMTP server refused STARTTLS: 500 unknown command" },
-            "EHLO STAR", Prompt, options(Security::StartTls));
+            "EHLO STAR", Prompt, startTls);
         // A server that takes the connection and never says a word, not even to a handshake.
         auto mute = std::make_shared<QTcpServer>();
         mute->listen(QHostAddress::LocalHost);
@@ -275,13 +272,11 @@ private slots:
     }
     void conversation()
     {
-        QFETCH(Script, script);
+        QFETCH(S::Script, script);
         QFETCH(Change, change);
         QFETCH(QStringList, warnings);
         QFETCH(int, wait);
-        ScriptedSmtpServer scripted;
-        if (script)
-            script(scripted);
+        ScriptedSmtpServer scripted(script);
         Mail mail = mailTo(scripted.address());
         if (change)
             change(mail);
@@ -295,7 +290,7 @@ private slots:
             QCOMPARE(r.shown.at(i).left(200), warnings.at(i).left(200));
             QVERIFY2(r.shown.at(i).size() <= 70 * 1024, QByteArray::number(r.shown.at(i).size()));
         }
-        QTEST(scripted.verbs().join(' '), "verbs");
+        QTEST(scripted.verbs(), "verbs");
         if (wait == Unreached)
             QCOMPARE(scripted.connections, 0);
         QVERIFY(!scripted.outOfStep);
@@ -314,7 +309,7 @@ private slots:
         QVERIFY(r.run(mailTo(sound.address(), ".caf\u00e9 \u20ac!\r\n.two")));
         QVERIFY(r.ok);
         QCOMPARE(r.shown, QStringList());
-        QCOMPARE(sound.verbs().join(' '), All);
+        QCOMPARE(sound.verbs(), All);
         QCOMPARE(sound.commands.value(1), "MAIL FROM: <ann@home.example>");
         QCOMPARE(sound.commands.value(3), "RCPT TO: <bob@phone.example>");
         QCOMPARE(sound.content, "Subject: Tolvane\r\n\r\n..caf\xe9 \x80!  .two\r\n.\r\n");
@@ -333,8 +328,7 @@ private slots:
     {
         QFETCH(bool, underWay);
         QFETCH(bool, destroyed);
-        ScriptedSmtpServer silent;
-        silent.script(S::Greeting, { S::silence() });
+        ScriptedSmtpServer silent({ { S::Greeting, { "" } } });
         auto r = std::make_unique<ClientRun>();
         int reports = 0;
         connect(&r->client, &SmtpClient::warning, this, [&] { ++reports; });
@@ -365,12 +359,16 @@ private slots:
             QTest::newRow(name) << tls << certificate << password << excluded << sent << warning
                                 << log;
         };
-        // What the server logs for the mail when it reaches it over TLS.
-        const QStringList overTls { "MAIL tls ann@home.example", "RCPT tls ann@phone.example",
-            "RCPT tls bob@phone.example" };
-        add("aiosmtpd", Tls::None, {}, {}, {}, true, {},
-            { "MAIL clear ann@home.example", "RCPT clear ann@phone.example",
-                "RCPT clear bob@phone.example" });
+        // What the server logs for the mail when it reaches it; the server undid the
+        // dot-stuffing.
+        const auto mail = [](const char *over) {
+            return QStringList { "MAIL % ann@home.example", "RCPT % ann@phone.example",
+                "RCPT % bob@phone.example",
+                R"(DATA % b'Subject: Tolvane\r\n\r\n.hidden, and seen\r\n')" }
+                .replaceInStrings("%", over);
+        };
+        const QStringList overTls = mail("tls");
+        add("aiosmtpd", Tls::None, {}, {}, {}, true, {}, mail("clear"));
         add("STARTTLS and AUTH PLAIN", Tls::StartTls, "server", Password, {}, true, {},
             QStringList { "AUTH tls PLAIN ok" } + overTls);
         add("AUTH LOGIN when PLAIN is not offered", Tls::StartTls, "server", Password, "PLAIN",
@@ -397,8 +395,7 @@ private slots:
         QFETCH(QString, certificate);
         QFETCH(QString, password);
         QFETCH(QString, excluded);
-        QFETCH(bool, sent);
-        const QString login = password.isEmpty() ? QString() : Login;
+        const QString login = password.isEmpty() ? QString() : "ann";
         AiosmtpdServer server;
         QVERIFY2(server.start({ tls, m_certificates.filePath(certificate + ".pem"),
                      m_certificates.filePath(certificate + ".key"), login, Password,
@@ -407,28 +404,19 @@ private slots:
 
         // "localhost" as written is the name the certificate must carry.
         Mail mail = mailTo(QStringLiteral("localhost:%1").arg(server.port()), ".hidden, and seen");
-        const auto security = tls == Tls::None ? Security::None
-            : tls == Tls::StartTls             ? Security::StartTls
-                                               : Security::Tls;
-        mail.options = { security, {}, login };
+        mail.options = { tls == Tls::None ? Security::None
+                : tls == Tls::StartTls    ? Security::StartTls
+                                          : Security::Tls,
+            {}, login };
         mail.password = password;
         // A limit a slow handshake cannot reach: every conversation must end by the server's
         // answers (a TLS server may hold the connection open after QUIT).
         ClientRun r(std::chrono::seconds(5));
-        QCOMPARE(r.run(mail), sent);
+        QTEST(r.run(mail), "sent");
         QVERIFY(r.ok);
         QVERIFY2(r.elapsedMs < 5000, QByteArray::number(r.elapsedMs));
         QTEST(r.shown.value(r.shown.size() - 1), "warning");
-        QTEST(server.conversationLog(), "log");
-        QCOMPARE(server.waitForMail(1, sent ? 5000 : 0), sent);
-        if (sent) {
-            const QList<AiosmtpdServer::Mail> stored = server.takeMail();
-            QCOMPARE(stored.size(), 1);
-            QCOMPARE(stored.at(0).mailFrom, "ann@home.example");
-            QCOMPARE(stored.at(0).rcptTo, Phones);
-            // The server undid the dot-stuffing.
-            QCOMPARE(stored.at(0).content, "Subject: Tolvane\n\n.hidden, and seen\n");
-        }
+        QTEST(server.log(), "log");
     }
 
     // The text goes on one line of the mail whatever it holds (an instant message is never

@@ -6,23 +6,13 @@ namespace {
 
 constexpr int PieceGapMs = 40; // far enough apart that each piece arrives on its own
 
-const ScriptedSmtpServer::Reply Ordinary[] { ScriptedSmtpServer::say("220 scripted ready\r\n"),
-    ScriptedSmtpServer::say("250 scripted\r\n"), ScriptedSmtpServer::say("250 OK\r\n"),
-    ScriptedSmtpServer::say("250 OK\r\n"),
-    ScriptedSmtpServer::say("354 End data with <CR><LF>.<CR><LF>\r\n"),
-    ScriptedSmtpServer::say("250 queued\r\n"), ScriptedSmtpServer::sayAndClose("221 Bye\r\n") };
+const QByteArray Ordinary[] { "220 scripted ready\r\n", "250 scripted\r\n", "250 OK\r\n",
+    "250 OK\r\n", "354 End data with <CR><LF>.<CR><LF>\r\n", "250 queued\r\n", "221 Bye\r\n|!" };
 
 } // namespace
 
-ScriptedSmtpServer::Reply ScriptedSmtpServer::bytes(const QByteArray &text)
-{
-    Reply reply;
-    for (const char c : text)
-        reply.pieces.append(QByteArray(1, c));
-    return reply;
-}
-
-ScriptedSmtpServer::ScriptedSmtpServer()
+ScriptedSmtpServer::ScriptedSmtpServer(const Script &script)
+    : m_script(script)
 {
     m_server.listen(QHostAddress::LocalHost, 0);
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
@@ -39,35 +29,39 @@ ScriptedSmtpServer::ScriptedSmtpServer()
     });
 }
 
-QList<QByteArray> ScriptedSmtpServer::verbs() const
+QByteArray ScriptedSmtpServer::verbs() const
 {
-    QList<QByteArray> result;
+    QList<QByteArray> verbs;
     for (const QByteArray &line : commands)
-        result.append(line.left(4).toUpper());
-    return result;
+        verbs.append(line.left(4).toUpper());
+    return verbs.join(' ');
 }
 
 void ScriptedSmtpServer::respond(Step step)
 {
-    const QList<Reply> replies = m_script.value(step);
-    const int used = m_used[step]++;
-    const Reply reply
-        = replies.isEmpty() ? Ordinary[step] : replies.at(qMin(used, int(replies.size()) - 1));
+    const QList<QByteArray> replies = m_script.value(step, { Ordinary[step] });
+    const QByteArray reply = replies.at(qMin(m_used[step]++, int(replies.size()) - 1));
     QPointer<QTcpSocket> client = m_client;
-    int delay = m_delayMs.value(step);
-    for (const QByteArray &piece : reply.pieces) {
-        ++m_piecesPending;
-        QTimer::singleShot(delay, this, [this, client, piece] {
-            --m_piecesPending;
-            if (client)
-                client->write(piece);
-        });
-        delay += PieceGapMs;
+    int at = 0;
+    QByteArray said;
+    for (const QByteArray &piece : reply.split('|')) {
+        if (piece.startsWith('@')) {
+            at += piece.mid(1).toInt();
+        } else if (piece == "!") {
+            QTimer::singleShot(
+                at, this, [client] { client ? client->disconnectFromHost() : void(); });
+        } else if (!piece.isEmpty()) {
+            said += piece;
+            ++m_piecesPending;
+            QTimer::singleShot(at, this, [this, client, piece] {
+                --m_piecesPending;
+                if (client)
+                    client->write(piece);
+            });
+            at += PieceGapMs;
+        }
     }
-    if (reply.close)
-        QTimer::singleShot(
-            delay, this, [client] { client ? client->disconnectFromHost() : void(); });
-    m_inData = step == Data && reply.pieces.join().startsWith("354");
+    m_inData = step == Data && said.startsWith("354");
 }
 
 void ScriptedSmtpServer::received()

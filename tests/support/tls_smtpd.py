@@ -1,18 +1,16 @@
 #!/usr/bin/python3
-"""A real SMTP server for the tests: aiosmtpd, without TLS, with STARTTLS or with TLS from
-the first byte, and a login that is offered only over TLS. Accepted mail goes to a Maildir
-with the envelope in X-MailFrom / X-RcptTo headers. Every MAIL, RCPT and login attempt is
-logged with whether the connection was encrypted, so that a test can show what was said in
+"""A real SMTP server for the tests: aiosmtpd without TLS, with STARTTLS or with TLS from the
+first byte, and a login offered only over TLS. It logs every MAIL, RCPT, login attempt and
+mail taken with whether the connection was encrypted, so that a test can show what was said in
 clear text. Prints "ready" once it listens."""
 
 import argparse
 import logging
+import signal
 import ssl
-import time
 import warnings
 
 from aiosmtpd.controller import Controller
-from aiosmtpd.handlers import Mailbox
 from aiosmtpd.smtp import AuthResult, LoginPassword
 
 # aiosmtpd's notices about its own deprecations and the SMTPS login rule below would only
@@ -20,12 +18,10 @@ from aiosmtpd.smtp import AuthResult, LoginPassword
 warnings.simplefilter("ignore")
 logging.getLogger("mail.log").setLevel(logging.ERROR)
 ap = argparse.ArgumentParser()
-for option in ("--maildir", "--log", "--cert", "--key"):
-    ap.add_argument(option)
+for option in ("--log", "--cert", "--key", "--login", "--password"):
+    ap.add_argument(option, default="")
 ap.add_argument("--port", type=int, required=True)
 ap.add_argument("--tls", choices=["none", "starttls", "smtps"], default="none")
-ap.add_argument("--login", default="")
-ap.add_argument("--password", default="")
 ap.add_argument("--exclude-method", action="append", default=[])
 args = ap.parse_args()
 
@@ -37,16 +33,19 @@ def log(session, what):
         f.write(what.replace("%", tls, 1) + "\n")
 
 
-class Handler(Mailbox):
+class Handler:
     async def handle_MAIL(self, server, session, envelope, address, mail_options):
         log(session, f"MAIL % {address}")
         envelope.mail_from = address
-        envelope.mail_options.extend(mail_options)
         return "250 OK"
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         log(session, f"RCPT % {address}")
         envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        log(session, f"DATA % {envelope.content!r}")
         return "250 OK"
 
 
@@ -69,15 +68,9 @@ if args.login:
                 auth_require_tls=args.tls != "smtps", auth_exclude_mechanism=args.exclude_method)
 if args.tls == "starttls":
     smtp.update(tls_context=context, require_starttls=True)
-controller = Controller(Handler(args.maildir), hostname="127.0.0.1", port=args.port,
+controller = Controller(Handler(), hostname="127.0.0.1", port=args.port,
                         ssl_context=context if args.tls == "smtps" else None,
                         server_hostname="localhost", **smtp)
 controller.start()
 print("ready", flush=True)
-try:
-    while True:
-        time.sleep(3600)
-except KeyboardInterrupt:
-    pass
-finally:
-    controller.stop()
+signal.pause()  # until the test ends it
