@@ -1,6 +1,4 @@
 #include "delivery/MailDelivery.h"
-#include "delivery/NetworkCheck.h"
-#include "delivery/SocketLayer.h"
 #include "store/MessageStore.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
@@ -169,34 +167,6 @@ private slots:
         if (ends.contains("sent"))
             QCOMPARE(server.content, "Subject: Tolvane\r\n\r\nHello there\r\n.\r\n");
         QVERIFY(f.env.boxes.shown.isEmpty()); // a delivery never waits for a box
-    }
-
-    // The start-up's question whether the network layer can be used at all: what the layer
-    // grants (result, version, sockets) for the version 1.1 asked of it.
-    void networkCheck_data()
-    {
-        Columns<SocketLayer::StartUp, QString>({ "granted", "problem" });
-        const auto row = [](const char *name, SocketLayer::StartUp granted, const char *problem) {
-            QTest::newRow(name) << granted << QString(problem);
-        };
-        row("1.2", { 0, 0x0201, 32 }, "");
-        row("not responding", { 10091, 0x0101, 32 }, "Winsock.dll is not responding.");
-        row("0.9", { 0, 0x0900, 32 },
-            "Windows Sockets version 0.9 is not supported by winsock.dll ");
-        row("no sockets", { 0, 0x0101, 0 },
-            "This application requires a minimum of 1 supported sockets.");
-    }
-    void networkCheck()
-    {
-        struct Layer final : SocketLayer {
-            StartUp startUp(quint16 requested) override { return asked = requested, granted; }
-            StartUp granted;
-            quint16 asked = 0;
-        } layer;
-        QFETCH(SocketLayer::StartUp, granted);
-        layer.granted = granted;
-        QTEST(NetworkCheck::problem(layer), "problem");
-        QCOMPARE(layer.asked, quint16(257));
     }
 };
 

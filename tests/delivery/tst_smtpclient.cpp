@@ -1,9 +1,10 @@
+#include "delivery/NetworkCheck.h"
 #include "delivery/SmtpClient.h"
 #include "delivery/SmtpWire.h"
+#include "delivery/SocketLayer.h"
 #include "store/CodePage.h"
 #include "support/AiosmtpdServer.h"
 #include "support/DataColumns.h"
-#include "support/FreePort.h"
 #include "support/ScriptedSmtpServer.h"
 
 #include <QElapsedTimer>
@@ -400,7 +401,7 @@ private slots:
         QCOMPARE(server.log() + r.shown, said);
     }
 
-    // The bytes of the mail and the address connected to, as the conversation makes them.
+    // The bytes of the mail, the address connected to and the start-up's network check.
     // The text goes on one line of the mail whatever it holds (an instant message is never
     // cleaned by a file, a file may be edited by hand), never as a command of its own.
     void wire_data()
@@ -416,6 +417,25 @@ private slots:
         content("LF dot CR LF", "one\n.\r\nQUIT", "one .  QUIT");
         content("NUL", QStringLiteral("one") + QChar(0) + QStringLiteral("two"), "onetwo");
         content("dot and line end only", ".\r\n", "..  ");
+        // The start-up's question whether the network layer can be used at all: what the
+        // layer grants (result, version, sockets) when asked for version 1.1 (257).
+        const auto startUp = [](const char *name, SocketLayer::StartUp granted, QString problem) {
+            struct Layer final : SocketLayer {
+                StartUp startUp(quint16 asked) override { return version = asked, granted; }
+                StartUp granted;
+                quint16 version = 0;
+            } layer;
+            layer.granted = granted;
+            const QString made = NetworkCheck::problem(layer);
+            QTest::newRow(name) << QStringLiteral("%1 %2").arg(layer.version).arg(made)
+                                << "257 " + problem;
+        };
+        startUp("1.2", { 0, 0x0201, 32 }, "");
+        startUp("not responding", { 10091, 0x0101, 32 }, "Winsock.dll is not responding.");
+        startUp("0.9", { 0, 0x0900, 32 },
+            "Windows Sockets version 0.9 is not supported by winsock.dll ");
+        startUp("no sockets", { 0, 0x0101, 0 },
+            "This application requires a minimum of 1 supported sockets.");
         const auto address = [](const char *name, QString setting, QString option,
                                  Security security, QString goes) {
             const auto made = SmtpWire::ConnectionAddress(

@@ -1,36 +1,39 @@
 #pragma once
 
-#include "support/FreePort.h"
-
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
+// A loopback TCP port that nothing listens on at the moment of the call.
+inline quint16 FreeLoopbackPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
 // A real SMTP server for the tests: Debian's aiosmtpd (tests/support/tls_smtpd.py) on a free
-// loopback port. With TLS it offers STARTTLS or TLS from the first byte with the given
-// certificate, and with a login a password it checks (only over TLS).
+// loopback port, without TLS or with the given certificate ("starttls", "smtps": from the
+// first byte), and with a login a password it checks (only over TLS).
 class AiosmtpdServer {
 public:
     struct Options {
-        QString tls = "none"; // "starttls", "smtps": TLS from the first byte
+        QString tls = "none";
         QString certificate, key; // PEM files
         QString login, password; // no login: none asked
         QString excludedMethod; // a login method not offered, as "PLAIN"
     };
-    ~AiosmtpdServer()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(3000);
-    }
-    // Starts the server and waits until it listens (a greeting probe cannot tell over TLS);
-    // false when it does not come up.
+    ~AiosmtpdServer() { m_process.terminate(), m_process.waitForFinished(3000); }
+    // Starts the server and waits until it says it listens (a greeting probe cannot tell
+    // over TLS); false when it does not.
     bool start(const Options &options)
     {
-        m_port = FreeLoopbackPort();
         m_process.start("/usr/bin/python3",
             { qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/support/tls_smtpd.py",
-                QString::number(m_port), m_dir.filePath("log"), options.tls, options.certificate,
-                options.key, options.login, options.password, options.excludedMethod });
+                QString::number(m_port = FreeLoopbackPort()), m_dir.filePath("log"), options.tls,
+                options.certificate, options.key, options.login, options.password,
+                options.excludedMethod });
         return QTest::qWaitFor(
                    [&] {
                        return m_process.canReadLine() || m_process.state() == QProcess::NotRunning;
@@ -39,9 +42,8 @@ public:
             && m_process.readLine() == "ready\n";
     }
     quint16 port() const { return m_port; }
-    // Every MAIL, RCPT, login attempt and mail taken, with whether the connection was
-    // encrypted: "AUTH tls PLAIN ok", "DATA clear ann@home.example [...] b'Subject: ...'"
-    // (as Python writes them).
+    // Every login attempt and mail taken, with whether the connection was encrypted, as
+    // Python writes them: "AUTH tls PLAIN ok", "DATA clear ann@home.example [...] b'...'".
     QStringList log() const
     {
         QFile file(m_dir.filePath("log"));

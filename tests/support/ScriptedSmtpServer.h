@@ -13,8 +13,8 @@ class ScriptedSmtpServer {
 public:
     enum Step { Greeting, Helo, Mail, Rcpt, Data, Content, Quit };
     // A step's replies, used in turn; the last one repeats. A reply is sent in pieces cut at
-    // "|", each a separate arrival; a piece "@n" waits n ms instead, "!" closes the
-    // connection. An empty reply is silence.
+    // "|", each a separate arrival; a piece "!" closes the connection. An empty reply is
+    // silence.
     using Script = QMap<Step, QList<QByteArray>>;
 
     explicit ScriptedSmtpServer(const Script &script = {})
@@ -54,22 +54,15 @@ private:
         const QList<QByteArray> replies = m_script.value(step, { ordinary[step] });
         const QByteArray reply = replies.at(qMin(m_used[step]++, int(replies.size()) - 1));
         QPointer<QTcpSocket> client = m_client;
-        int at = 0; // far enough apart that each piece arrives on its own
+        int at = 0;
         for (const QByteArray &piece : reply.split('|')) {
-            if (piece.startsWith('@') || piece == "!" || piece.isEmpty()) {
-                at += piece.mid(1).toInt();
-                if (piece == "!")
-                    QTimer::singleShot(at, &m_server,
-                        [client] { client ? client->disconnectFromHost() : void(); });
-                continue;
-            }
-            ++m_piecesPending;
             QTimer::singleShot(at, &m_server, [this, client, piece] {
-                --m_piecesPending;
+                m_piecesPending -= !piece.isEmpty() && piece != "!";
                 if (client)
-                    client->write(piece);
+                    piece == "!" ? client->disconnectFromHost() : void(client->write(piece));
             });
-            at += 40;
+            m_piecesPending += !piece.isEmpty() && piece != "!";
+            at += 40; // far enough apart that each piece arrives on its own
         }
         m_inData = step == Data && QByteArray(reply).replace("|", "").startsWith("354");
     }

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
-"""A real SMTP server for the tests: aiosmtpd without TLS, with STARTTLS or with TLS from the
-first byte, and a login offered only over TLS. It logs every login attempt and mail taken with
-whether the connection was encrypted, so that a test can show what was said in clear text.
-Arguments: port, log file, none|starttls|smtps, certificate, key, login, password, a login
-method not offered (all but the first three may be empty). Prints "ready" once it listens."""
+"""aiosmtpd for the tests, without TLS, with STARTTLS or with TLS from the first byte, and a
+login offered only over TLS. Arguments: port, log file, none|starttls|smtps, certificate, key,
+login, password, a login method not offered (the last five may be empty). It logs every login
+attempt and mail taken with whether the connection was encrypted, so that a test can show what
+was said in clear text, and prints "ready" once it listens."""
 
 import logging
 import signal
@@ -33,23 +33,20 @@ class Handler:
         return "250 OK"
 
 
-def authenticate(server, session, envelope, mechanism, auth_data):
-    ok = (isinstance(auth_data, LoginPassword) and auth_data.login.decode() == login
-          and auth_data.password.decode() == password)
+def authenticate(server, session, envelope, mechanism, data):
+    ok = isinstance(data, LoginPassword) and (data.login, data.password) == (
+        login.encode(), password.encode())
     log(session, f"AUTH % {mechanism} {'ok' if ok else 'refused'}")
     return AuthResult(success=ok, handled=False)
 
 
-context = None
+context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
 if tls != "none":
-    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
     context.load_cert_chain(cert, key)
-smtp = {}
-if login:
-    # For the same reason its own "login only over TLS" rule would hide AUTH on an SMTPS
-    # connection; the log shows what each login attempt came over.
-    smtp.update(authenticator=authenticate, auth_required=True, auth_require_tls=tls != "smtps",
-                auth_exclude_mechanism=[excluded] if excluded else [])
+# For the same reason its own "login only over TLS" rule would hide AUTH on an SMTPS
+# connection; the log shows what each login attempt came over.
+smtp = dict(authenticator=authenticate, auth_required=True, auth_require_tls=tls != "smtps",
+            auth_exclude_mechanism=[excluded]) if login else {}
 if tls == "starttls":
     smtp.update(tls_context=context, require_starttls=True)
 Controller(Handler(), hostname="127.0.0.1", port=int(port), server_hostname="localhost",
