@@ -100,16 +100,17 @@ private slots:
     void typedCommands_data()
     {
         Columns<QString, bool, L, bool, QString>({ "keys", "startOn", "boxes", "on", "setting" });
-        QTest::newRow("show errors") << "show errors" << false << L { ErrorsOn } << true << "1";
-        QTest::newRow("any case") << "ShOW ERRors" << false << L { ErrorsOn } << true << "1";
-        QTest::newRow("z drops the run, then recognised")
-            << "show errorzshow errors" << false << L { ErrorsOn } << true << "1";
-        QTest::newRow("breaking key dropped with the run")
-            << "noshow errors" << false << L() << false << "<absent>";
-        QTest::newRow("backspace breaks the run")
-            << "show err\bors" << false << L() << false << "<absent>";
-        QTest::newRow("on, then off")
-            << "show errorsno errors" << true << L { ErrorsOn, ErrorsOff } << false << "0";
+        // The switch ends on when the setting is "1".
+        const auto row
+            = [](const char *tag, const char *keys, bool on, const L &boxes, const char *stored) {
+                  QTest::newRow(tag) << keys << on << boxes << (stored == QString("1")) << stored;
+              };
+        row("show errors", "show errors", false, { ErrorsOn }, "1");
+        row("any case", "ShOW ERRors", false, { ErrorsOn }, "1");
+        row("z drops the run, then recognised", "show errorzshow errors", false, { ErrorsOn }, "1");
+        row("breaking key dropped with the run", "noshow errors", false, {}, "<absent>");
+        row("backspace breaks the run", "show err\bors", false, {}, "<absent>");
+        row("on, then off", "show errorsno errors", true, { ErrorsOn, ErrorsOff }, "0");
     }
     void typedCommands()
     {
@@ -259,14 +260,9 @@ private slots:
     }
 
     // Steps: "pick:N" (the picker's choice, none without N), "no" (the next question is
-    // answered No), "nofile:N", "?N" (logs user N), "day" (waits for the day's load and logs
-    // its 11:00 AM row), else a command's action. The log ends with the caption.
-    // Each page is opened for the logged-in user (the defaults for no user); a changed name
-    // shows in the caption; ten users refuse an eleventh. The removed user's slot is the
-    // next one given out; nothing is removed unless a user is chosen and the question
-    // answered Yes; a missing message file does not matter. A new current user is written
-    // first (the caption still the old one), then shown with, once the calendar has stood
-    // still, their messages.
+    // answered No), "nofile:N", "?N" (logs user N), "day" (logs the 11:00 AM row once the
+    // day is loaded), else an action. The log: the boxes, the fixture's log, the caption.
+    // A removed user's slot is given out next; a new current user is written first.
     void userCommands_data()
     {
         Columns<int, QString, QString>({ "users", "steps", "log" });
