@@ -14,8 +14,13 @@
 #include <QAction>
 
 inline const QString AdaCell = QStringLiteral("5551234567@txt.example.net");
-// The recipient list that ends Ada's records.
-inline const QString ToAda = QStringLiteral("|5551234567@txt.example.net,");
+inline const QString ToAda = "|" + AdaCell + ","; // the end of Ada's records
+
+// A setting named "Section/Key", "<absent>" when it is not there.
+inline QString setting(TestEnvironment &env, const QString &key)
+{
+    return env.settings.ReadSetting(key.section('/', 0, 0), key.section('/', 1), "<absent>");
+}
 
 // The program as it starts: Ada (user 1) logged in, the scheduler with a recording
 // delivery, the start-up and its windows. Ending the program is recorded. The main
@@ -45,6 +50,7 @@ struct StartedProgram {
     DayGrid *grid() { return child<DayGrid>("dayGrid"); }
     MarkedCalendar *calendar() { return child<MarkedCalendar>("calendar"); }
     QTableWidgetItem *cell(int row) { return grid()->cell(row, 1); }
+    QString setting(const QString &key) { return ::setting(env, key); }
 
     // Ada's message file holds these lines; the window is loaded and shown.
     void open(const QStringList &records = {})
@@ -59,13 +65,11 @@ struct StartedProgram {
         app.start();
         app.splashScreen().handOver();
     }
-    bool delivering() const { return app.housekeepingRunning() && scheduler.isStarted(); }
-    // The message boxes shown, as "title" or "title: text".
-    QStringList boxes(bool withText = false) const
+    QStringList boxes() const
     {
-        QStringList out;
+        QStringList titles;
         for (const auto &box : env.boxes.shown)
-            out << (withText ? box.title + ": " + box.text : box.title);
-        return out;
+            titles << box.title;
+        return titles;
     }
 };

@@ -1,4 +1,3 @@
-#include "store/Stamp.h"
 #include "support/ModalSteps.h"
 #include "ui/entry/DialogScript.h"
 #include "ui/entry/EntryDialog.h"
@@ -7,39 +6,26 @@
 #include "ui/main/MailWarning.h"
 #include "ui/main/StartedProgram.h"
 
-#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 
 namespace {
 
-QColor colour(const QWidget &w, const QString &name)
-{
-    if (name == "grey")
-        return w.palette().color(QPalette::Disabled, QPalette::Text);
-    return name == "red" ? QColor(255, 0, 0) : QColor(0, 0, 0);
-}
-
 QList<int> visibleMarks(const MarkedCalendar &calendar)
 {
     QList<int> marks;
-    for (int i = 0; i <= DayPage::Days; ++i) {
-        if (calendar.mark(i).visible)
-            marks.append(i);
-    }
+    for (int i = 0; i <= DayPage::Days; ++i)
+        marks << (calendar.mark(i).visible ? i : -1);
+    marks.removeAll(-1);
     return marks;
 }
 
 // Records the days Qt paints on a page, to compare with the program's own page.
-class RecordingCalendar : public MarkedCalendar {
-public:
+struct RecordingCalendar : MarkedCalendar {
     mutable QList<QDate> painted;
-
-protected:
     void paintCell(QPainter *painter, const QRect &rect, QDate date) const override
     {
         painted.append(date);
@@ -52,16 +38,14 @@ protected:
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    // The September 2002 page runs from 25 August to 5 October; days of the neighbouring
-    // months are marked, days outside the 42 are not, the selected day's mark is dark, and
-    // the buttons show their day once the calendar has stood still.
+    // The September 2002 page runs from 25 August to 5 October; the selected day's mark is
+    // dark; the buttons show their day once the calendar has stood still.
     void marks()
     {
-        QStringList records;
-        for (const char *day : { "2002/08/24", "2002/08/25", "2002/09/01", "2002/09/10",
-                 "2002/09/12", "2002/10/05", "2002/10/06" })
-            records << QString::fromLatin1(day) + " 10:00 AMNHello" + ToAda;
         StartedProgram f;
+        QStringList records;
+        for (const QString day : { "08/24", "08/25", "09/01", "09/10", "09/12", "10/05", "10/06" })
+            records << "2002/" + day + " 10:00 AMNHello" + ToAda;
         f.open(records);
         f.w().showDay(QDate(2002, 9, 10));
         QCOMPARE(f.calendar()->firstGridDate(), QDate(2002, 8, 25));
@@ -80,76 +64,71 @@ private slots:
         QCOMPARE(loads.last().first().toDate(), QDate(2026, 3, 14));
     }
 
-    // A record's colour at load: black until its minute has passed, then red; grey once
-    // sent. The scheduler's report turns the logged-in user's row where the load put the
-    // record (off the quarter hour too) red when failed, grey when sent.
+    // At load: black until the record's minute has passed, then red; grey once sent. A
+    // report colours the logged-in user's row where the load put the record.
     void colours_data()
     {
-        Columns<QString, QDateTime, QString, QString>({ "record", "now", "report", "colour" });
-        const QDateTime now(QDate(2026, 3, 14), QTime(10, 15, 40));
-        const QDateTime nine(QDate(2026, 3, 14), QTime(9, 0));
-        auto row
-            = [](const char *tag, const char *record, const QDateTime &at, const char *report,
-                  const char *colour) { QTest::newRow(tag) << record << at << report << colour; };
-        row("due this minute: black", "2026/03/14 10:15 AMNx", now, "", "black");
-        row("a minute ago: red", "2026/03/14 10:14 AMNx", now, "", "red");
-        row("seen the minute before: black", "2026/03/13 11:59 PMNx",
-            QDateTime(QDate(2026, 3, 13), QTime(23, 58, 59)), "", "black");
-        row("the day before today: red", "2026/03/13 11:59 PMNx", now, "", "red");
-        row("sent a minute ago: grey", "2026/03/14 10:14 AMSx", now, "", "grey");
-        row("reported failed: red", "2026/03/14 09:15 AMNx", nine, "failed", "red");
-        row("reported sent: grey", "2026/03/14 09:15 AMNx", nine, "sent", "grey");
-        row("off the quarter hour", "2026/03/14 10:05 AMNx", nine, "failed", "red");
-        row("another user's", "2026/03/14 09:15 AMNx", nine, "Bob failed", "black");
+        Columns<QString, QString, QString, QString>({ "record", "now", "report", "colour" });
+        const auto row
+            = [](const char *tag, const char *record, const char *now, const char *report,
+                  const char *colour) { QTest::newRow(tag) << record << now << report << colour; };
+        row("due this minute: black", "2026/03/14 10:15 AMNx", "14T10:15:40", "", "black");
+        row("a minute ago: red", "2026/03/14 10:14 AMNx", "14T10:15:40", "", "red");
+        row("seen the minute before: black", "2026/03/13 11:59 PMNx", "13T23:58:59", "", "black");
+        row("the day before today: red", "2026/03/13 11:59 PMNx", "14T10:15:40", "", "red");
+        row("sent a minute ago: grey", "2026/03/14 10:14 AMSx", "14T10:15:40", "", "grey");
+        row("reported failed: red", "2026/03/14 09:15 AMNx", "14T09:00", "failed", "red");
+        row("reported sent: grey", "2026/03/14 09:15 AMNx", "14T09:00", "sent", "grey");
+        row("off the quarter hour", "2026/03/14 10:05 AMNx", "14T09:00", "failed", "red");
+        row("another user's", "2026/03/14 09:15 AMNx", "14T09:00", "Bob failed", "black");
     }
     void colours()
     {
         QFETCH(QString, record);
-        QFETCH(QDateTime, now);
+        QFETCH(QString, now);
         QFETCH(QString, report);
         QFETCH(QString, colour);
         StartedProgram f;
         f.open({ record + ToAda });
-        f.env.clock.set(now);
-        const QDate day = QDate::fromString(record.left(10), "yyyy/MM/dd");
-        f.w().showDay(day);
-        const QTime time = Stamp::timeOfMinute(Stamp::parseTime(record.mid(11, 8)));
+        f.env.clock.set(QDateTime::fromString("2026-03-" + now, Qt::ISODate));
+        const MessageRecord r = MessageRecord::parse((record + ToAda).toLatin1());
+        f.w().showDay(r.date);
         if (!report.isEmpty())
             emit f.scheduler.delivered(
-                report.startsWith("Bob") ? 2 : 1, QDateTime(day, time), "x", report == "sent");
-        const int row = DaySlots::RowOfMinute(Stamp::minuteOfDay(time));
-        QCOMPARE(f.cell(row)->text(), "x");
-        QCOMPARE(f.cell(row)->foreground().color(), ::colour(f.w(), colour));
+                report.startsWith("Bob") ? 2 : 1, r.due(), "x", report == "sent");
+        const QTableWidgetItem *cell = f.cell(DaySlots::RowOfMinute(r.minuteOfDay));
+        QCOMPARE(cell->text(), "x");
+        QCOMPARE(cell->foreground().color(),
+            colour == "grey" ? f.w().palette().color(QPalette::Disabled, QPalette::Text)
+                             : QColor(colour));
     }
 
-    // Records off the quarter hour go to the nearest row, late ones to the blank row 97,
-    // which the next day clears; a user without a file sees an empty page.
+    // Off the quarter hour to the nearest row, late ones to the blank row 97, which the
+    // next day clears; no file, an empty page.
     void recordRows()
     {
         StartedProgram f;
         f.open({ "2026/03/14 08:08 AMNeight past" + ToAda, "2026/03/14 10:07 AMNten past" + ToAda,
             "2026/03/14 11:58 PMNlate" + ToAda, "2026/03/15 10:00 AMNnext day" + ToAda });
-        const auto filled = [&] {
+        const auto filled = [&](const QDate &day) {
+            f.w().showDay(day);
             QStringList rows;
             for (int row = 1; row <= 97; ++row)
                 if (!f.cell(row)->text().isEmpty())
                     rows << QString::number(row) + ' ' + f.cell(row)->text();
             return rows.join(", ");
         };
-        f.w().showDay(QDate(2026, 3, 14));
-        QCOMPARE(filled(), "34 eight past, 41 ten past, 97 late"); // 8:15 AM, 10:00 AM
+        QCOMPARE(filled(QDate(2026, 3, 14)), "34 eight past, 41 ten past, 97 late");
         QCOMPARE(f.grid()->cell(41, 0)->text(), "10:00 AM");
         QCOMPARE(f.grid()->cell(97, 0)->text(), QString());
-        f.w().showDay(QDate(2026, 3, 15));
-        QCOMPARE(filled(), "41 next day");
+        QCOMPARE(filled(QDate(2026, 3, 15)), "41 next day");
         QFile::remove(f.env.userFile(1));
-        f.w().showDay(QDate(2026, 3, 14));
+        QCOMPARE(filled(QDate(2026, 3, 14)), QString());
         QVERIFY(visibleMarks(*f.calendar()).isEmpty());
-        QCOMPARE(filled(), QString());
     }
 
-    // No sideways scroll bar while the texts fit; a long text can be scrolled to, and the
-    // times stay in view beside it; a click never shifts the grid sideways.
+    // A long text can be scrolled to, the times stay in view beside it, and a click never
+    // shifts the grid sideways.
     void timeColumnStaysInView()
     {
         StartedProgram f;
@@ -173,9 +152,8 @@ private slots:
         QCOMPARE(sideways->value(), 0);
     }
 
-    // A click on a row opens the entry form for its slot; the message saved shows in its
-    // row, at the same place, and waits in the scheduler's slot. Any other load shows
-    // 8:00 AM at the top.
+    // The message saved from a row's entry form shows there, the grid not scrolled, and
+    // waits in the scheduler's slot. Any other load shows 8:00 AM at the top.
     void openSlot_data()
     {
         Columns<int, QString>({ "row", "time" });
@@ -212,8 +190,8 @@ private slots:
         QCOMPARE(f.grid()->topRow(), 33);
     }
 
-    // Twips, written "#####", 0 as the empty text, read whole also beyond 16 bits (a place
-    // right of 2,184 pixels); a maximised window stores only its state.
+    // Twips, 0 as the empty text, read whole also beyond 16 bits (right of 2,184 pixels);
+    // a maximised window stores only its state.
     void geometryRoundTrip_data()
     {
         Columns<QStringList, QPoint>({ "geometry", "place" });
@@ -225,10 +203,14 @@ private slots:
     {
         QFETCH(QStringList, geometry);
         TestEnvironment env;
-        const QStringList keys { "Top", "Left", "Width", "Height" };
-        auto read
-            = [&](const QString &key) { return env.settings.ReadSetting("Options", key, "?"); };
-        for (int i = 0; i < keys.size(); ++i)
+        const QStringList keys { "Top", "Left", "Width", "Height", "WindowState" };
+        const auto read = [&](qsizetype from, qsizetype n) {
+            QStringList values;
+            for (const QString &key : keys.mid(from, n))
+                values << setting(env, "Options/" + key);
+            return values;
+        };
+        for (int i = 0; i < 4; ++i)
             env.settings.WriteSetting("Options", keys[i], geometry[i]);
         MainWindow w(env.program);
         if (w.twipsPerPixelX() != 15 || w.twipsPerPixelY() != 15)
@@ -238,32 +220,28 @@ private slots:
         QCOMPARE(w.sizeTwips(), QSize(geometry[2].toInt(), geometry[3].toInt()));
         QTEST(w.pos(), "place");
         w.saveWindowPlace();
-        QCOMPARE(
-            QStringList({ read("Top"), read("Left"), read("Width"), read("Height") }), geometry);
-        QCOMPARE(read("WindowState"), "0");
+        QCOMPARE(read(0, 5), geometry + QStringList { "0" });
         w.move(0, 0);
         w.saveWindowPlace();
-        QCOMPARE(read("Top") + read("Left"), QString());
+        QCOMPARE(read(0, 2), QStringList({ "", "" }));
         w.showMaximized();
         QTRY_VERIFY(w.isMaximized());
         w.unload();
-        QCOMPARE(
-            QStringList({ read("Width"), read("WindowState") }), QStringList({ geometry[2], "2" }));
+        QCOMPARE(read(2, 3), QStringList({ geometry[2], geometry[3], "2" }));
         MainWindow next(env.program);
         next.load();
         QVERIFY(next.windowState() & Qt::WindowMaximized);
     }
 
-    // Scrolled, every control moves with the bars, also after a resize; grown past the
-    // natural size, the bars go and the content comes back.
+    // Every control moves with the bars, also after a resize; grown past the natural size,
+    // the bars go and the content comes back.
     void scrolling()
     {
         TestEnvironment env;
-        env.settings.WriteSetting("Options", "Width", "7010");
-        env.settings.WriteSetting("Options", "Height", "7020");
         MainWindow w(env.program);
         w.load();
         w.show();
+        w.setSizeTwips(7010, 7020);
         auto *down = w.findChild<QScrollBar *>("verticalScroll");
         auto *across = w.findChild<QScrollBar *>("horizontalScroll");
         QCOMPARE(QList<int>({ down->maximum(), across->maximum() }),
@@ -290,46 +268,42 @@ private slots:
         QCOMPARE(places()[0].top(), -120.0);
     }
 
-    // The layout's figures, in twips, for window sizes around the natural 7160 x 7860.
+    // The layout's figures, in twips, for window sizes around the natural 7160 x 7860:
+    // width height | bars shown: vertical horizontal | their maxima | calendar width height |
+    // grid width top height | buttons' top, labels' top.
     void layoutSizes_data()
     {
-        Columns<QList<int>>({ "figures" }); // w h | vBar hBar vMax hMax calendar w h | grid
-        QTest::newRow("natural size") << QList<int> { 7160, 7860, 0, 0, 0, 0, 7010, 4695, 6660,
-            5040, 1920, 4560, 4630 }; // width top height | buttons' top, labels' top
-        QTest::newRow("smaller: both bars")
-            << QList<int> { 7000, 7000, 1, 1, 860, 160, 6905, 4695, 6555, 5040, 1815, 4560, 4630 };
-        QTest::newRow("larger") << QList<int> { 8000, 9000, 0, 0, -1140, -840, 7850, 5376, 7500,
-            5721, 2379, 5241, 5311 };
-        QTest::newRow("one twip narrow")
-            << QList<int> { 7159, 7860, 0, 1, 0, 1, 7160, 4695, 6810, 5040, 1920, 4560, 4630 };
-        QTest::newRow("one twip low")
-            << QList<int> { 7160, 7859, 1, 0, 1, 0, 6755, 4695, 6405, 5040, 1815, 4560, 4630 };
+        QTest::addColumn<QString>("figures");
+        QTest::newRow("natural") << "7160 7860 0 0 0 0 7010 4695 6660 5040 1920 4560 4630";
+        QTest::newRow("both bars") << "7000 7000 1 1 860 160 6905 4695 6555 5040 1815 4560 4630";
+        QTest::newRow("larger") << "8000 9000 0 0 -1140 -840 7850 5376 7500 5721 2379 5241 5311";
+        QTest::newRow("narrower") << "7159 7860 0 1 0 1 7160 4695 6810 5040 1920 4560 4630";
+        QTest::newRow("lower") << "7160 7859 1 0 1 0 6755 4695 6405 5040 1815 4560 4630";
     }
     void layoutSizes()
     {
-        QFETCH(QList<int>, figures);
+        QFETCH(QString, figures);
         MainLayout::Input in;
-        in.width = figures[0];
-        in.height = figures[1];
+        in.width = figures.section(' ', 0, 0).toInt();
+        in.height = figures.section(' ', 1, 1).toInt();
         const MainLayout::Result r = MainLayout::Compute(in);
-        const QList<int> computed { in.width, in.height, r.vScrollVisible, r.hScrollVisible,
-            r.vScrollMax, r.hScrollMax, r.calendarWidth, int(std::lround(r.calendarHeight)),
-            r.gridWidth, r.gridTop, int(std::lround(r.gridHeight)), r.buttonTop, r.labelTop };
-        QCOMPARE(computed, figures);
+        QCOMPARE(
+            QString::asprintf("%d %d %d %d %d %d %d %.0f %d %d %.0f %d %d", in.width, in.height,
+                r.vScrollVisible, r.hScrollVisible, r.vScrollMax, r.hScrollMax, r.calendarWidth,
+                r.calendarHeight, r.gridWidth, r.gridTop, r.gridHeight, r.buttonTop, r.labelTop),
+            figures);
     }
 
-    // The program's page of every month it can show is the page Qt's own calendar paints;
-    // outside those years there is no page.
+    // Every month's page is the one Qt's calendar paints; outside those years there is none.
     void everyMonthMatchesQt()
     {
         RecordingCalendar calendar;
         calendar.resize(280, 200);
-        QPixmap target(calendar.size());
         for (int year = DayPage::FirstYear; year <= DayPage::LastYear; ++year) {
             for (int month = 1; month <= 12; ++month) {
                 calendar.setCurrentPage(year, month);
                 calendar.painted.clear();
-                calendar.render(&target);
+                calendar.grab();
                 const QDate first = DayPage::FirstDay(QDate(year, month, 15));
                 const auto [qtFirst, qtLast]
                     = std::minmax_element(calendar.painted.begin(), calendar.painted.end());
@@ -342,8 +316,7 @@ private slots:
         QCOMPARE(DayPage::FirstDay(QDate(2200, 1, 1)), QDate());
     }
 
-    // The delivery's warning window: the latest warning as it came (never as markup),
-    // shown without waiting for anyone; OK hides it.
+    // The latest warning as it came (never as markup), shown without waiting; OK hides it.
     void mailWarning()
     {
         MailWarning window;
@@ -351,12 +324,13 @@ private slots:
         auto *ok = window.findChild<QPushButton *>("okButton");
         QCOMPARE(window.windowTitle() + ok->text(), "Tolvane Warning&OK");
         QVERIFY(!window.isVisible());
-        window.showWarning("SMTP Server responded: 550 <b>no</b> such user\r\n");
-        QVERIFY(window.isVisible() && !window.isModal());
-        QCOMPARE(message->textFormat(), Qt::PlainText);
-        QCOMPARE(message->text(), "SMTP Server responded: 550 <b>no</b> such user\r\n");
-        window.showWarning("SMTP Server responded: User not local; will forward to");
-        QCOMPARE(message->text(), "SMTP Server responded: User not local; will forward to");
+        for (const QString text : { "SMTP Server responded: 550 <b>no</b> such user\r\n",
+                 "SMTP Server responded: User not local; will forward to" }) {
+            window.showWarning(text);
+            QVERIFY(window.isVisible() && !window.isModal());
+            QCOMPARE(message->textFormat(), Qt::PlainText);
+            QCOMPARE(message->text(), text);
+        }
         QTest::mouseClick(ok, Qt::LeftButton);
         QVERIFY(!window.isVisible());
     }

@@ -8,12 +8,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <stdexcept>
+#include <QSignalSpy>
 
 namespace {
 
 using L = QStringList;
-using Mode = SetupWizard::Mode;
 const QString ErrorsOn = "Tolvane will now display all errors that may occur in the program.  If "
                          "you wish to turn this feature off, type: \"no errors\"";
 const QString ErrorsOff = "Tolvane will no longer display every type of error that may occur in "
@@ -43,18 +42,23 @@ void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
-QString run(Mode mode, int user)
+// The boxes shown as "title: text", "!" after a critical one.
+L boxes(const TestEnvironment &env)
 {
-    return QStringLiteral("%1 %2").arg(int(mode)).arg(user);
+    L out;
+    for (const auto &box : env.boxes.shown)
+        out << box.title + ": " + box.text + (box.icon == MessageBoxes::Icon::Critical ? "!" : "");
+    return out;
 }
 
 // Users Ada, Bob, Cy, ... each with one message; Ada logged in, the window loaded. The
-// set-up wizard and the user picker answer through the window's hooks.
+// set-up wizard and the user picker answer through the window's hooks. The log holds the
+// boxes, the wizard's runs and each write of the current user with the caption then.
 struct Users : StartedProgram {
-    L wizardRuns; // "mode user"
+    L log;
     QList<int> picked;
 
-    explicit Users(int users = 3)
+    explicit Users(int users)
     {
         const L names { "Ada", "Bob", "Cy", "Dot", "Eve", "Fay", "Gus", "Hal", "Ida", "Jo" };
         for (int n = 1; n <= users; ++n) {
@@ -62,17 +66,29 @@ struct Users : StartedProgram {
             env.writeMessageFile(n, { "2026/03/14 11:00 AMNfrom " + names.at(n - 1) + '|' });
         }
         w().load();
-        w().openSetupWizard = [this](Mode mode, int user) {
-            wizardRuns << run(mode, user);
-            if (mode == Mode::EditName)
+        scheduler.reload();
+        w().openSetupWizard = [this](SetupWizard::Mode mode, int user) {
+            const L modes { "FirstRun", "AddUser", "EditName", "EditMailServer", "EditPhoneAddress",
+                "EditDefaults" };
+            log << QStringLiteral("wizard %1 %2").arg(modes.at(int(mode))).arg(user);
+            if (mode == SetupWizard::Mode::EditName)
                 env.settings.WriteSetting("User1", "Name", "Bob");
             return SetupWizard::Completed;
         };
         w().pickUsers = [this](const UserPicker::Mode &) { return picked; };
+        env.settings.written = [this](const QString &, const QString &key) {
+            if (key == "Current User")
+                log << "Current User=" + setting("Options/Current User") + " under "
+                        + w().windowTitle();
+        };
     }
-    QString read(const QString &key)
+    // A user as their name ("-" when gone), "f" when their message file is there, "s"
+    // when the scheduler holds their next message.
+    QString user(int n)
     {
-        return env.settings.ReadSetting(key.section('/', 0, 0), key.section('/', 1), "<absent>");
+        const QString name = setting(QStringLiteral("User%1/Name").arg(n));
+        return QString::number(n) + ' ' + (name == "<absent>" ? "-" : name)
+            + (QFile::exists(env.userFile(n)) ? " f" : "") + (scheduler.slot(n) ? " s" : "");
     }
 };
 
@@ -84,16 +100,17 @@ private slots:
     void typedCommands_data()
     {
         Columns<QString, bool, L, bool, QString>({ "keys", "startOn", "boxes", "on", "setting" });
-        QTest::newRow("show errors") << "show errors" << false << L { ErrorsOn } << true << "1";
-        QTest::newRow("any case") << "ShOW ERRors" << false << L { ErrorsOn } << true << "1";
-        QTest::newRow("z drops the run, then recognised")
-            << "show errorzshow errors" << false << L { ErrorsOn } << true << "1";
-        QTest::newRow("breaking key dropped with the run")
-            << "noshow errors" << false << L() << false << "-";
-        QTest::newRow("backspace breaks the run")
-            << "show err\bors" << false << L() << false << "-";
-        QTest::newRow("on, then off")
-            << "show errorsno errors" << true << L { ErrorsOn, ErrorsOff } << false << "0";
+        // The switch ends on when the setting is "1".
+        const auto row
+            = [](const char *tag, const char *keys, bool on, const L &boxes, const char *stored) {
+                  QTest::newRow(tag) << keys << on << boxes << (stored == QString("1")) << stored;
+              };
+        row("show errors", "show errors", false, { ErrorsOn }, "1");
+        row("any case", "ShOW ERRors", false, { ErrorsOn }, "1");
+        row("z drops the run, then recognised", "show errorzshow errors", false, { ErrorsOn }, "1");
+        row("breaking key dropped with the run", "noshow errors", false, {}, "<absent>");
+        row("backspace breaks the run", "show err\bors", false, {}, "<absent>");
+        row("on, then off", "show errorsno errors", true, { ErrorsOn, ErrorsOff }, "0");
     }
     void typedCommands()
     {
@@ -117,7 +134,7 @@ private slots:
         }
         QTEST(shown, "boxes");
         QTEST(env.program.showErrors, "on");
-        QTEST(env.settings.ReadSetting("Options", "Error", "-"), "setting");
+        QTEST(setting(env, "Options/Error"), "setting");
         // Every key went on to the control with the focus, a backspace included.
         QCOMPARE(box->text(), QString(keys).remove(QRegularExpression(".\\x08")));
     }
@@ -147,9 +164,10 @@ private slots:
         QVERIFY(f.env.boxes.shown.isEmpty());
     }
 
+    // "name!" cannot be started; with nothing started the refusal is the one box, also
+    // while every error is shown.
     void networkSettings_data()
     {
-        // "name!" cannot be started; nothing started: the refusal box instead
         Columns<QString, L, QString>({ "desktop", "installed", "started" });
         QTest::newRow("no tool") << "XFCE" << L() << "";
         QTest::newRow("connection editor anywhere")
@@ -162,8 +180,10 @@ private slots:
     void networkSettings()
     {
         QFETCH(L, installed);
+        QFETCH(QString, desktop);
+        QFETCH(QString, started);
         TestEnvironment env;
-        env.program.showErrors = true; // the refusal is the one box all the same
+        env.program.showErrors = true;
         QTemporaryDir bin;
         for (QString tool : installed) {
             const bool broken = tool.endsWith('!');
@@ -175,18 +195,12 @@ private slots:
         }
         const QByteArray oldPath = qgetenv("PATH"), oldDesktop = qgetenv("XDG_CURRENT_DESKTOP");
         qputenv("PATH", QFile::encodeName(bin.path()));
-        QFETCH(QString, desktop);
         qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
         MainWindow w(env.program);
         w.findChild<QAction *>("networkSettingsAction")->trigger();
         qputenv("PATH", oldPath);
         qputenv("XDG_CURRENT_DESKTOP", oldDesktop);
-        QFETCH(QString, started);
-        L boxes;
-        for (const auto &box : env.boxes.shown)
-            boxes << box.title + ": " + box.text
-                    + (box.icon == MessageBoxes::Icon::Critical ? "!" : "");
-        QCOMPARE(boxes,
+        QCOMPARE(boxes(env),
             started.isEmpty() ? L { "Tolvane: Internet Options are not available from here.!" }
                               : L());
         if (!started.isEmpty())
@@ -245,96 +259,59 @@ private slots:
         QVERIFY(f.env.boxes.shown.isEmpty());
     }
 
-    // The removed user's slot is the next one given out; nothing is removed unless a user
-    // is chosen and the question answered Yes; a missing message file does not matter.
-    void removeUser_data()
+    // Steps: "pick:N" (the picker's choice, none without N), "no" (the next question is
+    // answered No), "nofile:N", "?N" (logs user N), "day" (logs the 11:00 AM row once the
+    // day is loaded), else an action. The log: the boxes, the fixture's log, the caption.
+    // A removed user's slot is given out next; a new current user is written first.
+    void userCommands_data()
     {
-        Columns<QList<int>, bool, bool, L>({ "picked", "answerNo", "withFile", "boxes" });
-        const L removed { "User Removal: Are you sure you wish to delete all data for Bob?",
-            "User Removed: User Removed" };
-        QTest::newRow("removed") << QList<int> { 2 } << false << true << removed;
-        QTest::newRow("answered No") << QList<int> { 2 } << true << true << removed.mid(0, 1);
-        QTest::newRow("nobody chosen") << QList<int>() << false << true << L();
-        QTest::newRow("no message file") << QList<int> { 2 } << false << false << removed;
-    }
-    void removeUser()
-    {
-        QFETCH(bool, withFile);
-        QFETCH(L, boxes);
-        Users f;
-        QFETCH(QList<int>, picked);
-        f.picked = picked;
-        f.scheduler.reload();
-        if (!withFile)
-            QFile::remove(f.env.userFile(2));
-        QFETCH(bool, answerNo);
-        if (answerNo)
-            f.env.boxes.queueAnswer(MessageBoxes::Answer::No);
-        f.trigger("removeUserAction");
-        QCOMPARE(f.boxes(true), boxes);
-        const bool gone = boxes.size() == 2;
-        QCOMPARE(f.read("User2/Name"), gone ? "<absent>" : "Bob");
-        QCOMPARE(QFile::exists(f.env.userFile(2)), withFile && !gone);
-        QCOMPARE(bool(f.scheduler.slot(2)), !gone); // no longer sent
-        QVERIFY(f.scheduler.slot(3));
-        f.trigger("addUserAction");
-        QCOMPARE(f.wizardRuns, L { run(Mode::AddUser, gone ? 2 : 4) });
-        QCOMPARE(f.w().windowTitle(), "Tolvane - Ada");
-    }
-
-    // The choice is written first (the caption still the old one), then the window shows
-    // the new user and, once the calendar has stood still, their messages.
-    void logInAsDifferentUser()
-    {
-        Users f;
-        f.picked = { 3 };
-        QString captionAtWrite;
-        f.env.settings.written = [&](const QString &, const QString &key) {
-            if (key == "Current User")
-                captionAtWrite = f.w().windowTitle();
+        Columns<int, QString, QString>({ "users", "steps", "log" });
+        const auto row = [](const char *tag, int users, const char *steps, const QString &log) {
+            QTest::newRow(tag) << users << steps << log;
         };
-        f.trigger("differentUserAction");
-        QCOMPARE(captionAtWrite, "Tolvane - Ada");
-        QCOMPARE(f.read("Options/Current User"), "3");
-        QCOMPARE(f.p().currentUser, 3);
-        QCOMPARE(f.w().windowTitle(), "Tolvane - Cy");
-        QTRY_COMPARE(f.cell(45)->text(), "from Cy");
-        f.picked = {};
-        f.trigger("differentUserAction");
-        QCOMPARE(f.read("Options/Current User"), "3");
+        const QString ask = "User Removal: Are you sure you wish to delete all data for Bob?|";
+        const QString removed = ask + "User Removed: User Removed|2 -|3 Cy f s|";
+        row("name", 3, "changeName", "wizard EditName 1|Tolvane - Bob");
+        row("mail", 3, "userMail", "wizard EditMailServer 1|Tolvane - Ada");
+        row("phone", 3, "phoneAddress", "wizard EditPhoneAddress 1|Tolvane - Ada");
+        row("defaults", 3, "defaults", "wizard EditDefaults 0|Tolvane - Ada");
+        row("eleventh user", 10, "addUser",
+            "Maximum Users Assigned: You have reached the maximum 10 users for Tolvane.  You must "
+            "remove a user in order to configure a new user.!|Tolvane - Ada");
+        row("removed", 3, "pick:2 removeUser ?2 ?3 addUser",
+            removed + "wizard AddUser 2|Tolvane - Ada");
+        row("no message file", 3, "pick:2 nofile:2 removeUser ?2 ?3 addUser",
+            removed + "wizard AddUser 2|Tolvane - Ada");
+        row("answered No", 3, "pick:2 no removeUser ?2 addUser",
+            ask + "2 Bob f s|wizard AddUser 4|Tolvane - Ada");
+        row("nobody chosen", 3, "pick: removeUser ?2 addUser",
+            "2 Bob f s|wizard AddUser 4|Tolvane - Ada");
+        row("log in as another", 3, "pick:3 differentUser day pick: differentUser",
+            "Current User=3 under Tolvane - Ada|day: from Cy|Tolvane - Cy");
     }
-
-    // Each command opens its page for the logged-in user (the defaults for no user); a
-    // changed name shows in the caption. Ten users refuse an eleventh.
-    void editPages_data()
+    void userCommands()
     {
-        Columns<QString, int, QString, QString, L>(
-            { "action", "users", "run", "caption", "boxes" });
-        const auto row
-            = [](const char *tag, const char *action, const QString &run,
-                  const char *caption = "Tolvane - Ada", int users = 3, const L &boxes = {}) {
-                  QTest::newRow(tag) << action << users << run << caption << boxes;
-              };
-        row("name", "changeNameAction", run(Mode::EditName, 1), "Tolvane - Bob");
-        row("mail", "userMailAction", run(Mode::EditMailServer, 1));
-        row("phone", "phoneAddressAction", run(Mode::EditPhoneAddress, 1));
-        row("defaults", "defaultsAction", run(Mode::EditDefaults, 0));
-        row("eleventh user", "addUserAction", {}, "Tolvane - Ada", 10,
-            { "Maximum Users Assigned: You have reached the maximum 10 users for Tolvane.  You "
-              "must remove a user in order to configure a new user." });
-    }
-    void editPages()
-    {
-        QFETCH(QString, action);
         QFETCH(int, users);
-        QFETCH(QString, run);
+        QFETCH(QString, steps);
         Users f(users);
-        f.trigger(action.toLatin1().constData());
-        QCOMPARE(f.wizardRuns, run.isEmpty() ? L() : L { run });
-        QTEST(f.w().windowTitle(), "caption");
-        QTEST(f.boxes(true), "boxes");
-        for (const auto &box : f.env.boxes.shown)
-            QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
+        QSignalSpy loads(&f.w(), &MainWindow::dayLoaded);
+        for (const QString &step : steps.split(' ')) {
+            const QString arg = step.section(':', 1);
+            if (step.startsWith("pick:"))
+                f.picked = arg.isEmpty() ? QList<int>() : QList<int> { arg.toInt() };
+            else if (step == "no")
+                f.env.boxes.queueAnswer(MessageBoxes::Answer::No);
+            else if (step.startsWith("nofile:"))
+                QVERIFY(QFile::remove(f.env.userFile(arg.toInt())));
+            else if (step.startsWith('?'))
+                f.log << f.user(step.mid(1).toInt());
+            else if (step == "day") {
+                QVERIFY(!loads.isEmpty() || loads.wait(3000));
+                f.log << "day: " + f.cell(45)->text();
+            } else
+                f.trigger((step + "Action").toLatin1().constData());
+        }
+        QTEST((boxes(f.env) + f.log + L { f.w().windowTitle() }).join('|'), "log");
     }
 };
 

@@ -10,7 +10,6 @@
 
 namespace {
 
-using Answer = MessageBoxes::Answer;
 using L = QStringList;
 
 struct Fixture : StartedProgram {
@@ -21,6 +20,12 @@ struct Fixture : StartedProgram {
         env.program.programPath = QStringLiteral("/opt/tolvane/bin/tolvane");
     }
     QSystemTrayIcon *icon() { return w().findChild<QSystemTrayIcon *>("trayIcon"); }
+    // The window, "shown", "minimised" or "hidden", then " tray" and " icon" where they hold.
+    QString state()
+    {
+        return QString(w().isVisible() ? (w().isMinimized() ? "minimised" : "shown") : "hidden")
+            + (w().isInTray() ? " tray" : "") + (icon()->isVisible() ? " icon" : "");
+    }
     // "Exit", then the next housekeeping tick puts the icon up.
     bool exitIntoTray()
     {
@@ -32,11 +37,9 @@ struct Fixture : StartedProgram {
 // The icon's own window, embedded in the tray host's panel.
 QWidget *iconWindow()
 {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible()
-            && QByteArray(widget->metaObject()->className()) == "QSystemTrayIconSys")
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->inherits("QSystemTrayIconSys"))
             return widget;
-    }
     return nullptr;
 }
 
@@ -60,29 +63,26 @@ private slots:
         f.env.writeMessageFile(1, { "2026/03/14 10:01 AMNhello" + ToAda });
         f.start();
         f.app.housekeep();
-        QVERIFY(f.w().isVisible() && !f.w().isInTray());
+        QCOMPARE(f.state(), "shown");
         QVERIFY(f.exitIntoTray());
-        QVERIFY(!f.w().isVisible());
+        QCOMPARE(f.state(), "hidden tray icon");
         QCOMPARE(f.icon()->toolTip(), "Tolvane");
         L items;
         for (QAction *action : f.w().findChild<QMenu *>("trayMenu")->actions())
             items << action->text();
         QCOMPARE(items, L({ "Show Tolvane", "Shutdown Tolvane" }));
-        QVERIFY(f.env.boxes.shown.isEmpty());
-        QCOMPARE(f.ends, 0);
+        QVERIFY(f.env.boxes.shown.isEmpty() && f.ends == 0);
         f.env.clock.advanceSecs(60);
         QTRY_COMPARE_WITH_TIMEOUT(f.delivery.entries.size(), 1, 2500);
         QVERIFY(f.delivery.entries.first().contains("10:01 AMNhello|"));
-
         QWidget *icon = nullptr;
         QTRY_VERIFY((icon = iconWindow()));
         QElapsedTimer sinceClick;
         sinceClick.start();
         QTest::mouseDClick(icon, Qt::LeftButton);
-        QVERIFY(!f.w().isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(f.w().isVisible(), 1000);
+        QCOMPARE(f.state(), "hidden tray icon");
+        QTRY_COMPARE_WITH_TIMEOUT(f.state(), "shown", 1000);
         QVERIFY(sinceClick.elapsed() >= 90);
-        QVERIFY(!f.icon()->isVisible() && !f.w().isInTray());
     }
 
     // Asked once, at the next housekeeping tick, however often it was requested (the
@@ -103,11 +103,10 @@ private slots:
         Fixture f;
         f.start();
         f.w().move(80, 60);
-        QStringList atEnd;
+        QString atEnd;
         f.app.endProgram = [&] {
             ++f.ends;
-            atEnd << (f.delivery.underWay() ? "delivering" : "")
-                  << (f.w().isVisible() ? "shown" : "") << (f.icon()->isVisible() ? "icon" : "");
+            atEnd = (f.delivery.underWay() ? "delivering " : "") + f.state();
         };
         f.delivery.hold = true;
         if (delivering) {
@@ -115,36 +114,38 @@ private slots:
             f.scheduler.checkDue();
             QVERIFY(f.delivery.underWay());
         }
-        f.env.boxes.queueAnswer(yes ? Answer::Yes : Answer::No);
+        f.env.boxes.queueAnswer(yes ? MessageBoxes::Answer::Yes : MessageBoxes::Answer::No);
         f.trigger("shutdownAction");
         f.trigger("trayShutdownAction");
-        QCOMPARE(f.env.boxes.shown.size(), 0);
+        QVERIFY(f.env.boxes.shown.isEmpty());
         f.app.housekeep();
         if (!yes)
             f.app.housekeep(); // back into the tray
         QCOMPARE(f.boxes(), L { "Shutting Down?" }); // its text: e2e test_tray
         QCOMPARE(f.env.boxes.shown[0].buttons, MessageBoxes::Buttons::YesNo);
-        QCOMPARE(f.env.settings.ReadSetting("Options", "Left", {}),
-            QString::number(int(std::lround(80 * f.w().twipsPerPixelX()))));
+        QCOMPARE(
+            f.setting("Options/Left"), QString::number(std::lround(80 * f.w().twipsPerPixelX())));
         QCOMPARE(f.ends, yes ? 1 : 0);
-        QCOMPARE(atEnd.join(""), "");
+        QCOMPARE(atEnd, yes ? "hidden" : "");
         QVERIFY(!f.delivery.underWay() && !f.scheduler.isDelivering());
         if (!yes)
-            QVERIFY(!f.w().isVisible() && f.w().isInTray() && f.delivering());
+            QVERIFY(f.state() == "hidden tray icon" && f.app.housekeepingRunning()
+                && f.scheduler.isStarted());
     }
 
-    // The first close after the first run explains the tray once and turns both options on.
+    // The first close after the first run explains the tray once and turns both options on;
+    // the next window's ticks say what is on disk, and a click turns its option over at
+    // once, on disk too.
     void firstClose_data()
     {
-        Columns<bool, L>({ "shutdown", "titles" });
-        QTest::newRow("Exit") << false << L { "Look how nice I am!", "Auto Start / System Tray" };
-        QTest::newRow("shutdown confirmed")
-            << true << L { "Shutting Down?", "Auto Start / System Tray" };
+        Columns<bool, QString>({ "shutdown", "first" });
+        QTest::newRow("Exit") << false << "Look how nice I am!";
+        QTest::newRow("shutdown confirmed") << true << "Shutting Down?";
     }
     void firstClose()
     {
         QFETCH(bool, shutdown);
-        QFETCH(L, titles);
+        QFETCH(QString, first);
         Fixture f;
         f.w().setFirstTimeMessagesDue();
         f.start();
@@ -153,31 +154,25 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(f.ends, 1, 1500);
         } else {
             QVERIFY(f.exitIntoTray());
+            QCOMPARE(f.boxes().size(), 2);
+            f.trigger("restoreAction");
+            QVERIFY(f.state() == "shown" && f.exitIntoTray()); // nothing explained again
         }
-        QCOMPARE(f.boxes(), titles);
+        QCOMPARE(f.boxes(), L({ first, "Auto Start / System Tray" }));
         QCOMPARE(f.env.boxes.shown.last().icon, MessageBoxes::Icon::Information);
-        QCOMPARE(f.env.settings.ReadSetting("Options", "StartSmall", {}), "1");
+        QCOMPARE(f.setting("Options/StartSmall"), "1");
         QFile entry(AutoStart::EntryPath());
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QVERIFY(entry.readAll().contains("\nExec=\"/opt/tolvane/bin/tolvane\"\n"));
-        QVERIFY(f.child<QAction>("autoStartAction")->isChecked());
-        QVERIFY(f.child<QAction>("startSmallAction")->isChecked());
-        if (!shutdown) {
-            f.trigger("restoreAction");
-            QVERIFY(f.w().isVisible());
-            QVERIFY(f.exitIntoTray());
-            QCOMPARE(f.boxes(), titles); // nothing explained again
-        }
-        // The next window's ticks say what is on disk; a click turns its option over at
-        // once, on disk too.
         MainWindow next(f.p());
         next.load();
         for (const char *name : { "autoStartAction", "startSmallAction" }) {
+            QVERIFY(f.child<QAction>(name)->isChecked());
             QVERIFY(next.findChild<QAction *>(name)->isChecked());
             next.findChild<QAction *>(name)->trigger();
             QVERIFY(!next.findChild<QAction *>(name)->isChecked());
         }
-        QCOMPARE(f.env.settings.ReadSetting("Options", "StartSmall", {}), "0");
+        QCOMPARE(f.setting("Options/StartSmall"), "0");
         QVERIFY(!AutoStart::Exists());
     }
 
@@ -190,9 +185,7 @@ private slots:
         f.start();
         for (int close = 0; close < 2; ++close) {
             f.trigger("exitAction");
-            QTRY_VERIFY_WITH_TIMEOUT(f.w().isVisible(), 1500);
-            QVERIFY(f.w().isMinimized());
-            QVERIFY(!f.w().isInTray() && !f.icon()->isVisible());
+            QTRY_COMPARE_WITH_TIMEOUT(f.state(), "minimised", 1500);
         }
         QCOMPARE(f.boxes(), L { "No System Tray" });
     }
