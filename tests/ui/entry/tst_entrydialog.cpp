@@ -184,7 +184,7 @@ private slots:
         const QString look11 = slot + "14 11:00" + save, at11 = "open 11:00 / " + look11;
         const QString instant = "?look Tolvane - Send an Instant Message|&Send Message|";
         const QString x150(150, 'x'), odd("5 € ☺ \U0001F600 ☺ é");
-        auto row = [](const char *tag, const L &before, const QString &steps, const L &after) {
+        auto row = [](const char *tag, const L &before, const QString &steps, const L &after = {}) {
             QTest::newRow(tag) << before << steps << after;
         };
         row("a stored record, its recipients in their order", { a, hi },
@@ -228,22 +228,18 @@ private slots:
         row("slot passed while open", {},
             "open 10:15 / type Keep me / at 10:15:02 / Save Message / Save Message / ?boxes The "
             "time of this message has passed, so it can no longer be saved. Please choose a later "
-            "time. / ?text Keep me",
-            {});
+            "time. / ?text Keep me");
         row("message file cannot be written", {},
             "open 11:00 / type Keep me / lose the data folder / Save Message / ?boxes The message "
-            "was not saved.\n\nCannot read <data>/u1.usr... / ?text Keep me",
-            {});
+            "was not saved.\n\nCannot read <data>/u1.usr... / ?text Keep me");
         // The limit is 145 less the longest sender address, never below 20, for a text
         // pasted or typed; a double click selects the first 100 characters.
         row("pasted to the limit", {},
             "sender 25 / open 11:00 / paste " + x150 + " / ?text " + QString(120, 'x')
                 + " / ?count 120 of 120 characters / double-click / ?selected " + QString(100, 'x')
-                + " / Cancel",
-            {});
+                + " / Cancel");
         row("sender longer than the room", {},
-            "sender 160 / open 11:00 / paste " + x150 + " / ?count 20 of 20 characters / Cancel",
-            {});
+            "sender 160 / open 11:00 / paste " + x150 + " / ?count 20 of 20 characters / Cancel");
         const QString longer = record("11:00 AM", QString(130, 's') + '|');
         row("longer stored text kept, not grown", { longer },
             "sender 25 / open 11:00 / type " + x150
@@ -255,23 +251,20 @@ private slots:
         const QString picker = "user 10 Abe / picker several me / Select All / Apply / picker ";
         const QString all
             = "?picker Please select users:|Abe Ann* Bob Cy Dee|11 / Select All / Apply";
-        row("picker: own box ticked", {}, picker + "several me / " + all + " / ?chosen 10 1 2 3 4",
-            {});
+        row("picker: own box ticked", {}, picker + "several me / " + all + " / ?chosen 10 1 2 3 4");
         row("picker: the logged-in user left out", {},
             picker
                 + "several / ?picker Please select users:|Abe Bob Cy Dee|11 / Select All / "
-                  "Apply / ?chosen 10 2 3 4",
-            {});
+                  "Apply / ?chosen 10 2 3 4");
         row("picker: letter case, then the number", {},
             "user 8 abe / user 9 ann / user 7 Bob / " + picker
                 + "several me / ?picker Please select users:|Abe abe Ann* ann Bob Bob Cy Dee|11 / "
-                  "Select All / Apply / ?chosen 10 8 1 9 2 7 3 4",
-            {});
+                  "Select All / Apply / ?chosen 10 8 1 9 2 7 3 4");
         const QString recipients = picker + "several me required / ";
         row("picker: another ticked beside one's own", {},
-            recipients + "Abe / Apply / ?chosen 10 1", {});
-        row("picker: own box unticked", {}, recipients + "Ann / Bob / Apply / ?chosen 2", {});
-        row("picker: Cancel, one ticked", {}, recipients + "Cancel / ?chosen ", {});
+            recipients + "Abe / Apply / ?chosen 10 1");
+        row("picker: own box unticked", {}, recipients + "Ann / Bob / Apply / ?chosen 2");
+        row("picker: Cancel, one ticked", {}, recipients + "Cancel / ?chosen ");
         for (const char *way : { "Apply", "Cancel", "Escape" })
             QTest::addRow("picker: %s, none ticked", way) << L()
                                                           << recipients + "Clear All / " + way
@@ -280,10 +273,8 @@ private slots:
         row("picker: one only, a second tick unticks the first", {},
             picker
                 + " / ?picker Please select user:|Abe Bob Cy Dee|00 / Abe / Dee / Apply / "
-                  "?chosen 4",
-            {});
-        row("picker: one only, none ticked, nothing required", {}, picker + " / Apply / ?chosen ",
-            {});
+                  "?chosen 4");
+        row("picker: one only, none ticked, nothing required", {}, picker + " / Apply / ?chosen ");
     }
     void entry()
     {
