@@ -6,35 +6,23 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
-#include <type_traits>
 
 // Plays a user through modal dialogs. Each step waits until its dialog is the active modal
-// widget and its one-shot refresh (tmrRefresh) has run, then acts from an event of its own,
-// so that the action may open further dialogs. A dialog still open once the last step has
-// acted is closed (leftOpen); a step that does not come within the deadline is a failure
-// and closes every dialog still shown: no test can hang in a modal loop. Queue the steps
-// before the call that shows the first dialog.
+// widget, then acts from an event of its own, so that the action may open further dialogs.
+// A dialog still open once the last step has acted is closed (leftOpen); a step that does
+// not come within five seconds is a failure and closes every dialog still shown: no test
+// can hang in a modal loop. Queue the steps before the call that shows the first dialog.
 class ModalSteps {
 public:
-    explicit ModalSteps(int deadlineMs = 5000)
-        : m_deadlineMs(deadlineMs)
+    ModalSteps()
     {
         m_poll.setInterval(2);
         QObject::connect(&m_poll, &QTimer::timeout, [this] { poll(); });
     }
 
-    template<class Dialog, class Act> ModalSteps &then(Dialog &dialog, Act act)
+    ModalSteps &then(QDialog &dialog, std::function<void()> act)
     {
-        // A leaf dialog filled before it is shown has no refresh to wait for.
-        QTimer *refresh = nullptr;
-        if constexpr (requires { dialog.tmrRefresh; })
-            refresh = &dialog.tmrRefresh;
-        m_steps.append({ &dialog, refresh, [&dialog, act] {
-                            if constexpr (std::is_invocable_v<Act, Dialog &>)
-                                act(dialog);
-                            else
-                                act();
-                        } });
+        m_steps.append({ &dialog, std::move(act) });
         if (!m_poll.isActive()) {
             m_sinceStep.start();
             m_poll.start();
@@ -48,34 +36,26 @@ public:
     bool leftOpen = false;
 
 private:
-    struct Step {
-        QPointer<QDialog> dialog;
-        QTimer *refresh; // none for a dialog without one
-        std::function<void()> act;
-    };
-
     void poll()
     {
-        if (m_next >= m_steps.size()) {
-            m_poll.stop();
-            return;
-        }
-        const Step step = m_steps.at(m_next);
-        if (step.dialog && QApplication::activeModalWidget() == step.dialog
-            && step.dialog->isVisible() && !(step.refresh && step.refresh->isActive())) {
+        if (m_next >= m_steps.size())
+            return m_poll.stop();
+        const auto step = m_steps.at(m_next);
+        QDialog *dialog = step.first;
+        if (dialog && QApplication::activeModalWidget() == dialog && dialog->isVisible()) {
             ++m_next;
             m_sinceStep.start();
             QTimer::singleShot(0, &m_poll, [this, step] {
-                step.act();
-                if (m_next == m_steps.size() && step.dialog && step.dialog->isVisible()) {
+                step.second();
+                if (m_next == m_steps.size() && step.first && step.first->isVisible()) {
                     leftOpen = true;
-                    step.dialog->hide();
+                    step.first->hide();
                 }
             });
-        } else if (m_sinceStep.elapsed() > m_deadlineMs) {
+        } else if (m_sinceStep.elapsed() > 5000) {
             failure = QStringLiteral("step %1 never came (%2)")
                           .arg(m_next + 1)
-                          .arg(step.dialog ? step.dialog->objectName() : QStringLiteral("gone"));
+                          .arg(dialog ? dialog->objectName() : QStringLiteral("gone"));
             m_poll.stop();
             for (QWidget *w : QApplication::topLevelWidgets())
                 if (qobject_cast<QDialog *>(w) && w->isVisible())
@@ -83,9 +63,8 @@ private:
         }
     }
 
-    QList<Step> m_steps;
+    QList<std::pair<QPointer<QDialog>, std::function<void()>>> m_steps;
     qsizetype m_next = 0;
     QTimer m_poll;
     QElapsedTimer m_sinceStep;
-    const int m_deadlineMs;
 };

@@ -8,6 +8,7 @@
 #include "ui/entry/MessageTextEdit.h"
 #include "ui/entry/UserPicker.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -40,24 +41,28 @@ struct Fixture {
         env.addUser(3, "Cy", "cy@cell", "cy@mail.example");
         env.addUser(4, "Dee", QString(), "dee@mail.example");
         env.program.currentUser = 1;
+        // A section with a phone address but no name is a free slot, not a user.
+        env.settings.WriteSetting("User5", "CellEmail", "x@cell");
     }
 
-    // What the user does, and what the dialog shows meanwhile. Actions: "open [day ]HH:MM"
-    // (a slot), "instant", "type TEXT", "paste TEXT", "clear", "double-click", "pick CLICKS"
-    // (Change Recipients, then the picker's clicks, comma-separated), a button's caption;
-    // and around it "at [day ]HH:MM:SS" (the clock), "sender N" (the longest sender address
-    // has N characters), "lose the data folder" (a file takes its name). Checks: "?WHAT
+    // What the user does, and what the dialog shows meanwhile, steps separated by " / ".
+    // Actions: "open [day ]HH:MM" (a slot), "instant", "type TEXT", "paste TEXT", "clear",
+    // "double-click", "pick CLICKS" (Change Recipients, then the picker's clicks,
+    // comma-separated), a button's caption; "picker [several] [me] [required]" (the picker
+    // alone, in that mode; the captions after it are its own); and around it "at [day
+    // ]HH:MM:SS" (the clock), "sender N" (the longest sender address has N characters),
+    // "lose the data folder" (a file takes its name), "user N NAME". Checks: "?WHAT
     // EXPECTED" (see shown()); an expected text ending in "..." is the beginning.
-    void play(const L &steps)
+    void play(const QString &script)
     {
-        for (const QString &step : steps) {
+        for (const QString &step : script.split(" / ")) {
             const QString rest = step.section(' ', 1);
             if (step.startsWith('?')) {
                 const QString actual = shown(step.mid(1).section(' ', 0, 0));
                 const bool same
                     = rest.endsWith("...") ? actual.startsWith(rest.chopped(3)) : actual == rest;
                 QVERIFY2(same, qPrintable(step + "\n   shown: " + actual));
-                refused |= step.startsWith("?boxes");
+                refused |= step.startsWith("?boxes") || step.startsWith("?refusal");
             } else if (step.startsWith("open ") || step == "instant") {
                 step == "instant" ? dialog.composeInstantMessage() : dialog.editSlot(moment(rest));
                 dialog.show();
@@ -82,8 +87,17 @@ struct Fixture {
                     dialog.picker(), [&] { playDialog(dialog.picker(), rest.split(',')); });
                 playDialog(dialog, { "Change Recipients" });
                 QVERIFY2(picking.finished() && !picking.leftOpen, qPrintable(picking.failure));
+            } else if (step.startsWith("user ")) {
+                const QString name = rest.section(' ', 1);
+                env.addUser(rest.section(' ', 0, 0).toInt(), name, name.toLower() + "@cell");
+            } else if (step.startsWith("picker ")) {
+                on = &dialog.picker();
+                dialog.picker().begin({ .several = rest.contains("several"),
+                    .offerCurrentUser = rest.contains("me"),
+                    .required = rest.contains("required") });
+                on->show();
             } else {
-                playDialog(dialog, { step });
+                playDialog(*on, { step });
             }
             if (QTest::currentTestFailed())
                 return;
@@ -92,9 +106,28 @@ struct Fixture {
 
     // "look": "title|caption of Save or Send|the recipients' names|the buttons enabled";
     // "text", "selected", "count", "noted" (the characters that will arrive as "?"),
-    // "sent" (the instant message handed back), "boxes" (the texts of the message boxes).
-    QString shown(const QString &what) const
+    // "sent" (the instant message handed back), "boxes" (the texts of the message boxes),
+    // "refusal" (the last box: "title: text|icon"); the picker's "picker" ("prompt|the boxes
+    // from the top, * after a ticked one|Select All and Clear All shown") and "chosen".
+    QString shown(const QString &what)
     {
+        L texts;
+        if (what == "picker") {
+            for (const QCheckBox *box : on->findChildren<QCheckBox *>())
+                if (box->isVisible())
+                    texts << box->text() + (box->isChecked() ? "*" : "");
+            return on->findChild<QLabel *>("promptLabel")->text() + '|' + texts.join(' ') + '|'
+                + QString::number(on->findChild<QWidget *>("selectAllButton")->isVisible())
+                + QString::number(on->findChild<QWidget *>("clearAllButton")->isVisible());
+        }
+        if (what == "chosen") {
+            for (int user : dialog.picker().chosen())
+                texts << QString::number(user);
+            return texts.join(' ');
+        }
+        if (what == "refusal")
+            return env.boxes.shown.last().title + ": " + env.boxes.shown.last().text
+                + (env.boxes.shown.last().icon == MessageBoxes::Icon::Critical ? "|Critical" : "");
         auto button = [&](const char *name) { return dialog.findChild<QAbstractButton *>(name); };
         auto label = [&](const char *name) { return dialog.findChild<QLabel *>(name); };
         if (what == "look") {
@@ -116,7 +149,6 @@ struct Fixture {
         if (what == "sent")
             return dialog.instantMessage() ? CodePage::decode(dialog.instantMessage()->line) : "";
         if (what == "boxes") {
-            L texts;
             for (const auto &box : env.boxes.shown)
                 texts << QString(box.text).replace(env.dataDir(), "<data>/");
             return texts.join('\n');
@@ -130,6 +162,7 @@ struct Fixture {
     MessageStore store { env.dataDir(), env.clock };
     EntryDialog dialog { env.program, store };
     MessageTextEdit *text = dialog.findChild<MessageTextEdit *>("textEdit");
+    QDialog *on = &dialog; // the dialog the captions are clicked in
     bool refused = false; // a box was expected, and the dialog stays open
 };
 
@@ -142,86 +175,111 @@ private slots:
     // The message file of Ann before and after the steps.
     void entry_data()
     {
-        Columns<L, L, L>({ "before", "steps", "after" });
+        Columns<L, QString, L>({ "before", "steps", "after" });
         const QString a = record("09:00 AM", "A|ann@cell,"), b = record("12:00 PM", "B|ann@cell,");
         const QString hi = record("11:00 AM", "Hi|cy@cell,bob@cell,");
         const QString due = record("10:00 AM", "Due|cy@cell,"),
                       gone = record("11:00 AM", "Hi|gone@cell,");
         const QString slot = "?look Tolvane - Message for 2026/03/", save = " AM|&Save Message|";
-        const QString at11 = slot + "14 11:00" + save;
+        const QString look11 = slot + "14 11:00" + save, at11 = "open 11:00 / " + look11;
         const QString instant = "?look Tolvane - Send an Instant Message|&Send Message|";
         const QString x150(150, 'x'), odd("5 € ☺ \U0001F600 ☺ é");
-        auto row = [](const char *tag, const L &before, const L &steps, const L &after) {
+        auto row = [](const char *tag, const L &before, const QString &steps, const L &after = {}) {
             QTest::newRow(tag) << before << steps << after;
         };
         row("a stored record, its recipients in their order", { a, hi },
-            { "open 11:00", "?text Hi", at11 + "Cy Bob|Save Delete", "Escape" }, { a, hi });
+            at11 + "Cy Bob|Save Delete / ?text Hi / Escape", { a, hi });
         row("Save only from the next minute on", { due },
-            { "at 10:00:59", "open 10:00", slot + "14 10:00" + save + "Cy|Delete", "Cancel",
-                "open 10:01", slot + "14 10:01" + save + "Ann|Save Delete", "Cancel",
-                "open 13 23:00", slot + "13 11:00 PM|&Save Message|Ann|Delete", "Cancel" },
+            "at 10:00:59 / open 10:00 / " + slot + "14 10:00" + save
+                + "Cy|Delete / Cancel / open 10:01 / " + slot + "14 10:01" + save
+                + "Ann|Save Delete / Cancel / open 13 23:00 / " + slot
+                + "13 11:00 PM|&Save Message|Ann|Delete / Cancel",
             { due });
         row("an address no user has any more is dropped",
             { a, record("11:00 AM", "Old|gone@cell,bob@cell,"), b },
-            { "open 11:00", at11 + "Bob|Save Delete", "clear", "type New", "Save Message" },
+            at11 + "Bob|Save Delete / clear / type New / Save Message",
             { a, record("11:00 AM", "New|bob@cell,"), b });
-        row("no address matches a user", { gone },
-            { "open 11:00", at11 + "Ann|Save Delete", "Cancel" }, { gone });
+        row("no address matches a user", { gone }, at11 + "Ann|Save Delete / Cancel", { gone });
         // An instant message is handed back, not stored.
         row("every opening afresh", { hi },
-            { "at 10:07:33", "instant", "type typed", "pick Ann,Bob,Apply", instant + "Bob|Send",
-                "Send Message", "?sent 2026/03/14 10:07 AMNtyped|bob@cell,", "open 11:00",
-                "?text Hi", at11 + "Cy Bob|Save Delete", "?sent ", "type more", "Escape", "instant",
-                "?text ", instant + "Ann|Send", "Cancel", "?sent " },
+            "at 10:07:33 / instant / type typed / pick Ann,Bob,Apply / " + instant
+                + "Bob|Send / Send Message / ?sent 2026/03/14 10:07 AMNtyped|bob@cell, / " + at11
+                + "Cy Bob|Save Delete / ?text Hi / ?sent  / type more / Escape / instant / ?text  "
+                  "/ "
+                + instant + "Ann|Send / Cancel / ?sent ",
             { hi });
         row("no record: the logged-in user, into a missing file", {},
-            { "open 11:00", "?text ", at11 + "Ann|Save Delete", "type Hi", "Save Message" },
+            at11 + "Ann|Save Delete / ?text  / type Hi / Save Message",
             { record("11:00 AM", "Hi|ann@cell,") });
-        row("empty text keeps the stored record", { hi }, { "open 11:00", "clear", "Save Message" },
+        row("empty text keeps the stored record", { hi }, "open 11:00 / clear / Save Message",
             { hi });
         row("characters outside the code page", {},
-            { "open 11:00", "paste " + odd, "?text " + odd, "?noted ☺ \U0001F600",
-                "?count 12 of 129 characters", "Save Message" },
+            "open 11:00 / paste " + odd + " / ?text " + odd
+                + " / ?noted ☺ \U0001F600 / ?count 12 of 129 characters / Save Message",
             { record("11:00 AM", "5 € ? ? ? é|ann@cell,") });
-        row("delete a past slot", { a, hi, b }, { "open 09:00", "Delete Message" }, { hi, b });
-        row("picker cancelled", { hi }, { "open 11:00", "pick Cancel", "Save Message" }, { hi });
+        row("delete a past slot", { a, hi, b }, "open 09:00 / Delete Message", { hi, b });
+        row("picker cancelled", { hi }, "open 11:00 / pick Cancel / Save Message", { hi });
         row("recipients in alphabetical order", { hi },
-            { "open 11:00", "pick Cy,Bob,Apply", at11 + "Ann Bob Cy|Save Delete", "Save Message" },
+            "open 11:00 / pick Cy,Bob,Apply / " + look11 + "Ann Bob Cy|Save Delete / Save Message",
             { record("11:00 AM", "Hi|ann@cell,bob@cell,cy@cell,") });
         row("a recipient without a phone", { hi },
-            { "open 11:00", "pick Ann,Dee,Apply", at11 + "Dee|Save Delete", "Save Message" },
+            "open 11:00 / pick Ann,Dee,Apply / " + look11 + "Dee|Save Delete / Save Message",
             { record("11:00 AM", "Hi|") });
         row("slot passed while open", {},
-            { "open 10:15", "type Keep me", "at 10:15:02", "Save Message", "Save Message",
-                "?boxes The time of this message has passed, so it can no longer be saved. "
-                "Please choose a later time.",
-                "?text Keep me" },
-            {});
+            "open 10:15 / type Keep me / at 10:15:02 / Save Message / Save Message / ?boxes The "
+            "time of this message has passed, so it can no longer be saved. Please choose a later "
+            "time. / ?text Keep me");
         row("message file cannot be written", {},
-            { "open 11:00", "type Keep me", "lose the data folder", "Save Message",
-                "?boxes The message was not saved.\n\nCannot read <data>/u1.usr...",
-                "?text Keep me" },
-            {});
+            "open 11:00 / type Keep me / lose the data folder / Save Message / ?boxes The message "
+            "was not saved.\n\nCannot read <data>/u1.usr... / ?text Keep me");
         // The limit is 145 less the longest sender address, never below 20, for a text
         // pasted or typed; a double click selects the first 100 characters.
         row("pasted to the limit", {},
-            { "sender 25", "open 11:00", "paste " + x150, "?text " + QString(120, 'x'),
-                "?count 120 of 120 characters", "double-click", "?selected " + QString(100, 'x'),
-                "Cancel" },
-            {});
+            "sender 25 / open 11:00 / paste " + x150 + " / ?text " + QString(120, 'x')
+                + " / ?count 120 of 120 characters / double-click / ?selected " + QString(100, 'x')
+                + " / Cancel");
         row("sender longer than the room", {},
-            { "sender 160", "open 11:00", "paste " + x150, "?count 20 of 20 characters", "Cancel" },
-            {});
+            "sender 160 / open 11:00 / paste " + x150 + " / ?count 20 of 20 characters / Cancel");
         const QString longer = record("11:00 AM", QString(130, 's') + '|');
         row("longer stored text kept, not grown", { longer },
-            { "sender 25", "open 11:00", "type " + x150, "?count 130 of 120 characters",
-                "double-click", "?selected " + QString(100, 's'), "Cancel" },
+            "sender 25 / open 11:00 / type " + x150
+                + " / ?count 130 of 120 characters / double-click / ?selected " + QString(100, 's')
+                + " / Cancel",
             { longer });
+        // The picker alone, every opening set up afresh; in the order of the names, letter
+        // case (capitals first), then the number.
+        const QString picker = "user 10 Abe / picker several me / Select All / Apply / picker ";
+        const QString all
+            = "?picker Please select users:|Abe Ann* Bob Cy Dee|11 / Select All / Apply";
+        row("picker: own box ticked", {}, picker + "several me / " + all + " / ?chosen 10 1 2 3 4");
+        row("picker: the logged-in user left out", {},
+            picker
+                + "several / ?picker Please select users:|Abe Bob Cy Dee|11 / Select All / "
+                  "Apply / ?chosen 10 2 3 4");
+        row("picker: letter case, then the number", {},
+            "user 8 abe / user 9 ann / user 7 Bob / " + picker
+                + "several me / ?picker Please select users:|Abe abe Ann* ann Bob Bob Cy Dee|11 / "
+                  "Select All / Apply / ?chosen 10 8 1 9 2 7 3 4");
+        const QString recipients = picker + "several me required / ";
+        row("picker: another ticked beside one's own", {},
+            recipients + "Abe / Apply / ?chosen 10 1");
+        row("picker: own box unticked", {}, recipients + "Ann / Bob / Apply / ?chosen 2");
+        row("picker: Cancel, one ticked", {}, recipients + "Cancel / ?chosen ");
+        for (const char *way : { "Apply", "Cancel", "Escape" })
+            QTest::addRow("picker: %s, none ticked", way) << L()
+                                                          << recipients + "Clear All / " + way
+                    + " / ?chosen  / ?refusal User Selection: You must select a user.|Critical"
+                                                          << L();
+        row("picker: one only, a second tick unticks the first", {},
+            picker
+                + " / ?picker Please select user:|Abe Bob Cy Dee|00 / Abe / Dee / Apply / "
+                  "?chosen 4");
+        row("picker: one only, none ticked, nothing required", {}, picker + " / Apply / ?chosen ");
     }
     void entry()
     {
         QFETCH(L, before);
-        QFETCH(L, steps);
+        QFETCH(QString, steps);
         QFETCH(L, after);
         Fixture f;
         if (!before.isEmpty())
@@ -235,7 +293,7 @@ private slots:
         // Nothing left behind in the data folder, no file made by looking.
         QCOMPARE(QDir(f.env.dataDir()).entryList(QDir::Files),
             (before + after).isEmpty() ? L() : L { "u1.usr" });
-        QCOMPARE(f.dialog.isVisible(), f.refused);
+        QCOMPARE(f.on->isVisible(), f.refused);
         if (!f.refused)
             QCOMPARE(f.shown("boxes"), QString());
     }

@@ -3,17 +3,16 @@
 #include "ui/setup/MailAccountSearch.h"
 #include "ui/setup/ThunderbirdAccounts.h"
 
+using Values = QHash<QString, QString>;
+
 namespace {
 
-MailAccountStore thunderbird(const char *name)
+// A client's accounts from tests/data/mail/NAME: "tb:NAME" (Thunderbird) or "evo:NAME".
+MailAccountStore installed(const QString &name)
 {
-    return ThunderbirdAccounts(
-        qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/" + name);
-}
-MailAccountStore evolution(const char *name)
-{
-    return EvolutionAccounts(
-        qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/" + name);
+    const QString path = qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/";
+    return name.startsWith("tb:") ? ThunderbirdAccounts(path + name.mid(3))
+                                  : EvolutionAccounts(path + name.mid(4));
 }
 
 // What was found, as "address|server|security/port/login", with "-" for a value not found.
@@ -36,51 +35,47 @@ private slots:
     // as its client's values say (see the fixture files).
     void search_data()
     {
-        using Values = QHash<QString, QString>;
-        const QString address = MailAccountValues::Address;
-        const QString server = MailAccountValues::Server;
+        const QString address = MailAccountValues::Address, server = MailAccountValues::Server;
         Columns<MailAccountStore, MailAccountStore, QString>({ "first", "second", "found" });
+        auto row
+            = [](const char *tag, const MailAccountStore &first, const MailAccountStore &second,
+                  const QString &found) { QTest::newRow(tag) << first << second << found; };
         // The installation's default profile, not the older one marked default; the first
         // account of the list has no identity, the next one's identity no address; the
         // identity that wins sends through the default server, with that server's options,
         // never another account's.
-        QTest::newRow("Thunderbird preferred")
-            << thunderbird("tb-preferred") << evolution("evolution/sources")
-            << "ann@example.org|mail.example.org|STARTTLS//ann";
-        QTest::newRow("winning account without a server")
-            << thunderbird("tb-no-server") << evolution("evolution/sources")
-            << "bo@example.net|-|none//";
+        const MailAccountStore evo = installed("evo:evolution/sources");
+        row("Thunderbird preferred", installed("tb:tb-preferred"), evo,
+            "ann@example.org|mail.example.org|STARTTLS//ann");
+        row("winning account without a server", installed("tb:tb-no-server"), evo,
+            "bo@example.net|-|none//");
         // The disabled identity is passed over.
-        QTest::newRow("profile gone: Evolution")
-            << thunderbird("tb-lost-profile") << evolution("evolution/sources")
-            << "eve@example.com|smtp.example.com|TLS//eve";
-        QTest::newRow("nothing installed")
-            << thunderbird("none") << evolution("none") << "-|-|none//";
-        const char *options[][2] = { { "tb 0: login in clear left out", "none/2525/" },
-            { "tb 1", "STARTTLS//me" }, { "tb 2 on the usual port", "STARTTLS//me" },
-            { "tb 3 on 587", "TLS/587/me" }, { "tb 3 on the usual port", "TLS//" },
-            { "tb unknown try_ssl", "none/465/" }, { "tb port 0", "STARTTLS//me" },
-            { "evo none", "none/2525/" }, { "evo STARTTLS", "STARTTLS//me" },
-            { "evo TLS on 2465", "TLS/2465/me" }, { "evo unknown method", "none/465/" } };
-        const MailAccountStore tb = thunderbird("tb-servers");
-        const MailAccountStore evo = evolution("evolution-servers");
-        QVERIFY(tb.size() == 7 && evo.size() == 4);
-        for (int i = 0; i < 11; ++i)
-            QTest::newRow(options[i][0]) << MailAccountStore { i < 7 ? tb.at(i) : evo.at(i - 7) }
-                                         << MailAccountStore {} << QString(options[i][1]);
-        QTest::newRow("too long to read is no address")
-            << MailAccountStore { Values { { address, QString(255, 'a') } },
-                   Values { { address, QString(254, 'b') }, { server, "s2" } } }
-            << MailAccountStore {} << QString(254, 'b') + "|s2|none//";
-        QTest::newRow("blanks trimmed")
-            << MailAccountStore { Values { { address, "  a@x " }, { server, " s " } } }
-            << MailAccountStore {} << "a@x|s|none//";
-        QTest::newRow("no address: second store's first account's server")
-            << MailAccountStore { Values { { server, "s1" } } }
-            << MailAccountStore { Values { { server, "s2" } } } << "-|s2|none//";
-        QTest::newRow("account 9 is the last")
-            << MailAccountStore(10, Values {}) + MailAccountStore { Values { { address, "x@x" } } }
-            << MailAccountStore { {}, Values { { address, "y@y" } } } << "y@y|-|none//";
+        row("profile gone: Evolution", installed("tb:tb-lost-profile"), evo,
+            "eve@example.com|smtp.example.com|TLS//eve");
+        row("nothing installed", installed("tb:none"), installed("evo:none"), "-|-|none//");
+        const QStringList options { "tb 0: login in clear left out|none/2525/", "tb 1|STARTTLS//me",
+            "tb 2 on the usual port|STARTTLS//me", "tb 3 on 587|TLS/587/me",
+            "tb 3 on the usual port|TLS//", "tb unknown try_ssl|none/465/",
+            "tb port 0|STARTTLS//me", "evo none|none/2525/", "evo STARTTLS|STARTTLS//me",
+            "evo TLS on 2465|TLS/2465/me", "evo unknown method|none/465/" };
+        const MailAccountStore servers
+            = installed("tb:tb-servers") + installed("evo:evolution-servers");
+        QCOMPARE(servers.size(), options.size());
+        for (int i = 0; i < servers.size(); ++i)
+            QTest::newRow(qPrintable(options[i].section('|', 0, 0)))
+                << MailAccountStore { servers.at(i) } << MailAccountStore {}
+                << options[i].section('|', 1);
+        row("too long to read is no address",
+            { Values { { address, QString(255, 'a') } },
+                Values { { address, QString(254, 'b') }, { server, "s2" } } },
+            {}, QString(254, 'b') + "|s2|none//");
+        row("blanks trimmed", { Values { { address, "  a@x " }, { server, " s " } } }, {},
+            "a@x|s|none//");
+        row("no address: second store's first account's server", { Values { { server, "s1" } } },
+            { Values { { server, "s2" } } }, "-|s2|none//");
+        row("account 9 is the last",
+            MailAccountStore(10, Values {}) + MailAccountStore { Values { { address, "x@x" } } },
+            { {}, Values { { address, "y@y" } } }, "y@y|-|none//");
     }
     void search()
     {

@@ -13,8 +13,8 @@ namespace {
 
 // A start as the program makes it: the splash, the wizard, two dialogs of other layers and
 // a main window that records when it was shown.
-struct StartUp : WizardTest {
-    StartUp()
+struct StartUp : WizardFlow {
+    explicit StartUp(int standingMs)
     {
         entryDialog.resize(500, 400);
         userPicker.resize(300, 350);
@@ -25,11 +25,11 @@ struct StartUp : WizardTest {
                 mainShownAfterMs << sinceStart.elapsed();
                 wizardOpenAtMain = wizard.isVisible();
             } });
-    }
-    void start(int standingMs)
-    {
         if (standingMs >= 0)
             splash.setStandingTime(standingMs);
+    }
+    void start()
+    {
         sinceStart.start();
         splash.start();
     }
@@ -57,17 +57,15 @@ private slots:
     void handOver()
     {
         QFETCH(bool, firstRun);
-        StartUp s;
+        StartUp s(firstRun ? 30 : -1);
         s.env.program.firstRun = s.env.program.startSmall = firstRun;
         QSignalSpy setUp(&s.splash, &SplashScreen::firstRunSetUp);
-        s.start(firstRun ? 30 : -1);
+        s.start();
         QVERIFY(s.splash.isVisible());
         if (firstRun) {
             QTRY_VERIFY(s.wizard.isVisible());
             QVERIFY(s.splash.isVisible() && !s.splash.isDone());
-            press(s.wizard, {});
-            press(s.wizard, { "alice@home.example", "smtp.home.example" });
-            press(s.wizard, { "alice@sms.example" });
+            s.play("next / next alice@home.example;smtp.home.example / next alice@sms.example");
         }
         QTRY_VERIFY_WITH_TIMEOUT(s.splash.isDone(), 5000);
         QCOMPARE(s.mainShownAfterMs.size(), firstRun ? 0 : 1);
@@ -83,11 +81,11 @@ private slots:
     // with OK, then Esc, neither moves them nor hands over again.
     void aboutBoxLeavesStartUpAlone()
     {
-        StartUp s;
+        StartUp s(10);
         const QList<QWidget *> dialogs { &s.wizard, &s.userPicker, &s.entryDialog };
         for (QWidget *dialog : dialogs)
             dialog->move(3, 4);
-        s.start(10);
+        s.start();
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         for (QWidget *dialog : dialogs)
             QCOMPARE(dialog->pos(), DialogPosition(screen, dialog->size()));
@@ -105,10 +103,8 @@ private slots:
             for (QWidget *dialog : dialogs)
                 QCOMPARE(dialog->pos(), QPoint(7, 9));
             QCOMPARE(s.mainShownAfterMs.size(), 1);
-            if (byEsc)
-                QTest::keyClick(&s.splash, Qt::Key_Escape);
-            else
-                QTest::mouseClick(ok, Qt::LeftButton);
+            byEsc ? QTest::keyClick(&s.splash, Qt::Key_Escape)
+                  : QTest::mouseClick(ok, Qt::LeftButton);
             QVERIFY(!s.splash.isVisible() && !s.splash.isAbout());
         }
     }
