@@ -44,37 +44,35 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, ask);
         TestEnvironment env;
-        if (stored == "ten")
-            stored = "1:u1;1#u1;2:u2;2#u2;3:u3;3#u3;4:u4;4#u4;5:u5;5#u5;6:u6;6#u6;7:u7;7#u7;"
-                     "8:u8;8#u8;9:u9;9#u9;10:u10;10#u10";
-        for (const QString &item : stored.split(';')) {
+        for (int n = 1; n <= 10 && stored == "ten"; ++n)
+            env.addUser(n, QStringLiteral("u%1").arg(n), QStringLiteral("u%1").arg(n));
+        for (const QString &item : stored == "ten" ? QStringList() : stored.split(';')) {
             const qsizetype at = item.indexOf(QRegularExpression("[:#@]"));
-            const QString value = item.mid(at + 1);
-            if (item.at(at) == '@')
-                env.settings.WriteSetting("Options", "Current User", value);
-            else
-                env.settings.WriteSetting(Roster::UserSection(item.left(at).toInt()),
-                    item.at(at) == ':' ? "Name" : "CellEmail", value);
+            const QString section = at ? Roster::UserSection(item.left(at).toInt()) : "Options";
+            const char *key = item[at] == '@' ? "Current User"
+                : item[at] == ':'             ? "Name"
+                                              : "CellEmail";
+            env.settings.WriteSetting(section, key, item.mid(at + 1));
         }
-        QStringList answers;
-        for (const QString &q : ask.split('|')) {
+        const auto answer = [&](const QString &q) {
             const QString text = q.section(':', 1);
-            if (q == "free") {
-                answers << QString::number(Roster::FirstFreeSlot(env.settings));
-            } else if (q == "users") {
-                QStringList users;
-                for (const Roster::User &u : Roster::ConfiguredUsers(env.settings))
-                    users << QString::number(u.number) + ' ' + u.name;
-                answers << users.join(',');
-            } else if (q == "current") {
-                const Roster::UserInfo info = Roster::GetUserInfo(env.settings);
-                answers << QString::number(info.currentUser) + ' ' + info.caption;
-            } else {
-                answers << QString::number(q.startsWith("name:")
+            const Roster::UserInfo info = Roster::GetUserInfo(env.settings);
+            if (q == "free")
+                return QString::number(Roster::FirstFreeSlot(env.settings));
+            if (q == "current")
+                return QString::number(info.currentUser) + ' ' + info.caption;
+            if (q != "users")
+                return QString::number(q.startsWith("name:")
                         ? Roster::NameInUse(env.settings, text)
                         : Roster::PhoneAddressInUse(env.settings, text));
-            }
-        }
+            QStringList users;
+            for (const Roster::User &u : Roster::ConfiguredUsers(env.settings))
+                users << QString::number(u.number) + ' ' + u.name;
+            return users.join(',');
+        };
+        QStringList answers;
+        for (const QString &q : ask.split('|'))
+            answers << answer(q);
         QTEST(answers.join('|'), "answer");
     }
 };
