@@ -1,7 +1,9 @@
+#include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/Paths.h"
 #include "support/DataColumns.h"
 #include "support/FullDisk.h"
+#include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,7 +16,7 @@
 #include <unistd.h>
 
 // fuzz_settings writes any text as a value and reads it back; a write on a full disk taken
-// back is tst_badvalues' failureIsTold; which keys are there, tst_roster's free slots.
+// back is tst_badvalues' failureIsTold; which keys are there, the roster's free slots.
 
 namespace {
 
@@ -46,16 +48,16 @@ private slots:
     void handEditedList_data()
     {
         Columns<QByteArray, QString>({ "content", "expected" });
-        QTest::newRow("comma and blank") << QByteArray("[User2]\nName=a, b\n") << "a, b";
-        QTest::newRow("trailing comma, same key in other sections")
-            << QByteArray("[User1]\nName=x, y\n[User2]\r\nName=desk,\r\n[User20]\nName=z, w\n")
-            << "desk,";
-        QTest::newRow("text after the section's ]")
-            << QByteArray("[User2] old\nName=a,b\n") << "a,b";
-        QTest::newRow("key given twice") << QByteArray("[User2]\nName=x\nName=a,b\n") << "a,b";
-        QTest::newRow("CR line ends") << QByteArray("[User2]\rName=a,b\rEmail=c\r") << "a,b";
-        QTest::newRow("a broken section line further down")
-            << QByteArray("[User2]\nName=a,b\n[User3\nName=c\n") << "a,b";
+        const auto row = [](const char *name, const char *content, const char *expected) {
+            QTest::newRow(name) << QByteArray(content) << QString(expected);
+        };
+        row("comma and blank", "[User2]\nName=a, b\n", "a, b");
+        row("trailing comma, same key in other sections",
+            "[User1]\nName=x, y\n[User2]\r\nName=desk,\r\n[User20]\nName=z, w\n", "desk,");
+        row("text after the section's ]", "[User2] old\nName=a,b\n", "a,b");
+        row("key given twice", "[User2]\nName=x\nName=a,b\n", "a,b");
+        row("CR line ends", "[User2]\rName=a,b\rEmail=c\r", "a,b");
+        row("a broken section line further down", "[User2]\nName=a,b\n[User3\nName=c\n", "a,b");
     }
     void handEditedList()
     {
@@ -139,6 +141,77 @@ private slots:
             QList<int>({ 0700, 0700, 0600 }));
         if (folderMode >= 0)
             QCOMPARE(settings.ReadSetting("User1", "Name", {}), "Ann"); // nothing lost
+    }
+
+    // The roster's scans of the users: fuzz_settings checks that they agree with each other
+    // on any file; these rows pin what each one means.
+    // stored: "n:Name", "n#CellEmail", "@Current User", ';' apart; "ten": users 1 to 10,
+    // each with a name and a phone address "un". ask: "free", "users", "name:text",
+    // "cell:text", "current", '|' apart, answered the same way.
+    void roster_data()
+    {
+        Columns<QString, QString, QString>({ "stored", "ask", "answer" });
+        QTest::newRow("a Name, even empty, configures; a slot with no Name is free")
+            << "1:No;2:;4:c;5#left@over"
+            << "free|users"
+            << "3|1 No,2 ,4 c";
+        QTest::newRow("all ten: none free; an empty text is no name or address in use")
+            << "ten"
+            << "free|name:|cell:"
+            << "0|0|0";
+        QTest::newRow("names: exact, in any slot to 10; empty while a slot is free")
+            << "2:desk;10:Anna Berg"
+            << "name:Anna Berg|name:Desk|name:desk |name:Anna|name:"
+            << "1|0|0|0|1";
+        QTest::newRow("phone addresses alike; a name is no address")
+            << "2:desk;10#Anna Berg;3#x"
+            << "cell:Anna Berg|cell:Desk|cell:Anna Berg |cell:Anna|cell:|cell:desk"
+            << "1|0|0|0|1|0";
+        QTest::newRow("no current user: user 1") << "1:Ann"
+                                                 << "current"
+                                                 << "1 Tolvane - Ann";
+        QTest::newRow("current user not a number") << "1:Ann;@abc"
+                                                   << "current"
+                                                   << "0 Tolvane - ";
+        QTest::newRow("current user 10") << "1:Ann;10:Tor, Jr.;@10"
+                                         << "current"
+                                         << "10 Tolvane - Tor, Jr.";
+    }
+    void roster()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, ask);
+        TestEnvironment env;
+        for (int n = 1; n <= 10 && stored == "ten"; ++n)
+            env.addUser(n, QStringLiteral("u%1").arg(n), QStringLiteral("u%1").arg(n));
+        for (const QString &item : stored == "ten" ? QStringList() : stored.split(';')) {
+            const qsizetype at = item.indexOf(QRegularExpression("[:#@]"));
+            const QString section = at ? Roster::UserSection(item.left(at).toInt()) : "Options";
+            const char *key = item[at] == '@' ? "Current User"
+                : item[at] == ':'             ? "Name"
+                                              : "CellEmail";
+            env.settings.WriteSetting(section, key, item.mid(at + 1));
+        }
+        const auto answer = [&](const QString &q) {
+            const QString text = q.section(':', 1);
+            const Roster::UserInfo info = Roster::GetUserInfo(env.settings);
+            if (q == "free")
+                return QString::number(Roster::FirstFreeSlot(env.settings));
+            if (q == "current")
+                return QString::number(info.currentUser) + ' ' + info.caption;
+            if (q != "users")
+                return QString::number(q.startsWith("name:")
+                        ? Roster::NameInUse(env.settings, text)
+                        : Roster::PhoneAddressInUse(env.settings, text));
+            QStringList users;
+            for (const Roster::User &u : Roster::ConfiguredUsers(env.settings))
+                users << QString::number(u.number) + ' ' + u.name;
+            return users.join(',');
+        };
+        QStringList answers;
+        for (const QString &q : ask.split('|'))
+            answers << answer(q);
+        QTEST(answers.join('|'), "answer");
     }
 
 private:
