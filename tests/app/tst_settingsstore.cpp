@@ -1,19 +1,22 @@
+#include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/Paths.h"
 #include "support/DataColumns.h"
 #include "support/FullDisk.h"
+#include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <csignal>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 // fuzz_settings writes any text as a value and reads it back; a write on a full disk taken
-// back is tst_badvalues' failureIsTold.
+// back is tst_badvalues' failureIsTold; which keys are there, the roster's free slots.
 
 namespace {
 
@@ -23,11 +26,13 @@ int modeOf(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
 }
 
-void writeFile(const QString &path, const QByteArray &content)
+// Written unbuffered, so that the time set last stays the file's.
+void writeFile(const QString &path, const QByteArray &content, const QDateTime &time = {})
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered));
+    QCOMPARE(file.write(content), content.size());
+    QVERIFY(!time.isValid() || file.setFileTime(time, QFileDevice::FileModificationTime));
 }
 
 } // namespace
@@ -35,30 +40,7 @@ void writeFile(const QString &path, const QByteArray &content)
 class TestSettingsStore : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_path = m_dir->path() + "/Tolvane.ini";
-    }
-
-    // On disk when WriteSetting returns, for a key with a blank as "Current User" has; the
-    // fuzzer leaves out "@Variant(" values.
-    void roundTrip_data()
-    {
-        QTest::addColumn<QString>("value");
-        for (const char *value : { "", "@Variant(\\0\\0\\0)", "one\r\ntwo\nthree\r", "a,b," })
-            QTest::newRow(value) << QString::fromUtf8(value);
-    }
-    void roundTrip()
-    {
-        QFETCH(QString, value);
-        SettingsStore store(m_path);
-        store.WriteSetting("Options", "Current User", value);
-        QCOMPARE(readFromDisk("Options", "Current User"), value);
-        QCOMPARE(store.ReadSetting("Options", "Current User", "default"), value);
-        QVERIFY(store.HasSetting("Options", "Current User"));
-        QVERIFY(!store.HasSetting("User1", "Current User"));
-    }
+    void init() { m_path = (m_dir.emplace(), m_dir->filePath("Tolvane.ini")); }
 
     // A person edits the file while the program runs, a second after its own write, and
     // types a list form: the next read gives the text as it stands, and a write of another
@@ -66,16 +48,16 @@ private slots:
     void handEditedList_data()
     {
         Columns<QByteArray, QString>({ "content", "expected" });
-        QTest::newRow("comma and blank") << QByteArray("[User2]\nName=a, b\n") << "a, b";
-        QTest::newRow("trailing comma, same key in other sections")
-            << QByteArray("[User1]\nName=x, y\n[User2]\r\nName=desk,\r\n[User20]\nName=z, w\n")
-            << "desk,";
-        QTest::newRow("text after the section's ]")
-            << QByteArray("[User2] old\nName=a,b\n") << "a,b";
-        QTest::newRow("key given twice") << QByteArray("[User2]\nName=x\nName=a,b\n") << "a,b";
-        QTest::newRow("CR line ends") << QByteArray("[User2]\rName=a,b\rEmail=c\r") << "a,b";
-        QTest::newRow("a broken section line further down")
-            << QByteArray("[User2]\nName=a,b\n[User3\nName=c\n") << "a,b";
+        const auto row = [](const char *name, const char *content, const char *expected) {
+            QTest::newRow(name) << QByteArray(content) << QString(expected);
+        };
+        row("comma and blank", "[User2]\nName=a, b\n", "a, b");
+        row("trailing comma, same key in other sections",
+            "[User1]\nName=x, y\n[User2]\r\nName=desk,\r\n[User20]\nName=z, w\n", "desk,");
+        row("text after the section's ]", "[User2] old\nName=a,b\n", "a,b");
+        row("key given twice", "[User2]\nName=x\nName=a,b\n", "a,b");
+        row("CR line ends", "[User2]\rName=a,b\rEmail=c\r", "a,b");
+        row("a broken section line further down", "[User2]\nName=a,b\n[User3\nName=c\n", "a,b");
     }
     void handEditedList()
     {
@@ -83,12 +65,7 @@ private slots:
         SettingsStore store(m_path);
         store.WriteSetting("User2", "Name", "before");
         QCOMPARE(store.ReadSetting("User2", "Name", {}), "before");
-        const QDateTime written = QFileInfo(m_path).lastModified();
-        writeFile(m_path, content);
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::ReadWrite)
-            && file.setFileTime(written.addSecs(1), QFileDevice::FileModificationTime));
-        file.close();
+        writeFile(m_path, content, QFileInfo(m_path).lastModified().addSecs(1));
         QTEST(store.ReadSetting("User2", "Name", "default"), "expected");
         store.WriteSetting("Options", "StartSmall", "True");
         QTEST(SettingsStore(m_path).ReadSetting("User2", "Name", "default"), "expected");
@@ -96,23 +73,25 @@ private slots:
     }
 
     // A process killed right after WriteSetting returned has lost nothing, and the store
-    // keeps no values of its own: what another process wrote is read next.
+    // keeps no values of its own: what another process wrote is read next. The values are
+    // those the fuzzer leaves out: a key with a blank, a text QSettings would decode.
     void writeSurvivesKill()
     {
         SettingsStore before(m_path);
-        before.WriteSetting("Options", "Error", "0");
+        before.WriteSetting("Options", "Current User", "0");
         const pid_t pid = ::fork();
         if (pid == 0) {
             SettingsStore store(m_path);
-            store.WriteSetting("User3", "Name", "killed");
-            store.WriteSetting("Options", "Error", "1");
+            store.WriteSetting("User3", "Name", "@Variant(\\0\\0\\0)");
+            store.WriteSetting("Options", "Current User", "1");
             ::raise(SIGKILL);
         }
         int status = 0;
         ::waitpid(pid, &status, 0);
         QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-        QCOMPARE(readFromDisk("User3", "Name"), "killed");
-        QCOMPARE(before.ReadSetting("Options", "Error", {}), "1");
+        QCOMPARE(readFromDisk("User3", "Name"), "@Variant(\\0\\0\\0)");
+        QCOMPARE(before.ReadSetting("User3", "Name", {}), "@Variant(\\0\\0\\0)");
+        QCOMPARE(before.ReadSetting("Options", "Current User", {}), "1");
     }
 
     // A removal that cannot reach the disk throws and is not read back as done.
@@ -146,22 +125,93 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + "/config"));
         qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data"));
         const QString config = root + "/config/Tolvane", data = root + "/data/Tolvane";
+        const QString ini = config + "/Tolvane.ini";
         if (folderMode >= 0) {
             QVERIFY(QDir().mkpath(config) && QDir().mkpath(data));
-            writeFile(config + "/Tolvane.ini", "[User1]\nName=Ann\n");
-            QVERIFY(::chmod(QFile::encodeName(config + "/Tolvane.ini"), mode_t(fileMode)) == 0);
+            writeFile(ini, "[User1]\nName=Ann\n");
+            QVERIFY(::chmod(QFile::encodeName(ini), mode_t(fileMode)) == 0);
             for (const QString &dir : { config, data })
                 QVERIFY(::chmod(QFile::encodeName(dir).constData(), mode_t(folderMode)) == 0);
         }
-        QCOMPARE(Paths::settingsFile(), config + "/Tolvane.ini");
-        QCOMPARE(Paths::dataDir(), data + "/");
-        SettingsStore settings(Paths::settingsFile());
-        QCOMPARE(modeOf(Paths::settingsFile()), 0600);
+        QCOMPARE(Paths::settingsFile() + ' ' + Paths::dataDir(), ini + ' ' + data + '/');
+        SettingsStore settings(ini);
+        QCOMPARE(modeOf(ini), 0600);
         settings.WriteSetting("Options", "Current User", "1");
-        QCOMPARE(QList<int>({ modeOf(config), modeOf(data), modeOf(Paths::settingsFile()) }),
+        QCOMPARE(QList<int>({ modeOf(config), modeOf(data), modeOf(ini) }),
             QList<int>({ 0700, 0700, 0600 }));
         if (folderMode >= 0)
             QCOMPARE(settings.ReadSetting("User1", "Name", {}), "Ann"); // nothing lost
+    }
+
+    // The roster's scans of the users: fuzz_settings checks that they agree with each other
+    // on any file; these rows pin what each one means.
+    // stored: "n:Name", "n#CellEmail", "@Current User", ';' apart; "ten": users 1 to 10,
+    // each with a name and a phone address "un". ask: "free", "users", "name:text",
+    // "cell:text", "current", '|' apart, answered the same way.
+    void roster_data()
+    {
+        Columns<QString, QString, QString>({ "stored", "ask", "answer" });
+        QTest::newRow("a Name, even empty, configures; a slot with no Name is free")
+            << "1:No;2:;4:c;5#left@over"
+            << "free|users"
+            << "3|1 No,2 ,4 c";
+        QTest::newRow("all ten: none free; an empty text is no name or address in use")
+            << "ten"
+            << "free|name:|cell:"
+            << "0|0|0";
+        QTest::newRow("names: exact, in any slot to 10; empty while a slot is free")
+            << "2:desk;10:Anna Berg"
+            << "name:Anna Berg|name:Desk|name:desk |name:Anna|name:"
+            << "1|0|0|0|1";
+        QTest::newRow("phone addresses alike; a name is no address")
+            << "2:desk;10#Anna Berg;3#x"
+            << "cell:Anna Berg|cell:Desk|cell:Anna Berg |cell:Anna|cell:|cell:desk"
+            << "1|0|0|0|1|0";
+        QTest::newRow("no current user: user 1") << "1:Ann"
+                                                 << "current"
+                                                 << "1 Tolvane - Ann";
+        QTest::newRow("current user not a number") << "1:Ann;@abc"
+                                                   << "current"
+                                                   << "0 Tolvane - ";
+        QTest::newRow("current user 10") << "1:Ann;10:Tor, Jr.;@10"
+                                         << "current"
+                                         << "10 Tolvane - Tor, Jr.";
+    }
+    void roster()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, ask);
+        TestEnvironment env;
+        for (int n = 1; n <= 10 && stored == "ten"; ++n)
+            env.addUser(n, QStringLiteral("u%1").arg(n), QStringLiteral("u%1").arg(n));
+        for (const QString &item : stored == "ten" ? QStringList() : stored.split(';')) {
+            const qsizetype at = item.indexOf(QRegularExpression("[:#@]"));
+            const QString section = at ? Roster::UserSection(item.left(at).toInt()) : "Options";
+            const char *key = item[at] == '@' ? "Current User"
+                : item[at] == ':'             ? "Name"
+                                              : "CellEmail";
+            env.settings.WriteSetting(section, key, item.mid(at + 1));
+        }
+        const auto answer = [&](const QString &q) {
+            const QString text = q.section(':', 1);
+            const Roster::UserInfo info = Roster::GetUserInfo(env.settings);
+            if (q == "free")
+                return QString::number(Roster::FirstFreeSlot(env.settings));
+            if (q == "current")
+                return QString::number(info.currentUser) + ' ' + info.caption;
+            if (q != "users")
+                return QString::number(q.startsWith("name:")
+                        ? Roster::NameInUse(env.settings, text)
+                        : Roster::PhoneAddressInUse(env.settings, text));
+            QStringList users;
+            for (const Roster::User &u : Roster::ConfiguredUsers(env.settings))
+                users << QString::number(u.number) + ' ' + u.name;
+            return users.join(',');
+        };
+        QStringList answers;
+        for (const QString &q : ask.split('|'))
+            answers << answer(q);
+        QTEST(answers.join('|'), "answer");
     }
 
 private:
@@ -169,15 +219,13 @@ private:
     // one path in a process, so the file is read through a link of another name.
     QString readFromDisk(const QString &section, const QString &key)
     {
-        const QString alias = m_dir->path() + QStringLiteral("/alias%1.ini").arg(++m_aliases);
-        if (!QFile::link(m_path, alias))
-            return QStringLiteral("<no link>");
-        return QSettings(alias, QSettings::IniFormat)
-            .value(section + '/' + key, "<absent>")
-            .toString();
+        const QString alias = m_dir->filePath(QStringLiteral("alias%1.ini").arg(++m_aliases));
+        return QFile::link(m_path, alias)
+            ? QSettings(alias, QSettings::IniFormat).value(section + '/' + key).toString()
+            : QStringLiteral("<no link>");
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<QTemporaryDir> m_dir;
     QString m_path;
     int m_aliases = 0;
 };

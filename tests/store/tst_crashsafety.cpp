@@ -1,75 +1,21 @@
-// A second process (this program, started with --worker) rewrites a message file in a
-// loop and is killed at random moments: whatever moment the kill comes at, the file holds
-// exactly what it held before the operation under way or exactly what it holds after it,
-// and a scratch file that a kill leaves behind does no harm to the next operation. The
-// same holds for a message file that is a symbolic link to a file in another folder.
-
 #include "store/MessageStore.h"
 #include "store/Stamp.h"
 #include "support/TestEnvironment.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
+#include <csignal>
+#include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
-
-const QString Phone = QStringLiteral("5551234567@txt.example.net");
-
-QByteArray fileHash(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "-"; // no file
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex();
-}
-
-// worker DATA/ COPY/ SEED: says "ready", then saves, removes and marks at random until it
-// is killed. Before each operation it writes, in one write, "<hash of the file now> <hash
-// after it>"; the second comes from doing the same operation on a copy of the file first.
-int worker(const QStringList &args)
-{
-    FakeClock clock;
-    MessageStore real(args.at(2), clock);
-    MessageStore copy(args.at(3), clock);
-    QRandomGenerator random(args.at(4).toUInt());
-    const QDate firstDay = clock.now().date().addDays(1);
-    if (::write(STDOUT_FILENO, "ready\n", 6) != 6)
-        return 2;
-    for (int n = 1;; ++n) {
-        const QList<MessageRecord> records = real.read(1);
-        const int kind = records.isEmpty() ? 0 : random.bounded(10);
-        const MessageRecord picked = records.value(random.bounded(qMax(1, records.size())));
-        const QDateTime slot(firstDay.addDays(random.bounded(10)),
-            QTime(random.bounded(24), 15 * random.bounded(4)));
-        const MessageRecord record = MessageRecord::compose(slot, QString::number(n), { Phone });
-        const auto operation = [&](MessageStore &store) {
-            if (kind < 4)
-                store.save(1, record);
-            else if (kind < 7)
-                store.removeSlot(1, picked.due());
-            else
-                store.markSent(1, picked);
-        };
-        QFile::remove(copy.filePath(1));
-        QFile::copy(real.filePath(1), copy.filePath(1));
-        operation(copy);
-        const QByteArray line
-            = fileHash(real.filePath(1)) + ' ' + fileHash(copy.filePath(1)) + '\n';
-        if (::write(STDOUT_FILENO, line.constData(), size_t(line.size())) != line.size())
-            return 2;
-        operation(real);
-    }
-}
-
-} // namespace
-
+// A child process saves into a message file and is killed at a random moment of the save:
+// whatever moment the kill comes at, the file holds exactly what it held before or exactly
+// what the same save gave on a copy, and a scratch file that a kill leaves behind does no
+// harm to the next save. A removal and a marking rewrite the file the same way. The same
+// holds for a message file that is a symbolic link to a file in another folder.
 class TestCrashSafety : public QObject {
     Q_OBJECT
 
@@ -84,86 +30,76 @@ private slots:
     {
         QFETCH(bool, link);
         TestEnvironment env;
+        const QString phone = QStringLiteral("5551234567@txt.example.net");
         QStringList lines;
         const QDate firstDay = env.clock.now().date().addDays(1);
         for (int i = 0; i < 300; ++i)
-            lines.append(Stamp::formatStamp(
-                             QDateTime(firstDay.addDays(i / 30), Stamp::timeOfMinute(i % 30 * 45)))
-                + QStringLiteral("Nfirst message %1|%2,").arg(i).arg(Phone));
+            lines << Stamp::formatStamp(
+                         QDateTime(firstDay.addDays(i / 30), Stamp::timeOfMinute(i % 30 * 45)))
+                    + QStringLiteral("Nfirst message %1|%2,").arg(i).arg(phone);
         lines.insert(150, QStringLiteral("a line somebody typed into the file"));
         env.writeMessageFile(1, lines);
-        const QString path = env.userFile(1);
+        const QString path = env.userFile(1), copyDir = env.dir.filePath("copy/");
         // The scratch file lies beside the file it replaces; a left-over one shows there.
         const QString targetDir = link ? env.dir.filePath("elsewhere") : env.dataDir();
-        if (link) {
-            QVERIFY(QDir().mkpath(targetDir));
-            QVERIFY(QFile::rename(path, targetDir + "/t.usr"));
-            QVERIFY(QFile::link(targetDir + "/t.usr", path));
-        }
-        const QString copyDir = env.dir.path() + "/copy/";
-        QDir().mkpath(copyDir);
-        MessageStore store(env.dataDir(), env.clock);
+        if (link)
+            QVERIFY(QDir().mkpath(targetDir) && QFile::rename(path, targetDir + "/t.usr")
+                && QFile::link(targetDir + "/t.usr", path));
+        QVERIFY(QDir().mkpath(copyDir));
+        MessageStore store(env.dataDir(), env.clock), copy(copyDir, env.clock);
+        const auto files
+            = [&] { return QDir(targetDir).entryList(QDir::Files | QDir::Hidden | QDir::System); };
 
         QRandomGenerator random(20260314);
-        int midOperation = 0, completed = 0; // killed before a change was made, or after
-        QByteArray last = fileHash(path);
+        int midOperation = 0, completed = 0; // killed before the new file was in place, or after
         for (int run = 1; run <= 400; ++run) {
-            QProcess writer;
-            writer.start(QCoreApplication::applicationFilePath(),
-                { "--worker", env.dataDir(), copyDir, QString::number(run) });
-            // The kill comes within 20 ms, or two operations' time where the first one took
-            // longer (a slow machine, the sanitizers), so that it meets operations under way.
-            QByteArray output;
-            QElapsedTimer firstOperation;
-            while (output.count('\n') < 2) {
-                QVERIFY2(writer.waitForReadyRead(10000), qPrintable(writer.errorString()));
-                if (output.isEmpty())
-                    firstOperation.start();
-                output += writer.readAllStandardOutput();
+            const MessageRecord record
+                = MessageRecord::compose(QDateTime(firstDay.addDays(random.bounded(10)),
+                                             QTime(random.bounded(24), 15 * random.bounded(4))),
+                    QString::number(run), { phone });
+            QFile::remove(copy.filePath(1));
+            QVERIFY(QFile::copy(path, copy.filePath(1)));
+            const QByteArray before = env.readMessageFileBytes(1);
+            QElapsedTimer took;
+            took.start();
+            copy.save(1, record);
+            const qint64 microseconds = took.nsecsElapsed() / 1000 + 1;
+            QFile copied(copy.filePath(1));
+            QVERIFY(copied.open(QIODevice::ReadOnly));
+            const QByteArray after = copied.readAll();
+            // The child says when it begins; the kill comes within twice the copy's save.
+            int pipe[2];
+            QCOMPARE(::pipe(pipe), 0);
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                if (::write(pipe[1], "", 1) == 1)
+                    store.save(1, record);
+                ::_exit(0);
             }
-            QThread::usleep(
-                random.bounded(quint32(qMax<qint64>(20000, 2000 * firstOperation.elapsed()))));
-            writer.kill();
-            QVERIFY(writer.waitForFinished(10000));
-            QVERIFY2(writer.exitStatus() == QProcess::CrashExit,
-                writer.readAllStandardError().constData());
-
-            // The operation under way when the worker was killed, if it got that far.
-            QList<QByteArray> outputs = (output + writer.readAllStandardOutput()).split('\n');
-            outputs.removeFirst(); // "ready"
-            outputs.removeLast(); // what follows the last line end
-            const QList<QByteArray> op
-                = outputs.isEmpty() ? QList { last, last } : outputs.last().split(' ');
-            const QByteArray now = fileHash(path);
-            QVERIFY2(now == op[0] || now == op[1], qPrintable(QString::number(run)));
-            if (op[0] != op[1])
-                ++(now == op[0] ? midOperation : completed);
-            const auto files = [&] {
-                return QDir(targetDir).entryList(QDir::Files | QDir::Hidden | QDir::System);
-            };
-            if (files().size() > 1) { // the next operation works and takes the scratch away
+            char began;
+            QCOMPARE(::read(pipe[0], &began, 1), 1);
+            QThread::usleep(random.bounded(quint32(2 * microseconds)));
+            ::kill(pid, SIGKILL);
+            QCOMPARE(::waitpid(pid, nullptr, 0), pid);
+            ::close(pipe[0]);
+            ::close(pipe[1]);
+            const QByteArray now = env.readMessageFileBytes(1);
+            QVERIFY2(now == before || now == after, qPrintable(QString::number(run)));
+            ++(now == before ? midOperation : completed);
+            if (files().size() > 1) { // the next save works and takes the scratch away
                 store.save(1,
                     MessageRecord::compose(
-                        QDateTime(firstDay, QTime(run % 24, 45)), "after a kill", { Phone }));
+                        QDateTime(firstDay, QTime(run % 24, 45)), "after a kill", { phone }));
                 QCOMPARE(files().size(), 1);
             }
-            last = fileHash(path);
         }
         // The unreadable line outlived every rewrite.
         QVERIFY(env.readMessageFile(1).contains("a line somebody typed into the file"));
         QCOMPARE(QFileInfo(path).isSymLink(), link);
-        // The kills must have met operations under way, or the test proved nothing.
+        // The kills must have met saves under way, or the test proved nothing.
         QVERIFY(midOperation > 0 && completed > 0);
     }
 };
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    if (app.arguments().value(1) == QLatin1String("--worker"))
-        return worker(app.arguments());
-    TestCrashSafety test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestCrashSafety)
 #include "tst_crashsafety.moc"

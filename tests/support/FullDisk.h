@@ -8,11 +8,9 @@
 class FullDisk {
 public:
     explicit FullDisk(long long bytes)
-        : m_oldHandler(::signal(SIGXFSZ, SIG_IGN))
     {
         ::getrlimit(RLIMIT_FSIZE, &m_oldLimit);
-        rlimit limit = m_oldLimit;
-        limit.rlim_cur = rlim_t(bytes);
+        const rlimit limit { rlim_t(bytes), m_oldLimit.rlim_max };
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FullDisk()
@@ -24,6 +22,6 @@ public:
     FullDisk &operator=(const FullDisk &) = delete;
 
 private:
+    void (*m_oldHandler)(int) = ::signal(SIGXFSZ, SIG_IGN);
     rlimit m_oldLimit {};
-    void (*m_oldHandler)(int);
 };

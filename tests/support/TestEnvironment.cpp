@@ -28,18 +28,16 @@ QByteArray TestEnvironment::readMessageFileBytes(int user) const
 
 QStringList TestEnvironment::readMessageFile(int user) const
 {
-    QStringList lines
-        = QString::fromLatin1(readMessageFileBytes(user)).split(QStringLiteral("\r\n"));
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    const QString text = QString::fromLatin1(readMessageFileBytes(user));
+    return text.isEmpty() ? QStringList()
+                          : text.chopped(text.endsWith("\r\n") ? 2 : 0).split("\r\n");
 }
 
 void TestEnvironment::addUser(
     int n, const QString &name, const QString &cell, const QString &email, const QString &smtp)
 {
-    const QStringList keys { "Name", "CellEmail", "Email", "SMTP" },
-        values { name, cell, email, smtp };
-    for (int i = 0; i < keys.size(); ++i)
+    const QString keys[] { "Name", "CellEmail", "Email", "SMTP" },
+        values[] { name, cell, email, smtp };
+    for (int i = 0; i < 4; ++i)
         settings.WriteSetting(Roster::UserSection(n), keys[i], values[i]);
 }
