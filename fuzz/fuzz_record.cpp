@@ -25,7 +25,6 @@ struct World {
 };
 World *world = nullptr;
 
-// Two records read from lines agree on every field.
 bool sameFields(const MessageRecord &a, const MessageRecord &b)
 {
     return a.due() == b.due() && a.sent == b.sent && a.text == b.text

@@ -47,6 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray stream(
         reinterpret_cast<const char *>(data) + 1 + lengthCount, qsizetype(size) - 1 - lengthCount);
     stream = stream.repeated((data[0] >> 3) + 1);
+    if (lengths.isEmpty())
+        lengths.append(stream.size()); // the text arrives whole
 
     SmtpReplyReader reader;
     // A model of what the reader holds: the text from base up to what has arrived. As
@@ -55,9 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     qsizetype base = 0, arrived = 0;
     bool exact = true;
     for (int piece = 0; arrived < stream.size(); ++piece) {
-        const qsizetype n = lengths.isEmpty()
-            ? stream.size()
-            : qMin(lengths[piece % lengths.size()], stream.size() - arrived);
+        const qsizetype n = qMin(lengths[piece % lengths.size()], stream.size() - arrived);
         exact = exact && arrived + n - base <= SmtpReplyReader::MaxPending;
         const QList<QByteArray> replies = reader.append(QByteArrayView(stream).sliced(arrived, n));
         arrived += n;
