@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +23,12 @@ inline void StartFuzzProcess(int *argc, char ***argv)
     const QFileInfo shm(QStringLiteral("/dev/shm"));
     if (qEnvironmentVariableIsEmpty("TMPDIR") && shm.isDir() && shm.isWritable())
         qputenv("TMPDIR", "/dev/shm");
-    // Kept for the whole run; QSettings and the sockets expect an application object.
-    static QCoreApplication *app = new QCoreApplication(*argc, *argv);
-    (void)app;
+    // Kept for the whole run (it is the instance()); QSettings and the sockets expect one.
+    new QCoreApplication(*argc, *argv);
+}
+
+inline void WriteFuzzFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
 }

@@ -11,9 +11,7 @@
 #include "support/RecordingDelivery.h"
 #include "support/TestEnvironment.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSet>
+#include <tuple>
 
 namespace {
 
@@ -23,110 +21,73 @@ struct World {
     FakeConnectionService connection;
     RecordingDelivery delivery { store }; // never handed anything: nothing is due
     Scheduler scheduler { env.program, store, delivery, connection };
+    const QDateTime someSlot { QDate(2026, 3, 14), QTime(10, 15) };
 };
-
 World *world = nullptr;
 
-// Any bytes read as text write back as the same bytes.
-void checkCodePage(QByteArrayView bytes)
+bool sameFields(const MessageRecord &a, const MessageRecord &b)
 {
-    const QString text = CodePage::decode(bytes);
-    FUZZ_CHECK(text.size() == bytes.size());
-    FUZZ_CHECK(CodePage::canEncode(text));
-    FUZZ_CHECK(CodePage::encode(text) == bytes);
+    return a.due() == b.due() && a.sent == b.sent && a.text == b.text
+        && a.hasRecipientList == b.hasRecipientList && a.recipients == b.recipients;
 }
 
-// A text the parsers accept is exactly the text the formatters write for it.
-void checkStampTexts(QStringView text)
+// Checks one line; whether it is readable.
+bool checkLine(QByteArrayView line)
 {
-    const QStringView date = text.first(qMin<qsizetype>(text.size(), Stamp::DateLength));
-    const QDate d = Stamp::parseDate(date);
-    if (d.isValid())
-        FUZZ_CHECK(Stamp::formatDate(d) == date);
-    const QStringView time = text.first(qMin<qsizetype>(text.size(), Stamp::TimeLength));
-    const int minute = Stamp::parseTime(time);
-    if (minute != Stamp::NoTime) {
-        FUZZ_CHECK(minute >= 0 && minute < 24 * 60);
-        FUZZ_CHECK(Stamp::formatTime(minute) == time);
-    }
-}
-
-void checkLine(QByteArrayView line)
-{
-    checkCodePage(line);
     const QString text = CodePage::decode(line);
-    checkStampTexts(text);
-    if (text.size() > Stamp::DateLength + 1)
-        checkStampTexts(QStringView(text).sliced(Stamp::DateLength + 1));
-
+    const QStringView view(text);
     const MessageRecord record = MessageRecord::parse(line);
     FUZZ_CHECK(record.line == line);
-    FUZZ_CHECK(record.sent == (text.size() > MessageRecord::StatusPos && text[19] == u'S'));
-    if (record.isReadable()) {
-        FUZZ_CHECK(record.minuteOfDay >= 0 && record.minuteOfDay < 24 * 60);
-        FUZZ_CHECK(Stamp::formatStamp(record.due()) == QStringView(text).first(Stamp::StampLength));
-    } else {
-        FUZZ_CHECK(!record.date.isValid() && !record.due().isValid());
-        if (line.size() >= Stamp::StampLength && line[10] == ' ') {
-            // The text form of the parsers refuses it as well.
-            FUZZ_CHECK(!Stamp::parseDate(QStringView(text).first(Stamp::DateLength)).isValid()
-                || Stamp::parseTime(QStringView(text).sliced(11, Stamp::TimeLength))
-                    == Stamp::NoTime);
-        }
-    }
+    FUZZ_CHECK(record.sent == (view.mid(MessageRecord::StatusPos, 1) == u"S"));
+
+    // The text parsers read the stamp as the line's reader does, and take exactly the texts
+    // the formatters write.
+    const QDate date = Stamp::parseDate(view.left(Stamp::DateLength));
+    const int minute = Stamp::parseTime(view.mid(Stamp::DateLength + 1, Stamp::TimeLength));
+    FUZZ_CHECK(!date.isValid() || Stamp::formatDate(date) == view.left(Stamp::DateLength));
+    FUZZ_CHECK(minute == Stamp::NoTime
+        || (minute >= 0 && minute < 24 * 60 && Stamp::formatTime(minute) == view.mid(11, 8)));
+    const bool stamped = date.isValid() && minute != Stamp::NoTime && view[10] == u' ';
+    FUZZ_CHECK(record.isReadable() == stamped && record.date == (stamped ? date : QDate()));
+    FUZZ_CHECK(record.minuteOfDay == (stamped ? minute : -1));
+    FUZZ_CHECK(stamped ? Stamp::formatStamp(record.due()) == view.first(Stamp::StampLength)
+                       : !record.due().isValid());
 
     // The text and the recipients are the fields of the line.
     const QString &body = record.text;
     const QStringList &to = record.recipients;
-    FUZZ_CHECK(!body.contains(QLatin1Char('|')));
-    if (text.size() <= MessageRecord::TextPos) {
-        FUZZ_CHECK(body.isEmpty() && to.isEmpty() && !record.hasRecipientList);
-    } else {
-        const QStringView rest = QStringView(text).sliced(MessageRecord::TextPos);
-        FUZZ_CHECK(rest.startsWith(body));
-        FUZZ_CHECK(record.hasRecipientList == rest.contains(QLatin1Char('|')));
-        if (!to.isEmpty()) {
-            const QStringView after = rest.sliced(body.size() + 1);
-            FUZZ_CHECK(after.startsWith(to.join(QLatin1Char(',')) + QLatin1Char(',')));
-        }
-    }
+    const QStringView rest = view.sliced(qMin(text.size(), MessageRecord::TextPos));
+    FUZZ_CHECK(!body.contains(u'|') && rest.startsWith(body));
+    FUZZ_CHECK(record.hasRecipientList == rest.contains(u'|'));
     FUZZ_CHECK(record.hasRecipientList || to.isEmpty());
-    for (const QString &address : to)
-        FUZZ_CHECK(!address.contains(QLatin1Char(',')));
+    if (!to.isEmpty()) {
+        const QString listed = to.join(u',') + u',';
+        FUZZ_CHECK(listed.count(u',') == to.size());
+        FUZZ_CHECK(rest.sliced(body.size() + 1).startsWith(listed));
+    }
 
     // A record made of these fields reads back as them, with the text cleaned.
-    const QDateTime due
-        = record.isReadable() ? record.due() : QDateTime(QDate(2026, 3, 14), QTime(10, 15));
+    const QDateTime due = stamped ? record.due() : world->someSlot;
     const MessageRecord made = MessageRecord::compose(due, text, to);
     FUZZ_CHECK(made.isReadable() && made.due() == due && !made.sent && made.hasRecipientList);
-    FUZZ_CHECK(made.text.size() == text.size());
-    FUZZ_CHECK(!made.text.contains(QLatin1Char('\r')) && !made.text.contains(QLatin1Char('\n'))
-        && !made.text.contains(QLatin1Char('|')));
-    FUZZ_CHECK(made.recipients == to);
-    const MessageRecord reread = MessageRecord::parse(made.line);
-    FUZZ_CHECK(reread.text == made.text && reread.recipients == made.recipients);
+    FUZZ_CHECK(made.text.size() == text.size() && made.recipients == to);
+    for (const char16_t c : { u'\r', u'\n', u'|' })
+        FUZZ_CHECK(!made.text.contains(c));
+    FUZZ_CHECK(sameFields(MessageRecord::parse(made.line), made));
+    return stamped;
 }
 
 // The file's lines as the program sees them: split at LF, one CR before it dropped,
 // empty lines carrying nothing.
 QList<QByteArray> linesOf(const QByteArray &content)
 {
-    QList<QByteArray> lines;
-    for (QByteArray line : content.split('\n')) {
+    QList<QByteArray> lines = content.split('\n');
+    for (QByteArray &line : lines) {
         if (line.endsWith('\r'))
             line.chop(1);
-        if (!line.isEmpty())
-            lines.append(line);
     }
+    lines.removeAll(QByteArray());
     return lines;
-}
-
-bool isDue(const MessageRecord &record, const QDateTime &now)
-{
-    const QDate today = now.date();
-    return !record.sent
-        && (record.date > today
-            || (record.date == today && record.minuteOfDay >= Stamp::minuteOfDay(now.time())));
 }
 
 } // namespace
@@ -143,44 +104,31 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     TestEnvironment &env = world->env;
+    MessageStore &store = world->store;
     const QByteArray content(reinterpret_cast<const char *>(data), qsizetype(size));
-    checkCodePage(content);
-
-    QList<QByteArray> readable;
-    QList<QByteArray> unreadable;
-    for (const QByteArray &line : linesOf(content)) {
-        checkLine(line);
-        (MessageRecord::parse(line).isReadable() ? readable : unreadable).append(line);
-    }
-
-    QFile file(env.userFile(1));
-    FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    FUZZ_CHECK(file.write(content) == content.size());
-    file.close();
-    MessageStore store(env.dataDir(), env.clock);
+    // Any bytes read as text write back as the same bytes.
+    const QString text = CodePage::decode(content);
+    FUZZ_CHECK(text.size() == content.size() && CodePage::canEncode(text));
+    FUZZ_CHECK(CodePage::encode(text) == content);
+    QList<QByteArray> readable, unreadable;
+    for (const QByteArray &line : linesOf(content))
+        (checkLine(line) ? readable : unreadable).append(line);
+    WriteFuzzFile(env.userFile(1), content);
 
     // The readers hand over exactly the readable lines, in file order, each record read
     // as on its own (the visitor's record is reused from line to line).
-    QList<QByteArray> visited;
+    QList<QByteArray> visited, listed;
     store.read(1, [&](const MessageRecord &record) {
-        const MessageRecord alone = MessageRecord::parse(record.line);
-        FUZZ_CHECK(record.isReadable() && record.due() == alone.due());
-        FUZZ_CHECK(record.sent == alone.sent && record.text == alone.text);
-        FUZZ_CHECK(record.hasRecipientList == alone.hasRecipientList);
-        FUZZ_CHECK(record.recipients == alone.recipients);
+        FUZZ_CHECK(record.isReadable() && sameFields(record, MessageRecord::parse(record.line)));
         visited.append(record.line);
         return true;
     });
-    FUZZ_CHECK(visited == readable);
-    QList<QByteArray> listed;
     for (const MessageRecord &record : store.read(1))
         listed.append(record.line);
-    FUZZ_CHECK(listed == readable);
-
+    FUZZ_CHECK(visited == readable && listed == readable);
     if (!readable.isEmpty()) {
-        const MessageRecord first = MessageRecord::parse(readable.first());
-        const auto found = store.find(1, first.due());
-        FUZZ_CHECK(found && found->line == first.line);
+        const auto found = store.find(1, MessageRecord::parse(readable.first()).due());
+        FUZZ_CHECK(found && found->line == readable.first());
     }
 
     // The look-ahead takes the earliest record that is neither sent nor past, wherever it
@@ -190,11 +138,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray expected;
     QDateTime earliest;
     for (const QByteArray &line : readable) {
-        const MessageRecord record = MessageRecord::parse(line);
-        if (isDue(record, now) && (!earliest.isValid() || record.due() < earliest)) {
-            earliest = record.due();
-            expected = line;
-        }
+        const MessageRecord r = MessageRecord::parse(line);
+        const bool ahead = r.date > now.date()
+            || (r.date == now.date() && r.minuteOfDay >= Stamp::minuteOfDay(now.time()));
+        if (!r.sent && ahead && (!earliest.isValid() || r.due() < earliest))
+            std::tie(earliest, expected) = std::pair(r.due(), line);
     }
     const auto &loaded = world->scheduler.slot(1);
     FUZZ_CHECK((loaded ? loaded->record.line : QByteArray()) == expected);
@@ -202,31 +150,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // One rewrite: the middle record's slot gets a new text, or a fixed slot a new record.
     const QDateTime slot = readable.isEmpty()
-        ? QDateTime(QDate(2026, 3, 14), QTime(10, 15))
+        ? world->someSlot
         : MessageRecord::parse(readable[readable.size() / 2]).due();
     const MessageRecord record = MessageRecord::compose(
         slot, QStringLiteral("fuzzed slot"), { QStringLiteral("5551234567@sms.example.net") });
     store.save(1, record);
     FUZZ_CHECK(!QFile::exists(env.dataDir() + QStringLiteral("tmp.tmp")));
-
     const QByteArray saved = env.readMessageFileBytes(1);
     FUZZ_CHECK(saved.endsWith("\r\n"));
-    QList<QByteArray> keptUnreadable;
-    int records = 0;
-    const QSet<QByteArray> before(readable.cbegin(), readable.cend());
+    QList<QByteArray> keptUnreadable, atSlot, others;
     for (const QByteArray &line : linesOf(saved)) {
         const MessageRecord read = MessageRecord::parse(line);
-        if (!read.isReadable()) {
-            keptUnreadable.append(line);
-        } else if (read.due() == slot) {
-            FUZZ_CHECK(line == record.line);
-            ++records;
-        } else {
-            FUZZ_CHECK(before.contains(line));
-        }
+        (!read.isReadable() ? keptUnreadable : read.due() == slot ? atSlot : others).append(line);
     }
     // Every unreadable line survives byte for byte, in its order.
-    FUZZ_CHECK(keptUnreadable == unreadable);
-    FUZZ_CHECK(records == 1);
+    FUZZ_CHECK(keptUnreadable == unreadable && atSlot == QList { record.line });
+    for (const QByteArray &line : others)
+        FUZZ_CHECK(readable.contains(line));
     return 0;
 }

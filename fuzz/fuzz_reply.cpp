@@ -13,50 +13,19 @@
 
 namespace {
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // Where the reply that begins at start ends (after the LF of its final line), or -1.
-qsizetype replyEnd(const QByteArray &stream, qsizetype start, qsizetype available)
+qsizetype replyEnd(QByteArrayView arrived, qsizetype start)
 {
-    for (qsizetype lineStart = start; lineStart < available;) {
-        const qsizetype lf = stream.indexOf('\n', lineStart);
-        if (lf < 0 || lf >= available)
-            return -1;
-        QByteArrayView line = QByteArrayView(stream).sliced(lineStart, lf - lineStart);
+    for (qsizetype lf; (lf = arrived.indexOf('\n', start)) >= 0; start = lf + 1) {
+        QByteArrayView line = arrived.sliced(start, lf - start);
         if (line.endsWith('\r'))
             line.chop(1);
-        if (line.size() >= 3 && isDigit(line[0]) && isDigit(line[1]) && isDigit(line[2])
+        const auto digit = [&](int i) { return line[i] >= '0' && line[i] <= '9'; };
+        if (line.size() >= 3 && digit(0) && digit(1) && digit(2)
             && (line.size() == 3 || line[3] == ' '))
             return lf + 1;
-        lineStart = lf + 1;
     }
     return -1;
-}
-
-// The first three bytes of the reply's final line as a number.
-int finalCode(QByteArrayView reply)
-{
-    reply.chop(1); // its LF
-    const qsizetype lf = reply.lastIndexOf('\n');
-    const QByteArrayView line = lf < 0 ? reply : reply.sliced(lf + 1);
-    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
-}
-
-// A reply the reader hands over: its code is that of its final line.
-void judge(QByteArrayView reply)
-{
-    const QString text = CodePage::decode(reply);
-    FUZZ_CHECK(SmtpWire::ReplyCode(SmtpWire::FinalLine(text)) == finalCode(reply));
-
-    // Read as an answer to EHLO: login methods are single upper-case words, and come only
-    // from a line that offers AUTH.
-    const QStringList methods = SmtpWire::AuthMethods(text);
-    for (const QString &method : methods)
-        FUZZ_CHECK(!method.isEmpty() && method == method.toUpper() && !method.contains(u' '));
-    FUZZ_CHECK(methods.isEmpty() || SmtpWire::Offers(text, u"AUTH"));
 }
 
 } // namespace
@@ -69,34 +38,30 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size == 0)
-        return 0;
-    const auto *bytes = reinterpret_cast<const char *>(data);
-    const int lengthCount = data[0] & 7;
-    const int repeats = (data[0] >> 3) + 1;
+    const int lengthCount = size ? data[0] & 7 : 0;
     if (size < size_t(1 + lengthCount))
         return 0;
     QList<qsizetype> lengths;
-    for (int i = 0; i < lengthCount; ++i)
-        lengths.append(qsizetype(data[1 + i]) + 1);
-    const QByteArray stream
-        = QByteArray(bytes + 1 + lengthCount, qsizetype(size) - 1 - lengthCount).repeated(repeats);
+    for (int i = 1; i <= lengthCount; ++i)
+        lengths.append(qsizetype(data[i]) + 1);
+    QByteArray stream(
+        reinterpret_cast<const char *>(data) + 1 + lengthCount, qsizetype(size) - 1 - lengthCount);
+    stream = stream.repeated((data[0] >> 3) + 1);
+    if (lengths.isEmpty())
+        lengths.append(stream.size()); // the text arrives whole
 
     SmtpReplyReader reader;
     // A model of what the reader holds: the text from base up to what has arrived. As
     // long as that stays under the cap, the reader hands over the text itself; once it
     // has had to cut an overlong line, only what every reply must be is checked.
-    qsizetype base = 0;
-    qsizetype arrived = 0;
+    qsizetype base = 0, arrived = 0;
     bool exact = true;
     for (int piece = 0; arrived < stream.size(); ++piece) {
-        const qsizetype n = lengths.isEmpty()
-            ? stream.size()
-            : qMin(lengths[piece % lengths.size()], stream.size() - arrived);
-        if (arrived + n - base > SmtpReplyReader::MaxPending)
-            exact = false;
+        const qsizetype n = qMin(lengths[piece % lengths.size()], stream.size() - arrived);
+        exact = exact && arrived + n - base <= SmtpReplyReader::MaxPending;
         const QList<QByteArray> replies = reader.append(QByteArrayView(stream).sliced(arrived, n));
         arrived += n;
+        const QByteArrayView received = QByteArrayView(stream).first(arrived);
         for (const QByteArray &reply : replies) {
             // Whole lines, the last of which ends the reply.
             FUZZ_CHECK(reply.endsWith('\n'));
@@ -106,17 +71,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             // Each reply is the next stretch of the text, in order: none is skipped and
             // none comes twice.
             if (exact) {
-                const qsizetype end = replyEnd(stream, base, arrived);
-                FUZZ_CHECK(end > base);
-                FUZZ_CHECK(reply == QByteArrayView(stream).sliced(base, end - base));
+                const qsizetype end = replyEnd(received, base);
+                FUZZ_CHECK(end > base && reply == received.sliced(base, end - base));
                 base = end;
             }
-            judge(reply);
+            // Its code is that of its final line. Read as an answer to EHLO: login methods
+            // are single upper-case words, and come only from a line that offers AUTH.
+            const QString text = CodePage::decode(reply);
+            FUZZ_CHECK(SmtpWire::ReplyCode(SmtpWire::FinalLine(text)) == last.first(3).toInt());
+            const QStringList methods = SmtpWire::AuthMethods(text);
+            for (const QString &method : methods)
+                FUZZ_CHECK(
+                    !method.isEmpty() && method == method.toUpper() && !method.contains(u' '));
+            FUZZ_CHECK(methods.isEmpty() || SmtpWire::Offers(text, u"AUTH"));
         }
-        if (exact) {
-            FUZZ_CHECK(replyEnd(stream, base, arrived) < 0);
-            FUZZ_CHECK(reader.hasPartialReply() == (arrived > base));
-        }
+        if (exact)
+            FUZZ_CHECK(
+                replyEnd(received, base) < 0 && reader.hasPartialReply() == (arrived > base));
     }
     return 0;
 }

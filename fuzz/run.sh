@@ -7,30 +7,23 @@
 # folder with the input (crash-*, leak-*, timeout-*) and fails the script.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TOLVANE_FUZZ_BUILD:-$root/build-fuzz}
 seconds=${1:-30}
 shift || true
-targets=("$@")
-((${#targets[@]})) || targets=(fuzz_record fuzz_reply fuzz_settings)
-build=${TOLVANE_FUZZ_BUILD:-$root/build-fuzz}
-
-missing=0
-for t in "${targets[@]}"; do
-  [[ -x "$build/fuzz/$t" ]] || missing=1
-done
-if ((missing)); then
+(($#)) || set -- fuzz_record fuzz_reply fuzz_settings
+for t; do
+  [[ -x "$build/fuzz/$t" ]] && continue
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DTOLVANE_FUZZ=ON -DTOLVANE_BUILD_TESTS=OFF \
     -DTOLVANE_BUILD_BENCH=OFF >/dev/null
-  cmake --build "$build" -j2 --target "${targets[@]}"
-fi
+  cmake --build "$build" -j2 --target "$@"
+  break
+done
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
-export QT_QPA_PLATFORM=offscreen
-
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp QT_QPA_PLATFORM=offscreen
 failed=0
-for t in "${targets[@]}"; do
+for t; do
   scratch=$(mktemp -d "${TMPDIR:-/tmp}/$t.XXXXXX")
   cp -r "$root/fuzz/corpus/$t" "$scratch/corpus"
   echo "== $t: $seconds s"

@@ -4,54 +4,51 @@ is refused without disturbing the first."""
 
 import datetime
 import email
-import os
 import time
 import unittest
 
-from e2e import ProgramTest, early_in_minute, stamp, wait_for
+from e2e import ProgramTest
 
-ADA_CELL = "5551234567@txt.example.net"
-BOB_CELL = "5559876543@txt.example.net"
+CELLS = ["5551234567@txt.example.net", "5559876543@txt.example.net"]
+TEXT = "Lunch at one, caf\u00e9 on the corner"
 REFUSAL = ("Tolvane\tcritical\tTolvane is already running!\\rDouble-Click on the Cellular "
            "Phone in your System Tray to display Tolvane.\n")
 
 
 class Delivery(ProgramTest):
     def test_due_record_sent_once_second_copy_refused(self):
-        self.configure([ADA_CELL, BOB_CELL])
-        minute = early_in_minute()
-        one = datetime.timedelta(minutes=1)
-        recipients = "|%s,%s," % (ADA_CELL, BOB_CELL)
-        earlier = stamp(minute - one) + "NToo late" + recipients
-        due = stamp(minute) + "NLunch at one, caf\u00e9 on the corner" + recipients
-        later = stamp(minute + 2 * one) + "NNot yet" + recipients
-        self.account.write_messages(1, [earlier, due, later])
+        self.configure(CELLS)
+        # A minute with enough of it left for a start and a delivery.
+        self.wait_for(lambda: datetime.datetime.now().second < 40, "an early second", 30)
+        minute = datetime.datetime.now().replace(second=0, microsecond=0)
+        records = []
+        for offset, text in [(-1, "Too late"), (0, TEXT), (2, "Not yet")]:
+            due = minute + datetime.timedelta(minutes=offset)
+            records.append(due.strftime("%Y/%m/%d %I:%M ") + ("AM" if due.hour < 12 else "PM")
+                           + "N" + text + "|" + "".join(cell + "," for cell in CELLS))
+        self.write(self.message_file, records, "\r\n", "cp1252")
 
-        first = self.account.start()
-        wait_for(lambda: os.path.exists(self.account.lock_file), "the first copy's lock")
-        second = self.account.start(box_log="second.log")
+        first = self.start()
+        self.wait_for(self.lock_file.exists, "the first copy's lock")
+        second = self.start(box_log="second.log")
         self.assertEqual(second.wait(timeout=20), 0)
-        self.assertEqual(self.account.box_log("second.log"), REFUSAL)
+        self.assertEqual(self.box_log("second.log"), REFUSAL)
 
         # The first copy goes on and delivers.
-        mails = wait_for(self.server.received, "the due mail")
-        self.assertEqual(len(mails), 1)
-        self.assertEqual(mails[0].mail_from, "ada@example.net")
-        self.assertEqual(mails[0].rcpt_tos, [ADA_CELL, BOB_CELL])
+        mails = self.wait_for(lambda: self.mails[:], "the due mail")
+        self.assertEqual([(m.mail_from, m.rcpt_tos) for m in mails], [("ada@example.net", CELLS)])
         message = email.message_from_bytes(mails[0].original_content)
         self.assertEqual(message["Subject"], "Tolvane")
-        self.assertEqual(message.get_payload(decode=True).decode("cp1252").rstrip("\r\n"),
-                         "Lunch at one, caf\u00e9 on the corner")
-
-        sent = due[:19] + "S" + due[20:]
-        wait_for(lambda: self.account.read_messages(1) == [earlier, sent, later],
-                 "the due record marked sent")
+        self.assertEqual(message.get_payload(decode=True).decode("cp1252").rstrip("\r\n"), TEXT)
+        records[1] = records[1][:19] + "S" + records[1][20:]
+        marked = "".join(line + "\r\n" for line in records).encode("cp1252")
+        self.wait_for(lambda: self.message_file.read_bytes() == marked, "the record marked sent")
         # Nothing else goes out in the next few ticks: only time can show that.
         time.sleep(2.5)
-        self.assertEqual(len(self.server.received()), 1)
-        self.assertEqual(self.account.read_messages(1), [earlier, sent, later])
+        self.assertEqual(len(self.mails), 1)
+        self.assertEqual(self.message_file.read_bytes(), marked)
         self.assertIsNone(first.poll())
-        self.assertEqual(self.account.box_log(), "")
+        self.assertEqual(self.box_log(), "")
 
 
 if __name__ == "__main__":

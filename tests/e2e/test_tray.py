@@ -3,9 +3,8 @@ from the icon's menu ends the program."""
 
 import unittest
 
-from e2e import ProgramTest, wait_for, xdotool
+from e2e import ProgramTest
 
-CELL = "5551234567@txt.example.net"
 QUESTION = ("Shutting Down?\tnone\tShutting Down Tolvane will prevent scheduled Emails to be "
             "sent.  Exiting Tolvane would be a better choice if you have Email events "
             "scheduled.  Are you sure you wish to Shut Down Tolvane?\n")
@@ -13,23 +12,18 @@ QUESTION = ("Shutting Down?\tnone\tShutting Down Tolvane will prevent scheduled 
 
 class Tray(ProgramTest):
     def test_start_small_and_shut_down_from_menu(self):
-        self.configure([CELL], StartSmall="1")
-        program = self.account.start()
-
-        icon = wait_for(self.tray.icons, "the icon in the notification area")[0]
-        shown = [w for w in xdotool("search", "--onlyvisible", "--class", "^tolvane$")
-                 if "%#x" % int(w) != icon]
-        self.assertEqual(shown, [], "a window is shown besides the icon")
-
+        self.configure(["5551234567@txt.example.net"], StartSmall="1")
+        program = self.start()
+        icon = self.wait_for(self.tray_icons, "the icon in the notification area")[0]
+        windows = [w for w in self.shown("--class", "tolvane") if "%#x" % int(w) != icon]
+        self.assertEqual(windows, [], "a window is shown besides the icon")
         # The icon's menu: "Show Tolvane", "Shutdown Tolvane".
-        xdotool("mousemove", "--window", icon, "5", "5", "click", "3")
-        wait_for(lambda: len(xdotool("search", "--onlyvisible", "--class", "^tolvane$")) > 1,
-                 "the icon's menu")
-        xdotool("key", "Down", "Down", "Return")
-        self.assertEqual(wait_for(lambda: program.poll() is not None, "the end", 10), True)
-        self.assertEqual(program.returncode, 0)
-        self.assertEqual(self.account.box_log(), QUESTION)
-        self.assertEqual(self.tray.icons(), [])
+        self.xdotool("mousemove", "--window", icon, "5", "5", "click", "3")
+        self.wait_for(lambda: len(self.shown("--class", "tolvane")) > 1, "the icon's menu")
+        self.xdotool("key", "Down", "Down", "Return")
+        self.assertEqual(program.wait(timeout=10), 0)
+        self.assertEqual(self.box_log(), QUESTION)
+        self.assertEqual(self.tray_icons(), [])
 
 
 if __name__ == "__main__":

@@ -8,18 +8,16 @@
 set -euo pipefail
 if [[ "${1:-}" == "--none" ]]; then
   shift
-  export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/tolvane-test-bus
-  exec "$@"
+  DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/tolvane-test-bus exec "$@"
 fi
 if [[ -z "${TOLVANE_IN_KEYRING:-}" ]]; then
-  export TOLVANE_IN_KEYRING=1
   home=$(mktemp -d)
   trap 'rm -rf "$home"' EXIT
   mkdir -m 700 "$home/run"
-  export HOME="$home" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/run"
-  status=0
-  dbus-run-session -- "$0" "$@" || status=$?
-  exit "$status"
+  export TOLVANE_IN_KEYRING=1 HOME="$home" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/run"
+  # set -e ends here with the test's status when it fails; the trap still runs.
+  dbus-run-session -- "$0" "$@"
+  exit
 fi
 # --unlock makes the login keyring with this password when there is none yet.
 printf '%s' tolvane-test | gnome-keyring-daemon --unlock --components=secrets >/dev/null

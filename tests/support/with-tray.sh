@@ -4,14 +4,11 @@
 # until the host has claimed the tray before it starts. Everything started here ends
 # with the test.
 set -euo pipefail
-if [[ -z "${TOLVANE_IN_XVFB:-}" ]]; then
-  export TOLVANE_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
+[[ -n "${TOLVANE_IN_XVFB:-}" ]] ||
+  TOLVANE_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 # A desktop bus with a status-notifier host would take the icon instead of trayer.
 unset DBUS_SESSION_BUS_ADDRESS
 export QT_QPA_PLATFORM=xcb
 trayer --edge top --widthtype request >/dev/null 2>&1 &
-host=$!
-trap 'kill "$host" 2>/dev/null || true; wait "$host" 2>/dev/null || true' EXIT
+trap "kill $! 2>/dev/null || true; wait $! 2>/dev/null || true" EXIT
 "$@"
