@@ -188,14 +188,14 @@ int main(int argc, char **argv)
     QObject::connect(&scheduler, &Scheduler::warning,
         [](const QString &text) { std::fprintf(stderr, "warning: %s\n", qPrintable(text)); });
 
-    const QString section = Roster::UserSection(1);
-    settings.WriteSetting(section, QStringLiteral("Name"), QStringLiteral("Ann"));
-    settings.WriteSetting(section, QStringLiteral("Email"), QStringLiteral("ann@home.example"));
-    settings.WriteSetting(
+    const QString section = Roster::userSection(1);
+    settings.writeSetting(section, QStringLiteral("Name"), QStringLiteral("Ann"));
+    settings.writeSetting(section, QStringLiteral("Email"), QStringLiteral("ann@home.example"));
+    settings.writeSetting(
         section, QStringLiteral("CellEmail"), QStringLiteral("ann@phone.example"));
 
     // "localhost" is the name on the server's certificate.
-    settings.WriteSetting(section, QStringLiteral("SMTP"),
+    settings.writeSetting(section, QStringLiteral("SMTP"),
         QStringLiteral("%1:%2").arg(tls ? "localhost" : "127.0.0.1").arg(port));
     if (tls) {
         MailServerOptions { MailServerOptions::Security::StartTls, {}, Login }.write(
@@ -286,7 +286,7 @@ int main(int argc, char **argv)
         while (QTcpSocket *s = silent.nextPendingConnection())
             held_open.append(s);
     });
-    settings.WriteSetting(
+    settings.writeSetting(
         section, QStringLiteral("SMTP"), QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
     QList<double> offsets;
     SecondTicker ticker;

@@ -183,13 +183,13 @@ bool soak(int refuseEvery)
 
     QHash<QString, QString> recordOf; // message text -> record
     for (int user = 1; user <= Users; ++user) {
-        const QString section = Roster::UserSection(user);
-        settings.WriteSetting(section, QStringLiteral("Name"), QStringLiteral("User %1").arg(user));
-        settings.WriteSetting(
+        const QString section = Roster::userSection(user);
+        settings.writeSetting(section, QStringLiteral("Name"), QStringLiteral("User %1").arg(user));
+        settings.writeSetting(
             section, QStringLiteral("CellEmail"), QStringLiteral("u%1@phone.example").arg(user));
-        settings.WriteSetting(
+        settings.writeSetting(
             section, QStringLiteral("Email"), QStringLiteral("u%1@home.example").arg(user));
-        settings.WriteSetting(
+        settings.writeSetting(
             section, QStringLiteral("SMTP"), QStringLiteral("127.0.0.1:%1").arg(server.port));
         QFile file(program.dataFolder + QStringLiteral("u%1.usr").arg(user));
         if (!file.open(QIODevice::WriteOnly))

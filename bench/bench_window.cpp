@@ -63,9 +63,9 @@ void loadDay()
 {
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath(QStringLiteral("Tolvane.ini")));
-    settings.WriteSetting(
+    settings.writeSetting(
         QStringLiteral("Options"), QStringLiteral("Current User"), QStringLiteral("1"));
-    settings.WriteSetting(QStringLiteral("User1"), QStringLiteral("Name"), QStringLiteral("Ada"));
+    settings.writeSetting(QStringLiteral("User1"), QStringLiteral("Name"), QStringLiteral("Ada"));
     SystemClock clock;
     LoggedMessageBoxes boxes(dir.filePath(QStringLiteral("boxes.log")));
     AppContext p(settings, clock, boxes);
@@ -112,13 +112,13 @@ void startToFirstPaint()
     QDir().mkpath(data);
     {
         SettingsStore settings(config + QStringLiteral("/Tolvane.ini"));
-        settings.WriteSetting(
+        settings.writeSetting(
             QStringLiteral("Options"), QStringLiteral("Current User"), QStringLiteral("1"));
         for (int n = 1; n <= 10; ++n) {
             const QString section = QStringLiteral("User%1").arg(n);
-            settings.WriteSetting(
+            settings.writeSetting(
                 section, QStringLiteral("Name"), QStringLiteral("User %1").arg(n));
-            settings.WriteSetting(section, QStringLiteral("CellEmail"),
+            settings.writeSetting(section, QStringLiteral("CellEmail"),
                 QStringLiteral("55500000%1@txt.example.net").arg(n, 2, 10, QLatin1Char('0')));
         }
     }

@@ -78,12 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             // Its code is that of its final line. Read as an answer to EHLO: login methods
             // are single upper-case words, and come only from a line that offers AUTH.
             const QString text = CodePage::decode(reply);
-            FUZZ_CHECK(SmtpWire::ReplyCode(SmtpWire::FinalLine(text)) == last.first(3).toInt());
-            const QStringList methods = SmtpWire::AuthMethods(text);
+            FUZZ_CHECK(SmtpWire::replyCode(SmtpWire::finalLine(text)) == last.first(3).toInt());
+            const QStringList methods = SmtpWire::authMethods(text);
             for (const QString &method : methods)
                 FUZZ_CHECK(
                     !method.isEmpty() && method == method.toUpper() && !method.contains(u' '));
-            FUZZ_CHECK(methods.isEmpty() || SmtpWire::Offers(text, u"AUTH"));
+            FUZZ_CHECK(methods.isEmpty() || SmtpWire::offers(text, u"AUTH"));
         }
         if (exact)
             FUZZ_CHECK(

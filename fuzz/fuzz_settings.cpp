@@ -31,8 +31,8 @@ QMap<QString, Value> readAll(const SettingsStore &store)
     for (const QString &section : { u"Options"_s, u"User1"_s, u"User2"_s, u"User10"_s }) {
         for (const QString &key : { u"Current User"_s, u"StartSmall"_s, u"Name"_s, u"Email"_s,
                  u"SMTP"_s, u"CellEmail"_s }) {
-            const QString text = store.ReadSetting(section, key, Absent);
-            FUZZ_CHECK(store.HasSetting(section, key) || text == Absent);
+            const QString text = store.readSetting(section, key, Absent);
+            FUZZ_CHECK(store.hasSetting(section, key) || text == Absent);
             const QString name = section + u'/' + key;
             values[name] = { text, parsed.value(name).userType() == QMetaType::QStringList };
         }
@@ -42,28 +42,28 @@ QMap<QString, Value> readAll(const SettingsStore &store)
 
 void checkRoster(const SettingsStore &store)
 {
-    const QString current = store.ReadSetting(u"Options"_s, u"Current User"_s, u"1"_s);
-    const Roster::UserInfo info = Roster::GetUserInfo(store);
-    FUZZ_CHECK(info.currentUser == Roster::LeadingNumber(current));
+    const QString current = store.readSetting(u"Options"_s, u"Current User"_s, u"1"_s);
+    const Roster::UserInfo info = Roster::getUserInfo(store);
+    FUZZ_CHECK(info.currentUser == Roster::leadingNumber(current));
     FUZZ_CHECK(
-        info.caption == u"Tolvane - "_s + store.ReadSetting(u"User"_s + current, u"Name"_s, {}));
+        info.caption == u"Tolvane - "_s + store.readSetting(u"User"_s + current, u"Name"_s, {}));
 
-    const QList<Roster::User> users = Roster::ConfiguredUsers(store);
-    const int free = Roster::FirstFreeSlot(store);
+    const QList<Roster::User> users = Roster::configuredUsers(store);
+    const int free = Roster::firstFreeSlot(store);
     FUZZ_CHECK(free >= 0 && free <= Roster::MaxUsers);
     qsizetype next = 0;
     for (int n = 1; n <= Roster::MaxUsers; ++n) {
         const bool listed = next < users.size() && users[next].number == n;
-        FUZZ_CHECK(listed == Roster::IsConfigured(store, n));
-        FUZZ_CHECK(!listed || Roster::NameInUse(store, users[next++].name));
+        FUZZ_CHECK(listed == Roster::isConfigured(store, n));
+        FUZZ_CHECK(!listed || Roster::nameInUse(store, users[next++].name));
         // The first free slot is the first one not configured; 0 when every one is.
         if (free == 0 || n <= free)
             FUZZ_CHECK(listed == (n != free));
     }
     FUZZ_CHECK(next == users.size());
     // An address read from a slot is in use; an absent one counts as the empty text.
-    FUZZ_CHECK(Roster::PhoneAddressInUse(
-        store, store.ReadSetting(Roster::UserSection(2), u"CellEmail"_s, {})));
+    FUZZ_CHECK(Roster::phoneAddressInUse(
+        store, store.readSetting(Roster::userSection(2), u"CellEmail"_s, {})));
 }
 
 } // namespace
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The folder is writable: whatever the file held, the write must succeed (a
     // SettingsError escaping here ends the run as a finding).
     const QString written = QString::fromUtf8(content);
-    store.WriteSetting(u"User1"_s, u"Name"_s, written);
+    store.writeSetting(u"User1"_s, u"Name"_s, written);
     // Known to differ, still open: a value typed with a comma is found again in the file
     // line by line, while QSettings carries a value over the line end after a quote or a
     // "\\" and ends it at a ";". And it takes "/Name" or "Na//me" for "Name" but keeps both

@@ -13,7 +13,7 @@
 // written is no programming error: the user is told what failed whatever ShowErrors
 // says. Nothing escapes to end the program. Returns whether the procedure ran to its end.
 template<class Procedure>
-bool Trap(
+bool trap(
     AppContext &program, const char *where, Procedure &&procedure, bool later = false) noexcept
 {
     QString failure;
@@ -42,7 +42,7 @@ bool Trap(
 // The error trap of work that must never wait for a user (the scheduler, the delivery):
 // the report is shown once that work has returned to the event loop.
 template<class Procedure>
-bool TrapLater(AppContext &program, const char *where, Procedure &&procedure) noexcept
+bool trapLater(AppContext &program, const char *where, Procedure &&procedure) noexcept
 {
-    return Trap(program, where, std::forward<Procedure>(procedure), true);
+    return trap(program, where, std::forward<Procedure>(procedure), true);
 }

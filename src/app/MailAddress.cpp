@@ -1,6 +1,6 @@
 #include "app/MailAddress.h"
 
-bool IsMailAddress(QStringView text)
+bool isMailAddress(QStringView text)
 {
     const qsizetype at = text.indexOf(u'@');
     if (at <= 0 || at == text.size() - 1 || text.indexOf(u'@', at + 1) >= 0)

@@ -6,4 +6,4 @@
 // and send: one "@" with something on either side, and no blank, line break or other
 // control character, nor "<", ">", "," or "|", which would break a command to the mail
 // server or a message file's list of recipients.
-bool IsMailAddress(QStringView text);
+bool isMailAddress(QStringView text);

@@ -28,9 +28,9 @@ MailServerOptions readKeys(const SettingsStore &store, const Keys &keys)
 {
     MailServerOptions options;
     options.security = MailServerOptions::parseSecurity(
-        store.ReadSetting(keys.section, keys.security, QString()));
-    options.port = store.ReadSetting(keys.section, keys.port, QString()).trimmed();
-    options.login = store.ReadSetting(keys.section, keys.login, QString());
+        store.readSetting(keys.section, keys.security, QString()));
+    options.port = store.readSetting(keys.section, keys.port, QString()).trimmed();
+    options.login = store.readSetting(keys.section, keys.login, QString());
     return options;
 }
 
@@ -38,9 +38,9 @@ void writeKey(
     SettingsStore &store, const QString &section, const QString &key, const QString &value)
 {
     if (value.isEmpty())
-        store.DeleteSetting(section, key);
+        store.deleteSetting(section, key);
     else
-        store.WriteSetting(section, key, value);
+        store.writeSetting(section, key, value);
 }
 
 void writeKeys(const MailServerOptions &options, SettingsStore &store, const Keys &keys)

@@ -8,30 +8,30 @@ namespace {
 const QString Key = QStringLiteral("PasswordLogin");
 }
 
-bool BelongsTo(const SettingsStore &store, const QString &section, const QString &login)
+bool belongsTo(const SettingsStore &store, const QString &section, const QString &login)
 {
-    return !store.HasSetting(section, Key) || store.ReadSetting(section, Key, QString()) == login;
+    return !store.hasSetting(section, Key) || store.readSetting(section, Key, QString()) == login;
 }
 
-bool Noted(const SettingsStore &store, const QString &section)
+bool noted(const SettingsStore &store, const QString &section)
 {
-    return store.HasSetting(section, Key);
+    return store.hasSetting(section, Key);
 }
 
-void Record(SettingsStore &store, const QString &section, const QString &login)
+void record(SettingsStore &store, const QString &section, const QString &login)
 {
-    store.WriteSetting(section, Key, login);
+    store.writeSetting(section, Key, login);
 }
 
-void Disown(SettingsStore &store, const QString &section)
+void disown(SettingsStore &store, const QString &section)
 {
-    store.WriteSetting(section, Key, QString());
+    store.writeSetting(section, Key, QString());
 }
 
-void KeepWithOldLogin(SettingsStore &store, const QString &section, const QString &oldLogin)
+void keepWithOldLogin(SettingsStore &store, const QString &section, const QString &oldLogin)
 {
-    if (!store.HasSetting(section, Key))
-        store.WriteSetting(section, Key, oldLogin);
+    if (!store.hasSetting(section, Key))
+        store.writeSetting(section, Key, oldLogin);
 }
 
 } // namespace PasswordOwner

@@ -12,19 +12,19 @@ class SettingsStore;
 namespace PasswordOwner {
 
 // Whether the stored password may be sent for this login.
-bool BelongsTo(const SettingsStore &store, const QString &section, const QString &login);
+bool belongsTo(const SettingsStore &store, const QString &section, const QString &login);
 
 // Whether the section notes a password's login at all.
-bool Noted(const SettingsStore &store, const QString &section);
+bool noted(const SettingsStore &store, const QString &section);
 
 // A password was stored for this login.
-void Record(SettingsStore &store, const QString &section, const QString &login);
+void record(SettingsStore &store, const QString &section, const QString &login);
 
 // No password of this section's is stored any more (removed, or never typed for a login
 // that is new).
-void Disown(SettingsStore &store, const QString &section);
+void disown(SettingsStore &store, const QString &section);
 
 // The login changed without a new password: whatever is stored stays with the old one.
-void KeepWithOldLogin(SettingsStore &store, const QString &section, const QString &oldLogin);
+void keepWithOldLogin(SettingsStore &store, const QString &section, const QString &oldLogin);
 
 } // namespace PasswordOwner

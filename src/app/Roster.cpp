@@ -8,10 +8,10 @@ namespace {
 
 const QString Name = QStringLiteral("Name");
 
-bool ValueInUse(const SettingsStore &store, const QString &key, const QString &text)
+bool valueInUse(const SettingsStore &store, const QString &key, const QString &text)
 {
     for (int n = 1; n <= MaxUsers; ++n) {
-        if (store.ReadSetting(UserSection(n), key, QString()) == text)
+        if (store.readSetting(userSection(n), key, QString()) == text)
             return true;
     }
     return false;
@@ -19,46 +19,46 @@ bool ValueInUse(const SettingsStore &store, const QString &key, const QString &t
 
 } // namespace
 
-QString UserSection(int n)
+QString userSection(int n)
 {
     return QStringLiteral("User") + QString::number(n);
 }
 
-bool IsConfigured(const SettingsStore &store, int n)
+bool isConfigured(const SettingsStore &store, int n)
 {
-    return store.HasSetting(UserSection(n), Name);
+    return store.hasSetting(userSection(n), Name);
 }
 
-int FirstFreeSlot(const SettingsStore &store)
+int firstFreeSlot(const SettingsStore &store)
 {
     for (int n = 1; n <= MaxUsers; ++n) {
-        if (!IsConfigured(store, n))
+        if (!isConfigured(store, n))
             return n;
     }
     return 0;
 }
 
-QList<User> ConfiguredUsers(const SettingsStore &store)
+QList<User> configuredUsers(const SettingsStore &store)
 {
     QList<User> users;
     for (int n = 1; n <= MaxUsers; ++n) {
-        if (IsConfigured(store, n))
-            users.append({ n, store.ReadSetting(UserSection(n), Name, QString()) });
+        if (isConfigured(store, n))
+            users.append({ n, store.readSetting(userSection(n), Name, QString()) });
     }
     return users;
 }
 
-bool NameInUse(const SettingsStore &store, const QString &name)
+bool nameInUse(const SettingsStore &store, const QString &name)
 {
-    return ValueInUse(store, Name, name);
+    return valueInUse(store, Name, name);
 }
 
-bool PhoneAddressInUse(const SettingsStore &store, const QString &address)
+bool phoneAddressInUse(const SettingsStore &store, const QString &address)
 {
-    return ValueInUse(store, QStringLiteral("CellEmail"), address);
+    return valueInUse(store, QStringLiteral("CellEmail"), address);
 }
 
-int LeadingNumber(const QString &text, int largest)
+int leadingNumber(const QString &text, int largest)
 {
     // Like Val(): leading blanks are skipped, then an optional sign and digits.
     qsizetype i = 0;
@@ -79,14 +79,14 @@ int LeadingNumber(const QString &text, int largest)
     return int(negative ? -value : value);
 }
 
-UserInfo GetUserInfo(const SettingsStore &store)
+UserInfo getUserInfo(const SettingsStore &store)
 {
-    const QString t = store.ReadSetting(
+    const QString t = store.readSetting(
         QStringLiteral("Options"), QStringLiteral("Current User"), QStringLiteral("1"));
     UserInfo info;
-    info.currentUser = LeadingNumber(t);
+    info.currentUser = leadingNumber(t);
     // The section is built from the text as read, not from the number.
-    const QString name = store.ReadSetting(QStringLiteral("User") + t, Name, QString());
+    const QString name = store.readSetting(QStringLiteral("User") + t, Name, QString());
     info.caption = QStringLiteral("Tolvane - ") + name;
     return info;
 }

@@ -17,34 +17,34 @@ struct User {
 };
 
 // "User" followed by n in decimal: User1 .. User10.
-QString UserSection(int n);
+QString userSection(int n);
 
 // A slot is used when its section holds a "Name" key, whatever the name is.
-bool IsConfigured(const SettingsStore &store, int n);
+bool isConfigured(const SettingsStore &store, int n);
 
 // The lowest number whose slot is free, or 0 when all ten are used.
-int FirstFreeSlot(const SettingsStore &store);
+int firstFreeSlot(const SettingsStore &store);
 
 // Every configured user, in ascending number order.
-QList<User> ConfiguredUsers(const SettingsStore &store);
+QList<User> configuredUsers(const SettingsStore &store);
 
 // Whether the text equals, exactly and case-sensitively, the "Name" of some slot 1..10,
 // an absent name counting as the empty text (so an empty text is in use while any slot
 // is free).
-bool NameInUse(const SettingsStore &store, const QString &name);
+bool nameInUse(const SettingsStore &store, const QString &name);
 
 // The same test on "CellEmail".
-bool PhoneAddressInUse(const SettingsStore &store, const QString &address);
+bool phoneAddressInUse(const SettingsStore &store, const QString &address);
 
 // What GetUserInfo loads: the logged-in user's number and the main window's caption.
 struct UserInfo {
     int currentUser = 0;
     QString caption;
 };
-UserInfo GetUserInfo(const SettingsStore &store);
+UserInfo getUserInfo(const SettingsStore &store);
 
 // The numeric value of a text as far as it begins with a number (0 when it does not, or
 // when the number is beyond largest: a user number is a 16-bit value).
-int LeadingNumber(const QString &text, int largest = 32767);
+int leadingNumber(const QString &text, int largest = 32767);
 
 } // namespace Roster

@@ -16,7 +16,7 @@ QString systemReason(int error)
 
 } // namespace
 
-QString SettingsFileProblem(const QString &path)
+QString settingsFileProblem(const QString &path)
 {
     struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) == 0) {

@@ -6,4 +6,4 @@
 // but is no regular file or cannot be read and written, or it is missing and cannot be
 // made. Empty when it can be used. It only looks: nothing is made or changed, so that the
 // start can refuse a file before SettingsStore creates it or changes its permissions.
-QString SettingsFileProblem(const QString &path);
+QString settingsFileProblem(const QString &path);

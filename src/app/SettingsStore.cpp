@@ -52,7 +52,7 @@ SettingsStore::SettingsStore(const QString &iniPath)
 
 SettingsStore::~SettingsStore() = default;
 
-QString SettingsStore::ReadSetting(
+QString SettingsStore::readSetting(
     const QString &section, const QString &key, const QString &defaultValue) const
 {
     // Picks up a change made to the file by hand while the program runs.
@@ -68,13 +68,13 @@ QString SettingsStore::ReadSetting(
     return value.toString();
 }
 
-bool SettingsStore::HasSetting(const QString &section, const QString &key) const
+bool SettingsStore::hasSetting(const QString &section, const QString &key) const
 {
     m_settings->sync();
     return m_settings->contains(fullKey(section, key));
 }
 
-void SettingsStore::WriteSetting(const QString &section, const QString &key, const QString &value)
+void SettingsStore::writeSetting(const QString &section, const QString &key, const QString &value)
 {
     forgetEarlierFailure();
     keepTypedTexts();
@@ -92,7 +92,7 @@ void SettingsStore::WriteSetting(const QString &section, const QString &key, con
         written(section, key);
 }
 
-void SettingsStore::DeleteSetting(const QString &section, const QString &key)
+void SettingsStore::deleteSetting(const QString &section, const QString &key)
 {
     const QString k = fullKey(section, key);
     if (!m_settings->contains(k))
@@ -106,7 +106,7 @@ void SettingsStore::DeleteSetting(const QString &section, const QString &key)
         written(section, key);
 }
 
-void SettingsStore::DeleteSection(const QString &section)
+void SettingsStore::deleteSection(const QString &section)
 {
     forgetEarlierFailure();
     keepTypedTexts();

@@ -23,15 +23,15 @@ public:
     explicit SettingsStore(const QString &iniPath);
     ~SettingsStore();
 
-    QString ReadSetting(
+    QString readSetting(
         const QString &section, const QString &key, const QString &defaultValue) const;
-    void WriteSetting(const QString &section, const QString &key, const QString &value);
-    void DeleteSection(const QString &section);
+    void writeSetting(const QString &section, const QString &key, const QString &value);
+    void deleteSection(const QString &section);
     // Takes one key away, so that it reads as absent again.
-    void DeleteSetting(const QString &section, const QString &key);
+    void deleteSetting(const QString &section, const QString &key);
 
     // Whether the key is present at all; a present key may hold the empty text.
-    bool HasSetting(const QString &section, const QString &key) const;
+    bool hasSetting(const QString &section, const QString &key) const;
 
     QString path() const { return m_path; }
 

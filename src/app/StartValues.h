@@ -9,15 +9,15 @@ class AppContext;
 // their own.
 
 // The refusal shown by a second copy: two lines parted by a bare carriage return.
-QString AlreadyRunningText();
-void ShowAlreadyRunning(MessageBoxes &boxes);
+QString alreadyRunningText();
+void showAlreadyRunning(MessageBoxes &boxes);
 
 // The settings file at path cannot be used, for the reason given.
-void ShowSettingsFileProblem(MessageBoxes &boxes, const QString &path, const QString &reason);
+void showSettingsFileProblem(MessageBoxes &boxes, const QString &path, const QString &reason);
 
 // The lock file at lockPath could not be created, for the reason given.
-void ShowLockNotCreated(MessageBoxes &boxes, const QString &lockPath, const QString &reason);
+void showLockNotCreated(MessageBoxes &boxes, const QString &lockPath, const QString &reason);
 
 // FirstRun, ProgramPath, ProgramDir and StartSmall. The message files live in the data
 // directory (programDir, ending with "/"), not beside the executable.
-void ReadStartValues(AppContext &program, const QString &executablePath, const QString &programDir);
+void readStartValues(AppContext &program, const QString &executablePath, const QString &programDir);

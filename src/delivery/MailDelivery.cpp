@@ -37,7 +37,7 @@ constexpr qint64 RealDialSeconds = 5; // a quicker dial found a line already up
 MailDelivery::MailDelivery(
     AppContext &program, MessageStore &store, ConnectionService &connection, QObject *parent)
     : Deliverer(parent)
-    , p(program)
+    , m_context(program)
     , m_store(store)
     , m_connection(connection)
 {
@@ -92,9 +92,10 @@ void MailDelivery::begin()
     if (!connectionReady())
         return finish(false);
 
-    const QString section = Roster::UserSection(m_user);
-    m_mail.serverSetting = p.settings.ReadSetting(section, QStringLiteral("SMTP"), QString());
-    m_mail.sender = p.settings.ReadSetting(section, QStringLiteral("Email"), QString());
+    const QString section = Roster::userSection(m_user);
+    m_mail.serverSetting
+        = m_context.settings.readSetting(section, QStringLiteral("SMTP"), QString());
+    m_mail.sender = m_context.settings.readSetting(section, QStringLiteral("Email"), QString());
     m_mail.text = m_record.text;
     // The order the user has always been told things in: a missing server or an unfit
     // sender (the options are not read yet, so nothing else is asked about here), then a
@@ -105,7 +106,7 @@ void MailDelivery::begin()
         return finish(false);
     }
     m_mail.recipients = vettedRecipients();
-    m_mail.options = MailServerOptions::read(p.settings, section);
+    m_mail.options = MailServerOptions::read(m_context.settings, section);
     if (const QString problem = SmtpClient::mailProblem(m_mail); !problem.isEmpty()) {
         emit warning(problem);
         return finish(false);
@@ -113,7 +114,7 @@ void MailDelivery::begin()
     if (m_mail.options.login.isEmpty())
         return m_client.start(m_mail);
     m_keyring = std::make_unique<QObject>();
-    p.secrets->readPassword(section, m_keyring.get(),
+    m_context.secrets->readPassword(section, m_keyring.get(),
         [this](const SecretStore::Result &stored) { guarded([&] { passwordRead(stored); }); });
 }
 
@@ -123,9 +124,9 @@ bool MailDelivery::connectionReady()
     if (!(flags & (ConnectionService::Configured | ConnectionService::Lan)))
         return false;
     if (flags & ConnectionService::Modem) {
-        const QDateTime before = p.clock.now();
+        const QDateTime before = m_context.clock.now();
         const bool dialled = m_connection.autodial();
-        const QDateTime after = p.clock.now();
+        const QDateTime after = m_context.clock.now();
         if (!dialled) {
             emit warning(UnableToConnect);
             return false;
@@ -149,7 +150,7 @@ QStringList MailDelivery::vettedRecipients() const
     entries.resize(qMin(entries.size(), SentToEntries));
     // Only addresses that still belong to a user; an emptied entry keeps its place.
     for (QString &address : entries) {
-        if (!address.isEmpty() && !Roster::PhoneAddressInUse(p.settings, address))
+        if (!address.isEmpty() && !Roster::phoneAddressInUse(m_context.settings, address))
             address.clear();
     }
     return entries;
@@ -158,7 +159,7 @@ QStringList MailDelivery::vettedRecipients() const
 void MailDelivery::passwordRead(const SecretStore::Result &stored)
 {
     m_keyring.reset();
-    const QString section = Roster::UserSection(m_user);
+    const QString section = Roster::userSection(m_user);
     if (stored.notFound) {
         emit warning(NoPassword);
         return finish(false);
@@ -169,7 +170,7 @@ void MailDelivery::passwordRead(const SecretStore::Result &stored)
     }
     // A password typed for another login (a user before in this slot, or this user's
     // login before it changed) is not sent.
-    if (!PasswordOwner::BelongsTo(p.settings, section, m_mail.options.login)) {
+    if (!PasswordOwner::belongsTo(m_context.settings, section, m_mail.options.login)) {
         emit warning(NoPassword);
         return finish(false);
     }

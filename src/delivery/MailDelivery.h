@@ -42,7 +42,7 @@ private:
     template<class Step> void guarded(Step &&step);
     void finish(bool sent, const QString &failureWhere = {}, const QString &failureText = {});
 
-    AppContext &p;
+    AppContext &m_context;
     MessageStore &m_store;
     ConnectionService &m_connection;
     SmtpClient m_client;

@@ -18,7 +18,7 @@ constexpr int InstantSlot = 0;
 Scheduler::Scheduler(AppContext &program, MessageStore &store, Deliverer &deliverer,
     ConnectionService &connection, QObject *parent)
     : QObject(parent)
-    , p(program)
+    , m_context(program)
     , m_store(store)
     , m_deliverer(deliverer)
     , m_connection(connection)
@@ -62,7 +62,7 @@ void Scheduler::reload()
 
 Scheduler::Moment Scheduler::readClock() const
 {
-    const qint64 msecs = p.clock.msecsSinceEpoch();
+    const qint64 msecs = m_context.clock.msecsSinceEpoch();
     const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs);
     return { msecs, local.date(), Stamp::minuteOfDay(local.time()) };
 }
@@ -88,7 +88,7 @@ void Scheduler::loadNextFor(int user)
     // minute passed while a batch was under way is not past: it still goes out, in its
     // turn. The earliest record wherever it stands: a hand edit or a script that appends
     // may have put one out of order.
-    const auto next = m_store.earliestUnsent(user, dueFrom(p.clock.now()),
+    const auto next = m_store.earliestUnsent(user, dueFrom(m_context.clock.now()),
         [&](const MessageRecord &record) { return !handedOver.contains(record.line); });
     if (next)
         fill(user, Slot { user, *next, false });
@@ -98,7 +98,7 @@ void Scheduler::forgetOldHandovers()
 {
     // A record of a day before yesterday cannot come due again unless the clock goes
     // back more than a day.
-    const QDate yesterday = p.clock.now().date().addDays(-1);
+    const QDate yesterday = m_context.clock.now().date().addDays(-1);
     for (QSet<QByteArray> &records : m_handedOver)
         records.removeIf([&](const QByteArray &line) {
             return Stamp::parseDate(

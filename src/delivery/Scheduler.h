@@ -86,7 +86,7 @@ private:
     void endBatch();
     template<class Work> void trapped(const char *where, Work &&work);
 
-    AppContext &p;
+    AppContext &m_context;
     MessageStore &m_store;
     Deliverer &m_deliverer;
     ConnectionService &m_connection;

@@ -87,7 +87,7 @@ QString SmtpClient::mailProblem(const Mail &mail)
     if (mail.serverSetting.trimmed().isEmpty())
         return NoServer;
     // A hand-edited sender address must not smuggle commands of its own to the server.
-    const QString senderProblem = SmtpWire::AddressProblem(mail.sender);
+    const QString senderProblem = SmtpWire::addressProblem(mail.sender);
     if (!senderProblem.isEmpty())
         return UnfitSender.arg(senderProblem);
     if (mail.options.security == Security::Unknown)
@@ -127,7 +127,7 @@ void SmtpClient::begin()
     const QString problem = mailProblem(m_mail);
     if (!problem.isEmpty())
         return fail(problem);
-    const auto server = SmtpWire::ConnectionAddress(m_mail.serverSetting, m_mail.options.port,
+    const auto server = SmtpWire::connectionAddress(m_mail.serverSetting, m_mail.options.port,
         MailServerOptions::usualPort(m_mail.options.security));
     if (!server)
         return fail(UnableToConnect);
@@ -213,7 +213,7 @@ void SmtpClient::readReplies()
             // A server may say at any moment that it is closing down; that is shown as
             // the refusal it is.
             m_unsolicitedShown
-                = SmtpWire::ReplyCode(SmtpWire::FinalLine(m_unsolicited)) == ServiceClosing;
+                = SmtpWire::replyCode(SmtpWire::finalLine(m_unsolicited)) == ServiceClosing;
             if (m_unsolicitedShown)
                 judge(m_unsolicited);
             continue;
@@ -227,7 +227,7 @@ void SmtpClient::judge(const QString &reply)
 {
     // A multi-line reply carries its code on every line; the final line is the one that
     // says the reply is complete.
-    m_code = SmtpWire::ReplyCode(SmtpWire::FinalLine(reply));
+    m_code = SmtpWire::replyCode(SmtpWire::finalLine(reply));
     m_lastReply = reply;
     if (m_code == 251)
         emit warning(QStringLiteral("SMTP Server responded: User not local; will forward to"));
@@ -300,7 +300,7 @@ void SmtpClient::replyArrived()
     case Step::Data:
         // The content goes only after the go-ahead, and counts as taken only when accepted.
         if (expected(3))
-            send(Step::Content, CodePage::encode(SmtpWire::MessageContent(m_mail.text)));
+            send(Step::Content, CodePage::encode(SmtpWire::messageContent(m_mail.text)));
         return;
     case Step::Content:
         if (expected(2))
@@ -325,7 +325,7 @@ void SmtpClient::greeted()
 {
     if (m_mail.options.security == MailServerOptions::Security::StartTls
         && !m_socket.isEncrypted()) {
-        if (!SmtpWire::Offers(m_ehloReply, u"STARTTLS"))
+        if (!SmtpWire::offers(m_ehloReply, u"STARTTLS"))
             return fail(NoStartTls);
         return send(Step::StartTls, commandLine(QStringLiteral("STARTTLS")));
     }
@@ -339,7 +339,7 @@ void SmtpClient::logIn()
     // Only here, after TLS, do the login and the password go on the wire.
     if (!m_socket.isEncrypted())
         return fail();
-    const QStringList methods = SmtpWire::AuthMethods(m_ehloReply);
+    const QStringList methods = SmtpWire::authMethods(m_ehloReply);
     const QByteArray login = m_mail.options.login.toUtf8();
     const QByteArray password = m_mail.password.toUtf8();
     if (methods.contains(QLatin1String("PLAIN"))) {
@@ -362,7 +362,7 @@ void SmtpClient::nextRecipient()
     while (m_recipient < entries) {
         const QString &address = m_mail.recipients.at(m_recipient++);
         // Only addresses that cannot break the command line.
-        if (address.isEmpty() || !SmtpWire::AddressProblem(address).isEmpty())
+        if (address.isEmpty() || !SmtpWire::addressProblem(address).isEmpty())
             continue;
         return send(Step::RcptTo, commandLine(QStringLiteral("RCPT TO: <") + address + u'>'));
     }

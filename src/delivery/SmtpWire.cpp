@@ -2,7 +2,7 @@
 
 namespace SmtpWire {
 
-int ReplyCode(QStringView line)
+int replyCode(QStringView line)
 {
     const QStringView digits = line.size() >= 3 ? line.first(3) : QStringView(u"000");
     int code = 0;
@@ -14,7 +14,7 @@ int ReplyCode(QStringView line)
     return code;
 }
 
-QStringView FinalLine(QStringView reply)
+QStringView finalLine(QStringView reply)
 {
     while (reply.endsWith(u'\n') || reply.endsWith(u'\r'))
         reply.chop(1);
@@ -22,7 +22,7 @@ QStringView FinalLine(QStringView reply)
     return lastBreak < 0 ? reply : reply.sliced(lastBreak + 1);
 }
 
-QString DotStuff(const QString &text)
+QString dotStuff(const QString &text)
 {
     QString stuffed;
     stuffed.reserve(text.size() + 1);
@@ -36,7 +36,7 @@ QString DotStuff(const QString &text)
     return stuffed;
 }
 
-QString MessageContent(const QString &text)
+QString messageContent(const QString &text)
 {
     QString line;
     line.reserve(text.size());
@@ -46,11 +46,11 @@ QString MessageContent(const QString &text)
         else if (c != u'\0')
             line.append(c);
     }
-    return QStringLiteral("Subject: Tolvane\r\n\r\n") + DotStuff(line)
+    return QStringLiteral("Subject: Tolvane\r\n\r\n") + dotStuff(line)
         + QStringLiteral("\r\n.\r\n");
 }
 
-QString AddressProblem(QStringView address)
+QString addressProblem(QStringView address)
 {
     for (const QChar c : address) {
         switch (c.unicode()) {
@@ -98,7 +98,7 @@ QList<QStringList> extensionLines(QStringView reply)
 
 } // namespace
 
-bool Offers(QStringView ehloReply, QStringView keyword)
+bool offers(QStringView ehloReply, QStringView keyword)
 {
     for (const QStringList &words : extensionLines(ehloReply)) {
         if (words.front() == keyword)
@@ -107,7 +107,7 @@ bool Offers(QStringView ehloReply, QStringView keyword)
     return false;
 }
 
-QStringList AuthMethods(QStringView ehloReply)
+QStringList authMethods(QStringView ehloReply)
 {
     QStringList methods;
     for (const QStringList &words : extensionLines(ehloReply)) {
@@ -117,7 +117,7 @@ QStringList AuthMethods(QStringView ehloReply)
     return methods;
 }
 
-std::optional<quint16> ParsePort(QStringView text)
+std::optional<quint16> parsePort(QStringView text)
 {
     bool ok = false;
     const uint port = text.toUInt(&ok);
@@ -126,7 +126,7 @@ std::optional<quint16> ParsePort(QStringView text)
     return quint16(port);
 }
 
-std::optional<ServerAddress> ParseServerAddress(const QString &setting)
+std::optional<ServerAddress> parseServerAddress(const QString &setting)
 {
     const QStringView text = QStringView(setting).trimmed();
     if (text.startsWith(u'[')) {
@@ -139,7 +139,7 @@ std::optional<ServerAddress> ParseServerAddress(const QString &setting)
             return server;
         if (!rest.startsWith(u':'))
             return std::nullopt;
-        const auto port = ParsePort(rest.sliced(1));
+        const auto port = parsePort(rest.sliced(1));
         if (!port)
             return std::nullopt;
         server.port = *port;
@@ -150,20 +150,20 @@ std::optional<ServerAddress> ParseServerAddress(const QString &setting)
     if (text.count(u':') != 1)
         return ServerAddress { text.toString(), DefaultPort };
     const qsizetype colon = text.indexOf(u':');
-    const auto port = ParsePort(text.sliced(colon + 1));
+    const auto port = parsePort(text.sliced(colon + 1));
     if (!port)
         return std::nullopt;
     return ServerAddress { text.first(colon).toString(), *port, true };
 }
 
-std::optional<ServerAddress> ConnectionAddress(
+std::optional<ServerAddress> connectionAddress(
     const QString &setting, const QString &portOption, quint16 usualPort)
 {
-    auto server = ParseServerAddress(setting);
+    auto server = parseServerAddress(setting);
     if (!server || server->host.isEmpty())
         return std::nullopt;
     if (!portOption.isEmpty()) {
-        const auto port = ParsePort(portOption);
+        const auto port = parsePort(portOption);
         if (!port)
             return std::nullopt;
         server->port = *port;

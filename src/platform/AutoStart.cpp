@@ -56,18 +56,18 @@ void syncDirectory(const QString &dir)
 
 } // namespace
 
-QString EntryPath()
+QString entryPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
         + QStringLiteral("/autostart/tolvane.desktop");
 }
 
-bool Exists()
+bool exists()
 {
-    return QFileInfo::exists(EntryPath());
+    return QFileInfo::exists(entryPath());
 }
 
-QString ExecLine(const QString &programPath)
+QString execLine(const QString &programPath)
 {
     if (programPath.isEmpty())
         return {};
@@ -83,9 +83,9 @@ QString ExecLine(const QString &programPath)
     return escapedValue(command);
 }
 
-bool Write(const QString &programPath)
+bool write(const QString &programPath)
 {
-    const QString path = EntryPath();
+    const QString path = entryPath();
     const QString dir = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(dir))
         return false;
@@ -100,7 +100,7 @@ bool Write(const QString &programPath)
                                          "Exec=%1\n"
                                          "Icon=tolvane\n"
                                          "Terminal=false\n")
-                              .arg(ExecLine(programPath));
+                              .arg(execLine(programPath));
     file.write(entry.toUtf8());
     if (!file.commit())
         return false;
@@ -108,9 +108,9 @@ bool Write(const QString &programPath)
     return true;
 }
 
-bool Remove()
+bool remove()
 {
-    const QString path = EntryPath();
+    const QString path = entryPath();
     if (!QFileInfo::exists(path))
         return true;
     if (!QFile::remove(path))

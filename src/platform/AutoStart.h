@@ -6,21 +6,21 @@
 // $XDG_CONFIG_HOME/autostart/tolvane.desktop, whose Exec line runs the program's path.
 namespace AutoStart {
 
-QString EntryPath();
+QString entryPath();
 
 // Whether the entry is there; the "Auto Load Tolvane" tick says the same.
-bool Exists();
+bool exists();
 
 // Writes the entry for the given program path, replacing it whole (a crash leaves the old
 // entry or the new one, never half of one). Readable by its owner only. Returns whether
 // the entry is now on disk.
-bool Write(const QString &programPath);
+bool write(const QString &programPath);
 
 // Removes the entry; true when it is gone afterwards.
-bool Remove();
+bool remove();
 
 // The value of the Exec key that runs exactly this path, whatever characters it holds.
 // An empty path gives an empty command.
-QString ExecLine(const QString &programPath);
+QString execLine(const QString &programPath);
 
 } // namespace AutoStart

@@ -11,7 +11,7 @@ namespace {
 const QString PageInShare = QStringLiteral("tolvane/Tolvane.html");
 }
 
-QString FindHelpPage(const QString &executableDir)
+QString findHelpPage(const QString &executableDir)
 {
     const QFileInfo beside(
         QDir::cleanPath(executableDir + QStringLiteral("/../share/") + PageInShare));
@@ -20,9 +20,9 @@ QString FindHelpPage(const QString &executableDir)
     return QStandardPaths::locate(QStandardPaths::GenericDataLocation, PageInShare);
 }
 
-void OpenHelpPage()
+void openHelpPage()
 {
-    const QString page = FindHelpPage(QCoreApplication::applicationDirPath());
+    const QString page = findHelpPage(QCoreApplication::applicationDirPath());
     if (!page.isEmpty())
         QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }

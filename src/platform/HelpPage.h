@@ -7,8 +7,8 @@
 // the same place there; a page installed elsewhere in the XDG data folders is found too.
 
 // The page's full path, or empty text when there is none.
-QString FindHelpPage(const QString &executableDir);
+QString findHelpPage(const QString &executableDir);
 
 // Opens the page in the desktop's browser. A missing page, or a desktop that cannot
 // show it, leaves everything as it was and says nothing.
-void OpenHelpPage();
+void openHelpPage();

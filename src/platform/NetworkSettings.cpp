@@ -34,7 +34,7 @@ const QList<Tool> &tools()
 
 } // namespace
 
-std::optional<Command> Choose(
+std::optional<Command> choose(
     const QString &desktop, const std::function<QString(const QString &)> &findExecutable)
 {
     const QStringList names = desktop.split(QLatin1Char(':'), Qt::SkipEmptyParts);
@@ -62,9 +62,9 @@ std::optional<Command> Choose(
     return std::nullopt;
 }
 
-bool Open()
+bool open()
 {
-    const auto command = Choose(qEnvironmentVariable("XDG_CURRENT_DESKTOP"),
+    const auto command = choose(qEnvironmentVariable("XDG_CURRENT_DESKTOP"),
         [](const QString &program) { return QStandardPaths::findExecutable(program); });
     return command && QProcess::startDetached(command->program, command->arguments);
 }

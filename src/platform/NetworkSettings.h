@@ -17,11 +17,11 @@ struct Command {
 // The tool to start. desktop is XDG_CURRENT_DESKTOP ("KDE", "ubuntu:GNOME", ...);
 // findExecutable gives a program's full path, or empty text when it is not installed.
 // The desktop's own tool comes first; failing that, a tool that works on any desktop.
-std::optional<Command> Choose(
+std::optional<Command> choose(
     const QString &desktop, const std::function<QString(const QString &)> &findExecutable);
 
 // Starts the tool chosen for this session on its own, without a shell and without waiting
 // for it. False when no tool is known or it could not be started.
-bool Open();
+bool open();
 
 } // namespace NetworkSettings

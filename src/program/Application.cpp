@@ -86,7 +86,7 @@ Application::~Application() = default;
 
 void Application::start()
 {
-    Trap(m_context, "mod1.Main", [&] {
+    trap(m_context, "mod1.Main", [&] {
         m_splash->start();
         m_housekeeping.setEnabled(true);
         m_scheduler.start();
@@ -96,7 +96,7 @@ void Application::start()
 
 void Application::housekeep()
 {
-    TrapLater(m_context, "frmTimer.TimedExecution", [&] {
+    trapLater(m_context, "frmTimer.TimedExecution", [&] {
         if (m_main->isShutdownRequested()) {
             answerShutdown();
             return;

@@ -28,7 +28,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(TolvaneIcon());
+    QApplication::setWindowIcon(tolvaneIcon());
 
     QtMessageBoxes shownBoxes;
     std::unique_ptr<LoggedMessageBoxes> loggedBoxes;
@@ -43,8 +43,8 @@ int main(int argc, char **argv)
     // Looked at before anything touches it: a settings file that cannot be one would start
     // the first-run wizard as if nothing were set up, and every write after it would fail.
     const QString settingsPath = Paths::settingsFilePath();
-    if (const QString problem = SettingsFileProblem(settingsPath); !problem.isEmpty()) {
-        ShowSettingsFileProblem(boxes, settingsPath, problem);
+    if (const QString problem = settingsFileProblem(settingsPath); !problem.isEmpty()) {
+        showSettingsFileProblem(boxes, settingsPath, problem);
         return 1;
     }
     SettingsStore settings(Paths::settingsFile());
@@ -56,15 +56,15 @@ int main(int argc, char **argv)
     case SingleInstance::Result::Locked:
         break;
     case SingleInstance::Result::HeldByOtherCopy:
-        ShowAlreadyRunning(boxes);
+        showAlreadyRunning(boxes);
         return 0;
     case SingleInstance::Result::NotCreated:
         // Not a second copy: without the lock nothing stops one, so the program ends.
-        ShowLockNotCreated(boxes, instance.path(), instance.creationFailure());
+        showLockNotCreated(boxes, instance.path(), instance.creationFailure());
         return 1;
     }
 
-    ReadStartValues(p, QCoreApplication::applicationFilePath(), Paths::dataDir());
+    readStartValues(p, QCoreApplication::applicationFilePath(), Paths::dataDir());
 
     // Without usable sockets nothing can be delivered: the program ends.
     SystemSocketLayer sockets;
@@ -78,7 +78,7 @@ int main(int argc, char **argv)
     MailDelivery delivery(p, store, connection);
     Scheduler scheduler(p, store, delivery, connection);
     Application program(p, store, scheduler);
-    program.wizard().mailAccountGuess = InstalledMailAccountGuess;
+    program.wizard().mailAccountGuess = installedMailAccountGuess;
 #ifdef TOLVANE_TEST_SWITCHES
     if (qEnvironmentVariableIsSet("TOLVANE_EXIT_AFTER_PAINT"))
         program.exitAfterFirstPaint(qEnvironmentVariableIntValue("TOLVANE_EXIT_AFTER_PAINT"));

@@ -63,12 +63,12 @@ private slots:
     {
         QFETCH(QByteArray, content);
         SettingsStore store(m_path);
-        store.WriteSetting("User2", "Name", "before");
-        QCOMPARE(store.ReadSetting("User2", "Name", {}), "before");
+        store.writeSetting("User2", "Name", "before");
+        QCOMPARE(store.readSetting("User2", "Name", {}), "before");
         writeFile(m_path, content, QFileInfo(m_path).lastModified().addSecs(1));
-        QTEST(store.ReadSetting("User2", "Name", "default"), "expected");
-        store.WriteSetting("Options", "StartSmall", "True");
-        QTEST(SettingsStore(m_path).ReadSetting("User2", "Name", "default"), "expected");
+        QTEST(store.readSetting("User2", "Name", "default"), "expected");
+        store.writeSetting("Options", "StartSmall", "True");
+        QTEST(SettingsStore(m_path).readSetting("User2", "Name", "default"), "expected");
         QCOMPARE(readFromDisk("Options", "StartSmall"), "True");
     }
 
@@ -78,33 +78,33 @@ private slots:
     void writeSurvivesKill()
     {
         SettingsStore before(m_path);
-        before.WriteSetting("Options", "Current User", "0");
+        before.writeSetting("Options", "Current User", "0");
         const pid_t pid = ::fork();
         if (pid == 0) {
             SettingsStore store(m_path);
-            store.WriteSetting("User3", "Name", "@Variant(\\0\\0\\0)");
-            store.WriteSetting("Options", "Current User", "1");
+            store.writeSetting("User3", "Name", "@Variant(\\0\\0\\0)");
+            store.writeSetting("Options", "Current User", "1");
             ::raise(SIGKILL);
         }
         int status = 0;
         ::waitpid(pid, &status, 0);
         QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
         QCOMPARE(readFromDisk("User3", "Name"), "@Variant(\\0\\0\\0)");
-        QCOMPARE(before.ReadSetting("User3", "Name", {}), "@Variant(\\0\\0\\0)");
-        QCOMPARE(before.ReadSetting("Options", "Current User", {}), "1");
+        QCOMPARE(before.readSetting("User3", "Name", {}), "@Variant(\\0\\0\\0)");
+        QCOMPARE(before.readSetting("Options", "Current User", {}), "1");
     }
 
     // A removal that cannot reach the disk throws and is not read back as done.
     void fullDiskRemovalTakenBack()
     {
         SettingsStore store(m_path);
-        store.WriteSetting("User1", "Name", "Ada");
-        store.WriteSetting("Options", "Current User", "1"); // the file is never empty
+        store.writeSetting("User1", "Name", "Ada");
+        store.writeSetting("Options", "Current User", "1"); // the file is never empty
         {
             const FullDisk fullDisk(1);
-            QVERIFY_THROWS_EXCEPTION(SettingsError, store.DeleteSection("User1"));
+            QVERIFY_THROWS_EXCEPTION(SettingsError, store.deleteSection("User1"));
         }
-        QCOMPARE(store.ReadSetting("User1", "Name", {}), "Ada");
+        QCOMPARE(store.readSetting("User1", "Name", {}), "Ada");
     }
 
     // The settings (mail servers and phone addresses) and the scheduled messages are
@@ -136,11 +136,11 @@ private slots:
         QCOMPARE(Paths::settingsFile() + ' ' + Paths::dataDir(), ini + ' ' + data + '/');
         SettingsStore settings(ini);
         QCOMPARE(modeOf(ini), 0600);
-        settings.WriteSetting("Options", "Current User", "1");
+        settings.writeSetting("Options", "Current User", "1");
         QCOMPARE(QList<int>({ modeOf(config), modeOf(data), modeOf(ini) }),
             QList<int>({ 0700, 0700, 0600 }));
         if (folderMode >= 0)
-            QCOMPARE(settings.ReadSetting("User1", "Name", {}), "Ann"); // nothing lost
+            QCOMPARE(settings.readSetting("User1", "Name", {}), "Ann"); // nothing lost
     }
 
     // The roster's scans of the users: fuzz_settings checks that they agree with each other
@@ -186,25 +186,25 @@ private slots:
             env.addUser(n, QStringLiteral("u%1").arg(n), QStringLiteral("u%1").arg(n));
         for (const QString &item : stored == "ten" ? QStringList() : stored.split(';')) {
             const qsizetype at = item.indexOf(QRegularExpression("[:#@]"));
-            const QString section = at ? Roster::UserSection(item.left(at).toInt()) : "Options";
+            const QString section = at ? Roster::userSection(item.left(at).toInt()) : "Options";
             const char *key = item[at] == '@' ? "Current User"
                 : item[at] == ':'             ? "Name"
                                               : "CellEmail";
-            env.settings.WriteSetting(section, key, item.mid(at + 1));
+            env.settings.writeSetting(section, key, item.mid(at + 1));
         }
         const auto answer = [&](const QString &q) {
             const QString text = q.section(':', 1);
-            const Roster::UserInfo info = Roster::GetUserInfo(env.settings);
+            const Roster::UserInfo info = Roster::getUserInfo(env.settings);
             if (q == "free")
-                return QString::number(Roster::FirstFreeSlot(env.settings));
+                return QString::number(Roster::firstFreeSlot(env.settings));
             if (q == "current")
                 return QString::number(info.currentUser) + ' ' + info.caption;
             if (q != "users")
                 return QString::number(q.startsWith("name:")
-                        ? Roster::NameInUse(env.settings, text)
-                        : Roster::PhoneAddressInUse(env.settings, text));
+                        ? Roster::nameInUse(env.settings, text)
+                        : Roster::phoneAddressInUse(env.settings, text));
             QStringList users;
-            for (const Roster::User &u : Roster::ConfiguredUsers(env.settings))
+            for (const Roster::User &u : Roster::configuredUsers(env.settings))
                 users << QString::number(u.number) + ' ' + u.name;
             return users.join(',');
         };

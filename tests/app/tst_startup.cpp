@@ -44,9 +44,9 @@ private slots:
     void startValues()
     {
         TestEnvironment env;
-        env.settings.WriteSetting("Options", "Current User", "00");
-        env.settings.WriteSetting("Options", "StartSmall", "2");
-        ReadStartValues(env.program, "/opt/tolvane/bin/tolvane", env.dataDir());
+        env.settings.writeSetting("Options", "Current User", "00");
+        env.settings.writeSetting("Options", "StartSmall", "2");
+        readStartValues(env.program, "/opt/tolvane/bin/tolvane", env.dataDir());
         QVERIFY(!env.program.firstRun && !env.program.startSmall);
     }
 

@@ -44,7 +44,7 @@ struct Fixture {
         for (const QString &word : words.split(u' ', Qt::SkipEmptyParts)) {
             const QString key = word.section(u'=', 0, 0);
             if (word.contains(u'='))
-                env.settings.WriteSetting(key.contains(u'/') ? key.section(u'/', 0, 0) : "User1",
+                env.settings.writeSetting(key.contains(u'/') ? key.section(u'/', 0, 0) : "User1",
                     key.section(u'/', -1), word.section(u'=', 1));
             instant |= word == "instant";
             user = word == "nobody" ? 0 : user;

@@ -408,7 +408,7 @@ private slots:
     {
         Columns<QString, QString>({ "made", "expected" });
         const auto content = [](const char *name, const QString &text, const QByteArray &body) {
-            QTest::newRow(name) << QString::fromLatin1(CodePage::encode(SmtpWire::MessageContent(
+            QTest::newRow(name) << QString::fromLatin1(CodePage::encode(SmtpWire::messageContent(
                 text))) << QString::fromLatin1("Subject: Tolvane\r\n\r\n" + body + "\r\n.\r\n");
         };
         content("bare CR around a dot", "one\r.\rRSET", "one . RSET");
@@ -438,7 +438,7 @@ private slots:
             "This application requires a minimum of 1 supported sockets.");
         const auto address = [](const char *name, QString setting, QString option,
                                  Security security, QString goes) {
-            const auto made = SmtpWire::ConnectionAddress(
+            const auto made = SmtpWire::connectionAddress(
                 setting, option, MailServerOptions::usualPort(security));
             QTest::newRow(name) << (made ? made->host + u' ' + QString::number(made->port) : "")
                                 << goes;

@@ -35,15 +35,15 @@ private slots:
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-        QVERIFY(!AutoStart::Exists() && AutoStart::Write(program) && AutoStart::Exists());
-        QCOMPARE(QFile::permissions(AutoStart::EntryPath()) & QFileDevice::Permissions(0x0777),
+        QVERIFY(!AutoStart::exists() && AutoStart::write(program) && AutoStart::exists());
+        QCOMPARE(QFile::permissions(AutoStart::entryPath()) & QFileDevice::Permissions(0x0777),
             QFile::ReadUser | QFile::WriteUser); // owner, group and others as the system sees them
-        QCOMPARE(QProcess::execute("gio", { "launch", AutoStart::EntryPath() }), 0);
+        QCOMPARE(QProcess::execute("gio", { "launch", AutoStart::entryPath() }), 0);
         QTRY_VERIFY(QFileInfo(mark).size() > 0);
         QFile ran(mark);
         QVERIFY(ran.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(ran.readAll()), program);
-        QVERIFY(AutoStart::Remove() && !AutoStart::Exists() && AutoStart::Remove());
+        QVERIFY(AutoStart::remove() && !AutoStart::exists() && AutoStart::remove());
     }
 };
 

@@ -39,5 +39,5 @@ void TestEnvironment::addUser(
     const QString keys[] { "Name", "CellEmail", "Email", "SMTP" },
         values[] { name, cell, email, smtp };
     for (int i = 0; i < 4; ++i)
-        settings.WriteSetting(Roster::UserSection(n), keys[i], values[i]);
+        settings.writeSetting(Roster::userSection(n), keys[i], values[i]);
 }

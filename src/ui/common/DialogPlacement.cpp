@@ -12,7 +12,7 @@ constexpr double Stretch = 15.225 / 15.0;
 
 } // namespace
 
-QPoint DialogPosition(const QRect &screen, const QSize &form)
+QPoint dialogPosition(const QRect &screen, const QSize &form)
 {
     const int left = qRound(screen.width() / 2.0 * Stretch - form.width() / 2.0);
     const int top = qRound(screen.height() / 2.0 * Stretch - form.height() / 2.0);
@@ -20,12 +20,12 @@ QPoint DialogPosition(const QRect &screen, const QSize &form)
     return screen.topLeft() + QPoint(qMax(0, left), qMax(0, top));
 }
 
-void PlaceDialog(QWidget &form)
+void placeDialog(QWidget &form)
 {
     QScreen *screen = form.screen();
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    form.move(DialogPosition(screen->geometry(), form.size()));
+    form.move(dialogPosition(screen->geometry(), form.size()));
 }

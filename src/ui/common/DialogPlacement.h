@@ -9,8 +9,8 @@ class QWidget;
 // Where the splash and the dialog forms stand: half the screen's size, stretched by
 // 1.015, less half the form's own size. The stretch puts a form a little right of and
 // below the centre, where it has always stood.
-QPoint DialogPosition(const QRect &screen, const QSize &form);
+QPoint dialogPosition(const QRect &screen, const QSize &form);
 
 // Moves a form to its place on the screen it is on (the primary screen before it has
 // been shown).
-void PlaceDialog(QWidget &form);
+void placeDialog(QWidget &form);

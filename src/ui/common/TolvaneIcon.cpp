@@ -11,7 +11,7 @@ static void registerArtwork()
     Q_UNUSED(registered);
 }
 
-QIcon TolvaneIcon()
+QIcon tolvaneIcon()
 {
     registerArtwork();
     return QIcon(QStringLiteral(":/tolvane.svg"));

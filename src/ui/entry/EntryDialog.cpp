@@ -31,7 +31,7 @@ constexpr int DoubleClickSelection = 100;
 
 QString userSetting(const SettingsStore &settings, int user, const char *key)
 {
-    return settings.ReadSetting(Roster::UserSection(user), QLatin1String(key), QString());
+    return settings.readSetting(Roster::userSection(user), QLatin1String(key), QString());
 }
 
 QPushButton *button(const QString &text, const char *name, QWidget *parent)
@@ -47,7 +47,7 @@ QPushButton *button(const QString &text, const char *name, QWidget *parent)
 
 EntryDialog::EntryDialog(AppContext &program, MessageStore &store, QWidget *parent)
     : QDialog(parent)
-    , p(program)
+    , m_context(program)
     , m_store(store)
     , m_picker(new UserPicker(program, this))
 {
@@ -136,9 +136,9 @@ void EntryDialog::prepare(bool instant, const QDateTime &slot)
 {
     m_instant = instant;
     m_slot = slot;
-    m_recipients = { p.currentUser };
+    m_recipients = { m_context.currentUser };
     m_instantMessage.reset();
-    Trap(p, "frmEntry.Form_Load", [&] {
+    trap(m_context, "frmEntry.Form_Load", [&] {
         if (instant) {
             m_save->setText(QStringLiteral("&Send Message"));
             setWindowTitle(QStringLiteral("Tolvane - Send an Instant Message"));
@@ -146,7 +146,7 @@ void EntryDialog::prepare(bool instant, const QDateTime &slot)
             m_save->setText(QStringLiteral("&Save Message"));
             setWindowTitle(QStringLiteral("Tolvane - Message for ") + Stamp::formatStamp(slot));
         }
-        m_text->setMaxLength(EntryRules::TextLimit(p.settings));
+        m_text->setMaxLength(EntryRules::textLimit(m_context.settings));
         m_text->setTextUnlimited(QString());
         // An instant message has no stored message to delete.
         m_delete->setEnabled(!instant);
@@ -156,7 +156,7 @@ void EntryDialog::prepare(bool instant, const QDateTime &slot)
 
         // A slot whose minute has come can be looked at and deleted, but no longer saved:
         // the scheduler would never send it.
-        m_save->setEnabled(instant || EntryRules::SlotIsAhead(slot, p.clock.now()));
+        m_save->setEnabled(instant || EntryRules::slotIsAhead(slot, m_context.clock.now()));
         showTextState();
         m_text->setFocus();
     });
@@ -168,7 +168,7 @@ void EntryDialog::loadRecord()
 {
     std::optional<MessageRecord> record;
     try {
-        record = m_store.find(p.currentUser, m_slot);
+        record = m_store.find(m_context.currentUser, m_slot);
     } catch (const StoreError &error) {
         reportStoreFailure(
             QStringLiteral("The stored message of this time could not be read."), error.what());
@@ -186,7 +186,7 @@ void EntryDialog::loadRecord()
         if (address.isEmpty())
             continue; // an empty address would match every user without a phone
         for (int n = 1; n <= Roster::MaxUsers && users.size() < Roster::MaxUsers; ++n) {
-            if (userSetting(p.settings, n, "CellEmail") == address)
+            if (userSetting(m_context.settings, n, "CellEmail") == address)
                 users.append(n);
         }
     }
@@ -199,23 +199,24 @@ void EntryDialog::saveOrSend()
     // Kept open only when the message could not be stored, so that the typed text is not
     // lost with it.
     bool close = true;
-    Trap(p, "frmEntry.cmdNext_Click", [&] {
+    trap(m_context, "frmEntry.cmdNext_Click", [&] {
         const QString typed = m_text->toPlainText();
         if (typed.isEmpty())
             return; // nothing to store; an existing record of the slot stays
 
-        if (!m_instant && !EntryRules::SlotIsAhead(m_slot, p.clock.now())) {
+        if (!m_instant && !EntryRules::slotIsAhead(m_slot, m_context.clock.now())) {
             // The slot's minute came while the dialog was open.
             m_save->setEnabled(false);
-            p.boxes.show(AppTitle,
+            m_context.boxes.show(AppTitle,
                 QStringLiteral("The time of this message has passed, so it can no longer be "
                                "saved. Please choose a later time."),
                 MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
             close = false;
             return;
         }
-        const MessageRecord record = EntryRules::ComposeRecord(p.settings,
-            m_instant ? p.clock.now() : m_slot, EntryRules::StoredText(typed), m_recipients);
+        const MessageRecord record = EntryRules::composeRecord(m_context.settings,
+            m_instant ? m_context.clock.now() : m_slot, EntryRules::storedText(typed),
+            m_recipients);
         if (m_instant)
             m_instantMessage = record; // never written to a file: the opener sends it
         else
@@ -228,7 +229,7 @@ void EntryDialog::saveOrSend()
 bool EntryDialog::store(const MessageRecord &record)
 {
     try {
-        m_store.save(p.currentUser, record);
+        m_store.save(m_context.currentUser, record);
     } catch (const StoreError &error) {
         reportStoreFailure(QStringLiteral("The message was not saved."), error.what());
         return false;
@@ -239,7 +240,7 @@ bool EntryDialog::store(const MessageRecord &record)
 void EntryDialog::deleteSlot()
 {
     bool close = true;
-    Trap(p, "frmEntry.cmdDelete_Click", [&] {
+    trap(m_context, "frmEntry.cmdDelete_Click", [&] {
         // An instant message has no stored slot: the button does nothing and the dialog
         // stays open.
         if (m_instant) {
@@ -247,7 +248,7 @@ void EntryDialog::deleteSlot()
             return;
         }
         try {
-            m_store.removeSlot(p.currentUser, m_slot);
+            m_store.removeSlot(m_context.currentUser, m_slot);
         } catch (const StoreError &error) {
             reportStoreFailure(QStringLiteral("The message was not deleted."), error.what());
             close = false;
@@ -259,12 +260,12 @@ void EntryDialog::deleteSlot()
 
 void EntryDialog::reject()
 {
-    Trap(p, "frmEntry.cmdCancel_Click", [&] { closeWith(QDialog::Rejected); });
+    trap(m_context, "frmEntry.cmdCancel_Click", [&] { closeWith(QDialog::Rejected); });
 }
 
 void EntryDialog::changeRecipients()
 {
-    Trap(p, "frmEntry.cmdRecipients_Click", [&] {
+    trap(m_context, "frmEntry.cmdRecipients_Click", [&] {
         const QList<int> chosen
             = m_picker->pick({ .several = true, .offerCurrentUser = true, .required = true });
         // Cancelled, or nobody chosen: the message keeps the recipients it had.
@@ -276,10 +277,10 @@ void EntryDialog::changeRecipients()
 
 void EntryDialog::showRecipients()
 {
-    Trap(p, "frmEntry.UpdateRecipients", [&] {
+    trap(m_context, "frmEntry.UpdateRecipients", [&] {
         m_recipientList->clear();
         for (const int user : std::as_const(m_recipients)) {
-            const QString name = userSetting(p.settings, user, "Name");
+            const QString name = userSetting(m_context.settings, user, "Name");
             if (!name.isEmpty())
                 m_recipientList->addItem(name);
         }
@@ -288,7 +289,7 @@ void EntryDialog::showRecipients()
 
 void EntryDialog::selectStart()
 {
-    Trap(p, "frmEntry.txtData_DblClick", [&] {
+    trap(m_context, "frmEntry.txtData_DblClick", [&] {
         QTextCursor cursor(m_text->document());
         cursor.setPosition(0);
         cursor.setPosition(qMin(DoubleClickSelection, m_text->length()), QTextCursor::KeepAnchor);
@@ -302,7 +303,7 @@ void EntryDialog::showTextState()
         QStringLiteral("%1 of %2 characters").arg(m_text->length()).arg(m_text->maxLength()));
     // The message file and the mail hold only Windows-1252; rather than change what the
     // user typed, the dialog says which characters will arrive as "?".
-    const QString replaced = EntryRules::ReplacedCharacters(m_text->toPlainText());
+    const QString replaced = EntryRules::replacedCharacters(m_text->toPlainText());
     if (replaced.isEmpty()) {
         m_codePage->hide();
         return;
@@ -323,6 +324,6 @@ void EntryDialog::closeWith(int result)
 
 void EntryDialog::reportStoreFailure(const QString &what, const char *why)
 {
-    p.boxes.show(AppTitle, what + QStringLiteral("\n\n") + QString::fromLocal8Bit(why),
+    m_context.boxes.show(AppTitle, what + QStringLiteral("\n\n") + QString::fromLocal8Bit(why),
         MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
 }

@@ -63,7 +63,7 @@ private:
     void closeWith(int result);
     void reportStoreFailure(const QString &what, const char *why);
 
-    AppContext &p;
+    AppContext &m_context;
     MessageStore &m_store;
     bool m_instant = false;
     QDateTime m_slot;

@@ -23,21 +23,21 @@ constexpr int MinimumTextLimit = 20;
 
 // MessageRoom less the longest "Email" of users 1 to 10 (a missing one counts as
 // empty), never less than MinimumTextLimit.
-int TextLimit(const SettingsStore &settings);
+int textLimit(const SettingsStore &settings);
 
 // Whether a slot is still ahead: later than the present time cut to the minute.
-bool SlotIsAhead(const QDateTime &slot, const QDateTime &now);
+bool slotIsAhead(const QDateTime &slot, const QDateTime &now);
 
 // Each distinct character of the text that the message file's code page cannot hold,
 // in the order they first appear. These become "?" when the message is stored or sent.
-QString ReplacedCharacters(QStringView text);
+QString replacedCharacters(QStringView text);
 
 // The text as the message file and the mail will carry it.
-QString StoredText(const QString &typed);
+QString storedText(const QString &typed);
 
 // The record of a message for the chosen users: each user's phone address, their
 // "CellEmail", in the order chosen; a user without one adds nothing.
-MessageRecord ComposeRecord(const SettingsStore &settings, const QDateTime &due,
+MessageRecord composeRecord(const SettingsStore &settings, const QDateTime &due,
     const QString &text, const QList<int> &recipientUsers);
 
 } // namespace EntryRules

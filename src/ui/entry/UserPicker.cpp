@@ -31,7 +31,7 @@ bool listedBefore(const Roster::User &a, const Roster::User &b)
 
 UserPicker::UserPicker(AppContext &program, QWidget *parent)
     : QDialog(parent)
-    , p(program)
+    , m_context(program)
 {
     setObjectName(QStringLiteral("userPicker"));
     setWindowTitle(QStringLiteral("Tolvane - Select Users"));
@@ -82,16 +82,16 @@ UserPicker::UserPicker(AppContext &program, QWidget *parent)
     connect(apply, &QPushButton::clicked, this, &UserPicker::apply);
     connect(cancel, &QPushButton::clicked, this, &UserPicker::cancel);
     connect(m_selectAll, &QPushButton::clicked, this,
-        [this] { Trap(p, "frmUserSelect.cmdSelectAll_Click", [&] { tickAll(true); }); });
+        [this] { trap(m_context, "frmUserSelect.cmdSelectAll_Click", [&] { tickAll(true); }); });
     connect(m_clearAll, &QPushButton::clicked, this,
-        [this] { Trap(p, "frmUserSelect.cmdClearAll_Click", [&] { tickAll(false); }); });
+        [this] { trap(m_context, "frmUserSelect.cmdClearAll_Click", [&] { tickAll(false); }); });
 }
 
 void UserPicker::begin(const Mode &mode)
 {
     m_mode = mode;
     m_chosen.clear();
-    Trap(p, "frmUserSelect.Form_Load", [&] {
+    trap(m_context, "frmUserSelect.Form_Load", [&] {
         m_prompt->setText(mode.several ? QStringLiteral("Please select users:")
                                        : QStringLiteral("Please select user:"));
         m_selectAll->setVisible(mode.several);
@@ -105,10 +105,10 @@ void UserPicker::begin(const Mode &mode)
 
         // A slot is offered when its section holds a name, the same test the rest of the
         // roster uses, so that every user who can be added can also be chosen here.
-        QList<Roster::User> offered = Roster::ConfiguredUsers(p.settings);
+        QList<Roster::User> offered = Roster::configuredUsers(m_context.settings);
         if (!mode.offerCurrentUser)
             offered.removeIf(
-                [&](const Roster::User &user) { return user.number == p.currentUser; });
+                [&](const Roster::User &user) { return user.number == m_context.currentUser; });
         // Each box keeps the number of its own user, so that two users of the same name
         // get two boxes rather than one user twice.
         std::stable_sort(offered.begin(), offered.end(), listedBefore);
@@ -117,7 +117,7 @@ void UserPicker::begin(const Mode &mode)
             m_boxes[i]->setText(offered[i].name);
             m_boxes[i]->show();
             m_users[i] = offered[i].number;
-            if (offered[i].number == p.currentUser)
+            if (offered[i].number == m_context.currentUser)
                 m_boxes[i]->setChecked(true);
         }
     });
@@ -132,7 +132,7 @@ QList<int> UserPicker::pick(const Mode &mode)
 
 void UserPicker::tick(int box)
 {
-    Trap(p, "frmUserSelect.chkUser_Click", [&] {
+    trap(m_context, "frmUserSelect.chkUser_Click", [&] {
         if (m_mode.several || !m_boxes.at(box)->isChecked())
             return;
         for (int i = 0; i < BoxCount; ++i) {
@@ -144,7 +144,7 @@ void UserPicker::tick(int box)
 
 void UserPicker::apply()
 {
-    Trap(p, "frmUserSelect.cmdNext_Click", [&] {
+    trap(m_context, "frmUserSelect.cmdNext_Click", [&] {
         if (refusedEmpty())
             return;
         // In the order of the boxes, that is in alphabetical order of the names.
@@ -159,7 +159,7 @@ void UserPicker::apply()
 
 void UserPicker::cancel()
 {
-    Trap(p, "frmUserSelect.cmdCancel_Click", [&] {
+    trap(m_context, "frmUserSelect.cmdCancel_Click", [&] {
         if (refusedEmpty())
             return;
         m_chosen.clear();
@@ -186,7 +186,8 @@ bool UserPicker::refusedEmpty()
         [](const QCheckBox *box) { return !box->isHidden() && box->isChecked(); });
     if (!m_mode.required || anyTicked)
         return false;
-    p.boxes.show(QStringLiteral("User Selection"), QStringLiteral("You must select a user."),
-        MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
+    m_context.boxes.show(QStringLiteral("User Selection"),
+        QStringLiteral("You must select a user."), MessageBoxes::Icon::Critical,
+        MessageBoxes::Buttons::Ok, this);
     return true;
 }

@@ -48,7 +48,7 @@ private:
     void tickAll(bool ticked);
     bool refusedEmpty();
 
-    AppContext &p;
+    AppContext &m_context;
     Mode m_mode;
     QLabel *m_prompt = nullptr;
     std::array<QCheckBox *, BoxCount> m_boxes {};

@@ -33,7 +33,7 @@ int centuryCode(int year)
 
 } // namespace
 
-QDate FirstDay(QDate date)
+QDate firstDay(QDate date)
 {
     if (!date.isValid() || date.year() < FirstYear || date.year() > LastYear)
         return {};

@@ -13,6 +13,6 @@ constexpr int Days = 42;
 
 // The first day of the page of the date's month, by the key-value method; an invalid
 // date for years outside FirstYear..LastYear, where the method's century codes end.
-QDate FirstDay(QDate date);
+QDate firstDay(QDate date);
 
 } // namespace DayPage

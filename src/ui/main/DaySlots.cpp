@@ -6,14 +6,14 @@
 
 namespace DaySlots {
 
-int MinuteOfRow(int row)
+int minuteOfRow(int row)
 {
     return (row - 1) * 15;
 }
 
-QString Label(int row)
+QString label(int row)
 {
-    const int minute = MinuteOfRow(row);
+    const int minute = minuteOfRow(row);
     const int hour24 = minute / 60;
     const int hour12 = hour24 % 12 == 0 ? 12 : hour24 % 12;
     return QStringLiteral("%1:%2 %3")
@@ -22,15 +22,15 @@ QString Label(int row)
         .arg(hour24 < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
 }
 
-int RowOfMinute(int minuteOfDay)
+int rowOfMinute(int minuteOfDay)
 {
     return static_cast<int>(std::lround(minuteOfDay / 15.0)) + 1;
 }
 
-int RowOfTime(QStringView time)
+int rowOfTime(QStringView time)
 {
     const int minute = Stamp::parseTime(time);
-    return minute == Stamp::NoTime ? 0 : RowOfMinute(minute);
+    return minute == Stamp::NoTime ? 0 : rowOfMinute(minute);
 }
 
 } // namespace DaySlots

@@ -14,16 +14,16 @@ constexpr int BlankRow = 97;
 constexpr int EightAmRow = 33;
 
 // The time column's label of a slot row: "12:00 AM", "8:15 AM", "11:45 PM".
-QString Label(int row);
+QString label(int row);
 
 // The row of a minute of the day: the nearest quarter hour (08:07 to 8:00 AM, 08:08 to
 // 8:15 AM), 11:53 PM and later to the blank row.
-int RowOfMinute(int minuteOfDay);
+int rowOfMinute(int minuteOfDay);
 
 // The row of a record's time part "HH:MM AMPM"; 0 when it is not a time.
-int RowOfTime(QStringView time);
+int rowOfTime(QStringView time);
 
 // The minute of the day a slot row starts at.
-int MinuteOfRow(int row);
+int minuteOfRow(int row);
 
 } // namespace DaySlots

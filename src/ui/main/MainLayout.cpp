@@ -4,7 +4,7 @@
 
 namespace MainLayout {
 
-Result Compute(const Input &in)
+Result compute(const Input &in)
 {
     const int W = in.width;
     const int H = in.height;

@@ -59,6 +59,6 @@ struct Result {
     std::array<int, LabelCount> labelLeft {};
 };
 
-Result Compute(const Input &in);
+Result compute(const Input &in);
 
 } // namespace MainLayout

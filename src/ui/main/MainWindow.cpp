@@ -26,8 +26,8 @@ constexpr int DefaultHeight = 7860;
 // Places and sizes in twips pass 32767 right of about 2,180 pixels: they are read whole.
 int readNumber(const SettingsStore &settings, const char *key, const char *defaultValue)
 {
-    return Roster::LeadingNumber(
-        settings.ReadSetting(Options, QString::fromLatin1(key), QString::fromLatin1(defaultValue)),
+    return Roster::leadingNumber(
+        settings.readSetting(Options, QString::fromLatin1(key), QString::fromLatin1(defaultValue)),
         std::numeric_limits<int>::max());
 }
 
@@ -41,7 +41,7 @@ QString wholeNumber(int value)
 
 MainWindow::MainWindow(AppContext &program, QWidget *parent)
     : QMainWindow(parent)
-    , p(program)
+    , m_context(program)
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Tolvane"));
@@ -53,7 +53,7 @@ MainWindow::MainWindow(AppContext &program, QWidget *parent)
     m_daySettleTimer.setSingleShot(true);
     m_daySettleTimer.setInterval(650);
     connect(&m_daySettleTimer, &QTimer::timeout, this, [this] {
-        Trap(p, "frmMain.tmrDateStay_Timer", [&] { loadDay(m_calendar->selectedDate()); });
+        trap(m_context, "frmMain.tmrDateStay_Timer", [&] { loadDay(m_calendar->selectedDate()); });
     });
 }
 
@@ -114,10 +114,10 @@ void MainWindow::createMenus()
 
 void MainWindow::load()
 {
-    Trap(p, "frmMain.Form_Load", [&] {
+    trap(m_context, "frmMain.Form_Load", [&] {
         m_loaded = true;
         // The dialog forms place themselves on the screen when they are created.
-        const SettingsStore &settings = p.settings;
+        const SettingsStore &settings = m_context.settings;
         const int top = readNumber(settings, "Top", "500");
         const int left = readNumber(settings, "Left", "500");
         int width = readNumber(settings, "Width", "7160");
@@ -145,16 +145,17 @@ void MainWindow::load()
 
         setUpCalendarFonts();
         placeControls();
-        p.showErrors = settings.ReadSetting(Options, QStringLiteral("Error"), QStringLiteral("0"))
+        m_context.showErrors
+            = settings.readSetting(Options, QStringLiteral("Error"), QStringLiteral("0"))
             == QStringLiteral("1");
         setUpGrid();
-        m_autoStartAction->setChecked(AutoStart::Exists());
+        m_autoStartAction->setChecked(AutoStart::exists());
         const bool small
-            = settings.ReadSetting(Options, QStringLiteral("StartSmall"), QStringLiteral("0"))
+            = settings.readSetting(Options, QStringLiteral("StartSmall"), QStringLiteral("0"))
             != QStringLiteral("0");
         m_startSmallAction->setChecked(small);
         if (small)
-            p.startSmall = true;
+            m_context.startSmall = true;
         readCurrentUser();
         goToToday();
     });
@@ -180,7 +181,7 @@ void MainWindow::unload()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Unloading never cancels: the window goes, the program and its delivery stay.
-    Trap(p, "frmMain.Form_Unload", [&] {
+    trap(m_context, "frmMain.Form_Unload", [&] {
         saveWindowPlace();
         showClosingMessages();
     });
@@ -190,7 +191,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::saveWindowPlace()
 {
-    Trap(p, "mod1.SaveScreen", [&] {
+    trap(m_context, "mod1.SaveScreen", [&] {
         if (!isVisible())
             return;
         int state = 0;
@@ -198,53 +199,53 @@ void MainWindow::saveWindowPlace()
             state = 1;
         else if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
             state = 2;
-        SettingsStore &settings = p.settings;
+        SettingsStore &settings = m_context.settings;
         if (state == 0) {
             const QSize size = sizeTwips();
-            settings.WriteSetting(Options, QStringLiteral("Top"),
+            settings.writeSetting(Options, QStringLiteral("Top"),
                 wholeNumber(static_cast<int>(std::lround(pos().y() * twipsPerPixelY()))));
-            settings.WriteSetting(Options, QStringLiteral("Left"),
+            settings.writeSetting(Options, QStringLiteral("Left"),
                 wholeNumber(static_cast<int>(std::lround(pos().x() * twipsPerPixelX()))));
-            settings.WriteSetting(Options, QStringLiteral("Width"), wholeNumber(size.width()));
-            settings.WriteSetting(Options, QStringLiteral("Height"), wholeNumber(size.height()));
+            settings.writeSetting(Options, QStringLiteral("Width"), wholeNumber(size.width()));
+            settings.writeSetting(Options, QStringLiteral("Height"), wholeNumber(size.height()));
         }
-        settings.WriteSetting(Options, QStringLiteral("WindowState"), QString::number(state));
+        settings.writeSetting(Options, QStringLiteral("WindowState"), QString::number(state));
     });
 }
 
 void MainWindow::readCurrentUser()
 {
-    Trap(p, "frmMain.GetUserInfo", [&] {
-        Roster::UserInfo info = Roster::GetUserInfo(p.settings);
+    trap(m_context, "frmMain.GetUserInfo", [&] {
+        Roster::UserInfo info = Roster::getUserInfo(m_context.settings);
         // A "Current User" that names nobody (edited by hand, or the user was removed
         // behind the program's back) would have messages saved for a user whose file no
         // one ever sends: the lowest configured user is logged in instead.
         if (info.currentUser < 1 || info.currentUser > Roster::MaxUsers
-            || !Roster::IsConfigured(p.settings, info.currentUser)) {
-            const QList<Roster::User> users = Roster::ConfiguredUsers(p.settings);
+            || !Roster::isConfigured(m_context.settings, info.currentUser)) {
+            const QList<Roster::User> users = Roster::configuredUsers(m_context.settings);
             if (!users.isEmpty()) {
                 info.currentUser = users.first().number;
                 info.caption = QStringLiteral("Tolvane - ") + users.first().name;
             }
         }
-        p.currentUser = info.currentUser;
+        m_context.currentUser = info.currentUser;
         setWindowTitle(info.caption);
     });
 }
 
 void MainWindow::exitToTray()
 {
-    Trap(p, "frmMain.mnuExit_Click", [&] { unload(); });
+    trap(m_context, "frmMain.mnuExit_Click", [&] { unload(); });
 }
 
 void MainWindow::requestShutdown()
 {
-    Trap(p, "frmMain.mnuShutdown2_Click", [&] { m_shutdownRequested = true; });
+    trap(m_context, "frmMain.mnuShutdown2_Click", [&] { m_shutdownRequested = true; });
 }
 
 void MainWindow::requestShutdownFromTray()
 {
-    Trap(p, "frmMain.mnuShutdown_Click", [&] {
+    trap(m_context, "frmMain.mnuShutdown_Click", [&] {
         removeIconFromTray();
         m_shutdownRequested = true;
     });

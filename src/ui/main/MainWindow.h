@@ -169,7 +169,7 @@ private:
     void scrollHorizontally();
     QList<QWidget *> scrolledControls() const;
 
-    AppContext &p;
+    AppContext &m_context;
     bool m_loaded = false;
 
     MarkedCalendar *m_calendar = nullptr;

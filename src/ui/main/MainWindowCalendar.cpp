@@ -65,7 +65,7 @@ void MainWindow::setUpGrid()
 
     for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row) {
         QTableWidgetItem *label = m_grid->cell(row, 0);
-        label->setText(row == DaySlots::BlankRow ? QString() : DaySlots::Label(row));
+        label->setText(row == DaySlots::BlankRow ? QString() : DaySlots::label(row));
         label->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         QTableWidgetItem *text = m_grid->cell(row, 1);
         text->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -77,7 +77,7 @@ void MainWindow::setUpGrid()
 
 void MainWindow::startSettling()
 {
-    Trap(p, "frmMain.StartCountDown", [&] {
+    trap(m_context, "frmMain.StartCountDown", [&] {
         for (int i = 0; i <= DayPage::Days; ++i)
             m_calendar->mark(i).visible = false;
         m_calendar->marksChanged();
@@ -96,11 +96,11 @@ void MainWindow::showDay(const QDate &day)
 
 void MainWindow::loadDay(const QDate &selected)
 {
-    Trap(p, "frmMain.LoadScreenData", [&] {
+    trap(m_context, "frmMain.LoadScreenData", [&] {
         RepaintMarks repaint { m_calendar };
         m_calendar->hideMarks(palette().color(QPalette::Window));
         const QColor shadowColour = palette().color(QPalette::Dark);
-        const QDate first = DayPage::FirstDay(selected);
+        const QDate first = DayPage::firstDay(selected);
         if (!first.isValid())
             throw std::runtime_error("the date has no calendar page");
         m_calendar->setFirstGridDate(first);
@@ -108,15 +108,15 @@ void MainWindow::loadDay(const QDate &selected)
         for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row)
             m_grid->cell(row, 1)->setText(QString());
 
-        const MessageStore store(p.dataFolder, p.clock);
-        if (!QFileInfo::exists(store.filePath(p.currentUser)))
+        const MessageStore store(m_context.dataFolder, m_context.clock);
+        if (!QFileInfo::exists(store.filePath(m_context.currentUser)))
             return;
 
         const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
-        const QDateTime now = p.clock.now();
+        const QDateTime now = m_context.clock.now();
         const QDate today = now.date();
         const int nowMinute = Stamp::minuteOfDay(now.time());
-        store.read(p.currentUser, [&](const MessageRecord &record) {
+        store.read(m_context.currentUser, [&](const MessageRecord &record) {
             const QDate d = record.date;
             // The file is in stamp order: nothing after the page can show on it.
             if (d > last)
@@ -128,7 +128,7 @@ void MainWindow::loadDay(const QDate &selected)
                 mark.visible = true;
             }
             if (d == selected) {
-                QTableWidgetItem *cell = m_grid->cell(DaySlots::RowOfMinute(record.minuteOfDay), 1);
+                QTableWidgetItem *cell = m_grid->cell(DaySlots::rowOfMinute(record.minuteOfDay), 1);
                 QColor colour = Black;
                 if (record.sent)
                     colour = grey;
@@ -149,14 +149,14 @@ void MainWindow::loadDay(const QDate &selected)
 
 void MainWindow::selectDay()
 {
-    Trap(p, "frmMain.Calendar1_Click", [&] { startSettling(); });
+    trap(m_context, "frmMain.Calendar1_Click", [&] { startSettling(); });
 }
 
 void MainWindow::moveCalendar(const char *where, int months)
 {
     // addMonths keeps the day, or takes the month's last when it is shorter (31 January,
     // then 28 February), as a year's move does for 29 February.
-    Trap(p, where, [&] {
+    trap(m_context, where, [&] {
         m_calendar->setSelectedDate(m_calendar->selectedDate().addMonths(months));
         startSettling();
     });
@@ -184,15 +184,15 @@ void MainWindow::showPreviousYear()
 
 void MainWindow::goToToday()
 {
-    Trap(p, "frmMain.cmdToday_Click", [&] {
-        m_calendar->setSelectedDate(p.clock.now().date());
+    trap(m_context, "frmMain.cmdToday_Click", [&] {
+        m_calendar->setSelectedDate(m_context.clock.now().date());
         startSettling();
     });
 }
 
 void MainWindow::selectMarkedDay(int index)
 {
-    Trap(p, "frmMain.picCheck_Click", [&] {
+    trap(m_context, "frmMain.picCheck_Click", [&] {
         m_calendar->setSelectedDate(m_calendar->firstGridDate().addDays(index - 1));
         startSettling();
     });
@@ -214,14 +214,14 @@ void MainWindow::syncPageToSelection()
 
 void MainWindow::openSlot()
 {
-    Trap(p, "frmMain.flxApp_Click", [&] {
+    trap(m_context, "frmMain.flxApp_Click", [&] {
         const int row = m_grid->currentRow() + 1;
         // The blank row under 11:45 PM stands for no quarter hour of its own.
         if (row < DaySlots::FirstSlotRow || row > DaySlots::LastSlotRow)
             return;
         const QDate day = m_calendar->selectedDate();
         if (editSlot)
-            editSlot(QDateTime(day, Stamp::timeOfMinute(DaySlots::MinuteOfRow(row))));
+            editSlot(QDateTime(day, Stamp::timeOfMinute(DaySlots::minuteOfRow(row))));
         m_topRowToRestore = m_grid->topRow();
         loadDay(m_calendar->selectedDate());
         if (reloadScheduler)
@@ -231,11 +231,12 @@ void MainWindow::openSlot()
 
 void MainWindow::colourRow(int user, const QDateTime &due, const QString &text, bool sent)
 {
-    Trap(p, "frmMain.colourRow", [&] {
-        if (p.currentUser != user || !due.isValid() || m_calendar->selectedDate() != due.date())
+    trap(m_context, "frmMain.colourRow", [&] {
+        if (m_context.currentUser != user || !due.isValid()
+            || m_calendar->selectedDate() != due.date())
             return;
         // The row the load put the record in: its time to the nearest quarter hour.
-        const int row = DaySlots::RowOfMinute(Stamp::minuteOfDay(due.time()));
+        const int row = DaySlots::rowOfMinute(Stamp::minuteOfDay(due.time()));
         if (m_grid->cell(row, 1)->text() != text)
             return;
         m_grid->cell(row, 1)->setForeground(

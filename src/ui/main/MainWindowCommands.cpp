@@ -43,13 +43,14 @@ void MainWindow::connectCommands()
 
 void MainWindow::keyTyped(QChar key)
 {
-    Trap(p, "frmMain.Form_KeyPress", [&] {
+    trap(m_context, "frmMain.Form_KeyPress", [&] {
         m_typedKeys += key;
         auto switchErrors = [&](bool on, const QString &text) {
             m_typedKeys.clear();
-            p.boxes.show(AppTitle, text, MessageBoxes::Icon::None, MessageBoxes::Buttons::Ok, this);
-            p.showErrors = on;
-            p.settings.WriteSetting(
+            m_context.boxes.show(
+                AppTitle, text, MessageBoxes::Icon::None, MessageBoxes::Buttons::Ok, this);
+            m_context.showErrors = on;
+            m_context.settings.writeSetting(
                 QStringLiteral("Options"), QStringLiteral("Error"), QString::number(on ? 1 : 0));
         };
         if (m_typedKeys.toLower() == ShowErrorsCommand) {
@@ -82,12 +83,12 @@ void MainWindow::keyTyped(QChar key)
 
 void MainWindow::sendInstantMessageNow()
 {
-    Trap(p, "frmMain.mnuInstantMessage_Click", [&] {
+    trap(m_context, "frmMain.mnuInstantMessage_Click", [&] {
         if (!composeInstantMessage)
             return;
         // Sent for the user logged in when Send was pressed.
         if (const auto message = composeInstantMessage(); message && sendInstantMessage)
-            sendInstantMessage(p.currentUser, *message);
+            sendInstantMessage(m_context.currentUser, *message);
     });
 }
 
@@ -96,29 +97,31 @@ void MainWindow::openNetworkSettings()
     // This command tells of its failure whatever ShowErrors says, so it has its own trap.
     bool opened = false;
     try {
-        opened = NetworkSettings::Open();
+        opened = NetworkSettings::open();
     } catch (...) {
     }
     if (!opened) {
-        p.boxes.show(AppTitle, QStringLiteral("Internet Options are not available from here."),
+        m_context.boxes.show(AppTitle,
+            QStringLiteral("Internet Options are not available from here."),
             MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
     }
 }
 
 void MainWindow::openHelp()
 {
-    Trap(p, "frmMain.mnuHelpMe_Click", [&] { OpenHelpPage(); });
+    trap(m_context, "frmMain.mnuHelpMe_Click", [&] { openHelpPage(); });
 }
 
 void MainWindow::openWebsite()
 {
     // Whether a browser could be started is not asked: there is nothing the user could do.
-    Trap(p, "frmMain.mnuWebsite_Click", [&] { QDesktopServices::openUrl(QUrl(WebsiteAddress)); });
+    trap(m_context, "frmMain.mnuWebsite_Click",
+        [&] { QDesktopServices::openUrl(QUrl(WebsiteAddress)); });
 }
 
 void MainWindow::openAbout()
 {
-    Trap(p, "frmMain.mnuAbout_Click", [&] {
+    trap(m_context, "frmMain.mnuAbout_Click", [&] {
         if (showAbout)
             showAbout();
     });

@@ -48,8 +48,9 @@ void MainWindow::createControls()
     });
     // Keys move the selection too; the grid must follow the day on view.
     connect(m_calendar, &QCalendarWidget::selectionChanged, this, &MainWindow::startSettling);
-    connect(m_calendar, &QCalendarWidget::currentPageChanged, this,
-        [this] { Trap(p, "frmMain.Calendar1_PageChange", [&] { syncPageToSelection(); }); });
+    connect(m_calendar, &QCalendarWidget::currentPageChanged, this, [this] {
+        trap(m_context, "frmMain.Calendar1_PageChange", [&] { syncPageToSelection(); });
+    });
 
     QFont buttonFont(QStringLiteral("Arial"), 12);
     buttonFont.setBold(true);
@@ -204,7 +205,7 @@ void MainWindow::placeControls()
     if (m_placing)
         return;
     m_placing = true;
-    Trap(p, "frmMain.Form_Resize", [&] {
+    trap(m_context, "frmMain.Form_Resize", [&] {
         const QSize size = sizeTwips();
         Input in;
         in.width = size.width();
@@ -213,7 +214,7 @@ void MainWindow::placeControls()
         in.horizontalOffset = m_lastHorizontalValue;
         in.twipsPerPixelX = twipsPerPixelX();
         in.twipsPerPixelY = twipsPerPixelY();
-        const Result bars = Compute(in);
+        const Result bars = compute(in);
 
         m_verticalScroll->setVisible(bars.vScrollVisible);
         m_horizontalScroll->setVisible(bars.hScrollVisible);
@@ -236,7 +237,7 @@ void MainWindow::placeControls()
 
         in.calendarTop = m_place[m_calendar].top();
         in.horizontalOffset = m_lastHorizontalValue;
-        const Result r = Compute(in);
+        const Result r = compute(in);
         QRectF &calendar = m_place[m_calendar];
         calendar.setWidth(r.calendarWidth);
         calendar.setHeight(r.calendarHeight);
@@ -279,7 +280,7 @@ void MainWindow::moveControls(double dx, double dy)
 
 void MainWindow::scrollVertically()
 {
-    Trap(p, "frmMain.pScrollForm", [&] {
+    trap(m_context, "frmMain.pScrollForm", [&] {
         const int v = m_verticalScroll->value();
         moveControls(0, m_lastVerticalValue - v);
         m_lastVerticalValue = v;
@@ -288,7 +289,7 @@ void MainWindow::scrollVertically()
 
 void MainWindow::scrollHorizontally()
 {
-    Trap(p, "frmMain.wScrollForm", [&] {
+    trap(m_context, "frmMain.wScrollForm", [&] {
         const int h = m_horizontalScroll->value();
         moveControls(m_lastHorizontalValue - h, 0);
         m_lastHorizontalValue = h;

@@ -23,7 +23,7 @@ const QString Tip = QStringLiteral("Tolvane");
 
 void MainWindow::createTray()
 {
-    m_trayIcon = new QSystemTrayIcon(TolvaneIcon(), this);
+    m_trayIcon = new QSystemTrayIcon(tolvaneIcon(), this);
     m_trayIcon->setObjectName(QStringLiteral("trayIcon"));
     m_trayIcon->setToolTip(Tip);
     trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
@@ -31,7 +31,7 @@ void MainWindow::createTray()
     m_reappearTimer.setSingleShot(true);
     m_reappearTimer.setInterval(100);
     connect(&m_reappearTimer, &QTimer::timeout, this, [this] {
-        Trap(p, "mod1.WindowProc", [&] {
+        trap(m_context, "mod1.WindowProc", [&] {
             m_trayDoubleClick = true;
             handleTrayMouseEvent();
         });
@@ -52,7 +52,7 @@ void MainWindow::createTray()
 
 void MainWindow::moveIntoTray()
 {
-    Trap(p, "frmMain.MoveIntoTray", [&] {
+    trap(m_context, "frmMain.MoveIntoTray", [&] {
         if (!trayAvailable()) {
             // Hidden with nowhere to show an icon, the program could never be reached
             // again: it stays on the task bar instead.
@@ -61,7 +61,7 @@ void MainWindow::moveIntoTray()
             showMinimized();
             if (!m_saidNoTray) {
                 m_saidNoTray = true;
-                p.boxes.show(QStringLiteral("No System Tray"),
+                m_context.boxes.show(QStringLiteral("No System Tray"),
                     QStringLiteral("This desktop has no System Tray, so Tolvane stays minimized "
                                    "on your task bar instead.  All scheduled Emails will still "
                                    "take place while Tolvane is running."),
@@ -117,7 +117,7 @@ void MainWindow::unhook()
 
 void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    Trap(p, "mod1.WindowProc", [&] {
+    trap(m_context, "mod1.WindowProc", [&] {
         if (reason == QSystemTrayIcon::DoubleClick) {
             // The window comes back when the pause is over; a second double-click while the
             // first one waits changes nothing.
@@ -131,7 +131,7 @@ void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason)
 
 void MainWindow::handleTrayMouseEvent()
 {
-    Trap(p, "frmMain.SysTrayMouseEventHandler", [&] {
+    trap(m_context, "frmMain.SysTrayMouseEventHandler", [&] {
         if (m_trayDoubleClick) {
             m_trayDoubleClick = false;
             restoreFromTray();
@@ -145,7 +145,7 @@ void MainWindow::handleTrayMouseEvent()
 
 void MainWindow::restoreFromTray()
 {
-    Trap(p, "frmMain.mnuRestore_Click", [&] {
+    trap(m_context, "frmMain.mnuRestore_Click", [&] {
         unhook();
         showMainWindow();
         raise();
@@ -158,10 +158,10 @@ void MainWindow::restoreFromTray()
 void MainWindow::toggleStartSmall()
 {
     // Counts from the next start; the running program keeps its StartSmall.
-    Trap(p, "frmMain.mnuSysTray_Click", [&] {
+    trap(m_context, "frmMain.mnuSysTray_Click", [&] {
         const bool ticked = m_startSmallAction->isChecked();
         // The tick follows only a choice that was stored.
-        p.settings.WriteSetting(
+        m_context.settings.writeSetting(
             Options, StartSmall, ticked ? QStringLiteral("0") : QStringLiteral("1"));
         m_startSmallAction->setChecked(!ticked);
     });
@@ -169,22 +169,22 @@ void MainWindow::toggleStartSmall()
 
 void MainWindow::toggleAutoStart()
 {
-    Trap(p, "frmMain.mnuAutoLoad_Click", [&] {
+    trap(m_context, "frmMain.mnuAutoLoad_Click", [&] {
         if (m_autoStartAction->isChecked())
-            AutoStart::Remove();
+            AutoStart::remove();
         else
-            AutoStart::Write(p.programPath);
+            AutoStart::write(m_context.programPath);
         // The tick tells the truth: an entry that could not be written is not ticked.
-        m_autoStartAction->setChecked(AutoStart::Exists());
+        m_autoStartAction->setChecked(AutoStart::exists());
     });
 }
 
 void MainWindow::showClosingMessages()
 {
-    Trap(p, "frmMain.FirstTimeMessages", [&] {
+    trap(m_context, "frmMain.FirstTimeMessages", [&] {
         QWidget *parent = isVisible() ? this : nullptr;
         if (m_shutdownRequested) {
-            const auto answer = p.boxes.show(QStringLiteral("Shutting Down?"),
+            const auto answer = m_context.boxes.show(QStringLiteral("Shutting Down?"),
                 QStringLiteral("Shutting Down Tolvane will prevent scheduled Emails to be sent.  "
                                "Exiting Tolvane would be a better choice if you have Email events "
                                "scheduled.  Are you sure you wish to Shut Down Tolvane?"),
@@ -198,14 +198,14 @@ void MainWindow::showClosingMessages()
         if (m_firstTimeMessagesDue) {
             m_firstTimeMessagesDue = false;
             if (!m_shutdownRequested) {
-                p.boxes.show(QStringLiteral("Look how nice I am!"),
+                m_context.boxes.show(QStringLiteral("Look how nice I am!"),
                     QStringLiteral("Tolvane will continue to run in the System Tray.  All "
                                    "scheduled Emails will still take place while Tolvane is "
                                    "running.  This keeps you happy by keeping your Desktop "
                                    "clean!"),
                     MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, parent);
             }
-            p.boxes.show(QStringLiteral("Auto Start / System Tray"),
+            m_context.boxes.show(QStringLiteral("Auto Start / System Tray"),
                 QStringLiteral("Tolvane will configure itself to automatically start in the "
                                "System Tray the next time you boot.  You can change these "
                                "settings in Options."),

@@ -36,35 +36,36 @@ void MainWindow::connectUserCommands()
 
 void MainWindow::changeUserName()
 {
-    Trap(p, "frmMain.mnuChangeName_Click", [&] {
-        openSetupWizard(Mode::EditName, p.currentUser);
+    trap(m_context, "frmMain.mnuChangeName_Click", [&] {
+        openSetupWizard(Mode::EditName, m_context.currentUser);
         readCurrentUser();
     });
 }
 
 void MainWindow::changeUserMailServer()
 {
-    Trap(p, "frmMain.mnuUserEmail_Click",
-        [&] { openSetupWizard(Mode::EditMailServer, p.currentUser); });
+    trap(m_context, "frmMain.mnuUserEmail_Click",
+        [&] { openSetupWizard(Mode::EditMailServer, m_context.currentUser); });
 }
 
 void MainWindow::changePhoneAddress()
 {
-    Trap(p, "frmMain.mnuCellEmail_Click",
-        [&] { openSetupWizard(Mode::EditPhoneAddress, p.currentUser); });
+    trap(m_context, "frmMain.mnuCellEmail_Click",
+        [&] { openSetupWizard(Mode::EditPhoneAddress, m_context.currentUser); });
 }
 
 void MainWindow::changeDefaults()
 {
-    Trap(p, "frmMain.mnuChangeDefault_Click", [&] { openSetupWizard(Mode::EditDefaults, 0); });
+    trap(m_context, "frmMain.mnuChangeDefault_Click",
+        [&] { openSetupWizard(Mode::EditDefaults, 0); });
 }
 
 void MainWindow::addUser()
 {
-    Trap(p, "frmMain.mnuAddUser_Click", [&] {
-        const int slot = Roster::FirstFreeSlot(p.settings);
+    trap(m_context, "frmMain.mnuAddUser_Click", [&] {
+        const int slot = Roster::firstFreeSlot(m_context.settings);
         if (slot == 0) {
-            p.boxes.show(QStringLiteral("Maximum Users Assigned"),
+            m_context.boxes.show(QStringLiteral("Maximum Users Assigned"),
                 QStringLiteral("You have reached the maximum 10 users for Tolvane.  You must "
                                "remove a user in order to configure a new user."),
                 MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
@@ -87,12 +88,12 @@ int pickOtherUser(const std::function<QList<int>(const UserPicker::Mode &)> &pic
 
 void MainWindow::logInAsDifferentUser()
 {
-    Trap(p, "frmMain.mnuDifferentUser_Click", [&] {
+    trap(m_context, "frmMain.mnuDifferentUser_Click", [&] {
         const int user = pickOtherUser(pickUsers);
         if (user == 0)
             return;
         // Written first: the choice holds for later starts as well.
-        p.settings.WriteSetting(
+        m_context.settings.writeSetting(
             QStringLiteral("Options"), QStringLiteral("Current User"), QString::number(user));
         readCurrentUser();
         startSettling();
@@ -101,13 +102,14 @@ void MainWindow::logInAsDifferentUser()
 
 void MainWindow::removeUser()
 {
-    Trap(p, "frmMain.mnuRemoveUser_Click", [&] {
+    trap(m_context, "frmMain.mnuRemoveUser_Click", [&] {
         const int user = pickOtherUser(pickUsers);
         if (user == 0)
             return;
-        const QString section = Roster::UserSection(user);
-        const QString name = p.settings.ReadSetting(section, QStringLiteral("Name"), QString());
-        const auto answer = p.boxes.show(QStringLiteral("User Removal"),
+        const QString section = Roster::userSection(user);
+        const QString name
+            = m_context.settings.readSetting(section, QStringLiteral("Name"), QString());
+        const auto answer = m_context.boxes.show(QStringLiteral("User Removal"),
             QStringLiteral("Are you sure you wish to delete all data for %1?").arg(name),
             MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, this);
         if (answer != MessageBoxes::Answer::Yes)
@@ -117,16 +119,18 @@ void MainWindow::removeUser()
         // when it answers, if there is a sign of a password: a login, or a note of one; a
         // user who never had either is not told of a keyring that is missing.
         const bool hadPassword
-            = !p.settings.ReadSetting(section, QStringLiteral("Login"), QString()).isEmpty()
-            || PasswordOwner::Noted(p.settings, section);
-        p.settings.DeleteSection(section);
+            = !m_context.settings.readSetting(section, QStringLiteral("Login"), QString()).isEmpty()
+            || PasswordOwner::noted(m_context.settings, section);
+        m_context.settings.deleteSection(section);
         if (hadPassword)
-            UpdatePassword(p, "frmMain.mnuRemoveUser_Click", section, QString(), QString(), this);
+            updatePassword(
+                m_context, "frmMain.mnuRemoveUser_Click", section, QString(), QString(), this);
         else
-            p.secrets->removePassword(section, p.context(), [](const SecretStore::Result &) {});
+            m_context.secrets->removePassword(
+                section, m_context.context(), [](const SecretStore::Result &) {});
 
         try {
-            MessageStore(p.dataFolder, p.clock).removeFile(user);
+            MessageStore(m_context.dataFolder, m_context.clock).removeFile(user);
         } catch (const StoreError &) {
             // Reported as it always was: the command's own error, behind ShowErrors.
             throw std::runtime_error("message file not deleted");
@@ -134,7 +138,7 @@ void MainWindow::removeUser()
         // The removed user's next message must not go out any more.
         if (reloadScheduler)
             reloadScheduler();
-        p.boxes.show(QStringLiteral("User Removed"), QStringLiteral("User Removed"),
+        m_context.boxes.show(QStringLiteral("User Removed"), QStringLiteral("User Removed"),
             MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, this);
     });
 }

@@ -17,12 +17,12 @@ QString loginName()
 
 } // namespace
 
-QString FitAccountName(const QString &loginName)
+QString fitAccountName(const QString &loginName)
 {
     return loginName.size() > MaxNameLength ? QString() : loginName;
 }
 
-QString AccountNameGuess()
+QString accountNameGuess()
 {
-    return FitAccountName(loginName());
+    return fitAccountName(loginName());
 }

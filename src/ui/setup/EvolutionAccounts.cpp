@@ -29,7 +29,7 @@ QString securityOf(const QString &method)
 
 } // namespace
 
-MailAccountStore EvolutionAccounts(const QString &sourcesDir)
+MailAccountStore evolutionAccounts(const QString &sourcesDir)
 {
     MailAccountStore store;
     const QDir dir(sourcesDir);

@@ -8,4 +8,4 @@
 // through. Evolution keeps no order of its own among identities; they are taken in the
 // order of their source names, so that the guess stays the same from one showing to the
 // next. A missing or unreadable folder gives no accounts.
-MailAccountStore EvolutionAccounts(const QString &sourcesDir);
+MailAccountStore evolutionAccounts(const QString &sourcesDir);

@@ -24,12 +24,12 @@ QString thunderbirdDir()
 
 } // namespace
 
-MailAccount InstalledMailAccountGuess()
+MailAccount installedMailAccountGuess()
 {
     const QString tb = thunderbirdDir();
     const QString evolution
         = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
         + QStringLiteral("/evolution/sources");
-    return SearchMailAccounts(
-        tb.isEmpty() ? MailAccountStore {} : ThunderbirdAccounts(tb), EvolutionAccounts(evolution));
+    return searchMailAccounts(
+        tb.isEmpty() ? MailAccountStore {} : thunderbirdAccounts(tb), evolutionAccounts(evolution));
 }

@@ -5,4 +5,4 @@
 // The mail-account search over the mail clients installed for this account: Thunderbird
 // first (its usual folder, then the Snap and Flatpak ones), then Evolution. Read only;
 // finding nothing is silent.
-MailAccount InstalledMailAccountGuess();
+MailAccount installedMailAccountGuess();

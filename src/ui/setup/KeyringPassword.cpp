@@ -27,9 +27,9 @@ void keyringAnswered(AppContext &p, const QString &section, const QString &login
     if (result.ok) {
         // A removed user's section is gone with its note of the login.
         if (!removing)
-            PasswordOwner::Record(p.settings, section, login);
-        else if (p.settings.HasSetting(section, QStringLiteral("Name")))
-            PasswordOwner::Disown(p.settings, section);
+            PasswordOwner::record(p.settings, section, login);
+        else if (p.settings.hasSetting(section, QStringLiteral("Name")))
+            PasswordOwner::disown(p.settings, section);
         return;
     }
     const QString text = removing
@@ -47,7 +47,7 @@ void keyringAnswered(AppContext &p, const QString &section, const QString &login
 
 } // namespace
 
-void UpdatePassword(AppContext &p, const char *where, const QString &section, const QString &login,
+void updatePassword(AppContext &p, const char *where, const QString &section, const QString &login,
     const std::optional<QString> &password, QWidget *parent)
 {
     if (!password)
@@ -55,10 +55,10 @@ void UpdatePassword(AppContext &p, const char *where, const QString &section, co
     const bool removing = password->isEmpty();
     // The window that asked may be gone by the time the keyring answers.
     const QPointer<QWidget> boxParent(parent);
-    const QByteArray trap(where);
+    const QByteArray place(where);
     auto answered
-        = [&p, trap, section, login, removing, boxParent](const SecretStore::Result &result) {
-              Trap(p, trap.constData(),
+        = [&p, place, section, login, removing, boxParent](const SecretStore::Result &result) {
+              trap(p, place.constData(),
                   [&] { keyringAnswered(p, section, login, removing, result, boxParent.data()); });
           };
     if (removing)

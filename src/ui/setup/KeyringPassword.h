@@ -12,5 +12,5 @@ class QWidget;
 // answers, the login the password belongs to is noted, or a keyring that could not do it
 // is told in a box with its reason (the password is then kept nowhere else). A failure
 // while noting it goes to the error trap under `where`, the command that asked.
-void UpdatePassword(AppContext &p, const char *where, const QString &section, const QString &login,
+void updatePassword(AppContext &p, const char *where, const QString &section, const QString &login,
     const std::optional<QString> &password, QWidget *parent);

@@ -30,7 +30,7 @@ MailServerOptions readOptions(const MailAccountStore &store, int account)
     if (options.security == Security::Unknown)
         options.security = Security::None;
     const QString port = readValue(store, account, MailAccountValues::Port).value_or(QString());
-    const auto number = SmtpWire::ParsePort(port);
+    const auto number = SmtpWire::parsePort(port);
     if (number && *number != MailServerOptions::usualPort(options.security))
         options.port = QString::number(*number);
     // A client may log in over a clear connection; the delivery never sends a password
@@ -43,7 +43,7 @@ MailServerOptions readOptions(const MailAccountStore &store, int account)
 
 } // namespace
 
-MailAccount SearchMailAccounts(const MailAccountStore &first, const MailAccountStore &second)
+MailAccount searchMailAccounts(const MailAccountStore &first, const MailAccountStore &second)
 {
     MailAccount result;
     const MailAccountStore *hitStore = &second;

@@ -12,4 +12,4 @@
 // usual port of the security found, which an empty port stands for already. A login
 // comes only with STARTTLS or TLS. A value longer than 254 characters cannot be read, as
 // a missing one; a value read has its outer blanks removed.
-MailAccount SearchMailAccounts(const MailAccountStore &first, const MailAccountStore &second);
+MailAccount searchMailAccounts(const MailAccountStore &first, const MailAccountStore &second);

@@ -55,9 +55,10 @@ MailServerPage::MailServerPage(
     m_rows->addWidget(m_instruction);
     m_rows->addStretch(1);
     setTabOrder(m_server, m_advanced);
-    m_serverOptions = new ServerOptionsDialog(p, this);
-    connect(m_advanced, &QPushButton::clicked, this,
-        [this] { Trap(p, "frmLocalEmail.cmdAdvanced_Click", [&] { editServerOptions(); }); });
+    m_serverOptions = new ServerOptionsDialog(m_context, this);
+    connect(m_advanced, &QPushButton::clicked, this, [this] {
+        trap(m_context, "frmLocalEmail.cmdAdvanced_Click", [&] { editServerOptions(); });
+    });
 }
 
 bool MailServerPage::editingUser() const
@@ -77,9 +78,9 @@ void MailServerPage::load(const QString &nextWord)
     // user's from nothing, as there are no defaults yet, unless the guess below proposes a
     // server found with options of its own).
     if (editingUser())
-        m_loadedOptions = MailServerOptions::read(p.settings, m_run.section());
+        m_loadedOptions = MailServerOptions::read(m_context.settings, m_run.section());
     else if (m_run.mode == Mode::EditDefaults || (m_run.mode == Mode::AddUser && !m_run.server))
-        m_loadedOptions = MailServerOptions::readDefaults(p.settings);
+        m_loadedOptions = MailServerOptions::readDefaults(m_context.settings);
     else
         m_loadedOptions = m_run.server.value_or(MailServerOptions {});
     m_options = m_loadedOptions;
@@ -94,17 +95,17 @@ void MailServerPage::load(const QString &nextWord)
         // Only Next keeps what the boxes hold; text left with Back gives way to the
         // defaults here.
         m_address->setText(m_run.email.isEmpty()
-                ? p.settings.ReadSetting(Options, DefaultEmail, QString())
+                ? m_context.settings.readSetting(Options, DefaultEmail, QString())
                 : m_run.email);
         m_server->setText(m_run.smtp.isEmpty()
-                ? p.settings.ReadSetting(Options, DefaultSMTP, QString())
+                ? m_context.settings.readSetting(Options, DefaultSMTP, QString())
                 : m_run.smtp);
         break;
     default:
         m_address->setText(
-            p.settings.ReadSetting(m_run.section(), QStringLiteral("Email"), QString()));
+            m_context.settings.readSetting(m_run.section(), QStringLiteral("Email"), QString()));
         m_server->setText(
-            p.settings.ReadSetting(m_run.section(), QStringLiteral("SMTP"), QString()));
+            m_context.settings.readSetting(m_run.section(), QStringLiteral("SMTP"), QString()));
         break;
     }
 }
@@ -163,12 +164,12 @@ WizardPage::Step MailServerPage::next()
         return Step::Stay;
     // The first user's settings become the defaults for every later user.
     if (defaults || m_run.mode == Mode::FirstRun) {
-        p.settings.WriteSetting(Options, DefaultEmail, address);
-        p.settings.WriteSetting(Options, DefaultSMTP, server);
+        m_context.settings.writeSetting(Options, DefaultEmail, address);
+        m_context.settings.writeSetting(Options, DefaultSMTP, server);
         // The password is the user's own and never a default. Unchanged defaults are not
         // rewritten, so that a hand-typed value nobody touched stays as it was.
         if (m_run.mode == Mode::FirstRun || m_options != m_loadedOptions)
-            m_options.writeDefaults(p.settings);
+            m_options.writeDefaults(m_context.settings);
     }
     if (defaults)
         return Step::Close;
@@ -180,13 +181,13 @@ WizardPage::Step MailServerPage::next()
         return Step::Forward;
     }
     const QString section = m_run.section();
-    p.settings.WriteSetting(section, QStringLiteral("Email"), address);
-    p.settings.WriteSetting(section, QStringLiteral("SMTP"), server);
+    m_context.settings.writeSetting(section, QStringLiteral("Email"), address);
+    m_context.settings.writeSetting(section, QStringLiteral("SMTP"), server);
     if (m_options != m_loadedOptions)
-        m_options.write(p.settings, section);
+        m_options.write(m_context.settings, section);
     // A password stored for the login before stays that login's.
     if (m_options.login != m_loadedOptions.login && !m_password)
-        PasswordOwner::KeepWithOldLogin(p.settings, section, m_loadedOptions.login);
+        PasswordOwner::keepWithOldLogin(m_context.settings, section, m_loadedOptions.login);
     return Step::Close;
 }
 
@@ -195,15 +196,16 @@ void MailServerPage::finish(QWidget *boxParent)
     // Once the wizard is gone. A keyring that fails is told when it answers; the settings
     // are kept all the same.
     if (editingUser())
-        UpdatePassword(p, (formName() + QStringLiteral(".cmdNext_Click")).toLatin1().constData(),
-            m_run.section(), m_options.login, m_password, boxParent);
+        updatePassword(m_context,
+            (formName() + QStringLiteral(".cmdNext_Click")).toLatin1().constData(), m_run.section(),
+            m_options.login, m_password, boxParent);
 }
 
 bool MailServerPage::acceptable(const QString &address, const QString &server)
 {
     QString missing;
     QLineEdit *box = nullptr;
-    if (!IsMailAddress(address)) {
+    if (!isMailAddress(address)) {
         missing = QStringLiteral("Please enter your Email address in the form name@domain, "
                                  "for example ada@example.com.");
         box = m_address;
@@ -215,7 +217,7 @@ bool MailServerPage::acceptable(const QString &address, const QString &server)
     } else {
         return true;
     }
-    p.boxes.show(QStringLiteral("Email Settings"), missing, MessageBoxes::Icon::Critical,
+    m_context.boxes.show(QStringLiteral("Email Settings"), missing, MessageBoxes::Icon::Critical,
         MessageBoxes::Buttons::Ok, window());
     box->setFocus();
     return false;

@@ -45,22 +45,23 @@ void PhoneAddressPage::load(const QString &nextWord)
     Q_UNUSED(nextWord)
     m_phone->setText(m_run.mode == SetupRun::Mode::AddUser
             ? QString()
-            : p.settings.ReadSetting(m_run.section(), QStringLiteral("CellEmail"), QString()));
+            : m_context.settings.readSetting(
+                m_run.section(), QStringLiteral("CellEmail"), QString()));
 }
 
 WizardPage::Step PhoneAddressPage::next()
 {
     const QString address = m_phone->text();
     // Messages for this user are mailed to this address: it must be one.
-    if (!IsMailAddress(address)) {
-        p.boxes.show(QStringLiteral("Cellular Phone Email"),
+    if (!isMailAddress(address)) {
+        m_context.boxes.show(QStringLiteral("Cellular Phone Email"),
             QStringLiteral("Please enter your cellular phone Email address in the form "
                            "number@domain, for example 5551234567@sms.carrier.example."),
             MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
         return Step::Stay;
     }
-    if (m_run.isWizard() && Roster::PhoneAddressInUse(p.settings, address)) {
-        p.boxes.show(QStringLiteral("User Name"),
+    if (m_run.isWizard() && Roster::phoneAddressInUse(m_context.settings, address)) {
+        m_context.boxes.show(QStringLiteral("User Name"),
             address
                 + QStringLiteral(" has already been configured.  Please select another "
                                  "cellular phone Email address."),
@@ -70,23 +71,23 @@ WizardPage::Step PhoneAddressPage::next()
     // "CellEmail" goes first and "Name" after it: the delivery reads the roster while the
     // wizard runs, and a user counts as configured from its name on.
     const QString section = m_run.section();
-    p.settings.WriteSetting(section, QStringLiteral("CellEmail"), address);
+    m_context.settings.writeSetting(section, QStringLiteral("CellEmail"), address);
     m_login.clear();
     m_password.reset();
     if (m_run.isWizard()) {
-        p.settings.WriteSetting(section, QStringLiteral("Name"), m_run.name);
-        p.settings.WriteSetting(section, QStringLiteral("Email"), m_run.email);
-        p.settings.WriteSetting(section, QStringLiteral("SMTP"), m_run.smtp);
+        m_context.settings.writeSetting(section, QStringLiteral("Name"), m_run.name);
+        m_context.settings.writeSetting(section, QStringLiteral("Email"), m_run.email);
+        m_context.settings.writeSetting(section, QStringLiteral("SMTP"), m_run.smtp);
         const MailServerOptions server = m_run.server.value_or(MailServerOptions {});
-        server.write(p.settings, section);
+        server.write(m_context.settings, section);
         m_login = server.login;
         m_password = m_run.password;
         // A password left in the keyring under this slot by a user before is not this
         // user's, whatever the login.
         if (!m_login.isEmpty() && !m_password)
-            PasswordOwner::Disown(p.settings, section);
+            PasswordOwner::disown(m_context.settings, section);
         if (m_run.mode == SetupRun::Mode::FirstRun)
-            p.settings.WriteSetting(
+            m_context.settings.writeSetting(
                 QStringLiteral("Options"), QStringLiteral("Current User"), QStringLiteral("1"));
     }
     return Step::Close;
@@ -96,6 +97,7 @@ void PhoneAddressPage::finish(QWidget *boxParent)
 {
     // Last, once every setting is on disk and the wizard is gone: the keyring may take a
     // while to answer. One that fails is told when it does; the user is set up all the same.
-    UpdatePassword(p, (formName() + QStringLiteral(".cmdNext_Click")).toLatin1().constData(),
-        m_run.section(), m_login, m_password, boxParent);
+    updatePassword(m_context,
+        (formName() + QStringLiteral(".cmdNext_Click")).toLatin1().constData(), m_run.section(),
+        m_login, m_password, boxParent);
 }

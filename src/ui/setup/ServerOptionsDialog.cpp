@@ -24,7 +24,7 @@ constexpr std::array<Security, 3> Choices = { Security::None, Security::StartTls
 // The port written into the "SMTP" setting; empty when it names none.
 QString portInAddress(const QString &address)
 {
-    const auto server = SmtpWire::ParseServerAddress(address);
+    const auto server = SmtpWire::parseServerAddress(address);
     return server && server->portGiven ? QString::number(server->port) : QString();
 }
 
@@ -32,11 +32,11 @@ QString portInAddress(const QString &address)
 
 ServerOptionsDialog::ServerOptionsDialog(AppContext &program, QWidget *parent)
     : QDialog(parent)
-    , p(program)
+    , m_context(program)
 {
     setObjectName(QStringLiteral("serverOptionsDialog"));
     setWindowTitle(QStringLiteral("Tolvane - Advanced Email Settings"));
-    setWindowIcon(TolvaneIcon());
+    setWindowIcon(tolvaneIcon());
     setWindowModality(Qt::ApplicationModal);
 
     auto *security = new QVBoxLayout;
@@ -155,15 +155,15 @@ void ServerOptionsDialog::showUsualPort()
 
 bool ServerOptionsDialog::refuse(const QString &text, QWidget *focus)
 {
-    p.boxes.show(QStringLiteral("Advanced Email Settings"), text, MessageBoxes::Icon::Critical,
-        MessageBoxes::Buttons::Ok, this);
+    m_context.boxes.show(QStringLiteral("Advanced Email Settings"), text,
+        MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
     focus->setFocus();
     return false;
 }
 
 void ServerOptionsDialog::confirm()
 {
-    Trap(p, "frmServerOptions.cmdOK_Click", [&] {
+    trap(m_context, "frmServerOptions.cmdOK_Click", [&] {
         const Security security = chosenSecurity();
         const QString port = portEdit->text().trimmed();
         const QString login = loginEdit->text().trimmed();
@@ -174,7 +174,7 @@ void ServerOptionsDialog::confirm()
                 securityButtons[0]);
             return;
         }
-        if (!port.isEmpty() && !SmtpWire::ParsePort(port)) {
+        if (!port.isEmpty() && !SmtpWire::parsePort(port)) {
             refuse(QStringLiteral("The port must be a number from 1 to 65535.  Leave it empty "
                                   "for the usual port."),
                 portEdit);

@@ -58,7 +58,7 @@ private:
     void showUsualPort();
     bool refuse(const QString &text, QWidget *focus);
 
-    AppContext &p;
+    AppContext &m_context;
     QButtonGroup *m_security = nullptr;
     QFormLayout *m_rows = nullptr;
     MailServerOptions m_current;

@@ -31,7 +31,7 @@ struct SetupRun {
 
     // Whether the pages lead one to the next up to Finish, rather than one page with Apply.
     bool isWizard() const { return mode == Mode::FirstRun || mode == Mode::AddUser; }
-    QString section() const { return Roster::UserSection(user); }
+    QString section() const { return Roster::userSection(user); }
 
     // Drops what the pages confirmed.
     void clearConfirmed()

@@ -38,12 +38,12 @@ QPushButton *makeButton(const QString &text, const QString &name, QWidget *paren
 
 SetupWizard::SetupWizard(AppContext &program, QWidget *parent)
     : QDialog(parent)
-    , accountName(AccountNameGuess)
+    , accountName(accountNameGuess)
     , mailAccountGuess([] { return MailAccount {}; })
-    , p(program)
+    , m_context(program)
 {
     setObjectName(QStringLiteral("setupWizard"));
-    setWindowIcon(TolvaneIcon());
+    setWindowIcon(tolvaneIcon());
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(DesignWidth, DesignHeight);
 
@@ -51,11 +51,12 @@ SetupWizard::SetupWizard(AppContext &program, QWidget *parent)
     frame->setObjectName(QStringLiteral("setupFrame"));
     auto *picture = new QLabel(frame);
     picture->setObjectName(QStringLiteral("picture"));
-    picture->setPixmap(TolvaneIcon().pixmap(64, 64));
+    picture->setPixmap(tolvaneIcon().pixmap(64, 64));
     picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
-    m_pages = { new UserNamePage(p, m_run, accountName),
-        new MailServerPage(p, m_run, mailAccountGuess), new PhoneAddressPage(p, m_run) };
+    m_pages = { new UserNamePage(m_context, m_run, accountName),
+        new MailServerPage(m_context, m_run, mailAccountGuess),
+        new PhoneAddressPage(m_context, m_run) };
     m_stack = new QStackedWidget(frame);
     m_footers = new QStackedWidget(frame);
     for (WizardPage *page : std::as_const(m_pages)) {
@@ -105,7 +106,7 @@ SetupWizard::SetupWizard(AppContext &program, QWidget *parent)
     connect(m_backButton, &QPushButton::clicked, this, &SetupWizard::goBack);
     connect(m_cancelButton, &QPushButton::clicked, this, &SetupWizard::cancel);
     connect(m_helpButton, &QPushButton::clicked, this,
-        [this] { trap("cmdHelp_Click", [] { OpenHelpPage(); }); });
+        [this] { trapOnPage("cmdHelp_Click", [] { openHelpPage(); }); });
 
     showPage(UserName);
 }
@@ -163,13 +164,13 @@ void SetupWizard::showPage(int index)
                                               : QStringLiteral("&Next");
     m_nextButton->setText(caption);
     // The caption without its accelerator mark: "&Next" reads "Next".
-    trap("Form_Load", [&] { page->load(caption.mid(1)); });
+    trapOnPage("Form_Load", [&] { page->load(caption.mid(1)); });
     page->boxes().first()->setFocus();
 }
 
 void SetupWizard::goNext()
 {
-    trap("cmdNext_Click", [&] {
+    trapOnPage("cmdNext_Click", [&] {
         WizardPage *page = currentPage();
         switch (page->next()) {
         case WizardPage::Step::Stay:
@@ -195,14 +196,14 @@ void SetupWizard::goNext()
 
 void SetupWizard::goBack()
 {
-    trap("cmdBack_Click", [&] { showPage(m_index - 1); });
+    trapOnPage("cmdBack_Click", [&] { showPage(m_index - 1); });
 }
 
 void SetupWizard::cancel()
 {
-    trap("cmdCancel_Click", [&] {
+    trapOnPage("cmdCancel_Click", [&] {
         if (m_run.mode == Mode::FirstRun) {
-            const auto answer = p.boxes.show(QStringLiteral("Abort Tolvane Setup?"),
+            const auto answer = m_context.boxes.show(QStringLiteral("Abort Tolvane Setup?"),
                 QStringLiteral("Canceling Tolvane Setup will end the program.  Are you sure you "
                                "wish to cancel Tolvane Setup?"),
                 MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, this);
@@ -220,17 +221,17 @@ void SetupWizard::reject()
     cancel();
 }
 
-void SetupWizard::trap(const char *procedure, const std::function<void()> &body)
+void SetupWizard::trapOnPage(const char *procedure, const std::function<void()> &body)
 {
     const QByteArray where = currentPage()->formName().toLatin1() + '.' + procedure;
-    Trap(p, where.constData(), body);
+    trap(m_context, where.constData(), body);
 }
 
 bool SetupWizard::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (auto *box = qobject_cast<QLineEdit *>(watched)) {
-            trap("txtData_DblClick",
+            trapOnPage("txtData_DblClick",
                 [&] { box->setSelection(0, qMin<int>(SelectionLength, int(box->text().size()))); });
             return true;
         }

@@ -71,9 +71,9 @@ private:
     void cancel();
     // Runs one of the current page's procedures under the error trap, as
     // "<form>.<procedure>".
-    void trap(const char *procedure, const std::function<void()> &body);
+    void trapOnPage(const char *procedure, const std::function<void()> &body);
 
-    AppContext &p;
+    AppContext &m_context;
     SetupRun m_run;
     QList<WizardPage *> m_pages;
     int m_index = 0;

@@ -19,16 +19,16 @@ const QString SplashScreen::NoticeLine
 
 SplashScreen::SplashScreen(AppContext &program, SetupWizard &wizard, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-    , p(program)
+    , m_context(program)
     , m_wizard(wizard)
 {
     setObjectName(QStringLiteral("splashScreen"));
     setWindowTitle(QStringLiteral("Tolvane"));
-    setWindowIcon(TolvaneIcon());
+    setWindowIcon(tolvaneIcon());
     setFixedSize(DesignWidth, DesignHeight);
 
     auto *picture = new QLabel(this);
-    picture->setPixmap(TolvaneIcon().pixmap(128, 128));
+    picture->setPixmap(tolvaneIcon().pixmap(128, 128));
     picture->setAlignment(Qt::AlignCenter);
 
     auto *name = new QLabel(QStringLiteral("Tolvane"), this);
@@ -85,8 +85,8 @@ SplashScreen::SplashScreen(AppContext &program, SetupWizard &wizard, QWidget *pa
 
 void SplashScreen::start()
 {
-    PlaceDialog(*this);
-    Trap(p, "frmSplash.Form_Load", [&] {
+    placeDialog(*this);
+    trap(m_context, "frmSplash.Form_Load", [&] {
         placeDialogs();
         m_standing.start();
     });
@@ -100,14 +100,14 @@ void SplashScreen::placeDialogs()
         dialogs += m_hooks.dialogs();
     for (QWidget *dialog : std::as_const(dialogs))
         if (dialog)
-            PlaceDialog(*dialog);
+            placeDialog(*dialog);
 }
 
 void SplashScreen::handOver()
 {
-    Trap(p, "frmSplash.tmrSplash1_Timer", [&] {
+    trap(m_context, "frmSplash.tmrSplash1_Timer", [&] {
         m_standing.stop();
-        if (p.firstRun)
+        if (m_context.firstRun)
             runFirstTimeSetup();
         else
             showProgram();
@@ -116,7 +116,7 @@ void SplashScreen::handOver()
 
 void SplashScreen::runFirstTimeSetup()
 {
-    Trap(p, "frmSplash.FirstTimeSetup", [&] {
+    trap(m_context, "frmSplash.FirstTimeSetup", [&] {
         m_wizard.begin(SetupWizard::Mode::FirstRun, 1);
         connect(&m_wizard, &QDialog::finished, this, &SplashScreen::firstTimeSetupEnded,
             Qt::SingleShotConnection);
@@ -128,7 +128,7 @@ void SplashScreen::runFirstTimeSetup()
 
 void SplashScreen::firstTimeSetupEnded(int outcome)
 {
-    Trap(p, "frmSplash.FirstTimeSetup", [&] {
+    trap(m_context, "frmSplash.FirstTimeSetup", [&] {
         if (outcome == SetupWizard::Abandoned) {
             // Nothing was set up, so nothing may be shown as if it had been. The splash goes
             // first: quitting closes every window, and the splash refuses to close at start.
@@ -136,7 +136,7 @@ void SplashScreen::firstTimeSetupEnded(int outcome)
             QCoreApplication::quit();
             return;
         }
-        p.firstRun = false;
+        m_context.firstRun = false;
         emit firstRunSetUp();
         showProgram();
     });
@@ -144,7 +144,7 @@ void SplashScreen::firstTimeSetupEnded(int outcome)
 
 void SplashScreen::showProgram()
 {
-    if (!p.startSmall && m_hooks.showMainWindow)
+    if (!m_context.startSmall && m_hooks.showMainWindow)
         m_hooks.showMainWindow();
     m_done = true;
     hide();
@@ -152,7 +152,7 @@ void SplashScreen::showProgram()
 
 void SplashScreen::closeAbout()
 {
-    Trap(p, "frmSplash.cmdOK_Click", [&] {
+    trap(m_context, "frmSplash.cmdOK_Click", [&] {
         m_about = false;
         hide();
     });

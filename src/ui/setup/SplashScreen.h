@@ -73,7 +73,7 @@ private:
     void showProgram();
     void closeAbout();
 
-    AppContext &p;
+    AppContext &m_context;
     SetupWizard &m_wizard;
     Hooks m_hooks;
     QPushButton *m_okButton = nullptr;

@@ -88,7 +88,7 @@ QString securityOf(const QString &trySsl)
 
 } // namespace
 
-QHash<QString, QString> ParseMozillaPrefs(const QString &text)
+QHash<QString, QString> parseMozillaPrefs(const QString &text)
 {
     static const QString Call = QStringLiteral("user_pref(");
     QHash<QString, QString> prefs;
@@ -122,7 +122,7 @@ QHash<QString, QString> ParseMozillaPrefs(const QString &text)
     return prefs;
 }
 
-QString ThunderbirdDefaultProfile(const QString &thunderbirdDir)
+QString thunderbirdDefaultProfile(const QString &thunderbirdDir)
 {
     const KeyFile ini = KeyFile::read(thunderbirdDir + QStringLiteral("/profiles.ini"));
     auto resolve = [&](const QString &path, bool relative) {
@@ -154,16 +154,16 @@ QString ThunderbirdDefaultProfile(const QString &thunderbirdDir)
     return first;
 }
 
-MailAccountStore ThunderbirdAccounts(const QString &thunderbirdDir)
+MailAccountStore thunderbirdAccounts(const QString &thunderbirdDir)
 {
     MailAccountStore store;
-    const QString profile = ThunderbirdDefaultProfile(thunderbirdDir);
+    const QString profile = thunderbirdDefaultProfile(thunderbirdDir);
     if (profile.isEmpty())
         return store;
     QFile file(QDir(profile).filePath(QStringLiteral("prefs.js")));
     if (!file.open(QIODevice::ReadOnly))
         return store;
-    const QHash<QString, QString> prefs = ParseMozillaPrefs(QString::fromUtf8(file.readAll()));
+    const QHash<QString, QString> prefs = parseMozillaPrefs(QString::fromUtf8(file.readAll()));
     auto pref = [&prefs](const QString &name) { return prefs.value(name); };
     const QString defaultServer = pref(QStringLiteral("mail.smtp.defaultserver"));
 

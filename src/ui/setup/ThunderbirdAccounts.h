@@ -8,11 +8,11 @@
 // its address, and the outgoing server it sends through (its own, or the client's
 // default): host name, security, port and login name. A missing or unreadable profile
 // gives no accounts.
-MailAccountStore ThunderbirdAccounts(const QString &thunderbirdDir);
+MailAccountStore thunderbirdAccounts(const QString &thunderbirdDir);
 
 // The folder of the default profile, or the empty text when there is none.
-QString ThunderbirdDefaultProfile(const QString &thunderbirdDir);
+QString thunderbirdDefaultProfile(const QString &thunderbirdDir);
 
 // The string preferences of a prefs.js text, by name. Numbers and true/false are kept
 // as written.
-QHash<QString, QString> ParseMozillaPrefs(const QString &text);
+QHash<QString, QString> parseMozillaPrefs(const QString &text);

@@ -43,7 +43,7 @@ void UserNamePage::load(const QString &nextWord)
     else if (m_run.mode == Mode::AddUser)
         name = m_run.name;
     else
-        name = p.settings.ReadSetting(m_run.section(), QStringLiteral("Name"), guess);
+        name = m_context.settings.readSetting(m_run.section(), QStringLiteral("Name"), guess);
     m_name->setText(name);
 }
 
@@ -51,8 +51,8 @@ WizardPage::Step UserNamePage::next()
 {
     const QString name = m_name->text();
     // An empty name matches every free slot, so it is refused while one is free.
-    if (m_run.isWizard() && Roster::NameInUse(p.settings, name)) {
-        p.boxes.show(QStringLiteral("User Name"),
+    if (m_run.isWizard() && Roster::nameInUse(m_context.settings, name)) {
+        m_context.boxes.show(QStringLiteral("User Name"),
             name + QStringLiteral(" already exists.  Please select another name."),
             MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
         return Step::Stay;
@@ -61,6 +61,6 @@ WizardPage::Step UserNamePage::next()
         m_run.name = name;
         return Step::Forward;
     }
-    p.settings.WriteSetting(m_run.section(), QStringLiteral("Name"), name);
+    m_context.settings.writeSetting(m_run.section(), QStringLiteral("Name"), name);
     return Step::Close;
 }

@@ -7,7 +7,7 @@
 WizardPage::WizardPage(AppContext &program, SetupRun &run, const QString &formName,
     const QString &title, QWidget *parent)
     : QWidget(parent)
-    , p(program)
+    , m_context(program)
     , m_run(run)
     , m_formName(formName)
     , m_title(title)

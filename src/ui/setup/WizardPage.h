@@ -51,7 +51,7 @@ protected:
     // "If this is correct, click the Next button below. ..."
     static QString instructionLine(const QString &nextWord);
 
-    AppContext &p;
+    AppContext &m_context;
     SetupRun &m_run;
     QVBoxLayout *m_rows = nullptr;
 

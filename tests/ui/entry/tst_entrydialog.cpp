@@ -42,7 +42,7 @@ struct Fixture {
         env.addUser(4, "Dee", QString(), "dee@mail.example");
         env.program.currentUser = 1;
         // A section with a phone address but no name is a free slot, not a user.
-        env.settings.WriteSetting("User5", "CellEmail", "x@cell");
+        env.settings.writeSetting("User5", "CellEmail", "x@cell");
     }
 
     // What the user does, and what the dialog shows meanwhile, steps separated by " / ".
@@ -77,7 +77,7 @@ struct Fixture {
             } else if (step.startsWith("at ")) {
                 env.clock.set(moment(rest));
             } else if (step.startsWith("sender ")) {
-                env.settings.WriteSetting("User3", "Email", QString(rest.toInt(), 'e'));
+                env.settings.writeSetting("User3", "Email", QString(rest.toInt(), 'e'));
             } else if (step == "lose the data folder") {
                 QDir(env.dataDir()).removeRecursively();
                 QFile(env.dir.filePath("data")).open(QIODevice::WriteOnly);

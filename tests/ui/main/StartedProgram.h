@@ -19,7 +19,7 @@ inline const QString ToAda = "|" + AdaCell + ","; // the end of Ada's records
 // A setting named "Section/Key", "<absent>" when it is not there.
 inline QString setting(TestEnvironment &env, const QString &key)
 {
-    return env.settings.ReadSetting(key.section('/', 0, 0), key.section('/', 1), "<absent>");
+    return env.settings.readSetting(key.section('/', 0, 0), key.section('/', 1), "<absent>");
 }
 
 // The program as it starts: Ada (user 1) logged in, the scheduler with a recording
@@ -36,7 +36,7 @@ struct StartedProgram {
 
     StartedProgram()
     {
-        env.settings.WriteSetting("Options", "Current User", "1");
+        env.settings.writeSetting("Options", "Current User", "1");
         env.addUser(1, "Ada", AdaCell);
         app.endProgram = [this] { ++ends; };
     }

@@ -51,16 +51,16 @@ private slots:
         StartedProgram f;
         f.env.writeMessageFile(1, { "2026/03/14 10:15 AMNDue soon" + ToAda });
         for (const QString &option : options.split(';'))
-            f.env.settings.WriteSetting(
+            f.env.settings.writeSetting(
                 "Options", option.section('=', 0, 0), option.section('=', 1));
-        ReadStartValues(f.p(), "/usr/bin/tolvane", f.env.dataDir());
+        readStartValues(f.p(), "/usr/bin/tolvane", f.env.dataDir());
         f.start();
         MainWindow &w = f.w();
         w.showDay(QDate(2026, 3, 14));
         QVERIFY(w.isVisible());
         QCOMPARE(f.p().currentUser, 1);
         QCOMPARE(w.windowTitle(), "Tolvane - Ada");
-        QCOMPARE(f.cell(DaySlots::RowOfMinute(10 * 60 + 15))->text(), "Due soon");
+        QCOMPARE(f.cell(DaySlots::rowOfMinute(10 * 60 + 15))->text(), "Due soon");
         const QRect screen = w.screen()->availableGeometry();
         QVERIFY(screen.contains(QRect(w.pos(), w.size())));
         QVERIFY(w.width() >= 300 && w.height() >= 300);
@@ -89,7 +89,7 @@ private slots:
         QFETCH(bool, showErrors);
         QFETCH(QString, box);
         StartedProgram f;
-        f.env.settings.WriteSetting("Options", "Error", showErrors ? "1" : "0");
+        f.env.settings.writeSetting("Options", "Error", showErrors ? "1" : "0");
         f.w().load();
         auto *startSmall = f.child<QAction>("startSmallAction");
         if (fault == "disk") {
@@ -99,7 +99,7 @@ private slots:
             QVERIFY(QDir().mkpath(f.env.userFile(1) + "/inside"));
             f.w().showDay(QDate(2026, 3, 14));
         } else {
-            Trap(f.p(), "frmMain.Test", [] { throw std::runtime_error("broken"); });
+            trap(f.p(), "frmMain.Test", [] { throw std::runtime_error("broken"); });
         }
         QCOMPARE(f.env.boxes.shown.size(), box.isEmpty() ? 0 : 1);
         for (const auto &shown : f.env.boxes.shown) {
@@ -108,7 +108,7 @@ private slots:
         }
         for (const bool on : { false, true }) {
             QCOMPARE(startSmall->isChecked(), on);
-            QCOMPARE(f.env.settings.ReadSetting("Options", "StartSmall", "0"), on ? "1" : "0");
+            QCOMPARE(f.env.settings.readSetting("Options", "StartSmall", "0"), on ? "1" : "0");
             startSmall->trigger();
         }
     }
@@ -122,7 +122,7 @@ private slots:
         ReenteringBoxes boxes;
         AppContext p(env.settings, env.clock, boxes);
         const auto fail = [&](const char *why) {
-            Trap(p, "frmTimer.Test", [why] { throw SettingsError(why); });
+            trap(p, "frmTimer.Test", [why] { throw SettingsError(why); });
         };
         boxes.again = [&] {
             fail("disk full");

@@ -96,7 +96,7 @@ private slots:
         if (!report.isEmpty())
             emit f.scheduler.delivered(
                 report.startsWith("Bob") ? 2 : 1, r.due(), "x", report == "sent");
-        const QTableWidgetItem *cell = f.cell(DaySlots::RowOfMinute(r.minuteOfDay));
+        const QTableWidgetItem *cell = f.cell(DaySlots::rowOfMinute(r.minuteOfDay));
         QCOMPARE(cell->text(), "x");
         QCOMPARE(cell->foreground().color(),
             colour == "grey" ? f.w().palette().color(QPalette::Disabled, QPalette::Text)
@@ -211,7 +211,7 @@ private slots:
             return values;
         };
         for (int i = 0; i < 4; ++i)
-            env.settings.WriteSetting("Options", keys[i], geometry[i]);
+            env.settings.writeSetting("Options", keys[i], geometry[i]);
         MainWindow w(env.program);
         if (w.twipsPerPixelX() != 15 || w.twipsPerPixelY() != 15)
             QSKIP("the figures below are for 15 twips per pixel");
@@ -286,7 +286,7 @@ private slots:
         MainLayout::Input in;
         in.width = figures.section(' ', 0, 0).toInt();
         in.height = figures.section(' ', 1, 1).toInt();
-        const MainLayout::Result r = MainLayout::Compute(in);
+        const MainLayout::Result r = MainLayout::compute(in);
         QCOMPARE(
             QString::asprintf("%d %d %d %d %d %d %d %.0f %d %d %.0f %d %d", in.width, in.height,
                 r.vScrollVisible, r.hScrollVisible, r.vScrollMax, r.hScrollMax, r.calendarWidth,
@@ -304,7 +304,7 @@ private slots:
                 calendar.setCurrentPage(year, month);
                 calendar.painted.clear();
                 calendar.grab();
-                const QDate first = DayPage::FirstDay(QDate(year, month, 15));
+                const QDate first = DayPage::firstDay(QDate(year, month, 15));
                 const auto [qtFirst, qtLast]
                     = std::minmax_element(calendar.painted.begin(), calendar.painted.end());
                 QVERIFY2(!calendar.painted.isEmpty() && *qtFirst == first
@@ -312,8 +312,8 @@ private slots:
                     qPrintable(QStringLiteral("%1-%2").arg(year).arg(month)));
             }
         }
-        QCOMPARE(DayPage::FirstDay(QDate(1752, 12, 31)), QDate());
-        QCOMPARE(DayPage::FirstDay(QDate(2200, 1, 1)), QDate());
+        QCOMPARE(DayPage::firstDay(QDate(1752, 12, 31)), QDate());
+        QCOMPARE(DayPage::firstDay(QDate(2200, 1, 1)), QDate());
     }
 
     // The latest warning as it came (never as markup), shown without waiting; OK hides it.

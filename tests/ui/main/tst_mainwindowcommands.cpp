@@ -72,7 +72,7 @@ struct Users : StartedProgram {
                 "EditDefaults" };
             log << QStringLiteral("wizard %1 %2").arg(modes.at(int(mode))).arg(user);
             if (mode == SetupWizard::Mode::EditName)
-                env.settings.WriteSetting("User1", "Name", "Bob");
+                env.settings.writeSetting("User1", "Name", "Bob");
             return SetupWizard::Completed;
         };
         w().pickUsers = [this](const UserPicker::Mode &) { return picked; };
@@ -225,8 +225,8 @@ private slots:
         QVERIFY(QDir(root.path()).mkpath("bin"));
         qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath("home")));
         qputenv("XDG_DATA_DIRS", QFile::encodeName(root.filePath("xdg")));
-        QCOMPARE(
-            FindHelpPage(root.filePath("bin")), found.isEmpty() ? QString() : root.filePath(found));
+        QCOMPARE(::findHelpPage(root.filePath("bin")),
+            found.isEmpty() ? QString() : root.filePath(found));
     }
 
     // The build puts the help page where a program run from the build folder finds it; the

@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(f.boxes(), L({ first, "Auto Start / System Tray" }));
         QCOMPARE(f.env.boxes.shown.last().icon, MessageBoxes::Icon::Information);
         QCOMPARE(f.setting("Options/StartSmall"), "1");
-        QFile entry(AutoStart::EntryPath());
+        QFile entry(AutoStart::entryPath());
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QVERIFY(entry.readAll().contains("\nExec=\"/opt/tolvane/bin/tolvane\"\n"));
         MainWindow next(f.p());
@@ -173,7 +173,7 @@ private slots:
             QVERIFY(!next.findChild<QAction *>(name)->isChecked());
         }
         QCOMPARE(f.setting("Options/StartSmall"), "0");
-        QVERIFY(!AutoStart::Exists());
+        QVERIFY(!AutoStart::exists());
     }
 
     // Without a notification area the window is minimised, never hidden, and the user is

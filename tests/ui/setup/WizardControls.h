@@ -120,12 +120,12 @@ struct WizardFlow {
         } else if (verb == "found") {
             const QString folder = qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/";
             wizard.mailAccountGuess
-                = [=] { return SearchMailAccounts(ThunderbirdAccounts(folder + rest), {}); };
+                = [=] { return searchMailAccounts(thunderbirdAccounts(folder + rest), {}); };
         } else if (verb == "user") {
             const L u = rest.split(' ') + L { {}, {} };
             env.addUser(u.at(0).toInt(), u.at(1), u.at(2), u.at(3), u.at(4));
         } else if (verb == "set") {
-            env.settings.WriteSetting(rest.section('/', 0, 0),
+            env.settings.writeSetting(rest.section('/', 0, 0),
                 rest.section('/', 1).section('=', 0, 0), rest.section('=', 1));
         } else if (verb == "keep") {
             QVERIFY(keyringAnswer(rest, Kept).ok);
@@ -183,14 +183,14 @@ struct WizardFlow {
                 texts << "keyring note?";
         } else if (what.startsWith('@')) {
             const SecretStore::Result kept = keyringAnswer(what.mid(1));
-            const QString login = env.settings.ReadSetting(what.mid(1), "Login", {});
-            const bool sent = PasswordOwner::BelongsTo(env.settings, what.mid(1), login);
+            const QString login = env.settings.readSetting(what.mid(1), "Login", {});
+            const bool sent = PasswordOwner::belongsTo(env.settings, what.mid(1), login);
             texts << (kept.notFound ? "<none>"
                     : kept.ok       ? kept.password
                                     : kept.error)
                   << shown(what.mid(1) + "/Login") << (sent ? "sent" : "withheld");
         } else {
-            return env.settings.ReadSetting(
+            return env.settings.readSetting(
                 what.section('/', 0, 0), what.section('/', 1), "<absent>");
         }
         return texts.join('|');

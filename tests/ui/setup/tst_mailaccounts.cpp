@@ -11,8 +11,8 @@ namespace {
 MailAccountStore installed(const QString &name)
 {
     const QString path = qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/";
-    return name.startsWith("tb:") ? ThunderbirdAccounts(path + name.mid(3))
-                                  : EvolutionAccounts(path + name.mid(4));
+    return name.startsWith("tb:") ? thunderbirdAccounts(path + name.mid(3))
+                                  : evolutionAccounts(path + name.mid(4));
 }
 
 // What was found, as "address|server|security/port/login", with "-" for a value not found.
@@ -82,7 +82,7 @@ private slots:
         QFETCH(MailAccountStore, first);
         QFETCH(MailAccountStore, second);
         QFETCH(QString, found);
-        const QString got = shown(SearchMailAccounts(first, second));
+        const QString got = shown(searchMailAccounts(first, second));
         QCOMPARE(found.contains('|') ? got : got.section('|', 2), found);
     }
 };

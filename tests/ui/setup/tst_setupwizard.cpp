@@ -45,7 +45,7 @@ private slots:
     void init()
     {
         for (int n = 1; n <= 3; ++n)
-            QVERIFY(keyringAnswer(Roster::UserSection(n), "").ok);
+            QVERIFY(keyringAnswer(Roster::userSection(n), "").ok);
     }
 
     void flow_data()
@@ -218,7 +218,7 @@ private slots:
             s.w().load();
             s.w().pickUsers = [](const UserPicker::Mode &) { return QList<int> { 2 }; };
             s.trigger("removeUserAction");
-            QVERIFY(!Roster::IsConfigured(s.env.settings, 2));
+            QVERIFY(!Roster::isConfigured(s.env.settings, 2));
             QVERIFY(keyringAnswer("User2").notFound);
         }
     }
@@ -226,10 +226,10 @@ private slots:
     // The login name, or no name when it does not fit in 99 characters.
     void accountNameFits()
     {
-        QCOMPARE(L({ FitAccountName(" Bob "), FitAccountName(QString(99, 'x')),
-                     FitAccountName(QString(100, 'x')) }),
+        QCOMPARE(L({ fitAccountName(" Bob "), fitAccountName(QString(99, 'x')),
+                     fitAccountName(QString(100, 'x')) }),
             L({ " Bob ", QString(99, 'x'), "" }));
-        QVERIFY(!AccountNameGuess().isEmpty());
+        QVERIFY(!accountNameGuess().isEmpty());
     }
 };
 

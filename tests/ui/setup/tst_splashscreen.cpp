@@ -88,9 +88,9 @@ private slots:
         s.start();
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         for (QWidget *dialog : dialogs)
-            QCOMPARE(dialog->pos(), DialogPosition(screen, dialog->size()));
+            QCOMPARE(dialog->pos(), dialogPosition(screen, dialog->size()));
         // At the design size: W / 2 x 15.225 - 3045 twips, 15 twips to the pixel.
-        QCOMPARE(DialogPosition(QRect(0, 0, 1280, 1024), QSize(406, 305)), QPoint(447, 367));
+        QCOMPARE(dialogPosition(QRect(0, 0, 1280, 1024), QSize(406, 305)), QPoint(447, 367));
         QTRY_VERIFY(s.splash.isDone());
         for (QWidget *dialog : dialogs)
             dialog->move(7, 9);
