@@ -129,15 +129,18 @@ void MainWindow::removeUser()
             m_context.secrets->removePassword(
                 section, m_context.context(), [](const SecretStore::Result &) {});
 
+        bool fileRemoved = true;
         try {
             MessageStore(m_context.dataFolder, m_context.clock).removeFile(user);
         } catch (const StoreError &) {
-            // Reported as it always was: the command's own error, behind ShowErrors.
-            throw std::runtime_error("message file not deleted");
+            fileRemoved = false;
         }
-        // The removed user's next message must not go out any more.
+        // The removed user's next message must not go out any more, even when their file
+        // stays behind: with their settings gone it could only fail for want of a server.
         if (reloadScheduler)
             reloadScheduler();
+        if (!fileRemoved) // reported as it always was: the command's own error, behind ShowErrors
+            throw std::runtime_error("message file not deleted");
         m_context.boxes.show(QStringLiteral("User Removed"), QStringLiteral("User Removed"),
             MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, this);
     });
