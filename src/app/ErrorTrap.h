@@ -14,7 +14,7 @@
 // says. Nothing escapes to end the program. Returns whether the procedure ran to its end.
 template<class Procedure>
 bool trap(
-    AppContext &program, const char *where, Procedure &&procedure, bool later = false) noexcept
+    AppContext &context, const char *where, Procedure &&procedure, bool later = false) noexcept
 {
     QString failure;
     try {
@@ -29,11 +29,11 @@ bool trap(
     }
     try {
         if (later)
-            program.reportLater(QString::fromLatin1(where), failure);
+            context.reportLater(QString::fromLatin1(where), failure);
         else if (failure.isEmpty())
-            program.reportError(QString::fromLatin1(where));
+            context.reportError(QString::fromLatin1(where));
         else
-            program.reportFailure(failure);
+            context.reportFailure(failure);
     } catch (...) {
     }
     return false;
@@ -42,7 +42,7 @@ bool trap(
 // The error trap of work that must never wait for a user (the scheduler, the delivery):
 // the report is shown once that work has returned to the event loop.
 template<class Procedure>
-bool trapLater(AppContext &program, const char *where, Procedure &&procedure) noexcept
+bool trapLater(AppContext &context, const char *where, Procedure &&procedure) noexcept
 {
-    return trap(program, where, std::forward<Procedure>(procedure), true);
+    return trap(context, where, std::forward<Procedure>(procedure), true);
 }

@@ -34,15 +34,15 @@ void showLockNotCreated(MessageBoxes &boxes, const QString &lockPath, const QStr
         MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
 }
 
-void readStartValues(AppContext &program, const QString &executablePath, const QString &programDir)
+void readStartValues(AppContext &context, const QString &executablePath, const QString &programDir)
 {
-    const SettingsStore &settings = program.settings;
-    program.firstRun
+    const SettingsStore &settings = context.settings;
+    context.firstRun
         = settings.readSetting(Options, QStringLiteral("Current User"), QStringLiteral("0"))
         == QStringLiteral("0");
-    program.programPath = executablePath;
-    program.dataFolder = programDir;
-    program.startSmall
+    context.programPath = executablePath;
+    context.dataFolder = programDir;
+    context.startSmall
         = settings.readSetting(Options, QStringLiteral("StartSmall"), QStringLiteral("0"))
         == QStringLiteral("1");
 }

@@ -20,4 +20,4 @@ void showLockNotCreated(MessageBoxes &boxes, const QString &lockPath, const QStr
 
 // FirstRun, ProgramPath, ProgramDir and StartSmall. The message files live in the data
 // directory (programDir, ending with "/"), not beside the executable.
-void readStartValues(AppContext &program, const QString &executablePath, const QString &programDir);
+void readStartValues(AppContext &context, const QString &executablePath, const QString &programDir);

@@ -35,9 +35,9 @@ constexpr qint64 RealDialSeconds = 5; // a quicker dial found a line already up
 } // namespace
 
 MailDelivery::MailDelivery(
-    AppContext &program, MessageStore &store, ConnectionService &connection, QObject *parent)
+    AppContext &context, MessageStore &store, ConnectionService &connection, QObject *parent)
     : Deliverer(parent)
-    , m_context(program)
+    , m_context(context)
     , m_store(store)
     , m_connection(connection)
 {

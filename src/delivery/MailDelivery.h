@@ -22,7 +22,7 @@ class AppContext;
 class MailDelivery final : public Deliverer {
     Q_OBJECT
 public:
-    MailDelivery(AppContext &program, MessageStore &store, ConnectionService &connection,
+    MailDelivery(AppContext &context, MessageStore &store, ConnectionService &connection,
         QObject *parent = nullptr);
 
     void start(int user, const MessageRecord &record, bool instant) override;

@@ -15,10 +15,10 @@ constexpr int InstantSlot = 0;
 
 } // namespace
 
-Scheduler::Scheduler(AppContext &program, MessageStore &store, Deliverer &deliverer,
+Scheduler::Scheduler(AppContext &context, MessageStore &store, Deliverer &deliverer,
     ConnectionService &connection, QObject *parent)
     : QObject(parent)
-    , m_context(program)
+    , m_context(context)
     , m_store(store)
     , m_deliverer(deliverer)
     , m_connection(connection)

@@ -31,7 +31,7 @@ public:
         bool instant = false;
     };
 
-    Scheduler(AppContext &program, MessageStore &store, Deliverer &deliverer,
+    Scheduler(AppContext &context, MessageStore &store, Deliverer &deliverer,
         ConnectionService &connection, QObject *parent = nullptr);
 
     // Starts the once-a-second check.

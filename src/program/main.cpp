@@ -49,7 +49,7 @@ int main(int argc, char **argv)
     }
     SettingsStore settings(Paths::settingsFile());
     SystemClock clock;
-    AppContext p(settings, clock, boxes);
+    AppContext context(settings, clock, boxes);
 
     SingleInstance instance(SingleInstance::defaultLockPath());
     switch (instance.tryLock()) {
@@ -64,7 +64,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    readStartValues(p, QCoreApplication::applicationFilePath(), Paths::dataDir());
+    readStartValues(context, QCoreApplication::applicationFilePath(), Paths::dataDir());
 
     // Without usable sockets nothing can be delivered: the program ends.
     SystemSocketLayer sockets;
@@ -74,10 +74,10 @@ int main(int argc, char **argv)
     }
 
     QtConnectionService connection;
-    MessageStore store(p.dataFolder, clock);
-    MailDelivery delivery(p, store, connection);
-    Scheduler scheduler(p, store, delivery, connection);
-    Application program(p, store, scheduler);
+    MessageStore store(context.dataFolder, clock);
+    MailDelivery delivery(context, store, connection);
+    Scheduler scheduler(context, store, delivery, connection);
+    Application program(context, store, scheduler);
     program.wizard().mailAccountGuess = installedMailAccountGuess;
 #ifdef TOLVANE_TEST_SWITCHES
     if (qEnvironmentVariableIsSet("TOLVANE_EXIT_AFTER_PAINT"))

@@ -45,11 +45,11 @@ QPushButton *button(const QString &text, const char *name, QWidget *parent)
 
 } // namespace
 
-EntryDialog::EntryDialog(AppContext &program, MessageStore &store, QWidget *parent)
+EntryDialog::EntryDialog(AppContext &context, MessageStore &store, QWidget *parent)
     : QDialog(parent)
-    , m_context(program)
+    , m_context(context)
     , m_store(store)
-    , m_picker(new UserPicker(program, this))
+    , m_picker(new UserPicker(context, this))
 {
     setObjectName(QStringLiteral("entryDialog"));
     setWindowTitle(QStringLiteral("Tolvane - Message"));

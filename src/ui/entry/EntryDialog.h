@@ -32,7 +32,7 @@ class UserPicker;
 class EntryDialog : public QDialog {
     Q_OBJECT
 public:
-    EntryDialog(AppContext &program, MessageStore &store, QWidget *parent = nullptr);
+    EntryDialog(AppContext &context, MessageStore &store, QWidget *parent = nullptr);
 
     // The logged-in user's message at that minute: its stored text and recipients, or an
     // empty text for the user alone.

@@ -29,9 +29,9 @@ bool listedBefore(const Roster::User &a, const Roster::User &b)
 
 } // namespace
 
-UserPicker::UserPicker(AppContext &program, QWidget *parent)
+UserPicker::UserPicker(AppContext &context, QWidget *parent)
     : QDialog(parent)
-    , m_context(program)
+    , m_context(context)
 {
     setObjectName(QStringLiteral("userPicker"));
     setWindowTitle(QStringLiteral("Tolvane - Select Users"));

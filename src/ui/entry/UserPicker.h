@@ -32,7 +32,7 @@ public:
     };
     static constexpr int BoxCount = 10;
 
-    explicit UserPicker(AppContext &program, QWidget *parent = nullptr);
+    explicit UserPicker(AppContext &context, QWidget *parent = nullptr);
 
     void begin(const Mode &mode);
     QList<int> pick(const Mode &mode);

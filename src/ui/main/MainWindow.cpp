@@ -39,9 +39,9 @@ QString wholeNumber(int value)
 
 } // namespace
 
-MainWindow::MainWindow(AppContext &program, QWidget *parent)
+MainWindow::MainWindow(AppContext &context, QWidget *parent)
     : QMainWindow(parent)
-    , m_context(program)
+    , m_context(context)
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Tolvane"));

@@ -31,7 +31,7 @@ class QScrollBar;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(AppContext &program, QWidget *parent = nullptr);
+    explicit MainWindow(AppContext &context, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Filled by the start-up: show the entry dialog modally for the logged-in user's

@@ -21,15 +21,15 @@ QString reasonOf(const SecretStore::Result &result)
     return reason.isEmpty() ? QStringLiteral("it gave no reason") : reason;
 }
 
-void keyringAnswered(AppContext &p, const QString &section, const QString &login, bool removing,
-    const SecretStore::Result &result, QWidget *parent)
+void keyringAnswered(AppContext &context, const QString &section, const QString &login,
+    bool removing, const SecretStore::Result &result, QWidget *parent)
 {
     if (result.ok) {
         // A removed user's section is gone with its note of the login.
         if (!removing)
-            PasswordOwner::record(p.settings, section, login);
-        else if (p.settings.hasSetting(section, QStringLiteral("Name")))
-            PasswordOwner::disown(p.settings, section);
+            PasswordOwner::record(context.settings, section, login);
+        else if (context.settings.hasSetting(section, QStringLiteral("Name")))
+            PasswordOwner::disown(context.settings, section);
         return;
     }
     const QString text = removing
@@ -41,14 +41,14 @@ void keyringAnswered(AppContext &p, const QString &section, const QString &login
                          "keeps passwords nowhere else; start a keyring (such as GNOME Keyring "
                          "or KWallet) and enter the password again under Advanced...")
               .arg(reasonOf(result));
-    p.boxes.show(QStringLiteral("Email Password"), text, MessageBoxes::Icon::Warning,
+    context.boxes.show(QStringLiteral("Email Password"), text, MessageBoxes::Icon::Warning,
         MessageBoxes::Buttons::Ok, parent);
 }
 
 } // namespace
 
-void updatePassword(AppContext &p, const char *where, const QString &section, const QString &login,
-    const std::optional<QString> &password, QWidget *parent)
+void updatePassword(AppContext &context, const char *where, const QString &section,
+    const QString &login, const std::optional<QString> &password, QWidget *parent)
 {
     if (!password)
         return;
@@ -56,13 +56,13 @@ void updatePassword(AppContext &p, const char *where, const QString &section, co
     // The window that asked may be gone by the time the keyring answers.
     const QPointer<QWidget> boxParent(parent);
     const QByteArray place(where);
-    auto answered
-        = [&p, place, section, login, removing, boxParent](const SecretStore::Result &result) {
-              trap(p, place.constData(),
-                  [&] { keyringAnswered(p, section, login, removing, result, boxParent.data()); });
-          };
+    auto answered = [&context, place, section, login, removing, boxParent](
+                        const SecretStore::Result &result) {
+        trap(context, place.constData(),
+            [&] { keyringAnswered(context, section, login, removing, result, boxParent.data()); });
+    };
     if (removing)
-        p.secrets->removePassword(section, p.context(), answered);
+        context.secrets->removePassword(section, context.context(), answered);
     else
-        p.secrets->writePassword(section, *password, p.context(), answered);
+        context.secrets->writePassword(section, *password, context.context(), answered);
 }

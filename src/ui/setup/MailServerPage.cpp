@@ -27,8 +27,8 @@ const QString DefaultSMTP = QStringLiteral("DefaultSMTP");
 } // namespace
 
 MailServerPage::MailServerPage(
-    AppContext &program, SetupRun &run, const MailAccountGuess &mailAccountGuess, QWidget *parent)
-    : WizardPage(program, run, QStringLiteral("frmLocalEmail"),
+    AppContext &context, SetupRun &run, const MailAccountGuess &mailAccountGuess, QWidget *parent)
+    : WizardPage(context, run, QStringLiteral("frmLocalEmail"),
         QStringLiteral("Tolvane - Email Settings"), parent)
     , m_mailAccountGuess(mailAccountGuess)
 {

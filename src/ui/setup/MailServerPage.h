@@ -16,7 +16,7 @@ class ServerOptionsDialog;
 class MailServerPage : public WizardPage {
     Q_OBJECT
 public:
-    MailServerPage(AppContext &program, SetupRun &run, const MailAccountGuess &mailAccountGuess,
+    MailServerPage(AppContext &context, SetupRun &run, const MailAccountGuess &mailAccountGuess,
         QWidget *parent = nullptr);
 
     void load(const QString &nextWord) override;

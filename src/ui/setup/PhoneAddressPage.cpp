@@ -19,8 +19,8 @@ const QString PhoneAddressPage::ExampleBlock
                      "For example:  5551234567@sms.carrier.example\n"
                      "You can obtain your Email address from your cellular service provider.");
 
-PhoneAddressPage::PhoneAddressPage(AppContext &program, SetupRun &run, QWidget *parent)
-    : WizardPage(program, run, QStringLiteral("frmCellEmail"),
+PhoneAddressPage::PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *parent)
+    : WizardPage(context, run, QStringLiteral("frmCellEmail"),
         QStringLiteral("Tolvane - Cellular Phone Email"), parent)
 {
     m_rows->addWidget(addLabel(QStringLiteral("requestLabel"),

@@ -9,7 +9,7 @@
 class PhoneAddressPage : public WizardPage {
     Q_OBJECT
 public:
-    PhoneAddressPage(AppContext &program, SetupRun &run, QWidget *parent = nullptr);
+    PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *parent = nullptr);
 
     static const QString ExampleBlock;
 

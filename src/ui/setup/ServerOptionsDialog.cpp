@@ -30,9 +30,9 @@ QString portInAddress(const QString &address)
 
 } // namespace
 
-ServerOptionsDialog::ServerOptionsDialog(AppContext &program, QWidget *parent)
+ServerOptionsDialog::ServerOptionsDialog(AppContext &context, QWidget *parent)
     : QDialog(parent)
-    , m_context(program)
+    , m_context(context)
 {
     setObjectName(QStringLiteral("serverOptionsDialog"));
     setWindowTitle(QStringLiteral("Tolvane - Advanced Email Settings"));

@@ -33,7 +33,7 @@ public:
         QString password; // empty: none typed
     };
 
-    explicit ServerOptionsDialog(AppContext &program, QWidget *parent = nullptr);
+    explicit ServerOptionsDialog(AppContext &context, QWidget *parent = nullptr);
 
     // securityButtons[0..2]: None, STARTTLS, TLS from the start.
     std::array<QRadioButton *, 3> securityButtons {};

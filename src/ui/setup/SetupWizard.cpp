@@ -36,11 +36,11 @@ QPushButton *makeButton(const QString &text, const QString &name, QWidget *paren
 
 } // namespace
 
-SetupWizard::SetupWizard(AppContext &program, QWidget *parent)
+SetupWizard::SetupWizard(AppContext &context, QWidget *parent)
     : QDialog(parent)
     , accountName(accountNameGuess)
     , mailAccountGuess([] { return MailAccount {}; })
-    , m_context(program)
+    , m_context(context)
 {
     setObjectName(QStringLiteral("setupWizard"));
     setWindowIcon(tolvaneIcon());

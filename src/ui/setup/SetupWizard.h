@@ -39,7 +39,7 @@ public:
     static constexpr int DesignWidth = 406;
     static constexpr int DesignHeight = 305;
 
-    explicit SetupWizard(AppContext &program, QWidget *parent = nullptr);
+    explicit SetupWizard(AppContext &context, QWidget *parent = nullptr);
     ~SetupWizard() override;
 
     // Starts a run for the mode and user (the defaults need none) on its first page;

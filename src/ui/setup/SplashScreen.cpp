@@ -17,9 +17,9 @@
 const QString SplashScreen::NoticeLine
     = QStringLiteral("Your messages go out on time while Tolvane waits in the system tray.");
 
-SplashScreen::SplashScreen(AppContext &program, SetupWizard &wizard, QWidget *parent)
+SplashScreen::SplashScreen(AppContext &context, SetupWizard &wizard, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-    , m_context(program)
+    , m_context(context)
     , m_wizard(wizard)
 {
     setObjectName(QStringLiteral("splashScreen"));

@@ -35,7 +35,7 @@ public:
         std::function<void()> showMainWindow;
     };
 
-    SplashScreen(AppContext &program, SetupWizard &wizard, QWidget *parent = nullptr);
+    SplashScreen(AppContext &context, SetupWizard &wizard, QWidget *parent = nullptr);
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
     // How long the splash stands at start before it hands over (two seconds).

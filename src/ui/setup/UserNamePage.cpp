@@ -12,10 +12,10 @@
 
 using Mode = SetupRun::Mode;
 
-UserNamePage::UserNamePage(AppContext &program, SetupRun &run,
+UserNamePage::UserNamePage(AppContext &context, SetupRun &run,
     const std::function<QString()> &accountName, QWidget *parent)
     : WizardPage(
-        program, run, QStringLiteral("frmUserName"), QStringLiteral("Tolvane - User Name"), parent)
+        context, run, QStringLiteral("frmUserName"), QStringLiteral("Tolvane - User Name"), parent)
     , m_accountName(accountName)
 {
     m_status = addLabel(QStringLiteral("statusLabel"), QString());

@@ -9,7 +9,7 @@
 class UserNamePage : public WizardPage {
     Q_OBJECT
 public:
-    UserNamePage(AppContext &program, SetupRun &run, const std::function<QString()> &accountName,
+    UserNamePage(AppContext &context, SetupRun &run, const std::function<QString()> &accountName,
         QWidget *parent = nullptr);
 
     void load(const QString &nextWord) override;

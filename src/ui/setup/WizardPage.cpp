@@ -4,10 +4,10 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-WizardPage::WizardPage(AppContext &program, SetupRun &run, const QString &formName,
+WizardPage::WizardPage(AppContext &context, SetupRun &run, const QString &formName,
     const QString &title, QWidget *parent)
     : QWidget(parent)
-    , m_context(program)
+    , m_context(context)
     , m_run(run)
     , m_formName(formName)
     , m_title(title)

@@ -42,7 +42,7 @@ public:
     virtual void finish(QWidget *boxParent) { Q_UNUSED(boxParent) }
 
 protected:
-    WizardPage(AppContext &program, SetupRun &run, const QString &formName, const QString &title,
+    WizardPage(AppContext &context, SetupRun &run, const QString &formName, const QString &title,
         QWidget *parent = nullptr);
 
     QLabel *addLabel(const QString &objectName, const QString &text);
