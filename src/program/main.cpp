@@ -13,6 +13,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/SystemClock.h"
 #include "program/Application.h"
+#include "program/CommandLine.h"
 #include "store/MessageStore.h"
 #include "ui/common/QtMessageBoxes.h"
 #include "ui/common/TolvaneIcon.h"
@@ -25,7 +26,14 @@
 // The start-up in its order, then the event loop.
 int main(int argc, char **argv)
 {
+    // --help and --version need no display, and neither touches the lock or a setting.
+    if (const auto status = CommandLine::answerBeforeDisplay(argc, argv))
+        return *status;
+    CommandLine::guardDisplay();
     QApplication app(argc, argv);
+    CommandLine::displayOpened();
+    if (const auto status = CommandLine::refuseUnknown())
+        return *status;
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(tolvaneIcon());
