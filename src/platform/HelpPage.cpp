@@ -20,9 +20,14 @@ QString findHelpPage(const QString &executableDir)
     return QStandardPaths::locate(QStandardPaths::GenericDataLocation, PageInShare);
 }
 
-void openHelpPage()
+QString openHelpPage()
 {
     const QString page = findHelpPage(QCoreApplication::applicationDirPath());
-    if (!page.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    if (page.isEmpty())
+        return QStringLiteral("The help page (%1) is not installed.").arg(PageInShare);
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        return {};
+    return QStringLiteral("No program to show the help page was found.  You can open it in "
+                          "any web browser:\n\n%1")
+        .arg(QDir::toNativeSeparators(page));
 }

@@ -9,6 +9,7 @@
 // The page's full path, or empty text when there is none.
 QString findHelpPage(const QString &executableDir);
 
-// Opens the page in the desktop's browser. A missing page, or a desktop that cannot
-// show it, leaves everything as it was and says nothing.
-void openHelpPage();
+// Opens the page in the desktop's browser. Returns what to tell the user when it could not
+// (no page, or no program to show it: then where the page is, to open by hand), or empty
+// text when the page was handed to the browser.
+QString openHelpPage();

@@ -109,7 +109,11 @@ void MainWindow::openNetworkSettings()
 
 void MainWindow::openHelp()
 {
-    trap(m_context, "frmMain.mnuHelpMe_Click", [&] { openHelpPage(); });
+    trap(m_context, "frmMain.mnuHelpMe_Click", [&] {
+        if (const QString problem = openHelpPage(); !problem.isEmpty())
+            m_context.boxes.show(AppTitle, problem, MessageBoxes::Icon::Information,
+                MessageBoxes::Buttons::Ok, this);
+    });
 }
 
 void MainWindow::openWebsite()

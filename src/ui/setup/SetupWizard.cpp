@@ -1,6 +1,7 @@
 #include "ui/setup/SetupWizard.h"
 
 #include "app/AppContext.h"
+#include "app/AppTitle.h"
 #include "app/ErrorTrap.h"
 #include "platform/HelpPage.h"
 #include "platform/MessageBoxes.h"
@@ -105,8 +106,13 @@ SetupWizard::SetupWizard(AppContext &context, QWidget *parent)
     connect(m_nextButton, &QPushButton::clicked, this, &SetupWizard::goNext);
     connect(m_backButton, &QPushButton::clicked, this, &SetupWizard::goBack);
     connect(m_cancelButton, &QPushButton::clicked, this, &SetupWizard::cancel);
-    connect(m_helpButton, &QPushButton::clicked, this,
-        [this] { trapOnPage("cmdHelp_Click", [] { openHelpPage(); }); });
+    connect(m_helpButton, &QPushButton::clicked, this, [this] {
+        trapOnPage("cmdHelp_Click", [this] {
+            if (const QString problem = openHelpPage(); !problem.isEmpty())
+                m_context.boxes.show(AppTitle, problem, MessageBoxes::Icon::Information,
+                    MessageBoxes::Buttons::Ok, this);
+        });
+    });
 
     showPage(UserName);
 }
