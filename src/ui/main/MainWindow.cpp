@@ -181,6 +181,7 @@ void MainWindow::unload()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Unloading never cancels: the window goes, the program and its delivery stay.
+    m_closedByUser = isVisible();
     trap(m_context, "frmMain.Form_Unload", [&] {
         saveWindowPlace();
         showClosingMessages();

@@ -218,7 +218,8 @@ private:
     bool m_firstTimeMessagesDue = false;
     bool m_hooked = false;
     bool m_trayDoubleClick = false;
-    bool m_saidNoTray = false;
+    // The user closed the window; without a notification area it comes back minimised.
+    bool m_closedByUser = false;
 
     // The characters typed so far that may still become a typed command.
     QString m_typedKeys;

@@ -12,10 +12,12 @@
 #include <QAction>
 #include <QCursor>
 #include <QMenu>
+#include <utility>
 
 namespace {
 
 const QString Options = QStringLiteral("Options");
+const QString NoTrayExplained = QStringLiteral("NoTrayExplained");
 const QString StartSmall = QStringLiteral("StartSmall");
 const QString Tip = QStringLiteral("Tolvane");
 
@@ -59,8 +61,12 @@ void MainWindow::moveIntoTray()
             if (!m_loaded)
                 load();
             showMinimized();
-            if (!m_saidNoTray) {
-                m_saidNoTray = true;
+            // Told once in the life of the installation, when the user first closes the
+            // window and sees it stay: never at a start, which would greet every login.
+            const bool told
+                = m_context.settings.readSetting(Options, NoTrayExplained, QString()) == "1";
+            if (std::exchange(m_closedByUser, false) && !told) {
+                m_context.settings.writeSetting(Options, NoTrayExplained, QStringLiteral("1"));
                 m_context.boxes.show(QStringLiteral("No System Tray"),
                     QStringLiteral("This desktop has no System Tray, so Tolvane stays minimized "
                                    "on your task bar instead.  All scheduled Emails will still "
