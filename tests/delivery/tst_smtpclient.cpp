@@ -2,7 +2,6 @@
 #include "delivery/SmtpClient.h"
 #include "delivery/SmtpWire.h"
 #include "delivery/SocketLayer.h"
-#include "store/CodePage.h"
 #include "support/AiosmtpdServer.h"
 #include "support/DataColumns.h"
 #include "support/ScriptedSmtpServer.h"
@@ -16,6 +15,8 @@
 #include <QTemporaryDir>
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using S = ScriptedSmtpServer;
@@ -27,8 +28,6 @@ constexpr std::chrono::milliseconds Limit { 1500 };
 constexpr qint64 MarginMs = 1000; // beyond the limit: tearing down and judging, on a busy machine
 
 const QString Said = "SMTP Server responded: ";
-const QString NoGreeting = "SMTP server connected but did not respond";
-const QString NoResponse = "No response from SMTP server: timeout";
 const QString UnableToConnect = "Unable to connect to SMTP server";
 const QString Unsolicited = "The SMTP server sent a reply that no command asked for: ";
 const QString Misfit = "The SMTP server's reply does not fit the command it answers: ";
@@ -87,10 +86,12 @@ const auto server = [](QString to) { return Change([=](Mail &m) { m.serverSettin
 // A row: what the server does, how the conversation ends ("sent" or "failed", what the server
 // heard, and "timeout" when it waited the limit out, "within" when it may take up to the
 // limit, "unreached" when it never connected), and the warnings; one that begins with a
-// reply code is what the server responded.
+// reply code is what the server responded; a huge one is shown by its beginning only.
 void row(const QString &name, const S::Script &script, const QByteArray &ends,
-    const QStringList &warnings = {}, const Change &change = {})
+    QStringList warnings = {}, const Change &change = {})
 {
+    for (QString &warning : warnings)
+        warning = ((warning.front().isDigit() ? Said : "") + warning).left(200);
     QTest::newRow(qPrintable(name)) << script << change << ends << warnings;
 }
 
@@ -148,7 +149,8 @@ private slots:
                     row(name, script, "sent " + All, refusal);
                 } else if (reply.isEmpty()) {
                     row(name, script, "failed timeout" + verbs,
-                        { step == S::Greeting ? NoGreeting : NoResponse });
+                        { step == S::Greeting ? "SMTP server connected but did not respond"
+                                              : "No response from SMTP server: timeout" });
                 } else {
                     const QStringList closed { "SMTP server closed the connection" };
                     row(name, script, "failed" + verbs, refusal.isEmpty() ? closed : refusal);
@@ -268,21 +270,18 @@ private slots:
         ClientRun r;
         QCOMPARE(r.run(mail), ends.startsWith("sent"));
         QVERIFY(r.ok);
-        QCOMPARE(r.shown.size(), warnings.size());
-        for (qsizetype i = 0; i < warnings.size(); ++i) {
-            const QString warning = (warnings.at(i).front().isDigit() ? Said : "") + warnings.at(i);
-            // A huge reply is shown by its beginning only.
-            QCOMPARE(r.shown.at(i).left(200), warning.left(200));
-            QVERIFY2(r.shown.at(i).size() <= 70 * 1024, QByteArray::number(r.shown.at(i).size()));
-        }
+        QStringList shown;
+        for (const QString &warning : std::as_const(r.shown))
+            shown << (warning.size() > 70 * 1024 ? "over 70 KB" : warning.left(200));
+        QCOMPARE(shown, warnings);
         QList<QByteArray> words = ends.split(' ');
         words.removeIf([](const QByteArray &word) { return word.front() >= 'a'; });
         QCOMPARE(scripted.verbs(), words.join(' '));
         if (ends.contains("unreached"))
             QCOMPARE(scripted.connections, 0);
         QVERIFY(!scripted.outOfStep);
-        for (const QByteArray &line : std::as_const(scripted.commands))
-            QVERIFY2(!line.contains("evil") && !line.contains("RSET"), line.constData());
+        const QByteArray heard = scripted.commands.join('\n');
+        QVERIFY2(!heard.contains("evil") && !heard.contains("RSET"), heard.constData());
         const QByteArray elapsed = QByteArray::number(r.elapsedMs);
         QVERIFY2(r.elapsedMs < Limit.count() + MarginMs, elapsed);
         if (ends.contains("timeout"))
@@ -291,15 +290,20 @@ private slots:
             QVERIFY2(r.elapsedMs < Limit.count() / 2, elapsed);
 
         // The client is ready for the next mail, to a sound server. The text goes dot-stuffed,
-        // in Windows-1252, on one line.
+        // in Windows-1252, on one line whatever it holds (an instant message is never cleaned
+        // by a file, a file may be edited by hand), never as a command of its own.
         ScriptedSmtpServer sound;
-        QVERIFY(r.run(mailTo(sound.address(), ".caf\u00e9 \u20ac!\r\n.two")));
+        QVERIFY(r.run(mailTo(sound.address(),
+            u".caf\u00e9 \u20ac!\r\n.two\r.\rRSET\n.\nMAIL FROM: <x@evil.example>\n.\r\nQUIT"_s
+                + QChar(0) + ".\r\n")));
         QVERIFY(r.ok);
         QCOMPARE(r.shown, QStringList());
         QCOMPARE(sound.verbs(), All);
         QCOMPARE(sound.commands.value(1), "MAIL FROM: <ann@home.example>");
         QCOMPARE(sound.commands.value(3), "RCPT TO: <bob@phone.example>");
-        QCOMPARE(sound.content, "Subject: Tolvane\r\n\r\n..caf\xe9 \x80!  .two\r\n.\r\n");
+        QCOMPARE(sound.content,
+            "Subject: Tolvane\r\n\r\n..caf\xe9 \x80!  .two . RSET . MAIL FROM: <x@evil.example> . "
+            " QUIT.  \r\n.\r\n");
     }
 
     void abort_data()
@@ -336,7 +340,7 @@ private slots:
 
     // The server's TLS ("none", "starttls" or "smtps") and certificate ("server", "wrongname"
     // or "rogue"); given a password ("pw": Password) it asks for a login (ann, Password), and
-    // the user's is that password; "-PLAIN": that login method is not offered. What was said: the
+    // the user's is that password; "-PLAIN": login methods not offered. What was said: the
     // server's log, then the client's warnings.
     void realServer_data()
     {
@@ -348,31 +352,28 @@ private slots:
                                   R"(and seen\r\n')")
                 .arg(over);
         };
+        const auto row = [](const char *name, const char *setup, const QStringList &said) {
+            QTest::newRow(name) << QString(setup) << said;
+        };
         const QString plainOk = "AUTH tls PLAIN ok";
         const QString refused = "535 5.7.8 Authentication credentials invalid";
-        QTest::newRow("aiosmtpd") << "none" << QStringList { mail("clear") };
-        QTest::newRow("STARTTLS and AUTH PLAIN")
-            << "starttls server pw" << QStringList { plainOk, mail("tls") };
-        QTest::newRow("AUTH LOGIN when PLAIN is not offered")
-            << "starttls server pw -PLAIN" << QStringList { "AUTH tls LOGIN ok", mail("tls") };
-        QTest::newRow("TLS from the start with a login")
-            << "smtps server pw" << QStringList { plainOk, mail("tls") };
-        QTest::newRow("STARTTLS without a login")
-            << "starttls server" << QStringList { mail("tls") };
-        QTest::newRow("wrong password")
-            << "starttls server wrong"
-            << QStringList { "AUTH tls PLAIN refused", Said + refused + "\r\n",
-                   "SMTP login failed: " + refused };
+        row("aiosmtpd", "none", { mail("clear") });
+        row("STARTTLS and AUTH PLAIN", "starttls server pw", { plainOk, mail("tls") });
+        row("AUTH LOGIN when PLAIN is not offered", "starttls server pw -PLAIN",
+            { "AUTH tls LOGIN ok", mail("tls") });
+        row("neither PLAIN nor LOGIN offered", "starttls server pw -PLAIN,LOGIN",
+            { "The SMTP server offers no login method Tolvane can use (PLAIN or LOGIN)" });
+        row("TLS from the start with a login", "smtps server pw", { plainOk, mail("tls") });
+        row("STARTTLS without a login", "starttls server", { mail("tls") });
+        row("wrong password", "starttls server wrong",
+            { "AUTH tls PLAIN refused", Said + refused + "\r\n", "SMTP login failed: " + refused });
         // Nothing, not even the login, goes over clear text when the handshake fails.
         const QString untrusted = TlsFailed + "The certificate is self-signed, and untrusted";
-        QTest::newRow("untrusted certificate after STARTTLS")
-            << "starttls rogue pw" << QStringList { untrusted };
-        QTest::newRow("untrusted certificate from the start")
-            << "smtps rogue pw" << QStringList { untrusted };
-        QTest::newRow("certificate for another host")
-            << "starttls wrongname pw"
-            << QStringList { TlsFailed
-                   + "The host name did not match any of the valid hosts for this certificate" };
+        row("untrusted certificate after STARTTLS", "starttls rogue pw", { untrusted });
+        row("untrusted certificate from the start", "smtps rogue pw", { untrusted });
+        row("certificate for another host", "starttls wrongname pw",
+            { TlsFailed
+                + "The host name did not match any of the valid hosts for this certificate" });
     }
     void realServer()
     {
@@ -388,9 +389,8 @@ private slots:
             "aiosmtpd (python3-aiosmtpd) did not start");
         // "localhost" as written is the name the certificate must carry.
         Mail mail = mailTo(QStringLiteral("localhost:%1").arg(server.port()), ".hidden, and seen");
-        const QList<Security> security { Security::None, Security::StartTls, Security::Tls };
-        mail.options = { security.at(QStringList { "none", "starttls", "smtps" }.indexOf(words[0])),
-            {}, login };
+        const QString security = words[0] == "smtps" ? "TLS" : words[0];
+        mail.options = { MailServerOptions::parseSecurity(security), {}, login };
         mail.password = password;
         // A limit a slow handshake cannot reach: every conversation must end by the server's
         // answers (a TLS server may hold the connection open after QUIT).
@@ -401,24 +401,26 @@ private slots:
         QCOMPARE(server.log() + r.shown, said);
     }
 
-    // The bytes of the mail, the address connected to and the start-up's network check.
-    // The text goes on one line of the mail whatever it holds (an instant message is never
-    // cleaned by a file, a file may be edited by hand), never as a command of its own.
+    // The address connected to, and the start-up's network check.
     void wire_data()
     {
         Columns<QString, QString>({ "made", "expected" });
-        const auto content = [](const char *name, const QString &text, const QByteArray &body) {
-            QTest::newRow(name) << QString::fromLatin1(CodePage::encode(SmtpWire::messageContent(
-                text))) << QString::fromLatin1("Subject: Tolvane\r\n\r\n" + body + "\r\n.\r\n");
-        };
-        content("bare CR around a dot", "one\r.\rRSET", "one . RSET");
-        content("bare LF around a dot", "one\n.\nMAIL FROM: <x@evil.example>",
-            "one . MAIL FROM: <x@evil.example>");
-        content("LF dot CR LF", "one\n.\r\nQUIT", "one .  QUIT");
-        content("NUL", QStringLiteral("one") + QChar(0) + QStringLiteral("two"), "onetwo");
-        content("dot and line end only", ".\r\n", "..  ");
-        // The start-up's question whether the network layer can be used at all: what the
-        // layer grants (result, version, sockets) when asked for version 1.1 (257).
+        // The setting, the port option ("-": none) and the security: where it goes.
+        for (const char *row :
+            { "mail.example - None: mail.example 25", "mail.example - STARTTLS: mail.example 587",
+                "mail.example - TLS: mail.example 465",
+                "mail.example:2525 - TLS: mail.example 2525", "2001:db8::1 - None: 2001:db8::1 25",
+                "[2001:db8::1]:2525 8465 TLS: 2001:db8::1 8465", "mail.example:0 - None: nowhere",
+                "mail.example 587a STARTTLS: nowhere" }) {
+            const QStringList w = QString(row).split(u' ');
+            const auto made = SmtpWire::connectionAddress(w[0], w[1] == "-" ? "" : w[1],
+                MailServerOptions::usualPort(MailServerOptions::parseSecurity(w[2].chopped(1))));
+            QTest::newRow(row) << (made ? made->host + u' ' + QString::number(made->port)
+                                        : "nowhere")
+                               << QString(row).section(u' ', 3);
+        }
+        // What the sockets layer grants (result, version, sockets) when asked for version 1.1
+        // (257).
         const auto startUp = [](const char *name, SocketLayer::StartUp granted, QString problem) {
             struct Layer final : SocketLayer {
                 StartUp startUp(quint16 asked) override { return version = asked, granted; }
@@ -436,24 +438,6 @@ private slots:
             "Windows Sockets version 0.9 is not supported by winsock.dll ");
         startUp("no sockets", { 0, 0x0101, 0 },
             "This application requires a minimum of 1 supported sockets.");
-        const auto address = [](const char *name, QString setting, QString option,
-                                 Security security, QString goes) {
-            const auto made = SmtpWire::connectionAddress(
-                setting, option, MailServerOptions::usualPort(security));
-            QTest::newRow(name) << (made ? made->host + u' ' + QString::number(made->port) : "")
-                                << goes;
-        };
-        address("host", "mail.example", "", Security::None, "mail.example 25");
-        address(
-            "STARTTLS's usual port", "mail.example", "", Security::StartTls, "mail.example 587");
-        address("TLS's usual port", "mail.example", "", Security::Tls, "mail.example 465");
-        address(
-            "the port in SMTP first", "mail.example:2525", "", Security::Tls, "mail.example 2525");
-        address("bare IPv6", "2001:db8::1", "", Security::None, "2001:db8::1 25");
-        address("the port option first", "[2001:db8::1]:2525", "8465", Security::Tls,
-            "2001:db8::1 8465");
-        address("port 0", "mail.example:0", "", Security::None, "");
-        address("a port option that is no port", "mail.example", "587a", Security::StartTls, "");
     }
     void wire()
     {
