@@ -43,8 +43,8 @@ def authenticate(server, session, envelope, mechanism, data):
 context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
 if tls != "none":
     context.load_cert_chain(cert, key)
-# For the same reason its own "login only over TLS" rule would hide AUTH on an SMTPS
-# connection; the log shows what each login attempt came over.
+# Its own "login only over TLS" rule would hide AUTH on an SMTPS connection; the log shows
+# what each login attempt came over.
 smtp = dict(authenticator=authenticate, auth_required=True, auth_require_tls=tls != "smtps",
             auth_exclude_mechanism=excluded.split(",")) if login else {}
 if tls == "starttls":
