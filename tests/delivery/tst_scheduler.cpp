@@ -147,15 +147,11 @@ private slots:
         // go out, in order, once the batch is over; also when it went past midnight.
         for (const QDateTime &first : { at(10, 30), at(23, 58) }) {
             QStringList files, trace;
-            for (int minute : { 0, 1 }) {
-                for (int user = 1; user <= 7; ++user) {
-                    const QDateTime due = first.addSecs(60 * minute);
-                    const QString text = QStringLiteral("%1 %2").arg(minute).arg(user);
-                    files << QStringLiteral("%1").arg(user, 2, 10, QChar(u'0'))
-                            + Stamp::formatStamp(due) + 'N' + text + '|';
-                    trace << files.last().left(2) + ' ' + text
-                          << QString::number(user) + '+' + due.toString("hh:mm ") + text;
-                }
+            for (int i = 0; i < 14; ++i) { // users 1 to 7, in two minutes
+                const QDateTime due = first.addSecs(60 * (i / 7));
+                const QString user = QString::number(i % 7 + 1), text = QString::number(i);
+                files << '0' + user + Stamp::formatStamp(due) + 'N' + text + '|';
+                trace << '0' + user + ' ' + text << user + '+' + due.toString("hh:mm ") + text;
             }
             row(qPrintable(first.toString("due during a batch from hh:mm")), files,
                 first.time().hour() == 10 ? "L10:29:59 W20 T10:30 T10:32:21 T10:34:42"

@@ -15,8 +15,6 @@
 #include <QTemporaryDir>
 #include <functional>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 using S = ScriptedSmtpServer;
@@ -45,12 +43,11 @@ Mail mailTo(const QString &server, const QString &text = "Hello there")
 }
 
 // A client driven as the program drives it: start() returns at once, and the result comes
-// while the caller's own event loop runs (here QSignalSpy::wait's).
+// while the caller's own event loop runs (here QSignalSpy::wait's). run() holds one
+// conversation; true when it ended as sent. It must end once (ok), and start() must return
+// before anything is reported.
 struct ClientRun {
     explicit ClientRun(std::chrono::milliseconds limit = Limit) { client.setReplyTimeout(limit); }
-
-    // One conversation; true when it ended as sent. It must end once (ok), and start() must
-    // return before anything is reported.
     bool run(const Mail &mail)
     {
         QSignalSpy finished(&client, &SmtpClient::finished), warned(&client, &SmtpClient::warning);
@@ -106,9 +103,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_certificates.isValid());
-        QCOMPARE(QProcess::execute(qEnvironmentVariable("TOLVANE_SOURCE_DIR")
-                         + "/tests/support/make-test-certs.sh",
-                     { m_certificates.path() }),
+        const QString source = qEnvironmentVariable("TOLVANE_SOURCE_DIR");
+        QCOMPARE(QProcess::execute(
+                     source + "/tests/support/make-test-certs.sh", { m_certificates.path() }),
             0);
         // The tests' own authority is trusted as a system one would be; nothing else is.
         QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
@@ -161,12 +158,9 @@ private slots:
         // How replies arrive. One byte at a time also takes longer than one limit in all.
         S::Script trickle;
         for (const S::Step step : { S::Greeting, S::Helo, S::Mail, S::Rcpt, S::Data, S::Content }) {
-            const QByteArray reply = step == S::Greeting ? "220 ok\r\n"
-                : step == S::Data                        ? "354 go\r\n"
-                                                         : "250 ok\r\n";
-            for (const char c : reply)
-                trickle[step].append(QByteArray(1, c) + (c == '\n' ? "" : "|"));
-            trickle[step] = { trickle[step].join() };
+            for (const char c :
+                QByteArray(step ? step == S::Data ? "354 go\r\n" : "250 ok\r\n" : "220 ok\r\n"))
+                trickle[step] = { trickle[step].value(0) + c + (c == '\n' ? "" : "|") };
         }
         row("replies one byte at a time", trickle, "sent within " + All);
         row("multi-line refusal in two arrivals",
@@ -277,9 +271,7 @@ private slots:
         QList<QByteArray> words = ends.split(' ');
         words.removeIf([](const QByteArray &word) { return word.front() >= 'a'; });
         QCOMPARE(scripted.verbs(), words.join(' '));
-        if (ends.contains("unreached"))
-            QCOMPARE(scripted.connections, 0);
-        QVERIFY(!scripted.outOfStep);
+        QVERIFY(!scripted.outOfStep && !(ends.contains("unreached") && scripted.connections));
         const QByteArray heard = scripted.commands.join('\n');
         QVERIFY2(!heard.contains("evil") && !heard.contains("RSET"), heard.constData());
         const QByteArray elapsed = QByteArray::number(r.elapsedMs);
@@ -294,7 +286,8 @@ private slots:
         // by a file, a file may be edited by hand), never as a command of its own.
         ScriptedSmtpServer sound;
         QVERIFY(r.run(mailTo(sound.address(),
-            u".caf\u00e9 \u20ac!\r\n.two\r.\rRSET\n.\nMAIL FROM: <x@evil.example>\n.\r\nQUIT"_s
+            QString(
+                ".caf\u00e9 \u20ac!\r\n.two\r.\rRSET\n.\nMAIL FROM: <x@evil.example>\n.\r\nQUIT")
                 + QChar(0) + ".\r\n")));
         QVERIFY(r.ok);
         QCOMPARE(r.shown, QStringList());
