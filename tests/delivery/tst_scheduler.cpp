@@ -90,13 +90,14 @@ private slots:
     void handedOver_data()
     {
         Columns<QStringList, QString, QStringList>({ "files", "moves", "trace" });
-        const auto row
-            = [](const char *name, const QStringList &files, const QString &moves,
-                  const QStringList &trace) { QTest::newRow(name) << files << moves << trace; };
+        const auto row = [](const char *name, const QStringList &files, const QString &moves,
+                             const QStringList &trace = {}) {
+            QTest::newRow(name) << files << moves << trace;
+        };
         const QStringList one { "012026/03/14 10:30 AMNa|" },
             two = one + QStringList { "012026/03/14 10:32 AMNb|" };
         const QStringList a { "01 a", "1+10:30 a" };
-        row("a second before", one, "L10:00 T10:29:59", {});
+        row("a second before", one, "L10:00 T10:29:59");
         row("on the minute", one, "L10:00 T10:30", a);
         row("late in the minute", one, "L10:00 T10:30:59", a);
         row("started at 10:30:40", one, "L10:30:40 T10:30:41", a);
@@ -104,15 +105,14 @@ private slots:
         row("instant message", {}, "I10:30:05 T10:30:06", { "21 now" });
         row("instant message in the day's last second", {}, "I23:59:59 T00:00+", { "21 now" });
         row("new day from 11:59 PM", {}, "T23:59:58 T00:00:01+", { "day" });
-        row("no new day from 11:58 PM", {}, "T23:58:59 T00:00:01+", {});
-        row("no new day to 12:01 AM", {}, "T23:59:59 T00:01+", {});
-        row("no new day within 12:00 AM", {}, "T00:00+ T00:00:01+", {});
+        row("no new day from 11:58 PM", {}, "T23:58:59 T00:00:01+");
+        row("no new day to 12:01 AM", {}, "T23:59:59 T00:01+");
+        row("no new day within 12:00 AM", {}, "T00:00+ T00:00:01+");
         // Forward: a record in its slot goes wherever the clock lands; one whose minute was
         // jumped over before it reached a slot is past and never sent.
         row("forward over the due minute", one, "L10:29:58 T10:29:59 T10:35 T10:35:01", a);
         row("forward over two due minutes", two, "L10:29:58 T10:35 T10:35:01 T10:40", a);
-        row("forward, then the slots reloaded before a check", one, "L10:29:58 L10:35 T10:35:01",
-            {});
+        row("forward, then the slots reloaded before a check", one, "L10:29:58 L10:35 T10:35:01");
         // Backward: a record handed over is not handed over again when its minute comes round
         // a second time, whether its delivery succeeded or failed.
         const QString back
@@ -128,8 +128,8 @@ private slots:
             "L23:40 T23:40:01 T07:59+ T07:59:59+ T08:00+ T08:00:01+",
             { "01 wake", "1+08:00 wake" });
         row("asleep over midnight, awake after the next record", asleep,
-            "L23:40 T08:05+ T08:05:01+", {});
-        row("asleep to the same minute the next day", one, "L10:00 T10:30+ T10:30:01+", {});
+            "L23:40 T08:05+ T08:05:01+");
+        row("asleep to the same minute the next day", one, "L10:00 T10:30+ T10:30:01+");
         // The unreadable file holds back only its own user, and goes to the error trap, again at
         // the reload after the batch; so does every failure.
         row("batch", { "022026/03/14 10:30 AMNb|", "102026/03/14 10:30 AMNc|", one[0], "04" },

@@ -322,25 +322,21 @@ private slots:
     {
         Columns<QString, QStringList>({ "setup", "said" });
         // The server undid the dot-stuffing.
-        const auto mail = [](const char *over) {
-            return QStringLiteral("DATA %1 ann@home.example ['ann@phone.example', "
-                                  R"('bob@phone.example'] b'Subject: Tolvane\r\n\r\n.hidden, )"
-                                  R"(and seen\r\n')")
-                .arg(over);
-        };
+        const QString mail = R"(DATA %1 ann@home.example ['ann@phone.example', 'bob@phone.)"
+                             R"(example'] b'Subject: Tolvane\r\n\r\n.hidden, and seen\r\n')";
         const auto row = [](const char *name, const char *setup, const QStringList &said) {
             QTest::newRow(name) << QString(setup) << said;
         };
         const QString plainOk = "AUTH tls PLAIN ok";
         const QString refused = "535 5.7.8 Authentication credentials invalid";
-        row("aiosmtpd", "none", { mail("clear") });
-        row("STARTTLS and AUTH PLAIN", "starttls server pw", { plainOk, mail("tls") });
+        row("aiosmtpd", "none", { mail.arg("clear") });
+        row("STARTTLS and AUTH PLAIN", "starttls server pw", { plainOk, mail.arg("tls") });
         row("AUTH LOGIN when PLAIN is not offered", "starttls server pw -PLAIN",
-            { "AUTH tls LOGIN ok", mail("tls") });
+            { "AUTH tls LOGIN ok", mail.arg("tls") });
         row("neither PLAIN nor LOGIN offered", "starttls server pw -PLAIN,LOGIN",
             { "The SMTP server offers no login method Tolvane can use (PLAIN or LOGIN)" });
-        row("TLS from the start with a login", "smtps server pw", { plainOk, mail("tls") });
-        row("STARTTLS without a login", "starttls server", { mail("tls") });
+        row("TLS from the start with a login", "smtps server pw", { plainOk, mail.arg("tls") });
+        row("STARTTLS without a login", "starttls server", { mail.arg("tls") });
         row("wrong password", "starttls server wrong",
             { "AUTH tls PLAIN refused", Said + refused + "\r\n", "SMTP login failed: " + refused });
         // Nothing, not even the login, goes over clear text when the handshake fails.
@@ -405,8 +401,7 @@ private slots:
             } layer;
             layer.granted = granted;
             const QString made = NetworkCheck::problem(layer);
-            QTest::newRow(name) << QStringLiteral("%1 %2").arg(layer.version).arg(made)
-                                << "257 " + problem;
+            QTest::newRow(name) << QString::number(layer.version) + ' ' + made << "257 " + problem;
         };
         startUp("1.2", { 0, 0x0201, 32 }, "");
         startUp("not responding", { 10091, 0x0101, 32 }, "Winsock.dll is not responding.");
