@@ -2,7 +2,6 @@
 #include "delivery/SmtpClient.h"
 #include "delivery/SmtpWire.h"
 #include "delivery/SocketLayer.h"
-#include "store/CodePage.h"
 #include "support/AiosmtpdServer.h"
 #include "support/DataColumns.h"
 #include "support/ScriptedSmtpServer.h"
@@ -27,8 +26,6 @@ constexpr std::chrono::milliseconds Limit { 1500 };
 constexpr qint64 MarginMs = 1000; // beyond the limit: tearing down and judging, on a busy machine
 
 const QString Said = "SMTP Server responded: ";
-const QString NoGreeting = "SMTP server connected but did not respond";
-const QString NoResponse = "No response from SMTP server: timeout";
 const QString UnableToConnect = "Unable to connect to SMTP server";
 const QString Unsolicited = "The SMTP server sent a reply that no command asked for: ";
 const QString Misfit = "The SMTP server's reply does not fit the command it answers: ";
@@ -46,12 +43,11 @@ Mail mailTo(const QString &server, const QString &text = "Hello there")
 }
 
 // A client driven as the program drives it: start() returns at once, and the result comes
-// while the caller's own event loop runs (here QSignalSpy::wait's).
+// while the caller's own event loop runs (here QSignalSpy::wait's). run() holds one
+// conversation; true when it ended as sent. It must end once (ok), and start() must return
+// before anything is reported.
 struct ClientRun {
     explicit ClientRun(std::chrono::milliseconds limit = Limit) { client.setReplyTimeout(limit); }
-
-    // One conversation; true when it ended as sent. It must end once (ok), and start() must
-    // return before anything is reported.
     bool run(const Mail &mail)
     {
         QSignalSpy finished(&client, &SmtpClient::finished), warned(&client, &SmtpClient::warning);
@@ -84,30 +80,31 @@ const auto options = [](Security security, QString login = {}) {
 const auto recipients = [](QStringList to) { return Change([=](Mail &m) { m.recipients = to; }); };
 const auto server = [](QString to) { return Change([=](Mail &m) { m.serverSetting = to; }); };
 
-// A row: what the server does, how the conversation ends ("sent" or "failed", what the server
-// heard, and "timeout" when it waited the limit out, "within" when it may take up to the
-// limit, "unreached" when it never connected), and the warnings; one that begins with a
-// reply code is what the server responded.
+// A row: what the server does, how the conversation ends ("sent" or "failed", "timeout" when
+// it waited the limit out (else it ends in half of it), "unreached" when the scripted server
+// never saw a connection, and what it heard), and the warnings; one that begins with a
+// reply code is what the server responded; a huge one is shown by its beginning only.
 void row(const QString &name, const S::Script &script, const QByteArray &ends,
-    const QStringList &warnings = {}, const Change &change = {})
+    QStringList warnings = {}, const Change &change = {})
 {
+    for (QString &warning : warnings)
+        warning = ((warning.front().isDigit() ? Said : "") + warning).left(200);
     QTest::newRow(qPrintable(name)) << script << change << ends << warnings;
 }
 
 } // namespace
 
-// The SMTP conversation: every way a server can fail at every step, replies that are
-// malformed, huge, trickling or late, mail that must not go as it is, and real servers with
-// and without TLS. Each conversation ends once, within the reply limit.
+// Every way a server can fail at every step, replies that are malformed, huge, trickling or
+// late, mail that must not go as it is, and real servers with and without TLS.
 class TestSmtpClient : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase()
     {
         QVERIFY(m_certificates.isValid());
-        QCOMPARE(QProcess::execute(qEnvironmentVariable("TOLVANE_SOURCE_DIR")
-                         + "/tests/support/make-test-certs.sh",
-                     { m_certificates.path() }),
+        const QString source = qEnvironmentVariable("TOLVANE_SOURCE_DIR");
+        QCOMPARE(QProcess::execute(
+                     source + "/tests/support/make-test-certs.sh", { m_certificates.path() }),
             0);
         // The tests' own authority is trusted as a system one would be; nothing else is.
         QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
@@ -141,32 +138,28 @@ private slots:
                 if (step == S::Quit) {
                     // The reply to QUIT is not judged, though a refusal still warns; the
                     // client closes once it has come, and waits for it up to the limit.
-                    row(name, script, "sent" + verbs + (reply.isEmpty() ? " timeout" : ""),
-                        refusal);
+                    row(name, script, (reply.isEmpty() ? "sent timeout" : "sent") + verbs, refusal);
                 } else if (step == S::Rcpt && !second && !said.isEmpty() && !reply.endsWith('!')) {
                     // A refused recipient does not stop the accepted one after it.
                     row(name, script, "sent " + All, refusal);
                 } else if (reply.isEmpty()) {
                     row(name, script, "failed timeout" + verbs,
-                        { step == S::Greeting ? NoGreeting : NoResponse });
+                        { step == S::Greeting ? "SMTP server connected but did not respond"
+                                              : "No response from SMTP server: timeout" });
                 } else {
                     const QStringList closed { "SMTP server closed the connection" };
                     row(name, script, "failed" + verbs, refusal.isEmpty() ? closed : refusal);
                 }
             }
         }
-
-        // How replies arrive. One byte at a time also takes longer than one limit in all.
+        // One byte at a time also takes longer than one limit in all.
         S::Script trickle;
         for (const S::Step step : { S::Greeting, S::Helo, S::Mail, S::Rcpt, S::Data, S::Content }) {
-            const QByteArray reply = step == S::Greeting ? "220 ok\r\n"
-                : step == S::Data                        ? "354 go\r\n"
-                                                         : "250 ok\r\n";
-            for (const char c : reply)
-                trickle[step].append(QByteArray(1, c) + (c == '\n' ? "" : "|"));
-            trickle[step] = { trickle[step].join() };
+            for (const char c :
+                QByteArray(step ? step == S::Data ? "354 go\r\n" : "250 ok\r\n" : "220 ok\r\n"))
+                trickle[step] = { trickle[step].value(0) + c + (c == '\n' ? "" : "|") };
         }
-        row("replies one byte at a time", trickle, "sent within " + All);
+        row("replies one byte at a time", trickle, "sent timeout " + All);
         row("multi-line refusal in two arrivals",
             at(S::Rcpt, { "250 OK\r\n", "554-first\r\n|554 second\r\n" }),
             "failed HELO MAIL RCPT RCPT", { "554-first\r\n554 second\r\n" });
@@ -175,8 +168,6 @@ private slots:
             "failed HELO MAIL", { "550 " + megabyte });
         row("a stray line before the reply", at(S::Mail, { "hello there\r\n250 OK\r\n" }),
             "sent " + All);
-
-        // What a reply means.
         row("400 to MAIL FROM, not shown", at(S::Mail, { "400 try later\r\n" }),
             "failed HELO MAIL");
         row("401 to MAIL FROM", at(S::Mail, { "401 odd\r\n" }), "failed HELO MAIL",
@@ -202,8 +193,6 @@ private slots:
             { Misfit + "250 OK" });
         row("content answered with a go-ahead", at(S::Content, { "354 more\r\n" }),
             "failed " + UpToData, { Misfit + "354 more" });
-
-        // Mail that goes only in part, or not at all.
         const QByteArray toOne = "sent HELO MAIL RCPT DATA QUIT";
         row("recipient addresses with CR LF or angle brackets skipped", {}, toOne, {},
             recipients({ Phones[0], "bob@phone.example\r\nRCPT TO: <evil@x.example>",
@@ -225,8 +214,6 @@ private slots:
             m.options.port = m.serverSetting.section(u':', 1);
             m.serverSetting = QStringLiteral("127.0.0.1:%1").arg(FreeLoopbackPort());
         });
-
-        // Security and login, as far as a server without TLS can show them.
         row("an unknown security setting", {}, "failed unreached",
             { "The SMTP security setting is not one Tolvane knows (None, STARTTLS or TLS)" },
             options(Security::Unknown));
@@ -248,7 +235,7 @@ private slots:
         // A server that takes the connection and never says a word, not even to a handshake.
         auto mute = std::make_shared<QTcpServer>();
         mute->listen(QHostAddress::LocalHost);
-        row("a TLS handshake that never ends", {}, "failed timeout",
+        row("a TLS handshake that never ends", {}, "failed timeout unreached",
             { TlsFailed + "the server did not answer in time" }, [mute](Mail &m) {
                 m.options.security = Security::Tls;
                 m.serverSetting = QStringLiteral("127.0.0.1:%1").arg(mute->serverPort());
@@ -266,113 +253,99 @@ private slots:
             change(mail);
 
         ClientRun r;
-        QCOMPARE(r.run(mail), ends.startsWith("sent"));
-        QVERIFY(r.ok);
-        QCOMPARE(r.shown.size(), warnings.size());
-        for (qsizetype i = 0; i < warnings.size(); ++i) {
-            const QString warning = (warnings.at(i).front().isDigit() ? Said : "") + warnings.at(i);
-            // A huge reply is shown by its beginning only.
-            QCOMPARE(r.shown.at(i).left(200), warning.left(200));
-            QVERIFY2(r.shown.at(i).size() <= 70 * 1024, QByteArray::number(r.shown.at(i).size()));
-        }
-        QList<QByteArray> words = ends.split(' ');
-        words.removeIf([](const QByteArray &word) { return word.front() >= 'a'; });
-        QCOMPARE(scripted.verbs(), words.join(' '));
-        if (ends.contains("unreached"))
-            QCOMPARE(scripted.connections, 0);
-        QVERIFY(!scripted.outOfStep);
-        for (const QByteArray &line : std::as_const(scripted.commands))
-            QVERIFY2(!line.contains("evil") && !line.contains("RSET"), line.constData());
-        const QByteArray elapsed = QByteArray::number(r.elapsedMs);
-        QVERIFY2(r.elapsedMs < Limit.count() + MarginMs, elapsed);
-        if (ends.contains("timeout"))
-            QVERIFY2(r.elapsedMs >= Limit.count() - 50, elapsed);
-        else if (!ends.contains("within"))
-            QVERIFY2(r.elapsedMs < Limit.count() / 2, elapsed);
+        const bool sent = r.run(mail);
+        QVERIFY(r.ok && !scripted.outOfStep);
+        QStringList shown;
+        for (const QString &warning : std::as_const(r.shown))
+            shown << (warning.size() > 70 * 1024 ? "over 70 KB" : warning.left(200));
+        QCOMPARE(shown, warnings);
+        const qint64 ms = r.elapsedMs, limit = Limit.count();
+        QByteArray time = ms < limit / 2 ? "" : " timeout";
+        if (ms >= limit / 2 && (ms < limit - 50 || ms >= limit + MarginMs))
+            time = " after " + QByteArray::number(ms) + " ms";
+        const QByteArray reached = scripted.connections ? " " : " unreached ";
+        QCOMPARE(
+            (QByteArray(sent ? "sent" : "failed") + time + reached + scripted.verbs()).trimmed(),
+            ends);
+        const QByteArray heard = scripted.commands.join('\n');
+        QVERIFY2(!heard.contains("evil") && !heard.contains("RSET"), heard.constData());
 
         // The client is ready for the next mail, to a sound server. The text goes dot-stuffed,
-        // in Windows-1252, on one line.
+        // in Windows-1252, on one line whatever it holds (an instant message is never cleaned
+        // by a file, a file may be edited by hand), never as a command of its own.
         ScriptedSmtpServer sound;
-        QVERIFY(r.run(mailTo(sound.address(), ".caf\u00e9 \u20ac!\r\n.two")));
+        QVERIFY(r.run(mailTo(sound.address(),
+            QString(
+                ".caf\u00e9 \u20ac!\r\n.two\r.\rRSET\n.\nMAIL FROM: <x@evil.example>\n.\r\nQUIT")
+                + QChar(0) + ".\r\n")));
         QVERIFY(r.ok);
         QCOMPARE(r.shown, QStringList());
         QCOMPARE(sound.verbs(), All);
         QCOMPARE(sound.commands.value(1), "MAIL FROM: <ann@home.example>");
         QCOMPARE(sound.commands.value(3), "RCPT TO: <bob@phone.example>");
-        QCOMPARE(sound.content, "Subject: Tolvane\r\n\r\n..caf\xe9 \x80!  .two\r\n.\r\n");
+        QCOMPARE(sound.content,
+            "Subject: Tolvane\r\n\r\n..caf\xe9 \x80!  .two . RSET . MAIL FROM: <x@evil.example> . "
+            " QUIT.  \r\n.\r\n");
     }
 
     void abort_data()
     {
-        Columns<bool, bool>({ "underWay", "destroyed" });
-        QTest::newRow("before it begins") << false << false;
-        QTest::newRow("waiting for the greeting") << true << false;
-        QTest::newRow("destroyed waiting for the greeting") << true << true;
+        Columns<QString>({ "when" });
+        for (const char *when : { "before it begins", "waiting for the greeting", "destroyed" })
+            QTest::newRow(when) << QString(when);
     }
-    // Ends at once, as does destroying the client: nothing is reported, not even once the
-    // step's limit has passed, and an aborted client starts afresh.
+    // Ends at once, as does destroying the client (waiting for the greeting): nothing is
+    // reported, not even once the step's limit has passed, and an aborted client starts afresh.
     void abort()
     {
-        QFETCH(bool, underWay);
-        QFETCH(bool, destroyed);
+        QFETCH(QString, when);
         ScriptedSmtpServer silent({ { S::Greeting, { "" } } });
         auto r = std::make_unique<ClientRun>();
-        int reports = 0;
-        connect(&r->client, &SmtpClient::warning, this, [&] { ++reports; });
-        connect(&r->client, &SmtpClient::finished, this, [&] { ++reports; });
+        QSignalSpy warned(&r->client, &SmtpClient::warning),
+            ended(&r->client, &SmtpClient::finished);
         r->client.start(mailTo(silent.address()));
-        if (underWay)
+        if (when != "before it begins")
             QTRY_COMPARE(silent.connections, 1);
-        destroyed ? r.reset() : r->client.abort();
+        when == "destroyed" ? r.reset() : r->client.abort();
         QTest::qWait(int(Limit.count()) + 500);
-        QCOMPARE(reports, 0);
-        QCOMPARE(silent.connections, underWay ? 1 : 0);
-        if (destroyed)
-            return;
+        QCOMPARE(warned.size() + ended.size(), 0);
+        QCOMPARE(silent.connections, when == "before it begins" ? 0 : 1);
         ScriptedSmtpServer sound;
-        QVERIFY(r->run(mailTo(sound.address())));
-        QVERIFY(r->ok);
+        QVERIFY(!r || (r->run(mailTo(sound.address())) && r->ok));
     }
 
     // The server's TLS ("none", "starttls" or "smtps") and certificate ("server", "wrongname"
     // or "rogue"); given a password ("pw": Password) it asks for a login (ann, Password), and
-    // the user's is that password; "-PLAIN": that login method is not offered. What was said: the
+    // the user's is that password; "-PLAIN": login methods not offered. What was said: the
     // server's log, then the client's warnings.
     void realServer_data()
     {
         Columns<QString, QStringList>({ "setup", "said" });
         // The server undid the dot-stuffing.
-        const auto mail = [](const char *over) {
-            return QStringLiteral("DATA %1 ann@home.example ['ann@phone.example', "
-                                  R"('bob@phone.example'] b'Subject: Tolvane\r\n\r\n.hidden, )"
-                                  R"(and seen\r\n')")
-                .arg(over);
+        const QString mail = R"(DATA %1 ann@home.example ['ann@phone.example', 'bob@phone.)"
+                             R"(example'] b'Subject: Tolvane\r\n\r\n.hidden, and seen\r\n')";
+        const auto row = [](const char *name, const char *setup, const QStringList &said) {
+            QTest::newRow(name) << QString(setup) << said;
         };
         const QString plainOk = "AUTH tls PLAIN ok";
         const QString refused = "535 5.7.8 Authentication credentials invalid";
-        QTest::newRow("aiosmtpd") << "none" << QStringList { mail("clear") };
-        QTest::newRow("STARTTLS and AUTH PLAIN")
-            << "starttls server pw" << QStringList { plainOk, mail("tls") };
-        QTest::newRow("AUTH LOGIN when PLAIN is not offered")
-            << "starttls server pw -PLAIN" << QStringList { "AUTH tls LOGIN ok", mail("tls") };
-        QTest::newRow("TLS from the start with a login")
-            << "smtps server pw" << QStringList { plainOk, mail("tls") };
-        QTest::newRow("STARTTLS without a login")
-            << "starttls server" << QStringList { mail("tls") };
-        QTest::newRow("wrong password")
-            << "starttls server wrong"
-            << QStringList { "AUTH tls PLAIN refused", Said + refused + "\r\n",
-                   "SMTP login failed: " + refused };
+        row("aiosmtpd", "none", { mail.arg("clear") });
+        row("STARTTLS and AUTH PLAIN", "starttls server pw", { plainOk, mail.arg("tls") });
+        row("AUTH LOGIN when PLAIN is not offered", "starttls server pw -PLAIN",
+            { "AUTH tls LOGIN ok", mail.arg("tls") });
+        row("neither PLAIN nor LOGIN offered", "starttls server pw -PLAIN,LOGIN",
+            { "The SMTP server offers no login method Tolvane can use (PLAIN or LOGIN)" });
+        row("TLS from the start with a login", "smtps server pw", { plainOk, mail.arg("tls") });
+        row("STARTTLS without a login", "starttls server", { mail.arg("tls") });
+        row("wrong password", "starttls server wrong",
+            { "AUTH tls PLAIN refused", Said + refused + "\r\n", "SMTP login failed: " + refused });
         // Nothing, not even the login, goes over clear text when the handshake fails.
         const QString untrusted = TlsFailed + "The certificate is self-signed, and untrusted";
-        QTest::newRow("untrusted certificate after STARTTLS")
-            << "starttls rogue pw" << QStringList { untrusted };
-        QTest::newRow("untrusted certificate from the start")
-            << "smtps rogue pw" << QStringList { untrusted };
-        QTest::newRow("certificate for another host")
-            << "starttls wrongname pw"
-            << QStringList { TlsFailed
-                   + "The host name did not match any of the valid hosts for this certificate" };
+        row("untrusted certificate after STARTTLS", "starttls rogue pw", { untrusted });
+        row("untrusted certificate from the start", "smtps rogue pw", { untrusted });
+        row("certificate for another host", "starttls wrongname pw",
+            { TlsFailed
+                + "The host name did not match any of the valid hosts for this certificate" });
     }
     void realServer()
     {
@@ -388,9 +361,8 @@ private slots:
             "aiosmtpd (python3-aiosmtpd) did not start");
         // "localhost" as written is the name the certificate must carry.
         Mail mail = mailTo(QStringLiteral("localhost:%1").arg(server.port()), ".hidden, and seen");
-        const QList<Security> security { Security::None, Security::StartTls, Security::Tls };
-        mail.options = { security.at(QStringList { "none", "starttls", "smtps" }.indexOf(words[0])),
-            {}, login };
+        const QString security = words[0] == "smtps" ? "TLS" : words[0];
+        mail.options = { MailServerOptions::parseSecurity(security), {}, login };
         mail.password = password;
         // A limit a slow handshake cannot reach: every conversation must end by the server's
         // answers (a TLS server may hold the connection open after QUIT).
@@ -401,24 +373,26 @@ private slots:
         QCOMPARE(server.log() + r.shown, said);
     }
 
-    // The bytes of the mail, the address connected to and the start-up's network check.
-    // The text goes on one line of the mail whatever it holds (an instant message is never
-    // cleaned by a file, a file may be edited by hand), never as a command of its own.
+    // The address connected to, and the start-up's network check.
     void wire_data()
     {
         Columns<QString, QString>({ "made", "expected" });
-        const auto content = [](const char *name, const QString &text, const QByteArray &body) {
-            QTest::newRow(name) << QString::fromLatin1(CodePage::encode(SmtpWire::messageContent(
-                text))) << QString::fromLatin1("Subject: Tolvane\r\n\r\n" + body + "\r\n.\r\n");
-        };
-        content("bare CR around a dot", "one\r.\rRSET", "one . RSET");
-        content("bare LF around a dot", "one\n.\nMAIL FROM: <x@evil.example>",
-            "one . MAIL FROM: <x@evil.example>");
-        content("LF dot CR LF", "one\n.\r\nQUIT", "one .  QUIT");
-        content("NUL", QStringLiteral("one") + QChar(0) + QStringLiteral("two"), "onetwo");
-        content("dot and line end only", ".\r\n", "..  ");
-        // The start-up's question whether the network layer can be used at all: what the
-        // layer grants (result, version, sockets) when asked for version 1.1 (257).
+        // The setting, the port option ("-": none) and the security: where it goes.
+        for (const char *row :
+            { "mail.example - None: mail.example 25", "mail.example - STARTTLS: mail.example 587",
+                "mail.example - TLS: mail.example 465",
+                "mail.example:2525 - TLS: mail.example 2525", "2001:db8::1 - None: 2001:db8::1 25",
+                "[2001:db8::1]:2525 8465 TLS: 2001:db8::1 8465", "mail.example:0 - None: nowhere",
+                "mail.example 587a STARTTLS: nowhere" }) {
+            const QStringList w = QString(row).split(u' ');
+            const auto made = SmtpWire::connectionAddress(w[0], w[1] == "-" ? "" : w[1],
+                MailServerOptions::usualPort(MailServerOptions::parseSecurity(w[2].chopped(1))));
+            QTest::newRow(row) << (made ? made->host + u' ' + QString::number(made->port)
+                                        : "nowhere")
+                               << QString(row).section(u' ', 3);
+        }
+        // What the sockets layer grants (result, version, sockets) when asked for version 1.1
+        // (257).
         const auto startUp = [](const char *name, SocketLayer::StartUp granted, QString problem) {
             struct Layer final : SocketLayer {
                 StartUp startUp(quint16 asked) override { return version = asked, granted; }
@@ -427,8 +401,7 @@ private slots:
             } layer;
             layer.granted = granted;
             const QString made = NetworkCheck::problem(layer);
-            QTest::newRow(name) << QStringLiteral("%1 %2").arg(layer.version).arg(made)
-                                << "257 " + problem;
+            QTest::newRow(name) << QString::number(layer.version) + ' ' + made << "257 " + problem;
         };
         startUp("1.2", { 0, 0x0201, 32 }, "");
         startUp("not responding", { 10091, 0x0101, 32 }, "Winsock.dll is not responding.");
@@ -436,24 +409,6 @@ private slots:
             "Windows Sockets version 0.9 is not supported by winsock.dll ");
         startUp("no sockets", { 0, 0x0101, 0 },
             "This application requires a minimum of 1 supported sockets.");
-        const auto address = [](const char *name, QString setting, QString option,
-                                 Security security, QString goes) {
-            const auto made = SmtpWire::connectionAddress(
-                setting, option, MailServerOptions::usualPort(security));
-            QTest::newRow(name) << (made ? made->host + u' ' + QString::number(made->port) : "")
-                                << goes;
-        };
-        address("host", "mail.example", "", Security::None, "mail.example 25");
-        address(
-            "STARTTLS's usual port", "mail.example", "", Security::StartTls, "mail.example 587");
-        address("TLS's usual port", "mail.example", "", Security::Tls, "mail.example 465");
-        address(
-            "the port in SMTP first", "mail.example:2525", "", Security::Tls, "mail.example 2525");
-        address("bare IPv6", "2001:db8::1", "", Security::None, "2001:db8::1 25");
-        address("the port option first", "[2001:db8::1]:2525", "8465", Security::Tls,
-            "2001:db8::1 8465");
-        address("port 0", "mail.example:0", "", Security::None, "");
-        address("a port option that is no port", "mail.example", "587a", Security::StartTls, "");
     }
     void wire()
     {

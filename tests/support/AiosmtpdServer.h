@@ -14,32 +14,22 @@ inline quint16 FreeLoopbackPort()
 }
 
 // A real SMTP server for the tests: Debian's aiosmtpd (tests/support/tls_smtpd.py) on a free
-// loopback port, without TLS or with the given certificate ("starttls", "smtps": from the
-// first byte), and with a login a password it checks (only over TLS).
+// loopback port. Started with its options (TLS, certificate, key, login, password, login
+// methods not offered: tls_smtpd.py's arguments), it says whether it listens (a greeting
+// probe cannot tell over TLS).
 class AiosmtpdServer {
 public:
-    struct Options {
-        QString tls = "none";
-        QString certificate, key; // PEM files
-        QString login, password; // no login: none asked
-        QString excludedMethod; // a login method not offered, as "PLAIN"
-    };
     ~AiosmtpdServer() { m_process.terminate(), m_process.waitForFinished(3000); }
-    // Starts the server and waits until it says it listens (a greeting probe cannot tell
-    // over TLS); false when it does not.
-    bool start(const Options &options)
+    bool start(const QStringList &options)
     {
         m_process.start("/usr/bin/python3",
-            { qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/support/tls_smtpd.py",
-                QString::number(m_port = FreeLoopbackPort()), m_dir.filePath("log"), options.tls,
-                options.certificate, options.key, options.login, options.password,
-                options.excludedMethod });
-        return QTest::qWaitFor(
-                   [&] {
-                       return m_process.canReadLine() || m_process.state() == QProcess::NotRunning;
-                   },
-                   10000)
-            && m_process.readLine() == "ready\n";
+            QStringList {
+                qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/support/tls_smtpd.py",
+                QString::number(m_port = FreeLoopbackPort()), m_dir.filePath("log") }
+                + options);
+        const auto said
+            = [&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; };
+        return QTest::qWaitFor(said, 10000) && m_process.readLine() == "ready\n";
     }
     quint16 port() const { return m_port; }
     // Every login attempt and mail taken, with whether the connection was encrypted, as

@@ -32,10 +32,10 @@ public:
     // The verbs received, in order: "HELO MAIL ...".
     QByteArray verbs() const
     {
-        QList<QByteArray> verbs;
+        QByteArray verbs;
         for (const QByteArray &line : commands)
-            verbs.append(line.left(4).toUpper());
-        return verbs.join(' ');
+            verbs += ' ' + line.left(4).toUpper();
+        return verbs.mid(1);
     }
 
     QList<QByteArray> commands; // every command line, without its line end
@@ -53,16 +53,15 @@ private:
             "221 Bye\r\n|!" };
         const QList<QByteArray> replies = m_script.value(step, { ordinary[step] });
         const QByteArray reply = replies.at(qMin(m_used[step]++, int(replies.size()) - 1));
-        QPointer<QTcpSocket> client = m_client;
-        int at = 0;
+        int at = -40;
         for (const QByteArray &piece : reply.split('|')) {
-            QTimer::singleShot(at, &m_server, [this, client, piece] {
-                m_piecesPending -= !piece.isEmpty() && piece != "!";
+            const bool text = !piece.isEmpty() && piece != "!";
+            m_piecesPending += text;
+            QTimer::singleShot(at += 40, &m_server, [this, client = m_client, piece, text] {
+                m_piecesPending -= text;
                 if (client)
                     piece == "!" ? client->disconnectFromHost() : void(client->write(piece));
-            });
-            m_piecesPending += !piece.isEmpty() && piece != "!";
-            at += 40; // far enough apart that each piece arrives on its own
+            }); // far enough apart that each piece arrives on its own
         }
         m_inData = step == Data && QByteArray(reply).replace("|", "").startsWith("354");
     }
@@ -81,10 +80,8 @@ private:
             }
             commands.append(line);
             const int verb = int(verbs.indexOf(line.left(4).toUpper()));
-            if (verb < 0)
-                m_client->write("500 unknown command\r\n");
-            else
-                respond(verb == 5 ? Quit : Step(qMax(1, verb)));
+            verb < 0 ? void(m_client->write("500 unknown command\r\n"))
+                     : respond(verb == 5 ? Quit : Step(qMax(1, verb)));
         }
     }
 

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """aiosmtpd for the tests, without TLS, with STARTTLS or with TLS from the first byte, and a
 login offered only over TLS. Arguments: port, log file, none|starttls|smtps, certificate, key,
-login, password, a login method not offered (the last five may be empty). It logs every login
-attempt and mail taken with whether the connection was encrypted, so that a test can show what
-was said in clear text, and prints "ready" once it listens."""
+login, password, login methods not offered (by commas; the last five may be empty). It logs
+every login attempt and mail taken with whether the connection was encrypted, so that a test
+can show what was said in clear text, and prints "ready" once it listens."""
 
 import logging
 import signal
@@ -43,10 +43,10 @@ def authenticate(server, session, envelope, mechanism, data):
 context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
 if tls != "none":
     context.load_cert_chain(cert, key)
-# For the same reason its own "login only over TLS" rule would hide AUTH on an SMTPS
-# connection; the log shows what each login attempt came over.
+# Its own "login only over TLS" rule would hide AUTH on an SMTPS connection; the log shows
+# what each login attempt came over.
 smtp = dict(authenticator=authenticate, auth_required=True, auth_require_tls=tls != "smtps",
-            auth_exclude_mechanism=[excluded]) if login else {}
+            auth_exclude_mechanism=excluded.split(",")) if login else {}
 if tls == "starttls":
     smtp.update(tls_context=context, require_starttls=True)
 Controller(Handler(), hostname="127.0.0.1", port=int(port), server_hostname="localhost",
