@@ -1,3 +1,4 @@
+#include "app/ErrorTrap.h"
 #include "app/StartValues.h"
 #include "support/DataColumns.h"
 #include "support/FullDisk.h"
@@ -34,6 +35,19 @@ QByteArray tree(const QString &root)
     find.start("find", { root, "-printf", "%p %m %C@\n" });
     return find.waitForFinished() ? find.readAllStandardOutput() : "find failed";
 }
+
+// Shows nothing, but meets a failure again while its box is open, as the next tick would.
+struct ReenteringBoxes final : MessageBoxes {
+    QStringList shown;
+    std::function<void()> again;
+    Answer show(const QString &, const QString &text, Icon, Buttons, QWidget *) override
+    {
+        shown.append(text);
+        if (again)
+            std::exchange(again, {})();
+        return Answer::Ok;
+    }
+};
 
 } // namespace
 
@@ -87,6 +101,26 @@ private slots:
         QCOMPARE_NE(copy.exitCode(), 0);
         if (!made.isEmpty())
             QCOMPARE(tree(root.path()), before);
+    }
+
+    // A failure met again while its own box is open (timers run on under a modal box) is
+    // not stacked in a second box; another failure is; once closed, it is told again.
+    void sameFailureNotStacked()
+    {
+        TestEnvironment env;
+        ReenteringBoxes boxes;
+        AppContext p(env.settings, env.clock, boxes);
+        const auto fail = [&](const char *why) {
+            trap(p, "frmTimer.Test", [why] { throw SettingsError(why); });
+        };
+        boxes.again = [&] {
+            fail("disk full");
+            boxes.again = [&] { fail("folder gone"); };
+            fail("folder gone");
+        };
+        fail("disk full");
+        fail("disk full");
+        QCOMPARE(boxes.shown, QStringList({ "disk full", "folder gone", "disk full" }));
     }
 
     // A copy that crashed leaves its lock behind; the next start is not refused.

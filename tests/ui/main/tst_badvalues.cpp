@@ -7,24 +7,6 @@
 #include <QDir>
 #include <QScreen>
 
-namespace {
-
-// Shows nothing, but meets the failure again while its box is open, as the next timer
-// tick would.
-struct ReenteringBoxes final : MessageBoxes {
-    Answer show(const QString &, const QString &text, Icon, Buttons, QWidget *) override
-    {
-        shown.append(text);
-        if (again)
-            std::exchange(again, {})();
-        return Answer::Ok;
-    }
-    QStringList shown;
-    std::function<void()> again;
-};
-
-} // namespace
-
 // Stored values nobody would write, and files that cannot be written or read: the program
 // starts, works, and tells a file's failure with its reason whatever ShowErrors says. The
 // message file's damaged lines are the store's tests' part (tst_messagestore, fuzz_record),
@@ -111,28 +93,6 @@ private slots:
             QCOMPARE(f.env.settings.readSetting("Options", "StartSmall", "0"), on ? "1" : "0");
             startSmall->trigger();
         }
-    }
-
-    // A failure met again while its own box is still open (the timers run on under a
-    // modal box) is not stacked in a second box; another failure is; once closed, the
-    // same failure is told again.
-    void sameFailureNotStacked()
-    {
-        TestEnvironment env;
-        ReenteringBoxes boxes;
-        AppContext p(env.settings, env.clock, boxes);
-        const auto fail = [&](const char *why) {
-            trap(p, "frmTimer.Test", [why] { throw SettingsError(why); });
-        };
-        boxes.again = [&] {
-            fail("disk full");
-            boxes.again = [&] { fail("folder gone"); };
-            fail("folder gone");
-        };
-        fail("disk full");
-        QCOMPARE(boxes.shown, QStringList({ "disk full", "folder gone" }));
-        fail("disk full");
-        QCOMPARE(boxes.shown.size(), 3);
     }
 };
 
