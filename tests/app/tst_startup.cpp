@@ -36,19 +36,6 @@ QByteArray tree(const QString &root)
     return find.waitForFinished() ? find.readAllStandardOutput() : "find failed";
 }
 
-// Shows nothing, but meets a failure again while its box is open, as the next tick would.
-struct ReenteringBoxes final : MessageBoxes {
-    QStringList shown;
-    std::function<void()> again;
-    Answer show(const QString &, const QString &text, Icon, Buttons, QWidget *) override
-    {
-        shown.append(text);
-        if (again)
-            std::exchange(again, {})();
-        return Answer::Ok;
-    }
-};
-
 } // namespace
 
 class TestStartup : public QObject {
@@ -103,24 +90,33 @@ private slots:
             QCOMPARE(tree(root.path()), before);
     }
 
-    // A failure met again while its own box is open (timers run on under a modal box) is
-    // not stacked in a second box; another failure is; once closed, it is told again.
-    void sameFailureNotStacked()
+    // An unexpected failure is told only while errors are shown, a file's always. One met
+    // again while its own box is open (timers run on under a modal box) is not stacked in a
+    // second box; another is; once closed, it is told again.
+    void errorTrap()
     {
         TestEnvironment env;
-        ReenteringBoxes boxes;
-        AppContext p(env.settings, env.clock, boxes);
         const auto fail = [&](const char *why) {
-            trap(p, "frmTimer.Test", [why] { throw SettingsError(why); });
+            trap(env.program, "frmTimer.Test", [why] {
+                if (*why)
+                    throw SettingsError(why);
+                throw std::runtime_error("broken");
+            });
         };
-        boxes.again = [&] {
+        fail("");
+        env.program.showErrors = true;
+        fail("");
+        env.program.showErrors = false;
+        env.boxes.whileShown = [&] {
             fail("disk full");
-            boxes.again = [&] { fail("folder gone"); };
+            env.boxes.whileShown = [&] { fail("folder gone"); };
             fail("folder gone");
         };
         fail("disk full");
         fail("disk full");
-        QCOMPARE(boxes.shown, QStringList({ "disk full", "folder gone", "disk full" }));
+        QCOMPARE(env.boxes.lines(),
+            QStringList({ "Tolvane: Error occurred in frmTimer.Test!", "Tolvane: disk full!",
+                "Tolvane: folder gone!", "Tolvane: disk full!" }));
     }
 
     // A copy that crashed leaves its lock behind; the next start is not refused.

@@ -41,15 +41,6 @@ void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
-// The boxes shown as "title: text", "!" after a critical one.
-L boxes(const TestEnvironment &env)
-{
-    L out;
-    for (const auto &box : env.boxes.shown)
-        out << box.title + ": " + box.text + (box.icon == MessageBoxes::Icon::Critical ? "!" : "");
-    return out;
-}
-
 // Users Ada, Bob, Cy, ... each with one message; Ada logged in, the window loaded. The
 // set-up wizard and the user picker answer through the window's hooks. The log holds the
 // boxes, the wizard's runs and each write of the current user with the caption then.
@@ -188,7 +179,7 @@ private slots:
         w.findChild<QAction *>("networkSettingsAction")->trigger();
         qputenv("PATH", oldPath);
         qputenv("XDG_CURRENT_DESKTOP", oldDesktop);
-        QCOMPARE(boxes(env),
+        QCOMPARE(env.boxes.lines(),
             broken ? L { "Tolvane: Internet Options are not available from here.!" } : L());
         QTRY_COMPARE(QFile::exists(tool + ".started"), !broken);
     }
@@ -275,7 +266,7 @@ private slots:
             } else
                 f.trigger((step + "Action").toLatin1().constData());
         }
-        QTEST((boxes(f.env) + f.log + L { f.w().windowTitle() }).join('|'), "log");
+        QTEST((f.env.boxes.lines() + f.log + L { f.w().windowTitle() }).join('|'), "log");
     }
 };
 
