@@ -33,20 +33,13 @@ QString readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
 // Users Ada, Bob, Cy, ... each with one message; Ada logged in, the window loaded. The
 // set-up wizard and the user picker answer through the window's hooks. The log holds the
 // boxes, the wizard's runs and each write of the current user with the caption then.
 struct Users : StartedProgram {
     L log;
     QList<int> picked;
+    QString composed; // the instant message's text, none when empty
 
     explicit Users(int users)
     {
@@ -66,11 +59,22 @@ struct Users : StartedProgram {
             return SetupWizard::Completed;
         };
         w().pickUsers = [this](const UserPicker::Mode &) { return picked; };
+        w().composeInstantMessage = [this]() -> std::optional<MessageRecord> {
+            if (composed.isEmpty())
+                return std::nullopt;
+            return MessageRecord::compose(at(10, 7), composed, { AdaCell });
+        };
         env.settings.written = [this](const QString &, const QString &key) {
             if (key == "Current User")
                 log << "Current User=" + setting("Options/Current User") + " under "
                         + w().windowTitle();
         };
+    }
+    // The scheduler's instant slot: the user and the record.
+    QString instant()
+    {
+        const auto &slot = scheduler.slot(0);
+        return slot ? QString::number(slot->user) + ' ' + CodePage::decode(slot->record.line) : "-";
     }
     // A user as their name ("-" when gone), "f" when their message file is there, "s"
     // when the scheduler holds their next message.
@@ -129,31 +133,6 @@ private slots:
         QCOMPARE(box->text(), QString(keys).remove(QRegularExpression(".\\x08")));
     }
 
-    // The message composed goes to the scheduler's instant slot, for the logged-in user.
-    void instantMessage_data()
-    {
-        Columns<bool, QString>({ "composed", "slot" });
-        QTest::newRow("sent") << true << "212026/03/14 10:07 AMNNow!" + ToAda;
-        QTest::newRow("cancelled") << false << "";
-    }
-    void instantMessage()
-    {
-        QFETCH(bool, composed);
-        StartedProgram f;
-        f.w().load();
-        f.w().composeInstantMessage = [&]() -> std::optional<MessageRecord> {
-            if (!composed)
-                return std::nullopt;
-            return MessageRecord::compose(at(10, 7), "Now!", { AdaCell });
-        };
-        f.trigger("instantMessageAction");
-        const auto &instant = f.scheduler.slot(0);
-        QTEST(instant ? QString::number(instant->user + 20) + CodePage::decode(instant->record.line)
-                      : QString(),
-            "slot");
-        QVERIFY(f.env.boxes.shown.isEmpty());
-    }
-
     // The desktop's tool starts on its own; one that cannot start is refused with the one
     // box, also while every error is shown. Which tool is chosen: tst_desktoptools.
     void networkSettings_data()
@@ -168,20 +147,19 @@ private slots:
         TestEnvironment env;
         env.program.showErrors = true;
         QTemporaryDir bin;
-        const QString tool = bin.filePath("nm-connection-editor");
-        writeFile(tool,
-            broken ? "#!/nonexistent/interpreter\n" : "#!/bin/sh\necho \"$@\" > \"$0.started\"\n");
-        QFile(tool).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-        const QByteArray oldPath = qgetenv("PATH"), oldDesktop = qgetenv("XDG_CURRENT_DESKTOP");
+        QFile tool(bin.filePath("nm-connection-editor")); // the one tool on any desktop
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write(broken ? "#!/nonexistent/interpreter\n" : "#!/bin/sh\n: > \"$0.started\"\n");
+        tool.close();
+        tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin.path()));
-        qputenv("XDG_CURRENT_DESKTOP", "XFCE");
         MainWindow w(env.program);
         w.findChild<QAction *>("networkSettingsAction")->trigger();
-        qputenv("PATH", oldPath);
-        qputenv("XDG_CURRENT_DESKTOP", oldDesktop);
+        qputenv("PATH", path);
         QCOMPARE(env.boxes.lines(),
             broken ? L { "Tolvane: Internet Options are not available from here.!" } : L());
-        QTRY_COMPARE(QFile::exists(tool + ".started"), !broken);
+        QTRY_COMPARE(QFile::exists(tool.fileName() + ".started"), !broken);
     }
 
     // The build puts the help page where a program run from the build folder finds it; the
@@ -201,13 +179,11 @@ private slots:
         QDesktopServices::unsetUrlHandler("https");
         QCOMPARE(browser.opened.size(), 3);
         QCOMPARE(browser.opened.at(1), browser.opened.at(0));
+        QVERIFY(browser.opened.at(2).scheme() == "https" && !browser.opened.at(2).host().isEmpty());
         const QString page = browser.opened.at(0).toLocalFile();
-        QCOMPARE(QFileInfo(page).fileName(), "Tolvane.html");
-        QVERIFY(!readAll(page).isEmpty());
+        QVERIFY(page.endsWith("/Tolvane.html") && !readAll(page).isEmpty());
         QCOMPARE(readAll(page),
             readAll(qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/packaging/Tolvane.html"));
-        QCOMPARE(browser.opened.at(2).scheme(), "https");
-        QVERIFY(!browser.opened.at(2).host().isEmpty());
         f.trigger("aboutAction");
         SplashScreen &splash = f.app.splashScreen();
         QVERIFY(splash.isAbout() && splash.isVisible() && !splash.isModal());
@@ -216,7 +192,8 @@ private slots:
 
     // Steps: "pick:N" (the picker's choice, none without N), "no" (the next question is
     // answered No), "nofile:N", "?N" (logs user N), "day" (logs the 11:00 AM row once the
-    // day is loaded), else an action. The log: the boxes, the fixture's log, the caption.
+    // day is loaded), "say:TEXT" (the instant message composed, none without TEXT), "instant"
+    // (logs the instant slot), else an action. The log: the boxes, the fixture's log, the caption.
     // A removed user's slot is given out next; a new current user is written first.
     void userCommands_data()
     {
@@ -243,6 +220,9 @@ private slots:
             "2 Bob f s|wizard AddUser 4|Tolvane - Ada");
         row("log in as another", 3, "pick:3 differentUser day pick: differentUser",
             "Current User=3 under Tolvane - Ada|day: from Cy|Tolvane - Cy");
+        row("instant message", 3, "say:Now! instantMessage instant",
+            "1 2026/03/14 10:07 AMNNow!" + ToAda + "|Tolvane - Ada");
+        row("instant message cancelled", 3, "say: instantMessage instant", "-|Tolvane - Ada");
     }
     void userCommands()
     {
@@ -258,6 +238,10 @@ private slots:
                 f.env.boxes.queueAnswer(MessageBoxes::Answer::No);
             else if (step.startsWith("nofile:"))
                 QVERIFY(QFile::remove(f.env.userFile(arg.toInt())));
+            else if (step.startsWith("say:"))
+                f.composed = arg;
+            else if (step == "instant")
+                f.log << f.instant();
             else if (step.startsWith('?'))
                 f.log << f.user(step.mid(1).toInt());
             else if (step == "day") {
