@@ -64,43 +64,37 @@ private slots:
         QCOMPARE(loads.last().first().toDate(), QDate(2026, 3, 14));
     }
 
-    // At load: black until the record's minute has passed, then red; grey once sent. A
-    // report colours the logged-in user's row where the load put the record.
+    // "record clock [report] > colour". At load: black until the record's minute has passed,
+    // then red; grey once sent. A report colours the user's row where the load put the record.
     void colours_data()
     {
-        Columns<QString, QString, QString, QString>({ "record", "now", "report", "colour" });
-        const auto row
-            = [](const char *tag, const char *record, const char *now, const char *report,
-                  const char *colour) { QTest::newRow(tag) << record << now << report << colour; };
-        row("due this minute: black", "2026/03/14 10:15 AMNx", "14T10:15:40", "", "black");
-        row("a minute ago: red", "2026/03/14 10:14 AMNx", "14T10:15:40", "", "red");
-        row("seen the minute before: black", "2026/03/13 11:59 PMNx", "13T23:58:59", "", "black");
-        row("the day before today: red", "2026/03/13 11:59 PMNx", "14T10:15:40", "", "red");
-        row("sent a minute ago: grey", "2026/03/14 10:14 AMSx", "14T10:15:40", "", "grey");
-        row("reported failed: red", "2026/03/14 09:15 AMNx", "14T09:00", "failed", "red");
-        row("reported sent: grey", "2026/03/14 09:15 AMNx", "14T09:00", "sent", "grey");
-        row("off the quarter hour", "2026/03/14 10:05 AMNx", "14T09:00", "failed", "red");
-        row("another user's", "2026/03/14 09:15 AMNx", "14T09:00", "Bob failed", "black");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("due this minute") << "2026/03/14 10:15 AMNx 14T10:15:40 > black";
+        QTest::newRow("a minute ago") << "2026/03/14 10:14 AMNx 14T10:15:40 > red";
+        QTest::newRow("seen the minute before") << "2026/03/13 11:59 PMNx 13T23:58:59 > black";
+        QTest::newRow("the day before today") << "2026/03/13 11:59 PMNx 14T10:15:40 > red";
+        QTest::newRow("sent a minute ago") << "2026/03/14 10:14 AMSx 14T10:15:40 > grey";
+        QTest::newRow("reported failed") << "2026/03/14 09:15 AMNx 14T09:00 failed > red";
+        QTest::newRow("reported sent") << "2026/03/14 09:15 AMNx 14T09:00 sent > grey";
+        QTest::newRow("off the quarter hour") << "2026/03/14 10:05 AMNx 14T09:00 failed > red";
+        QTest::newRow("another user's") << "2026/03/14 09:15 AMNx 14T09:00 Bob failed > black";
     }
     void colours()
     {
-        QFETCH(QString, record);
-        QFETCH(QString, now);
-        QFETCH(QString, report);
-        QFETCH(QString, colour);
+        QFETCH(QString, row);
+        const MessageRecord r = MessageRecord::parse((row.section(' ', 0, 2) + ToAda).toLatin1());
+        const QString report = row.section(' ', 4).section('>', 0, 0).trimmed();
         StartedProgram f;
-        f.open({ record + ToAda });
-        f.env.clock.set(QDateTime::fromString("2026-03-" + now, Qt::ISODate));
-        const MessageRecord r = MessageRecord::parse((record + ToAda).toLatin1());
+        f.open({ row.section(' ', 0, 2) + ToAda });
+        f.env.clock.set(QDateTime::fromString("2026-03-" + row.section(' ', 3, 3), Qt::ISODate));
         f.w().showDay(r.date);
         if (!report.isEmpty())
             emit f.scheduler.delivered(
                 report.startsWith("Bob") ? 2 : 1, r.due(), "x", report == "sent");
         const QTableWidgetItem *cell = f.cell(DaySlots::rowOfMinute(r.minuteOfDay));
-        QCOMPARE(cell->text(), "x");
-        QCOMPARE(cell->foreground().color(),
-            colour == "grey" ? f.w().palette().color(QPalette::Disabled, QPalette::Text)
-                             : QColor(colour));
+        const QColor grey = f.w().palette().color(QPalette::Disabled, QPalette::Text);
+        QCOMPARE(cell->text() + ' ' + cell->foreground().color().name(),
+            "x " + (row.endsWith("grey") ? grey : QColor(row.section("> ", 1))).name());
     }
 
     // Off the quarter hour to the nearest row, late ones to the blank row 97, which the
@@ -191,43 +185,43 @@ private slots:
     }
 
     // Twips, 0 as the empty text, read whole also beyond 16 bits (right of 2,184 pixels);
-    // a maximised window stores only its state.
+    // a maximised window stores only its state. Top Left Width Height, then the place.
     void geometryRoundTrip_data()
     {
-        Columns<QStringList, QPoint>({ "geometry", "place" });
-        QTest::newRow("ordinary") << QStringList { "600", "900", "7610", "8190" } << QPoint(60, 40);
-        QTest::newRow("right of 32767 twips")
-            << QStringList { "600", "33000", "24110", "8190" } << QPoint(2200, 40);
+        Columns<QString, QPoint>({ "geometry", "place" });
+        QTest::newRow("ordinary") << "600 900 7610 8190" << QPoint(60, 40);
+        QTest::newRow("right of 32767 twips") << "600 33000 24110 8190" << QPoint(2200, 40);
     }
     void geometryRoundTrip()
     {
-        QFETCH(QStringList, geometry);
+        QFETCH(QString, geometry);
         TestEnvironment env;
         const QStringList keys { "Top", "Left", "Width", "Height", "WindowState" };
-        const auto read = [&](qsizetype from, qsizetype n) {
+        const auto stored = [&] {
             QStringList values;
-            for (const QString &key : keys.mid(from, n))
+            for (const QString &key : keys)
                 values << setting(env, "Options/" + key);
-            return values;
+            return values.join(' ');
         };
         for (int i = 0; i < 4; ++i)
-            env.settings.writeSetting("Options", keys[i], geometry[i]);
+            env.settings.writeSetting("Options", keys[i], geometry.section(' ', i, i));
         MainWindow w(env.program);
         if (w.twipsPerPixelX() != 15 || w.twipsPerPixelY() != 15)
             QSKIP("the figures below are for 15 twips per pixel");
         w.load();
         w.show();
-        QCOMPARE(w.sizeTwips(), QSize(geometry[2].toInt(), geometry[3].toInt()));
+        QCOMPARE(QString::asprintf("%d %d", w.sizeTwips().width(), w.sizeTwips().height()),
+            geometry.section(' ', 2));
         QTEST(w.pos(), "place");
         w.saveWindowPlace();
-        QCOMPARE(read(0, 5), geometry + QStringList { "0" });
+        QCOMPARE(stored(), geometry + " 0");
         w.move(0, 0);
         w.saveWindowPlace();
-        QCOMPARE(read(0, 2), QStringList({ "", "" }));
+        QCOMPARE(stored(), "  " + geometry.section(' ', 2) + " 0");
         w.showMaximized();
         QTRY_VERIFY(w.isMaximized());
         w.unload();
-        QCOMPARE(read(2, 3), QStringList({ geometry[2], geometry[3], "2" }));
+        QCOMPARE(stored(), "  " + geometry.section(' ', 2) + " 2");
         MainWindow next(env.program);
         next.load();
         QVERIFY(next.windowState() & Qt::WindowMaximized);
@@ -246,18 +240,17 @@ private slots:
         auto *across = w.findChild<QScrollBar *>("horizontalScroll");
         QCOMPARE(QList<int>({ down->maximum(), across->maximum() }),
             QList<int>({ 7860 - w.sizeTwips().height(), 7160 - w.sizeTwips().width() }));
-        const auto places = [&] {
+        const auto places = [&](double dx = 0, double dy = 0) { // moved by dx, dy
             QList<QRectF> list;
             for (const char *name :
                 { "calendar", "dayGrid", "todayButton", "nextYearButton", "infoLabel2" })
-                list << w.placeOf(w.findChild<QWidget *>(name));
+                list << w.placeOf(w.findChild<QWidget *>(name)).translated(dx, dy);
             return list;
         };
         const QList<QRectF> before = places();
         down->setSliderPosition(300);
         across->setSliderPosition(100);
-        for (int i = 0; i < before.size(); ++i)
-            QCOMPARE(places()[i], before[i].translated(-100, -300));
+        QCOMPARE(places(100, 300), before);
         w.setSizeTwips(7060, 7020);
         across->setSliderPosition(0);
         down->setSliderPosition(0);
