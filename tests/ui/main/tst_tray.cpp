@@ -92,8 +92,7 @@ private slots:
     void shutdownAnswered_data()
     {
         Columns<bool, bool>({ "yes", "delivering" });
-        QTest::newRow("Yes") << true << false;
-        QTest::newRow("Yes while a delivery waits") << true << true;
+        QTest::newRow("Yes while a delivery waits") << true << true; // without: e2e test_tray
         QTest::newRow("No") << false << false;
     }
     void shutdownAnswered()
@@ -123,14 +122,12 @@ private slots:
             f.app.housekeep(); // back into the tray
         QCOMPARE(f.boxes(), L { "Shutting Down?" }); // its text: e2e test_tray
         QCOMPARE(f.env.boxes.shown[0].buttons, MessageBoxes::Buttons::YesNo);
-        QCOMPARE(
-            f.setting("Options/Left"), QString::number(std::lround(80 * f.w().twipsPerPixelX())));
-        QCOMPARE(f.ends, yes ? 1 : 0);
-        QCOMPARE(atEnd, yes ? "hidden" : "");
+        QCOMPARE(f.setting("Options/Left").toInt(), std::lround(80 * f.w().twipsPerPixelX()));
         QVERIFY(!f.delivery.underWay() && !f.scheduler.isDelivering());
-        if (!yes)
-            QVERIFY(f.state() == "hidden tray icon" && f.app.housekeepingRunning()
-                && f.scheduler.isStarted());
+        if (!yes) // goes on where it was
+            atEnd
+                = f.state() + (f.app.housekeepingRunning() && f.scheduler.isStarted() ? " on" : "");
+        QCOMPARE(QString::number(f.ends) + ' ' + atEnd, yes ? "1 hidden" : "0 hidden tray icon on");
     }
 
     // The first close after the first run explains the tray once and turns both options on;
