@@ -54,13 +54,12 @@ private slots:
             "no notification-area host on this display");
     }
 
-    // A shown window stays out of the tray; closed, it goes in at the next tick and the
-    // scheduler goes on delivering; a double-click on the icon brings the window back a
-    // little later, and the icon goes.
+    // A shown window stays out of the tray; closed, it goes in at the next tick (deliveries
+    // go on: e2e test_delivery); a double-click on the icon brings the window back a little
+    // later, and the icon goes.
     void exitIntoTrayAndBack()
     {
         Fixture f;
-        f.env.writeMessageFile(1, { "2026/03/14 10:01 AMNhello" + ToAda });
         f.start();
         f.app.housekeep();
         QCOMPARE(f.state(), "shown");
@@ -72,9 +71,6 @@ private slots:
             items << action->text();
         QCOMPARE(items, L({ "Show Tolvane", "Shutdown Tolvane" }));
         QVERIFY(f.env.boxes.shown.isEmpty() && f.ends == 0);
-        f.env.clock.advanceSecs(60);
-        QTRY_COMPARE_WITH_TIMEOUT(f.delivery.entries.size(), 1, 2500);
-        QVERIFY(f.delivery.entries.first().contains("10:01 AMNhello|"));
         QWidget *icon = nullptr;
         QTRY_VERIFY((icon = iconWindow()));
         QElapsedTimer sinceClick;
