@@ -97,16 +97,12 @@ private slots:
     {
         TestEnvironment env;
         const auto fail = [&](const char *why) {
-            trap(env.program, "frmTimer.Test", [why] {
-                if (*why)
-                    throw SettingsError(why);
-                throw std::runtime_error("broken");
-            });
+            trap(env.program, "frmTimer.Test", [why] { throw SettingsError(why); });
         };
-        fail("");
-        env.program.showErrors = true;
-        fail("");
-        env.program.showErrors = false;
+        for (const bool shown : { true, false }) { // the file failures below with errors off
+            env.program.showErrors = shown;
+            trap(env.program, "frmTimer.Test", [] { throw std::runtime_error("broken"); });
+        }
         env.boxes.whileShown = [&] {
             fail("disk full");
             env.boxes.whileShown = [&] { fail("folder gone"); };
