@@ -125,7 +125,8 @@ private slots:
         f.app.housekeep();
         if (!yes)
             f.app.housekeep(); // back into the tray
-        QCOMPARE(f.boxes(), L { "Shutting Down?" }); // its text: e2e test_tray
+        QCOMPARE(f.env.boxes.shown.size(), 1);
+        QCOMPARE(f.env.boxes.shown[0].title, "Shutting Down?"); // its text: e2e test_tray
         QCOMPARE(f.env.boxes.shown[0].buttons, MessageBoxes::Buttons::YesNo);
         QCOMPARE(f.setting("Options/Left").toInt(), std::lround(80 * f.w().twipsPerPixelX()));
         QVERIFY(!f.delivery.underWay() && !f.scheduler.isDelivering());
@@ -156,7 +157,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(f.ends, 1, 1500);
         } else {
             QVERIFY(f.exitIntoTray());
-            QCOMPARE(f.boxes().size(), 2);
+            QCOMPARE(f.env.boxes.shown.size(), 2);
             f.trigger("restoreAction");
             QVERIFY(f.state() == "shown" && f.exitIntoTray()); // nothing explained again
         }
