@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 // fuzz_settings writes any text as a value and reads it back; a write on a full disk taken
-// back is tst_badvalues' failureIsTold; which keys are there, the roster's free slots.
+// back is tst_mainwindow's failureIsTold; which keys are there, the roster's free slots.
 
 namespace {
 

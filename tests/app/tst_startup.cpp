@@ -1,3 +1,4 @@
+#include "app/ErrorTrap.h"
 #include "app/StartValues.h"
 #include "support/DataColumns.h"
 #include "support/FullDisk.h"
@@ -87,6 +88,31 @@ private slots:
         QCOMPARE_NE(copy.exitCode(), 0);
         if (!made.isEmpty())
             QCOMPARE(tree(root.path()), before);
+    }
+
+    // An unexpected failure is told only while errors are shown, a file's always. One met
+    // again while its own box is open (timers run on under a modal box) is not stacked in a
+    // second box; another is; once closed, it is told again.
+    void errorTrap()
+    {
+        TestEnvironment env;
+        const auto fail = [&](const char *why) {
+            trap(env.program, "frmTimer.Test", [why] { throw SettingsError(why); });
+        };
+        for (const bool shown : { true, false }) { // the file failures below with errors off
+            env.program.showErrors = shown;
+            trap(env.program, "frmTimer.Test", [] { throw std::runtime_error("broken"); });
+        }
+        env.boxes.whileShown = [&] {
+            fail("disk full");
+            env.boxes.whileShown = [&] { fail("folder gone"); };
+            fail("folder gone");
+        };
+        fail("disk full");
+        fail("disk full");
+        QCOMPARE(env.boxes.lines(),
+            QStringList({ "Tolvane: Error occurred in frmTimer.Test!", "Tolvane: disk full!",
+                "Tolvane: folder gone!", "Tolvane: disk full!" }));
     }
 
     // A copy that crashed leaves its lock behind; the next start is not refused.

@@ -1,5 +1,5 @@
-"""A start with a configured user: the message due this minute goes out and is marked
-sent, an earlier one and a later one are left alone, and a second copy started meanwhile
+"""A small start (only the icon in the tray) with a configured user: the message due this
+minute goes out and is marked sent, an earlier one and a later one are left alone, and a second copy started meanwhile
 is refused without disturbing the first."""
 
 import datetime
@@ -17,7 +17,7 @@ REFUSAL = ("Tolvane\tcritical\tTolvane is already running!\\rDouble-Click on the
 
 class Delivery(ProgramTest):
     def test_due_record_sent_once_second_copy_refused(self):
-        self.configure(CELLS)
+        self.configure(CELLS, StartSmall="1")
         # A minute with enough of it left for a start and a delivery.
         self.wait_for(lambda: datetime.datetime.now().second < 40, "an early second", 30)
         minute = datetime.datetime.now().replace(second=0, microsecond=0)

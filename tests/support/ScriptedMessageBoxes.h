@@ -4,6 +4,8 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 // Records every message box the code under test shows and answers with the answers
 // the test queued (Yes when none is queued for a Yes/No box).
@@ -20,13 +22,25 @@ public:
         QWidget * = nullptr) override
     {
         shown.append({ title, text, icon, buttons });
+        if (whileShown)
+            std::exchange(whileShown, {})();
         if (buttons == Buttons::Ok)
             return Answer::Ok;
         return m_answers.isEmpty() ? Answer::Yes : m_answers.takeFirst();
     }
     void queueAnswer(Answer answer) { m_answers.append(answer); }
 
+    // The boxes shown as "title: text", "!" after a critical one.
+    QStringList lines() const
+    {
+        QStringList out;
+        for (const Shown &box : shown)
+            out << box.title + ": " + box.text + (box.icon == Icon::Critical ? "!" : "");
+        return out;
+    }
+
     QList<Shown> shown;
+    std::function<void()> whileShown; // runs once, while the next box is open
 
 private:
     QList<Answer> m_answers;

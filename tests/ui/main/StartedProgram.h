@@ -65,11 +65,4 @@ struct StartedProgram {
         app.start();
         app.splashScreen().handOver();
     }
-    QStringList boxes() const
-    {
-        QStringList titles;
-        for (const auto &box : env.boxes.shown)
-            titles << box.title;
-        return titles;
-    }
 };
