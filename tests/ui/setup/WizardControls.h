@@ -4,7 +4,6 @@
 #include "platform/KeychainSecretStore.h"
 #include "support/DataColumns.h"
 #include "support/ModalSteps.h"
-#include "support/TestEnvironment.h"
 #include "ui/setup/MailAccountSearch.h"
 #include "ui/setup/ServerOptionsDialog.h"
 #include "ui/setup/SetupWizard.h"
@@ -42,19 +41,16 @@ inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QStri
     return answer;
 }
 
-// A program of its own with the set-up wizard, played as a user plays it; every settings
-// write and the way the wizard ended are recorded. Steps:
-//   "open MODE [USER]" (first, add, name, mail, phone, defaults); "next|back|type [A;B]"
-//   (with a space: typed into the page's boxes from the first, then the button); "cancel",
-//   "esc", "close", "return"; "answer No|Yes" (to the next question); "found FOLDER" (the
-//   first run finds the account of tests/data/mail/FOLDER); "user N NAME PHONE [SENDER
-//   SERVER]", "set SECTION/KEY=VALUE", "keep SECTION" (the keyring holds KEPT).
-//   "adv" opens Advanced...; the steps after it act there until it closes: "sec N" (none,
-//   STARTTLS, TLS), "type PORT;LOGIN;PASSWORD", "ok", "cancel", "esc".
-// Checks, "?WHAT EXPECTED": look, instruction (its button's word), shown, writes, boxes,
-// icon, ended, dialog (see shown()), SECTION/KEY (a setting), @SECTION ("keyring|login|sent
-// or withheld"). PW and KEPT stand for two passwords.
-struct WizardFlow {
+// The set-up wizard, played as a user plays it; every settings write and the way the wizard
+// ended are recorded. Steps: "open MODE [USER]" (first, add, name, mail, phone, defaults);
+// "next|back|type [A;B]" (with a space: typed into the page's boxes from the first, then the
+// button); "cancel", "esc", "close", "return"; "answer No|Yes" (to the next question); "found
+// FOLDER" (the first run finds the account of tests/data/mail/FOLDER); "keep SECTION" (the
+// keyring holds KEPT). "adv" opens Advanced..., where the steps after it play: "sec N"
+// (none, STARTTLS, TLS), "type PORT;LOGIN;PASSWORD", "ok", "cancel". Checks (see shown()):
+// look, instruction (its button's word), shown, writes, ended, dialog, SECTION/KEY (a
+// setting), @SECTION ("keyring|login|sent or withheld"). PW and KEPT stand for two passwords.
+struct WizardFlow : StepScript {
     static inline const QString Password = QStringLiteral("Pw-7f3q!x");
     static inline const QString Kept = QStringLiteral("kept-Pw-41");
     static inline const QString Instruction
@@ -69,30 +65,20 @@ struct WizardFlow {
         QObject::connect(&wizard, &QDialog::finished, [this](int outcome) { ended = outcome; });
     }
 
-    // Steps are separated by " / ".
-    void play(const QString &script)
+    void play(QString script)
     {
-        m_steps = script.split(" / ");
-        for (m_at = 0; m_at < m_steps.size() && !QTest::currentTestFailed();)
-            step();
+        StepScript::play(script.replace("PW", Password).replace("KEPT", Kept));
     }
 
-    void step()
+    void act(const QString &verb, const QString &rest) override
     {
-        const QString s = QString(m_steps.at(m_at++)).replace("PW", Password).replace("KEPT", Kept);
-        const QString verb = s.section(' ', 0, 0), rest = s.section(' ', 1);
         const L parts = rest.split(';');
-        ServerOptionsDialog *d = m_dialog;
-        if (verb.startsWith('?')) {
-            const QString actual = shown(verb.mid(1));
-            checkedBoxes |= verb == "?boxes";
-            const QString expected = verb == "?instruction" ? Instruction.arg(rest) : rest;
-            QVERIFY2(actual == expected, qPrintable(s + "\n   shown: " + actual));
-        } else if (verb == "open") {
+        auto *d = qobject_cast<ServerOptionsDialog *>(in);
+        if (verb == "open") {
             writes.clear();
             const L modes { "first", "add", "name", "mail", "phone", "defaults" };
-            wizard.begin(Mode(modes.indexOf(parts.first().section(' ', 0, 0))),
-                rest.section(' ', 1).toInt());
+            wizard.begin(
+                Mode(modes.indexOf(rest.section(' ', 0, 0))), rest.section(' ', 1).toInt());
             wizard.show();
         } else if (d && verb == "type") {
             for (int i = 0; i < 3; ++i)
@@ -100,15 +86,15 @@ struct WizardFlow {
                     retype(
                         std::array { d->portEdit, d->loginEdit, d->passwordEdit }[i], parts.at(i));
         } else if (verb == "next" || verb == "back" || verb == "type") {
-            for (int i = 0; s.contains(' ') && i < parts.size(); ++i)
+            for (int i = 0; !rest.isNull() && i < parts.size(); ++i)
                 retype(wizard.currentPage()->boxes().at(i), parts.at(i));
             if (verb != "type")
                 QTest::mouseClick(button(verb + "Button"), Qt::LeftButton);
         } else if (verb == "ok" || verb == "cancel") {
             QTest::mouseClick(button(verb + "Button"), Qt::LeftButton);
         } else if (verb == "esc" || verb == "return") {
-            QWidget *at = d ? d->portEdit : wizard.currentPage()->boxes().first();
-            QTest::keyClick(at, verb == "esc" ? Qt::Key_Escape : Qt::Key_Return);
+            QTest::keyClick(wizard.currentPage()->boxes().first(),
+                verb == "esc" ? Qt::Key_Escape : Qt::Key_Return);
         } else if (verb == "sec") {
             QVERIFY2(d, "no dialog");
             QTest::mouseClick(d->securityButtons[rest.toInt()], Qt::LeftButton, {}, QPoint(8, 8));
@@ -121,36 +107,22 @@ struct WizardFlow {
             const QString folder = qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/";
             wizard.mailAccountGuess
                 = [=] { return searchMailAccounts(thunderbirdAccounts(folder + rest), {}); };
-        } else if (verb == "user") {
-            const L u = rest.split(' ') + L { {}, {} };
-            env.addUser(u.at(0).toInt(), u.at(1), u.at(2), u.at(3), u.at(4));
-        } else if (verb == "set") {
-            env.settings.writeSetting(rest.section('/', 0, 0),
-                rest.section('/', 1).section('=', 0, 0), rest.section('=', 1));
         } else if (verb == "keep") {
             QVERIFY(keyringAnswer(rest, Kept).ok);
         } else if (verb == "adv") {
-            ModalSteps modal;
-            auto *dialog = wizard.findChild<ServerOptionsDialog *>();
-            modal.then(*dialog, [this, dialog] {
-                m_dialog = dialog;
-                while (m_at < m_steps.size() && dialog->isVisible() && !QTest::currentTestFailed())
-                    step();
-                m_dialog = nullptr;
-            });
-            QTest::mouseClick(button("advancedButton"), Qt::LeftButton);
-            QVERIFY2(modal.finished(), qPrintable(modal.failure));
+            within(*wizard.findChild<ServerOptionsDialog *>(),
+                [&] { QTest::mouseClick(button("advancedButton"), Qt::LeftButton); });
         } else {
-            QFAIL(qPrintable("no such step: " + s));
+            QFAIL(qPrintable("no such step: " + verb));
         }
     }
 
     // "look": "title|Next's caption|Back shown|status line"; "dialog": "security checked
     // (-1: none)|port|port placeholder|login|password placeholder (- with no password box)".
-    QString shown(const QString &what) const
+    QString shown(const QString &what) override
     {
         const QWidget *page = wizard.currentPage();
-        const auto *d = m_dialog;
+        const auto *d = qobject_cast<ServerOptionsDialog *>(in);
         L texts;
         if (what == "look") {
             const auto *status = page->findChild<QLabel *>("statusLabel");
@@ -158,17 +130,13 @@ struct WizardFlow {
                   << QString::number(button("backButton")->isVisible())
                   << (status ? status->text() : "");
         } else if (what == "instruction") {
-            return page->findChild<QLabel *>("instructionLabel")->text();
+            const QString text = page->findChild<QLabel *>("instructionLabel")->text();
+            return text == Instruction.arg(text.section(' ', 6, 6)) ? text.section(' ', 6, 6)
+                                                                    : text;
         } else if (what == "writes" || what == "shown") {
             for (QLineEdit *box : wizard.currentPage()->boxes())
                 texts << box->text();
             return (what == "writes" ? writes : texts).join(';');
-        } else if (what == "icon") {
-            return env.boxes.shown.last().icon == MessageBoxes::Icon::Critical ? "Critical" : "";
-        } else if (what == "boxes") {
-            for (const auto &box : env.boxes.shown)
-                texts << box.title + ": " + box.text;
-            return texts.join('\n');
         } else if (what == "ended") {
             return wizard.isVisible() ? "open"
                                       : L { "Cancelled", "Completed", "Abandoned" }.value(ended);
@@ -189,17 +157,18 @@ struct WizardFlow {
                     : kept.ok       ? kept.password
                                     : kept.error)
                   << shown(what.mid(1) + "/Login") << (sent ? "sent" : "withheld");
-        } else {
+        } else if (what.contains('/')) {
             return env.settings.readSetting(
                 what.section('/', 0, 0), what.section('/', 1), "<absent>");
+        } else {
+            return StepScript::shown(what);
         }
         return texts.join('|');
     }
 
     QPushButton *button(const QString &name) const
     {
-        return (m_dialog ? static_cast<QWidget *>(m_dialog) : &wizard)
-            ->findChild<QPushButton *>(name);
+        return (in ? static_cast<QWidget *>(in) : &wizard)->findChild<QPushButton *>(name);
     }
     // Replaces what a box holds, as a user does.
     static void retype(QLineEdit *box, const QString &text)
@@ -210,14 +179,7 @@ struct WizardFlow {
     }
 
     using Mode = SetupWizard::Mode;
-    TestEnvironment env;
     SetupWizard wizard { env.program };
     L writes;
     int ended = -1; // the outcome once finished
-    bool checkedBoxes = false;
-
-private:
-    L m_steps;
-    qsizetype m_at = 0;
-    ServerOptionsDialog *m_dialog = nullptr;
 };

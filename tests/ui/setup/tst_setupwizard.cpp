@@ -82,13 +82,12 @@ private slots:
                 + " / ?icon Critical / ?writes User1/CellEmail;User1/Name;User1/Email;User1/SMTP / "
                   "?User1/Name Chair / ?User1/Email chair@x.example / ?User1/SMTP smtp.x.example / "
                   "?User1/CellEmail Lamp@sms.example");
-        // Cancel, Esc and the close box on page 3 drop a new user; the next run starts
-        // afresh. The first run asks, stays on No and is given up on Yes, the defaults
-        // written at page 2 staying (with no user and no "Current User", the next start is
-        // a first run again).
-        for (const char *way : { "cancel", "esc", "close" })
-            QTest::addRow("adding: %s", way) << Desks + "open add 3 / " + UpToPage3 + way
-                    + " / ?ended Cancelled / ?writes  / open add 3 / ?shown ";
+        // Cancel on page 3 drops a new user; the next run starts afresh. The first run asks,
+        // stays on No and is given up on Yes, the defaults written at page 2 staying (with no
+        // user and no "Current User", the next start is a first run again).
+        row("adding: cancel",
+            Desks + "open add 3 / " + UpToPage3
+                + "cancel / ?ended Cancelled / ?writes  / open add 3 / ?shown ");
         row("first run: No, then Yes",
             Desks + "answer No / answer Yes / open first 1 / " + UpToPage3
                 + "cancel / ?ended open / esc / ?ended Abandoned / ?writes "
@@ -176,7 +175,6 @@ private slots:
         const QString typed = Logins + "open mail 1 / adv / sec 2 / type ;x;PW / ";
         const QString before = " / ?@User1 KEPT|desk-login|sent / ?writes ";
         row("password: dialog Cancel", typed + "cancel / next" + before + "User1/Email;User1/SMTP");
-        row("password: Esc", typed + "esc / next" + before + "User1/Email;User1/SMTP");
         row("password: OK, page Cancel", typed + "ok / cancel" + before);
         const QString edit = Logins + "open mail 1 / adv / sec ";
         row("password: empty box",
@@ -202,7 +200,7 @@ private slots:
         QFile file(f.env.settings.path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(!file.readAll().contains(WizardFlow::Password.toUtf8()));
-        if (!f.checkedBoxes)
+        if (!f.checked.contains("boxes"))
             QCOMPARE(f.shown("boxes"), QString());
     }
 
