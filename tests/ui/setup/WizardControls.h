@@ -4,9 +4,11 @@
 #include "platform/KeychainSecretStore.h"
 #include "support/DataColumns.h"
 #include "support/ModalSteps.h"
+#include "ui/common/DialogPlacement.h"
 #include "ui/setup/MailAccountSearch.h"
 #include "ui/setup/ServerOptionsDialog.h"
 #include "ui/setup/SetupWizard.h"
+#include "ui/setup/SplashScreen.h"
 #include "ui/setup/ThunderbirdAccounts.h"
 #include "ui/setup/WizardPage.h"
 
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QtTest>
 
 using L = QStringList;
@@ -42,14 +45,17 @@ inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QStri
 }
 
 // The set-up wizard, played as a user plays it; every settings write and the way the wizard
-// ended are recorded. Steps: "open MODE [USER]" (first, add, name, mail, phone, defaults);
+// ended are recorded; the splash at start, with two dialogs of other layers and a main window
+// that records when it was shown. Steps: "open MODE [USER]" (first, add, name, mail, phone,
+// defaults); "start [MS [first small]]" (the splash, standing MS, with its first run);
+// "wait" (for the wizard or the hand-over); "about"; "move" (the dialogs, to 7,9);
 // "next|back|type [A;B]" (with a space: typed into the page's boxes from the first, then the
-// button); "cancel", "esc", "close", "return"; "answer No|Yes" (to the next question); "found
-// FOLDER" (the first run finds the account of tests/data/mail/FOLDER); "keep SECTION" (the
-// keyring holds KEPT). "adv" opens Advanced..., where the steps after it play: "sec N"
-// (none, STARTTLS, TLS), "type PORT;LOGIN;PASSWORD", "ok", "cancel". Checks (see shown()):
-// look, instruction (its button's word), shown, writes, ended, dialog, SECTION/KEY (a
-// setting), @SECTION ("keyring|login|sent or withheld"). PW and KEPT stand for two passwords.
+// button); "cancel", "esc", "return", "ok" (in the About box too); "answer No|Yes" (to the next
+// question); "found FOLDER" (the first run finds the account of tests/data/mail/FOLDER); "keep
+// SECTION" (the keyring holds KEPT). "adv" opens Advanced..., where the steps after it play: "sec
+// N" (none, STARTTLS, TLS), "type PORT;LOGIN;PASSWORD", "ok", "cancel". Checks (see shown()): look,
+// instruction (its button's word), shown, writes, ended, dialog, splash, about, placed, SECTION/KEY
+// (a setting), @SECTION ("keyring|login|sent or withheld"). PW and KEPT stand for two passwords.
 struct WizardFlow : StepScript {
     static inline const QString Password = QStringLiteral("Pw-7f3q!x");
     static inline const QString Kept = QStringLiteral("kept-Pw-41");
@@ -63,6 +69,18 @@ struct WizardFlow : StepScript {
         env.settings.written
             = [this](const QString &section, const QString &key) { writes << section + '/' + key; };
         QObject::connect(&wizard, &QDialog::finished, [this](int outcome) { ended = outcome; });
+        QObject::connect(&splash, &SplashScreen::firstRunSetUp, [this] { ++setUps; });
+        entryDialog.resize(500, 400);
+        userPicker.resize(300, 350);
+        splash.setHooks({ [this] {
+                             return QList<QWidget *> { &userPicker, &entryDialog };
+                         },
+            [this] {
+                const qint64 ms = sinceStart.elapsed();
+                mains << (wizard.isVisible()      ? "over the wizard"
+                        : ms >= 1900 && ms < 3000 ? "2s"
+                                                  : QString::number(ms));
+            } });
     }
 
     void play(QString script)
@@ -92,14 +110,30 @@ struct WizardFlow : StepScript {
                 QTest::mouseClick(button(verb + "Button"), Qt::LeftButton);
         } else if (verb == "ok" || verb == "cancel") {
             QTest::mouseClick(button(verb + "Button"), Qt::LeftButton);
+        } else if (verb == "esc" && splash.isAbout()) {
+            QTest::keyClick(&splash, Qt::Key_Escape);
         } else if (verb == "esc" || verb == "return") {
             QTest::keyClick(wizard.currentPage()->boxes().first(),
                 verb == "esc" ? Qt::Key_Escape : Qt::Key_Return);
         } else if (verb == "sec") {
             QVERIFY2(d, "no dialog");
             QTest::mouseClick(d->securityButtons[rest.toInt()], Qt::LeftButton, {}, QPoint(8, 8));
-        } else if (verb == "close") {
-            wizard.close();
+        } else if (verb == "start") {
+            env.program.firstRun = env.program.startSmall = rest.contains("first");
+            if (!rest.isNull())
+                splash.setStandingTime(rest.section(' ', 0, 0).toInt());
+            for (QWidget *dialog : dialogs())
+                dialog->move(3, 4);
+            sinceStart.start();
+            splash.start();
+        } else if (verb == "wait") {
+            QTRY_VERIFY_WITH_TIMEOUT(splash.isDone() || wizard.isVisible(), 5000);
+        } else if (verb == "move") {
+            for (QWidget *dialog : dialogs())
+                dialog->move(7, 9);
+        } else if (verb == "about") {
+            splash.showAbout();
+            QTest::qWait(50);
         } else if (verb == "answer") {
             env.boxes.queueAnswer(
                 rest == "Yes" ? MessageBoxes::Answer::Yes : MessageBoxes::Answer::No);
@@ -157,6 +191,21 @@ struct WizardFlow : StepScript {
                     : kept.ok       ? kept.password
                                     : kept.error)
                   << shown(what.mid(1) + "/Login") << (sent ? "sent" : "withheld");
+        } else if (what == "splash") {
+            for (bool shown :
+                { splash.isVisible(), splash.isAbout(), splash.isDone(), env.program.firstRun })
+                texts << QString::number(shown);
+            texts << mains.join(' ') << QString::number(setUps);
+        } else if (what == "about") {
+            return button("okButton")->text() + ' '
+                + splash.findChild<QLabel *>("versionLabel")->text();
+        } else if (what == "placed") {
+            const QRect screen = QGuiApplication::primaryScreen()->geometry();
+            for (const QWidget *dialog : dialogs())
+                texts << (dialog->pos() == dialogPosition(screen, dialog->size())
+                        ? "placed"
+                        : QString("%1,%2").arg(dialog->x()).arg(dialog->y()));
+            return texts.join(' ');
         } else if (what.contains('/')) {
             return env.settings.readSetting(
                 what.section('/', 0, 0), what.section('/', 1), "<absent>");
@@ -168,8 +217,12 @@ struct WizardFlow : StepScript {
 
     QPushButton *button(const QString &name) const
     {
-        return (in ? static_cast<QWidget *>(in) : &wizard)->findChild<QPushButton *>(name);
+        const QWidget *on = in ? in
+            : splash.isAbout() ? &splash
+                               : static_cast<const QWidget *>(&wizard);
+        return on->findChild<QPushButton *>(name);
     }
+    QList<QWidget *> dialogs() { return { &wizard, &userPicker, &entryDialog }; }
     // Replaces what a box holds, as a user does.
     static void retype(QLineEdit *box, const QString &text)
     {
@@ -180,6 +233,10 @@ struct WizardFlow : StepScript {
 
     using Mode = SetupWizard::Mode;
     SetupWizard wizard { env.program };
-    L writes;
+    SplashScreen splash { env.program, wizard };
+    QWidget entryDialog, userPicker;
+    QElapsedTimer sinceStart;
+    L writes, mains; // the settings written; when the main window was shown
     int ended = -1; // the outcome once finished
+    int setUps = 0; // first runs set up
 };

@@ -189,6 +189,18 @@ private slots:
             Logins
                 + "keep User3 / open add 3 / next Chair / adv / sec 1 / type ;chair; / ok / next / "
                   "next chair@sms.example / ?@User3 KEPT|chair|withheld");
+        // The splash stands two seconds and places the dialogs once, each by its own size; the
+        // About box neither moves them nor hands over again. On a first run the wizard opens
+        // over the splash and the main window (unless starting small: e2e/test_first_run)
+        // follows the wizard's Finish.
+        row("splash: two seconds, then the main window",
+            "start / ?splash 1|0|0|0||0 / ?placed placed placed placed / wait / ?splash "
+            "0|0|1|0|2s|0 / move / about / ?about &OK Version 1.0 / ?placed 7,9 7,9 7,9 / ok / "
+            "?splash 0|0|1|0|2s|0 / about / ?splash 1|1|1|0|2s|0 / esc / ?splash 0|0|1|0|2s|0");
+        row("splash: first run, start small",
+            "start 30 first small / wait / ?splash 1|0|0|1||0 / "
+            "?ended open / next / next alice@home.example;smtp.home.example / next "
+            "alice@sms.example / wait / ?splash 0|0|1|0||1 / ?ended Completed");
     }
     void flow()
     {
@@ -221,9 +233,11 @@ private slots:
         }
     }
 
-    // The login name, or no name when it does not fit in 99 characters.
-    void accountNameFits()
+    // The login name, or no name when it does not fit in 99 characters; a dialog at the
+    // design size: W / 2 x 15.225 - 3045 twips, 15 twips to the pixel.
+    void fits()
     {
+        QCOMPARE(dialogPosition(QRect(0, 0, 1280, 1024), QSize(406, 305)), QPoint(447, 367));
         QCOMPARE(L({ fitAccountName(" Bob "), fitAccountName(QString(99, 'x')),
                      fitAccountName(QString(100, 'x')) }),
             L({ " Bob ", QString(99, 'x'), "" }));
