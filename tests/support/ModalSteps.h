@@ -2,6 +2,7 @@
 
 #include "support/TestEnvironment.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -19,17 +20,14 @@ class ModalSteps {
 public:
     ModalSteps()
     {
-        m_poll.setInterval(2);
         QObject::connect(&m_poll, &QTimer::timeout, [this] { poll(); });
     }
 
     ModalSteps &then(QDialog &dialog, std::function<void()> act)
     {
         m_steps.append({ &dialog, std::move(act) });
-        if (!m_poll.isActive()) {
-            m_sinceStep.start();
-            m_poll.start();
-        }
+        m_sinceStep.start();
+        m_poll.start(2);
         return *this;
     }
 
@@ -44,24 +42,20 @@ private:
         if (m_next >= m_steps.size())
             return m_poll.stop();
         const auto step = m_steps.at(m_next);
-        QDialog *dialog = step.first;
-        if (dialog && QApplication::activeModalWidget() == dialog && dialog->isVisible()) {
+        if (step.first && QApplication::activeModalWidget() == step.first
+            && step.first->isVisible()) {
             ++m_next;
             m_sinceStep.start();
             QTimer::singleShot(0, &m_poll, [this, step] {
                 step.second();
-                if (m_next == m_steps.size() && step.first && step.first->isVisible()) {
-                    leftOpen = true;
-                    step.first->hide();
-                }
+                if (m_next == m_steps.size() && step.first && step.first->isVisible())
+                    leftOpen = true, step.first->hide();
             });
         } else if (m_sinceStep.elapsed() > 5000) {
-            failure = QStringLiteral("step %1 never came (%2)")
-                          .arg(m_next + 1)
-                          .arg(dialog ? dialog->objectName() : QStringLiteral("gone"));
+            failure = QStringLiteral("step %1 never came").arg(m_next + 1);
             m_poll.stop();
             for (QWidget *w : QApplication::topLevelWidgets())
-                if (qobject_cast<QDialog *>(w) && w->isVisible())
+                if (qobject_cast<QDialog *>(w))
                     w->hide();
         }
     }
@@ -71,6 +65,24 @@ private:
     QTimer m_poll;
     QElapsedTimer m_sinceStep;
 };
+
+// Plays what a user does in a dialog: each step is "Escape" or the caption of a button or
+// a box on show ("Apply", "Save Message", a user's name), clicked where a user clicks it
+// (the middle of a wide box with a short name is empty space).
+inline void playDialog(QWidget &dialog, const QStringList &steps)
+{
+    for (const QString &step : steps) {
+        if (step == QLatin1String("Escape")) {
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            continue;
+        }
+        const auto buttons = dialog.findChildren<QAbstractButton *>();
+        const auto named = std::find_if(buttons.begin(), buttons.end(),
+            [&](QAbstractButton *b) { return b->isVisible() && b->text().remove(u'&') == step; });
+        QVERIFY2(named != buttons.end(), qPrintable(step));
+        QTest::mouseClick(*named, Qt::LeftButton, {}, QPoint(8, (*named)->height() / 2));
+    }
+}
 
 // Plays a user's script in a program of its own, steps separated by " / ". "?WHAT EXPECTED"
 // compares shown(WHAT), here "boxes" (every message box, "title: text") and "icon" (the last

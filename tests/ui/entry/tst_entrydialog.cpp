@@ -3,7 +3,6 @@
 #include "support/DataColumns.h"
 #include "support/ModalSteps.h"
 #include "support/TestEnvironment.h"
-#include "ui/entry/DialogScript.h"
 #include "ui/entry/EntryDialog.h"
 #include "ui/entry/MessageTextEdit.h"
 #include "ui/entry/UserPicker.h"
@@ -195,13 +194,11 @@ private slots:
             { record("11:00 AM", "Hi|") });
         row("slot passed while open", {},
             "open 10:15 / type Keep me / at 10:15:02 / Save Message / Save Message / ?boxes "
-            "Tolvane: The "
-            "time of this message has passed, so it can no longer be saved. Please choose a later "
-            "time. / ?text Keep me");
+            "Tolvane: The time of this message has passed, so it can no longer be saved. Please "
+            "choose a later time. / ?text Keep me");
         row("message file cannot be written", {},
             "open 11:00 / type Keep me / lose the data folder / Save Message / ?boxes Tolvane: The "
-            "message "
-            "was not saved.\n\nCannot read <data>/u1.usr... / ?text Keep me");
+            "message was not saved.\n\nCannot read <data>/u1.usr... / ?text Keep me");
         // The limit is 145 less the longest sender address, never below 20, for a text
         // pasted or typed; a double click selects the first 100 characters.
         row("pasted to the limit", {},
@@ -236,10 +233,10 @@ private slots:
         row("picker: own box unticked", {}, recipients + "Ann / Bob / Apply / ?chosen 2");
         row("picker: Cancel, one ticked", {}, recipients + "Cancel / ?chosen ");
         for (const char *way : { "Apply", "Cancel", "Escape" })
-            QTest::addRow("picker: %s, none ticked", way) << L()
-                                                          << recipients + "Clear All / " + way
-                    + " / ?chosen  / ?boxes User Selection: You must select a user. / ?icon "
-                      "Critical" << L();
+            row(qPrintable(QString("picker: %1, none ticked").arg(way)), {},
+                recipients + "Clear All / " + way
+                    + " / ?chosen  / ?icon Critical / ?boxes User Selection: You must select a "
+                      "user.");
         row("picker: one only, a second tick unticks the first", {},
             picker
                 + " / ?picker Please select user:|Abe Bob Cy Dee|00 / Abe / Dee / Apply / "
