@@ -30,16 +30,10 @@ inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QStri
     KeychainSecretStore keyring;
     QEventLoop loop;
     SecretStore::Result answer;
-    const auto done = [&](const SecretStore::Result &result) {
-        answer = result;
-        loop.quit();
-    };
-    if (!write)
-        keyring.readPassword(key, &loop, done);
-    else if (write->isEmpty())
-        keyring.removePassword(key, &loop, done);
-    else
-        keyring.writePassword(key, *write, &loop, done);
+    const auto done = [&](const SecretStore::Result &result) { answer = result, loop.quit(); };
+    !write                 ? keyring.readPassword(key, &loop, done)
+        : write->isEmpty() ? keyring.removePassword(key, &loop, done)
+                           : keyring.writePassword(key, *write, &loop, done);
     loop.exec();
     return answer;
 }
@@ -98,25 +92,20 @@ struct WizardFlow : StepScript {
             wizard.begin(
                 Mode(modes.indexOf(rest.section(' ', 0, 0))), rest.section(' ', 1).toInt());
             wizard.show();
-        } else if (d && verb == "type") {
-            for (int i = 0; i < 3; ++i)
-                if (i < 2 || d->passwordEdit->isVisible())
-                    retype(
-                        std::array { d->portEdit, d->loginEdit, d->passwordEdit }[i], parts.at(i));
-        } else if (verb == "next" || verb == "back" || verb == "type") {
+        } else if (L { "next", "back", "type", "ok", "cancel" }.contains(verb)) {
+            const auto boxes = d ? QList { d->portEdit, d->loginEdit, d->passwordEdit }
+                                 : wizard.currentPage()->boxes();
             for (int i = 0; !rest.isNull() && i < parts.size(); ++i)
-                retype(wizard.currentPage()->boxes().at(i), parts.at(i));
+                if (boxes.at(i)->isVisible()) // not the password box without a secure connection
+                    retype(boxes.at(i), parts.at(i));
             if (verb != "type")
                 QTest::mouseClick(button(verb + "Button"), Qt::LeftButton);
-        } else if (verb == "ok" || verb == "cancel") {
-            QTest::mouseClick(button(verb + "Button"), Qt::LeftButton);
-        } else if (verb == "esc" && splash.isAbout()) {
-            QTest::keyClick(&splash, Qt::Key_Escape);
         } else if (verb == "esc" || verb == "return") {
-            QTest::keyClick(wizard.currentPage()->boxes().first(),
+            QTest::keyClick(splash.isAbout()
+                    ? &splash
+                    : static_cast<QWidget *>(wizard.currentPage()->boxes().first()),
                 verb == "esc" ? Qt::Key_Escape : Qt::Key_Return);
         } else if (verb == "sec") {
-            QVERIFY2(d, "no dialog");
             QTest::mouseClick(d->securityButtons[rest.toInt()], Qt::LeftButton, {}, QPoint(8, 8));
         } else if (verb == "start") {
             env.program.firstRun = env.program.startSmall = rest.contains("first");
@@ -184,13 +173,14 @@ struct WizardFlow : StepScript {
             if (d->passwordEdit->isVisible() != d->keyringNote->isVisible())
                 texts << "keyring note?";
         } else if (what.startsWith('@')) {
-            const SecretStore::Result kept = keyringAnswer(what.mid(1));
-            const QString login = env.settings.readSetting(what.mid(1), "Login", {});
-            const bool sent = PasswordOwner::belongsTo(env.settings, what.mid(1), login);
+            const QString section = what.mid(1),
+                          login = env.settings.readSetting(section, "Login", {});
+            const SecretStore::Result kept = keyringAnswer(section);
             texts << (kept.notFound ? "<none>"
                     : kept.ok       ? kept.password
                                     : kept.error)
-                  << shown(what.mid(1) + "/Login") << (sent ? "sent" : "withheld");
+                  << shown(section + "/Login")
+                  << (PasswordOwner::belongsTo(env.settings, section, login) ? "sent" : "withheld");
         } else if (what == "splash") {
             for (bool shown :
                 { splash.isVisible(), splash.isAbout(), splash.isDone(), env.program.firstRun })
