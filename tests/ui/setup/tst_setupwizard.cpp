@@ -95,30 +95,22 @@ private slots:
                 + Asked + '\n' + Asked + " / open add 3 / ?shown ");
         // One page alone, with Apply. Another user's values are taken as they are (editing
         // applies no uniqueness test), and the defaults need not be able to send.
-        row("name",
+        row("one page alone",
             Desks
                 + "open name 1 / ?look Tolvane - User Name|&Apply|0|Please enter User Name. / "
                   "?instruction Apply / ?shown Desk / next Lamp / ?writes User1/Name / "
-                  "?User1/Name Lamp / ?ended Completed");
-        row("mail",
-            Desks
-                + "open mail 1 / ?look Tolvane - Email Settings|&Apply|0|Please enter your Email "
-                  "settings. / ?instruction Apply / ?shown desk@x.example;smtp.desk.example:2600 / "
-                  "next lamp@x.example;smtp.lamp.example / ?writes User1/Email;User1/SMTP / "
-                  "?User1/Email lamp@x.example / ?User1/SMTP smtp.lamp.example / ?ended Completed");
-        row("phone",
-            Desks
-                + "open phone 1 / ?look Tolvane - Cellular Phone Email|&Apply|0| / ?shown "
-                  "desk@sms.example / next lamp@sms.example / ?writes User1/CellEmail / "
-                  "?User1/CellEmail lamp@sms.example / ?ended Completed");
-        row("defaults",
-            Desks
-                + "open defaults / ?look Tolvane - Email Settings|&Apply|0|Please enter your "
-                  "Default Email settings. / ?instruction Apply / ?shown "
-                  "office@x.example;smtp.x.example / next Lamp; / ?writes "
+                  "?User1/Name Lamp / ?ended Completed / open mail 1 / ?look Tolvane - Email "
+                  "Settings|&Apply|0|Please enter your Email settings. / ?instruction Apply / "
+                  "?shown "
+                  "desk@x.example;smtp.desk.example:2600 / next lamp@x.example;smtp.lamp.example "
+                  "/ ?writes User1/Email;User1/SMTP / ?User1/Email lamp@x.example / ?User1/SMTP "
+                  "smtp.lamp.example / open phone 1 / ?look Tolvane - Cellular Phone "
+                  "Email|&Apply|0| / ?shown desk@sms.example / next lamp@sms.example / ?writes "
+                  "User1/CellEmail / ?User1/CellEmail lamp@sms.example / open defaults / ?look "
+                  "Tolvane - Email Settings|&Apply|0|Please enter your Default Email settings. / "
+                  "?shown office@x.example;smtp.x.example / next Lamp; / ?writes "
                   "Options/DefaultEmail;Options/DefaultSMTP / ?Options/DefaultEmail Lamp / "
                   "?Options/DefaultSMTP  / ?ended Completed");
-
         // Advanced...: per mode, what the dialog shows and where its choice lands. In the
         // wizard, Back from page 3 to Advanced... shows what was confirmed.
         const QString options = "type 2525;chair;PW / ok / ";
