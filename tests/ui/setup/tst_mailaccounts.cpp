@@ -5,18 +5,6 @@
 
 using Values = QHash<QString, QString>;
 
-namespace {
-
-// A client's accounts from tests/data/mail/NAME: "tb:NAME" (Thunderbird) or "evo:NAME".
-MailAccountStore installed(const QString &name)
-{
-    const QString path = qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/";
-    return name.startsWith("tb:") ? thunderbirdAccounts(path + name.mid(3))
-                                  : evolutionAccounts(path + name.mid(4));
-}
-
-} // namespace
-
 class TestMailAccounts : public QObject {
     Q_OBJECT
 private slots:
@@ -27,6 +15,12 @@ private slots:
     {
         const QString address = MailAccountValues::Address, server = MailAccountValues::Server;
         Columns<MailAccountStore, MailAccountStore, QString>({ "first", "second", "found" });
+        // A client's accounts from tests/data/mail/NAME: "tb:NAME" (Thunderbird) or "evo:NAME".
+        const auto installed = [](const QString &name) {
+            const QString path = qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/";
+            return name.startsWith("tb:") ? thunderbirdAccounts(path + name.mid(3))
+                                          : evolutionAccounts(path + name.mid(4));
+        };
         auto row
             = [](const char *tag, const MailAccountStore &first, const MailAccountStore &second,
                   const QString &found) { QTest::newRow(tag) << first << second << found; };
