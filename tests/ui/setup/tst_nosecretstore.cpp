@@ -41,7 +41,7 @@ private slots:
         QVERIFY2(told.match(f.env.boxes.shown.first().text).hasMatch(),
             qPrintable(f.env.boxes.shown.first().text));
         f.play(kept);
-        for (const QString folder : { f.env.dir.path(), home.path() })
+        for (const QString &folder : { f.env.dir.path(), home.path() })
             for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
                  it.hasNext();) {
                 QFile file(it.next());
