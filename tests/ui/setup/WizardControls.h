@@ -4,10 +4,11 @@
 #include "platform/KeychainSecretStore.h"
 #include "support/DataColumns.h"
 #include "support/ModalSteps.h"
-#include "support/TestEnvironment.h"
+#include "ui/common/DialogPlacement.h"
 #include "ui/setup/MailAccountSearch.h"
 #include "ui/setup/ServerOptionsDialog.h"
 #include "ui/setup/SetupWizard.h"
+#include "ui/setup/SplashScreen.h"
 #include "ui/setup/ThunderbirdAccounts.h"
 #include "ui/setup/WizardPage.h"
 
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QtTest>
 
 using L = QStringList;
@@ -28,33 +30,27 @@ inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QStri
     KeychainSecretStore keyring;
     QEventLoop loop;
     SecretStore::Result answer;
-    const auto done = [&](const SecretStore::Result &result) {
-        answer = result;
-        loop.quit();
-    };
-    if (!write)
-        keyring.readPassword(key, &loop, done);
-    else if (write->isEmpty())
-        keyring.removePassword(key, &loop, done);
-    else
-        keyring.writePassword(key, *write, &loop, done);
+    const auto done = [&](const SecretStore::Result &result) { answer = result, loop.quit(); };
+    !write                 ? keyring.readPassword(key, &loop, done)
+        : write->isEmpty() ? keyring.removePassword(key, &loop, done)
+                           : keyring.writePassword(key, *write, &loop, done);
     loop.exec();
     return answer;
 }
 
-// A program of its own with the set-up wizard, played as a user plays it; every settings
-// write and the way the wizard ended are recorded. Steps:
-//   "open MODE [USER]" (first, add, name, mail, phone, defaults); "next|back|type [A;B]"
-//   (with a space: typed into the page's boxes from the first, then the button); "cancel",
-//   "esc", "close", "return"; "answer No|Yes" (to the next question); "found FOLDER" (the
-//   first run finds the account of tests/data/mail/FOLDER); "user N NAME PHONE [SENDER
-//   SERVER]", "set SECTION/KEY=VALUE", "keep SECTION" (the keyring holds KEPT).
-//   "adv" opens Advanced...; the steps after it act there until it closes: "sec N" (none,
-//   STARTTLS, TLS), "type PORT;LOGIN;PASSWORD", "ok", "cancel", "esc".
-// Checks, "?WHAT EXPECTED": look, instruction (its button's word), shown, writes, boxes,
-// icon, ended, dialog (see shown()), SECTION/KEY (a setting), @SECTION ("keyring|login|sent
-// or withheld"). PW and KEPT stand for two passwords.
-struct WizardFlow {
+// The set-up wizard, played as a user plays it; every settings write and the way the wizard
+// ended are recorded; the splash at start, with two dialogs of other layers and a main window
+// that records when it was shown. Steps: "open MODE [USER]" (first, add, name, mail, phone,
+// defaults); "start [MS [first small]]" (the splash, standing MS, with its first run);
+// "wait" (for the wizard or the hand-over); "about"; "move" (the dialogs, to 7,9);
+// "next|back|type [A;B]" (with a space: typed into the page's boxes from the first, then the
+// button); "cancel", "esc", "return", "ok" (in the About box too); "answer No|Yes" (to the next
+// question); "found FOLDER" (the first run finds the account of tests/data/mail/FOLDER); "keep
+// SECTION" (the keyring holds KEPT). "adv" opens Advanced..., where the steps after it play: "sec
+// N" (none, STARTTLS, TLS), "type PORT;LOGIN;PASSWORD", "ok", "cancel". Checks (see shown()): look,
+// instruction (its button's word), shown, writes, ended, dialog, splash, about, placed, SECTION/KEY
+// (a setting), @SECTION ("keyring|login|sent or withheld"). PW and KEPT stand for two passwords.
+struct WizardFlow : StepScript {
     static inline const QString Password = QStringLiteral("Pw-7f3q!x");
     static inline const QString Kept = QStringLiteral("kept-Pw-41");
     static inline const QString Instruction
@@ -67,53 +63,66 @@ struct WizardFlow {
         env.settings.written
             = [this](const QString &section, const QString &key) { writes << section + '/' + key; };
         QObject::connect(&wizard, &QDialog::finished, [this](int outcome) { ended = outcome; });
+        QObject::connect(&splash, &SplashScreen::firstRunSetUp, [this] { ++setUps; });
+        entryDialog.resize(500, 400);
+        userPicker.resize(300, 350);
+        splash.setHooks({ [this] {
+                             return QList<QWidget *> { &userPicker, &entryDialog };
+                         },
+            [this] {
+                const qint64 ms = sinceStart.elapsed();
+                mains << (wizard.isVisible()      ? "over the wizard"
+                        : ms >= 1900 && ms < 3000 ? "2s"
+                                                  : QString::number(ms));
+            } });
     }
 
-    // Steps are separated by " / ".
-    void play(const QString &script)
+    void play(QString script)
     {
-        m_steps = script.split(" / ");
-        for (m_at = 0; m_at < m_steps.size() && !QTest::currentTestFailed();)
-            step();
+        StepScript::play(script.replace("PW", Password).replace("KEPT", Kept));
     }
 
-    void step()
+    void act(const QString &verb, const QString &rest) override
     {
-        const QString s = QString(m_steps.at(m_at++)).replace("PW", Password).replace("KEPT", Kept);
-        const QString verb = s.section(' ', 0, 0), rest = s.section(' ', 1);
         const L parts = rest.split(';');
-        ServerOptionsDialog *d = m_dialog;
-        if (verb.startsWith('?')) {
-            const QString actual = shown(verb.mid(1));
-            checkedBoxes |= verb == "?boxes";
-            const QString expected = verb == "?instruction" ? Instruction.arg(rest) : rest;
-            QVERIFY2(actual == expected, qPrintable(s + "\n   shown: " + actual));
-        } else if (verb == "open") {
+        auto *d = qobject_cast<ServerOptionsDialog *>(in);
+        if (verb == "open") {
             writes.clear();
             const L modes { "first", "add", "name", "mail", "phone", "defaults" };
-            wizard.begin(Mode(modes.indexOf(parts.first().section(' ', 0, 0))),
-                rest.section(' ', 1).toInt());
+            wizard.begin(
+                Mode(modes.indexOf(rest.section(' ', 0, 0))), rest.section(' ', 1).toInt());
             wizard.show();
-        } else if (d && verb == "type") {
-            for (int i = 0; i < 3; ++i)
-                if (i < 2 || d->passwordEdit->isVisible())
-                    retype(
-                        std::array { d->portEdit, d->loginEdit, d->passwordEdit }[i], parts.at(i));
-        } else if (verb == "next" || verb == "back" || verb == "type") {
-            for (int i = 0; s.contains(' ') && i < parts.size(); ++i)
-                retype(wizard.currentPage()->boxes().at(i), parts.at(i));
+        } else if (L { "next", "back", "type", "ok", "cancel" }.contains(verb)) {
+            const auto boxes = d ? QList { d->portEdit, d->loginEdit, d->passwordEdit }
+                                 : wizard.currentPage()->boxes();
+            for (int i = 0; !rest.isNull() && i < parts.size(); ++i)
+                if (boxes.at(i)->isVisible()) // not the password box without a secure connection
+                    retype(boxes.at(i), parts.at(i));
             if (verb != "type")
                 QTest::mouseClick(button(verb + "Button"), Qt::LeftButton);
-        } else if (verb == "ok" || verb == "cancel") {
-            QTest::mouseClick(button(verb + "Button"), Qt::LeftButton);
         } else if (verb == "esc" || verb == "return") {
-            QWidget *at = d ? d->portEdit : wizard.currentPage()->boxes().first();
-            QTest::keyClick(at, verb == "esc" ? Qt::Key_Escape : Qt::Key_Return);
+            QTest::keyClick(splash.isAbout()
+                    ? &splash
+                    : static_cast<QWidget *>(wizard.currentPage()->boxes().first()),
+                verb == "esc" ? Qt::Key_Escape : Qt::Key_Return);
         } else if (verb == "sec") {
-            QVERIFY2(d, "no dialog");
             QTest::mouseClick(d->securityButtons[rest.toInt()], Qt::LeftButton, {}, QPoint(8, 8));
-        } else if (verb == "close") {
-            wizard.close();
+        } else if (verb == "start") {
+            env.program.firstRun = env.program.startSmall = rest.contains("first");
+            if (!rest.isNull())
+                splash.setStandingTime(rest.section(' ', 0, 0).toInt());
+            for (QWidget *dialog : dialogs())
+                dialog->move(3, 4);
+            sinceStart.start();
+            splash.start();
+        } else if (verb == "wait") {
+            QTRY_VERIFY_WITH_TIMEOUT(splash.isDone() || wizard.isVisible(), 5000);
+        } else if (verb == "move") {
+            for (QWidget *dialog : dialogs())
+                dialog->move(7, 9);
+        } else if (verb == "about") {
+            splash.showAbout();
+            QTest::qWait(50);
         } else if (verb == "answer") {
             env.boxes.queueAnswer(
                 rest == "Yes" ? MessageBoxes::Answer::Yes : MessageBoxes::Answer::No);
@@ -121,36 +130,22 @@ struct WizardFlow {
             const QString folder = qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/";
             wizard.mailAccountGuess
                 = [=] { return searchMailAccounts(thunderbirdAccounts(folder + rest), {}); };
-        } else if (verb == "user") {
-            const L u = rest.split(' ') + L { {}, {} };
-            env.addUser(u.at(0).toInt(), u.at(1), u.at(2), u.at(3), u.at(4));
-        } else if (verb == "set") {
-            env.settings.writeSetting(rest.section('/', 0, 0),
-                rest.section('/', 1).section('=', 0, 0), rest.section('=', 1));
         } else if (verb == "keep") {
             QVERIFY(keyringAnswer(rest, Kept).ok);
         } else if (verb == "adv") {
-            ModalSteps modal;
-            auto *dialog = wizard.findChild<ServerOptionsDialog *>();
-            modal.then(*dialog, [this, dialog] {
-                m_dialog = dialog;
-                while (m_at < m_steps.size() && dialog->isVisible() && !QTest::currentTestFailed())
-                    step();
-                m_dialog = nullptr;
-            });
-            QTest::mouseClick(button("advancedButton"), Qt::LeftButton);
-            QVERIFY2(modal.finished(), qPrintable(modal.failure));
+            within(*wizard.findChild<ServerOptionsDialog *>(),
+                [&] { QTest::mouseClick(button("advancedButton"), Qt::LeftButton); });
         } else {
-            QFAIL(qPrintable("no such step: " + s));
+            QFAIL(qPrintable("no such step: " + verb));
         }
     }
 
     // "look": "title|Next's caption|Back shown|status line"; "dialog": "security checked
     // (-1: none)|port|port placeholder|login|password placeholder (- with no password box)".
-    QString shown(const QString &what) const
+    QString shown(const QString &what) override
     {
         const QWidget *page = wizard.currentPage();
-        const auto *d = m_dialog;
+        const auto *d = qobject_cast<ServerOptionsDialog *>(in);
         L texts;
         if (what == "look") {
             const auto *status = page->findChild<QLabel *>("statusLabel");
@@ -158,17 +153,13 @@ struct WizardFlow {
                   << QString::number(button("backButton")->isVisible())
                   << (status ? status->text() : "");
         } else if (what == "instruction") {
-            return page->findChild<QLabel *>("instructionLabel")->text();
+            const QString text = page->findChild<QLabel *>("instructionLabel")->text();
+            return text == Instruction.arg(text.section(' ', 6, 6)) ? text.section(' ', 6, 6)
+                                                                    : text;
         } else if (what == "writes" || what == "shown") {
             for (QLineEdit *box : wizard.currentPage()->boxes())
                 texts << box->text();
             return (what == "writes" ? writes : texts).join(';');
-        } else if (what == "icon") {
-            return env.boxes.shown.last().icon == MessageBoxes::Icon::Critical ? "Critical" : "";
-        } else if (what == "boxes") {
-            for (const auto &box : env.boxes.shown)
-                texts << box.title + ": " + box.text;
-            return texts.join('\n');
         } else if (what == "ended") {
             return wizard.isVisible() ? "open"
                                       : L { "Cancelled", "Completed", "Abandoned" }.value(ended);
@@ -182,25 +173,46 @@ struct WizardFlow {
             if (d->passwordEdit->isVisible() != d->keyringNote->isVisible())
                 texts << "keyring note?";
         } else if (what.startsWith('@')) {
-            const SecretStore::Result kept = keyringAnswer(what.mid(1));
-            const QString login = env.settings.readSetting(what.mid(1), "Login", {});
-            const bool sent = PasswordOwner::belongsTo(env.settings, what.mid(1), login);
+            const QString section = what.mid(1),
+                          login = env.settings.readSetting(section, "Login", {});
+            const SecretStore::Result kept = keyringAnswer(section);
             texts << (kept.notFound ? "<none>"
                     : kept.ok       ? kept.password
                                     : kept.error)
-                  << shown(what.mid(1) + "/Login") << (sent ? "sent" : "withheld");
-        } else {
+                  << shown(section + "/Login")
+                  << (PasswordOwner::belongsTo(env.settings, section, login) ? "sent" : "withheld");
+        } else if (what == "splash") {
+            for (bool shown :
+                { splash.isVisible(), splash.isAbout(), splash.isDone(), env.program.firstRun })
+                texts << QString::number(shown);
+            texts << mains.join(' ') << QString::number(setUps);
+        } else if (what == "about") {
+            return button("okButton")->text() + ' '
+                + splash.findChild<QLabel *>("versionLabel")->text();
+        } else if (what == "placed") {
+            const QRect screen = QGuiApplication::primaryScreen()->geometry();
+            for (const QWidget *dialog : dialogs())
+                texts << (dialog->pos() == dialogPosition(screen, dialog->size())
+                        ? "placed"
+                        : QString("%1,%2").arg(dialog->x()).arg(dialog->y()));
+            return texts.join(' ');
+        } else if (what.contains('/')) {
             return env.settings.readSetting(
                 what.section('/', 0, 0), what.section('/', 1), "<absent>");
+        } else {
+            return StepScript::shown(what);
         }
         return texts.join('|');
     }
 
     QPushButton *button(const QString &name) const
     {
-        return (m_dialog ? static_cast<QWidget *>(m_dialog) : &wizard)
-            ->findChild<QPushButton *>(name);
+        const QWidget *on = in ? in
+            : splash.isAbout() ? &splash
+                               : static_cast<const QWidget *>(&wizard);
+        return on->findChild<QPushButton *>(name);
     }
+    QList<QWidget *> dialogs() { return { &wizard, &userPicker, &entryDialog }; }
     // Replaces what a box holds, as a user does.
     static void retype(QLineEdit *box, const QString &text)
     {
@@ -210,14 +222,11 @@ struct WizardFlow {
     }
 
     using Mode = SetupWizard::Mode;
-    TestEnvironment env;
     SetupWizard wizard { env.program };
-    L writes;
+    SplashScreen splash { env.program, wizard };
+    QWidget entryDialog, userPicker;
+    QElapsedTimer sinceStart;
+    L writes, mains; // the settings written; when the main window was shown
     int ended = -1; // the outcome once finished
-    bool checkedBoxes = false;
-
-private:
-    L m_steps;
-    qsizetype m_at = 0;
-    ServerOptionsDialog *m_dialog = nullptr;
+    int setUps = 0; // first runs set up
 };
