@@ -48,8 +48,10 @@ private:
             m_sinceStep.start();
             QTimer::singleShot(0, &m_poll, [this, step] {
                 step.second();
-                if (m_next == m_steps.size() && step.first && step.first->isVisible())
-                    leftOpen = true, step.first->hide();
+                if (m_next == m_steps.size() && step.first && step.first->isVisible()) {
+                    leftOpen = true;
+                    step.first->hide();
+                }
             });
         } else if (m_sinceStep.elapsed() > 5000) {
             failure = QStringLiteral("step %1 never came").arg(m_next + 1);

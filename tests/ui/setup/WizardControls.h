@@ -30,10 +30,16 @@ inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QStri
     KeychainSecretStore keyring;
     QEventLoop loop;
     SecretStore::Result answer;
-    const auto done = [&](const SecretStore::Result &result) { answer = result, loop.quit(); };
-    !write                 ? keyring.readPassword(key, &loop, done)
-        : write->isEmpty() ? keyring.removePassword(key, &loop, done)
-                           : keyring.writePassword(key, *write, &loop, done);
+    const auto done = [&](const SecretStore::Result &result) {
+        answer = result;
+        loop.quit();
+    };
+    if (!write)
+        keyring.readPassword(key, &loop, done);
+    else if (write->isEmpty())
+        keyring.removePassword(key, &loop, done);
+    else
+        keyring.writePassword(key, *write, &loop, done);
     loop.exec();
     return answer;
 }
