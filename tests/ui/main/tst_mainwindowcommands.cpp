@@ -186,13 +186,23 @@ private slots:
         SplashScreen &splash = f.app.splashScreen();
         QVERIFY(splash.isAbout() && splash.isVisible() && !splash.isModal());
         QVERIFY(f.env.boxes.shown.isEmpty());
+        // Where no program can show the page, a box says where it is.
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        f.trigger("helpAction");
+        qputenv("PATH", path);
+        QCOMPARE(f.env.boxes.lines(),
+            L { "Tolvane: No program to show the help page was found.  You can open it in any "
+                "web browser:\n\n"
+                + page });
     }
 
     // Steps: "pick:N" (the picker's choice, none without N), "no" (the next question is
-    // answered No), "nofile:N", "?N" (logs user N), "day" (logs the 11:00 AM row once the
-    // day is loaded), "say:TEXT" (the instant message composed, none without TEXT), "instant"
-    // (logs the instant slot), else an action. The log: the boxes, the fixture's log, the caption.
-    // A removed user's slot is given out next; a new current user is written first.
+    // answered No), "nofile:N", "stuck:N" (user N's file cannot be deleted), "?N" (logs user N),
+    // "day" (logs the 11:00 AM row once the day is loaded), "say:TEXT" (the instant message
+    // composed, none without TEXT), "instant" (logs the instant slot), else an action. The log: the
+    // boxes, the fixture's log, the caption. A removed user's slot is given out next; a new current
+    // user is written first.
     void userCommands_data()
     {
         Columns<int, QString, QString>({ "users", "steps", "log" });
@@ -212,6 +222,10 @@ private slots:
             removed + "wizard AddUser 2|Tolvane - Ada");
         row("no message file", 3, "pick:2 nofile:2 removeUser ?2 ?3 addUser",
             removed + "wizard AddUser 2|Tolvane - Ada");
+        // Not deleted: the command fails (no box while errors are hidden), yet the scheduler
+        // lets go of the removed user's next message.
+        row("message file not deletable", 3, "pick:2 stuck:2 removeUser ?2 ?3",
+            ask + "2 - f|3 Cy f s|Tolvane - Ada");
         row("answered No", 3, "pick:2 no removeUser ?2 addUser",
             ask + "2 Bob f s|wizard AddUser 4|Tolvane - Ada");
         row("nobody chosen", 3, "pick: removeUser ?2 addUser",
@@ -236,6 +250,9 @@ private slots:
                 f.env.boxes.queueAnswer(MessageBoxes::Answer::No);
             else if (step.startsWith("nofile:"))
                 QVERIFY(QFile::remove(f.env.userFile(arg.toInt())));
+            else if (step.startsWith("stuck:")) // a folder in its place, which no one can unlink
+                QVERIFY(QFile::remove(f.env.userFile(arg.toInt()))
+                    && QDir().mkpath(f.env.userFile(arg.toInt()) + "/inside"));
             else if (step.startsWith("say:"))
                 f.composed = arg;
             else if (step == "instant")
