@@ -147,6 +147,55 @@ private slots:
             QVERIFY2(!bytes.contains(name.toLatin1()) && !bytes.contains(utf16), qPrintable(name));
         }
     }
+
+    // --help and --version answer without a display and touch nothing; an option or
+    // argument the program does not take ends it with status 2 and says why; a start with
+    // no display says so in one line.
+    void commandLine_data()
+    {
+        Columns<bool, QString, int, QString>({ "display", "args", "status", "says" });
+        const QString unknown = "tolvane: Unknown option 'bogus'.\n";
+        QTest::newRow("help") << false << "--help" << 0 << "Usage: ";
+        QTest::newRow("version") << false << "-v" << 0 << "Tolvane 1.0\n";
+        QTest::newRow("unknown option") << true << "--bogus" << 2 << unknown;
+        QTest::newRow("Qt's own option taken out")
+            << true << "-style fusion --bogus" << 2 << unknown;
+        QTest::newRow("an argument") << true << "x" << 2 << "tolvane: Unexpected argument 'x'.\n";
+        QTest::newRow("no display") << false << "" << 1
+                                    << "tolvane: cannot open a window: no usable display (DISPLAY "
+                                       "and WAYLAND_DISPLAY are not set)\n";
+    }
+    void commandLine()
+    {
+        QFETCH(bool, display);
+        QFETCH(QString, args);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        TestEnvironment env;
+        const QString root = env.dir.filePath("home");
+        QProcessEnvironment vars = QProcessEnvironment::systemEnvironment();
+        for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+            vars.remove(name);
+        if (display)
+            vars.insert("QT_QPA_PLATFORM", "offscreen");
+        for (const char *name : { "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
+                 "XDG_CACHE_HOME", "XDG_RUNTIME_DIR" })
+            vars.insert(name, root + '/' + name);
+        QProcess copy;
+        copy.setProcessEnvironment(vars);
+        copy.start(TOLVANE_BINARY, args.split(' ', Qt::SkipEmptyParts));
+        QVERIFY(copy.waitForFinished(20000));
+        QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(copy.exitCode(), status);
+        const QString out
+            = status == 0 ? copy.readAllStandardOutput() : copy.readAllStandardError();
+        QVERIFY2(status == 0  ? out.startsWith(says)
+                : status == 1 ? out == says
+                              : out.contains(says),
+            qPrintable(out));
+        if (!display) // nothing written, not even the lock
+            QVERIFY(!QFileInfo::exists(root));
+    }
 };
 
 QTEST_MAIN(TestStartup)

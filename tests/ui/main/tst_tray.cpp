@@ -181,18 +181,37 @@ private slots:
         QVERIFY(!AutoStart::exists());
     }
 
-    // Without a notification area the window is minimised, never hidden, and the user is
-    // told why once.
+    // Without a notification area the window is minimised, never hidden. The user is told
+    // why once in the installation's life: on first closing the window, never at a start.
+    void withoutTrayMinimises_data()
+    {
+        Columns<bool, bool, L>({ "small", "toldBefore", "boxes" });
+        QTest::newRow("shown, closed twice") << false << false << L { NoTray };
+        QTest::newRow("started small, then closed") << true << false << L { NoTray };
+        QTest::newRow("told in an earlier run") << false << true << L {};
+    }
     void withoutTrayMinimises()
     {
+        QFETCH(bool, small);
+        QFETCH(bool, toldBefore);
+        QFETCH(L, boxes);
         Fixture f;
+        f.p().startSmall = small;
+        if (toldBefore)
+            f.env.settings.writeSetting("Options", "NoTrayExplained", "1");
         f.w().trayAvailable = [] { return false; };
         f.start();
+        if (small) {
+            QTRY_COMPARE_WITH_TIMEOUT(f.state(), "minimised", 3000);
+            QCOMPARE(f.env.boxes.lines(), L {});
+            f.w().showNormal(); // brought back from the task bar
+        }
         for (int close = 0; close < 2; ++close) {
             f.trigger("exitAction");
             QTRY_COMPARE_WITH_TIMEOUT(f.state(), "minimised", 1500);
         }
-        QCOMPARE(f.env.boxes.lines(), L { NoTray });
+        QCOMPARE(f.env.boxes.lines(), boxes);
+        QCOMPARE(f.setting("Options/NoTrayExplained"), "1");
     }
 };
 
