@@ -11,15 +11,13 @@ build=${TOLVANE_FUZZ_BUILD:-$root/build-fuzz}
 seconds=${1:-30}
 shift || true
 (($#)) || set -- fuzz_record fuzz_reply fuzz_settings
-for t; do
-  [[ -x "$build/fuzz/$t" ]] && continue
+for t; do [[ -x "$build/fuzz/$t" ]] || missing=1; done
+if [[ ${missing:-} ]]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DTOLVANE_FUZZ=ON -DTOLVANE_BUILD_TESTS=OFF \
     -DTOLVANE_BUILD_BENCH=OFF >/dev/null
   cmake --build "$build" -j2 --target "$@"
-  break
-done
-
+fi
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp QT_QPA_PLATFORM=offscreen
 failed=0
