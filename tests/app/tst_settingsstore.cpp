@@ -112,26 +112,25 @@ private slots:
     // start, also when an earlier version or a person left them open to others.
     void privateAfterStart_data()
     {
-        Columns<int, int>({ "folderMode", "fileMode" });
-        QTest::newRow("fresh") << -1 << -1;
-        QTest::newRow("open to everybody") << 0777 << 0666;
-        QTest::newRow("no rights for the owner") << 0000 << 0000;
+        QTest::addColumn<int>("mode"); // of the folders; the file's lacks the x bits
+        QTest::newRow("fresh") << -1;
+        QTest::newRow("open to everybody") << 0777;
+        QTest::newRow("no rights for the owner") << 0000;
     }
     void privateAfterStart()
     {
-        QFETCH(int, folderMode);
-        QFETCH(int, fileMode);
+        QFETCH(int, mode);
         const QString root = m_dir->path();
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + "/config"));
         qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data"));
         const QString config = root + "/config/Tolvane", data = root + "/data/Tolvane";
         const QString ini = config + "/Tolvane.ini";
-        if (folderMode >= 0) {
+        if (mode >= 0) {
             QVERIFY(QDir().mkpath(config) && QDir().mkpath(data));
             writeFile(ini, "[User1]\nName=Ann\n");
-            QVERIFY(::chmod(QFile::encodeName(ini), mode_t(fileMode)) == 0);
-            for (const QString &dir : { config, data })
-                QVERIFY(::chmod(QFile::encodeName(dir).constData(), mode_t(folderMode)) == 0);
+            for (const QString &path : { ini, config, data })
+                QVERIFY(::chmod(QFile::encodeName(path), mode_t(path == ini ? mode & 0666 : mode))
+                    == 0);
         }
         QCOMPARE(Paths::settingsFile() + ' ' + Paths::dataDir(), ini + ' ' + data + '/');
         SettingsStore settings(ini);
@@ -139,78 +138,62 @@ private slots:
         settings.writeSetting("Options", "Current User", "1");
         QCOMPARE(QList<int>({ modeOf(config), modeOf(data), modeOf(ini) }),
             QList<int>({ 0700, 0700, 0600 }));
-        if (folderMode >= 0)
+        if (mode >= 0)
             QCOMPARE(settings.readSetting("User1", "Name", {}), "Ann"); // nothing lost
     }
 
     // The roster's scans of the users: fuzz_settings checks that they agree with each other
-    // on any file; these rows pin what each one means.
+    // on any file, and that the current user is the leading number of "Current User" (1
+    // when there is none); these rows pin what each one means.
     // stored: "n:Name", "n#CellEmail", "@Current User", ';' apart; "ten": users 1 to 10,
     // each with a name and a phone address "un". ask: "free", "users", "name:text",
     // "cell:text", "current", '|' apart, answered the same way.
     void roster_data()
     {
         Columns<QString, QString, QString>({ "stored", "ask", "answer" });
-        QTest::newRow("a Name, even empty, configures; a slot with no Name is free")
-            << "1:No;2:;4:c;5#left@over"
-            << "free|users"
-            << "3|1 No,2 ,4 c";
-        QTest::newRow("all ten: none free; an empty text is no name or address in use")
-            << "ten"
-            << "free|name:|cell:"
-            << "0|0|0";
-        QTest::newRow("names: exact, in any slot to 10; empty while a slot is free")
-            << "2:desk;10:Anna Berg"
-            << "name:Anna Berg|name:Desk|name:desk |name:Anna|name:"
-            << "1|0|0|0|1";
-        QTest::newRow("phone addresses alike; a name is no address")
-            << "2:desk;10#Anna Berg;3#x"
-            << "cell:Anna Berg|cell:Desk|cell:Anna Berg |cell:Anna|cell:|cell:desk"
-            << "1|0|0|0|1|0";
-        QTest::newRow("no current user: user 1") << "1:Ann"
-                                                 << "current"
-                                                 << "1 Tolvane - Ann";
-        QTest::newRow("current user not a number") << "1:Ann;@abc"
-                                                   << "current"
-                                                   << "0 Tolvane - ";
-        QTest::newRow("current user 10") << "1:Ann;10:Tor, Jr.;@10"
-                                         << "current"
-                                         << "10 Tolvane - Tor, Jr.";
+        const auto row
+            = [](const char *name, const char *stored, const char *ask, const char *answer) {
+                  QTest::newRow(name) << QString(stored) << QString(ask) << QString(answer);
+              };
+        row("a Name, even empty, configures; a slot with no Name is free",
+            "1:No;2:;4:c;5#left@over", "free|users", "3|1 No,2 ,4 c");
+        row("all ten: none free; an empty text is no name or address in use", "ten",
+            "free|name:|cell:", "0|0|0");
+        row("names: exact, in any slot to 10; empty while a slot is free", "2:desk;10:Anna Berg",
+            "name:Anna Berg|name:Desk|name:desk |name:Anna|name:", "1|0|0|0|1");
+        row("phone addresses alike; a name is no address", "2:desk;10#Anna Berg;3#x",
+            "cell:Anna Berg|cell:Desk|cell:Anna Berg |cell:Anna|cell:|cell:desk", "1|0|0|0|1|0");
+        row("current user not a number", "1:Ann;@abc", "current", "0 Tolvane - ");
+        row("current user 10", "1:Ann;10:Tor, Jr.;@10", "current", "10 Tolvane - Tor, Jr.");
     }
     void roster()
     {
         QFETCH(QString, stored);
         QFETCH(QString, ask);
         TestEnvironment env;
+        const SettingsStore &settings = env.settings;
         for (int n = 1; n <= 10 && stored == "ten"; ++n)
             env.addUser(n, QStringLiteral("u%1").arg(n), QStringLiteral("u%1").arg(n));
         for (const QString &item : stored == "ten" ? QStringList() : stored.split(';')) {
             const qsizetype at = item.indexOf(QRegularExpression("[:#@]"));
             const QString section = at ? Roster::userSection(item.left(at).toInt()) : "Options";
-            const char *key = item[at] == '@' ? "Current User"
-                : item[at] == ':'             ? "Name"
-                                              : "CellEmail";
+            const QString key = at ? (item[at] == ':' ? "Name" : "CellEmail") : "Current User";
             env.settings.writeSetting(section, key, item.mid(at + 1));
         }
-        const auto answer = [&](const QString &q) {
-            const QString text = q.section(':', 1);
-            const Roster::UserInfo info = Roster::getUserInfo(env.settings);
-            if (q == "free")
-                return QString::number(Roster::firstFreeSlot(env.settings));
-            if (q == "current")
-                return QString::number(info.currentUser) + ' ' + info.caption;
-            if (q != "users")
-                return QString::number(q.startsWith("name:")
-                        ? Roster::nameInUse(env.settings, text)
-                        : Roster::phoneAddressInUse(env.settings, text));
-            QStringList users;
-            for (const Roster::User &u : Roster::configuredUsers(env.settings))
-                users << QString::number(u.number) + ' ' + u.name;
-            return users.join(',');
-        };
         QStringList answers;
-        for (const QString &q : ask.split('|'))
-            answers << answer(q);
+        for (const QString &q : ask.split('|')) {
+            const QString text = q.section(':', 1);
+            const Roster::UserInfo info = Roster::getUserInfo(settings);
+            QStringList users;
+            for (const Roster::User &u : Roster::configuredUsers(settings))
+                users << QString::number(u.number) + ' ' + u.name;
+            answers << (q == "free"  ? QString::number(Roster::firstFreeSlot(settings))
+                    : q == "current" ? QString::number(info.currentUser) + ' ' + info.caption
+                    : q == "users"   ? users.join(',')
+                    : q.startsWith("name:")
+                    ? QString::number(Roster::nameInUse(settings, text))
+                    : QString::number(Roster::phoneAddressInUse(settings, text)));
+        }
         QTEST(answers.join('|'), "answer");
     }
 
