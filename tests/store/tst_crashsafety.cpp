@@ -1,5 +1,4 @@
 #include "store/MessageStore.h"
-#include "store/Stamp.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -29,51 +28,49 @@ private slots:
     void killedWriterLeavesOldOrNewFile()
     {
         QFETCH(bool, link);
-        TestEnvironment env;
-        const QString phone = QStringLiteral("5551234567@txt.example.net");
-        QStringList lines;
+        TestEnvironment env, copyEnv;
         const QDate firstDay = env.clock.now().date().addDays(1);
-        for (int i = 0; i < 300; ++i)
-            lines << Stamp::formatStamp(
-                         QDateTime(firstDay.addDays(i / 30), Stamp::timeOfMinute(i % 30 * 45)))
-                    + QStringLiteral("Nfirst message %1|%2,").arg(i).arg(phone);
+        const auto record = [&](int day, QTime time, const QString &text) {
+            return MessageRecord::compose(QDateTime(firstDay.addDays(day), time), text,
+                { QStringLiteral("5551234567@txt.example.net") });
+        };
+        QStringList lines;
+        for (int i = 0; i < 300; ++i) {
+            const QTime time = QTime(0, 0).addSecs(i % 30 * 45 * 60);
+            lines << QString::fromLatin1(record(i / 30, time, "first " + QString::number(i)).line);
+        }
         lines.insert(150, QStringLiteral("a line somebody typed into the file"));
         env.writeMessageFile(1, lines);
-        const QString path = env.userFile(1), copyDir = env.dir.filePath("copy/");
+        const QString path = env.userFile(1);
         // The scratch file lies beside the file it replaces; a left-over one shows there.
         const QString targetDir = link ? env.dir.filePath("elsewhere") : env.dataDir();
         if (link)
             QVERIFY(QDir().mkpath(targetDir) && QFile::rename(path, targetDir + "/t.usr")
                 && QFile::link(targetDir + "/t.usr", path));
-        QVERIFY(QDir().mkpath(copyDir));
-        MessageStore store(env.dataDir(), env.clock), copy(copyDir, env.clock);
+        MessageStore store(env.dataDir(), env.clock), copy(copyEnv.dataDir(), env.clock);
         const auto files
             = [&] { return QDir(targetDir).entryList(QDir::Files | QDir::Hidden | QDir::System); };
 
         QRandomGenerator random(20260314);
         int midOperation = 0, completed = 0; // killed before the new file was in place, or after
         for (int run = 1; run <= 400; ++run) {
-            const MessageRecord record
-                = MessageRecord::compose(QDateTime(firstDay.addDays(random.bounded(10)),
-                                             QTime(random.bounded(24), 15 * random.bounded(4))),
-                    QString::number(run), { phone });
+            const MessageRecord saved = record(random.bounded(10),
+                QTime(random.bounded(24), 15 * random.bounded(4)), QString::number(run));
             QFile::remove(copy.filePath(1));
             QVERIFY(QFile::copy(path, copy.filePath(1)));
             const QByteArray before = env.readMessageFileBytes(1);
             QElapsedTimer took;
             took.start();
-            copy.save(1, record);
+            copy.save(1, saved);
             const qint64 microseconds = took.nsecsElapsed() / 1000 + 1;
-            QFile copied(copy.filePath(1));
-            QVERIFY(copied.open(QIODevice::ReadOnly));
-            const QByteArray after = copied.readAll();
+            const QByteArray after = copyEnv.readMessageFileBytes(1);
             // The child says when it begins; the kill comes within twice the copy's save.
             int pipe[2];
             QCOMPARE(::pipe(pipe), 0);
             const pid_t pid = ::fork();
             if (pid == 0) {
                 if (::write(pipe[1], "", 1) == 1)
-                    store.save(1, record);
+                    store.save(1, saved);
                 ::_exit(0);
             }
             char began;
@@ -87,9 +84,7 @@ private slots:
             QVERIFY2(now == before || now == after, qPrintable(QString::number(run)));
             ++(now == before ? midOperation : completed);
             if (files().size() > 1) { // the next save works and takes the scratch away
-                store.save(1,
-                    MessageRecord::compose(
-                        QDateTime(firstDay, QTime(run % 24, 45)), "after a kill", { phone }));
+                store.save(1, record(0, QTime(run % 24, 45), "after a kill"));
                 QCOMPARE(files().size(), 1);
             }
         }
