@@ -47,25 +47,22 @@ private slots:
     // value (which rewrites the whole file) leaves it.
     void handEditedList_data()
     {
-        Columns<QByteArray, QString>({ "content", "expected" });
-        const auto row = [](const char *name, const char *content, const char *expected) {
-            QTest::newRow(name) << QByteArray(content) << QString(expected);
-        };
-        row("comma and blank", "[User2]\nName=a, b\n", "a, b");
-        row("trailing comma, same key in other sections",
+        Columns<QString, QString>({ "content", "expected" });
+        Row("comma and blank", "[User2]\nName=a, b\n", "a, b");
+        Row("trailing comma, same key in other sections",
             "[User1]\nName=x, y\n[User2]\r\nName=desk,\r\n[User20]\nName=z, w\n", "desk,");
-        row("text after the section's ]", "[User2] old\nName=a,b\n", "a,b");
-        row("key given twice", "[User2]\nName=x\nName=a,b\n", "a,b");
-        row("CR line ends", "[User2]\rName=a,b\rEmail=c\r", "a,b");
-        row("a broken section line further down", "[User2]\nName=a,b\n[User3\nName=c\n", "a,b");
+        Row("text after the section's ]", "[User2] old\nName=a,b\n", "a,b");
+        Row("key given twice", "[User2]\nName=x\nName=a,b\n", "a,b");
+        Row("CR line ends", "[User2]\rName=a,b\rEmail=c\r", "a,b");
+        Row("a broken section line further down", "[User2]\nName=a,b\n[User3\nName=c\n", "a,b");
     }
     void handEditedList()
     {
-        QFETCH(QByteArray, content);
+        QFETCH(QString, content);
         SettingsStore store(m_path);
         store.writeSetting("User2", "Name", "before");
         QCOMPARE(store.readSetting("User2", "Name", {}), "before");
-        writeFile(m_path, content, QFileInfo(m_path).lastModified().addSecs(1));
+        writeFile(m_path, content.toUtf8(), QFileInfo(m_path).lastModified().addSecs(1));
         QTEST(store.readSetting("User2", "Name", "default"), "expected");
         store.writeSetting("Options", "StartSmall", "True");
         QTEST(SettingsStore(m_path).readSetting("User2", "Name", "default"), "expected");
@@ -151,20 +148,16 @@ private slots:
     void roster_data()
     {
         Columns<QString, QString, QString>({ "stored", "ask", "answer" });
-        const auto row
-            = [](const char *name, const char *stored, const char *ask, const char *answer) {
-                  QTest::newRow(name) << QString(stored) << QString(ask) << QString(answer);
-              };
-        row("a Name, even empty, configures; a slot with no Name is free",
+        Row("a Name, even empty, configures; a slot with no Name is free",
             "1:No;2:;4:c;5#left@over", "free|users", "3|1 No,2 ,4 c");
-        row("all ten: none free; an empty text is no name or address in use", "ten",
+        Row("all ten: none free; an empty text is no name or address in use", "ten",
             "free|name:|cell:", "0|0|0");
-        row("names: exact, in any slot to 10; empty while a slot is free", "2:desk;10:Anna Berg",
+        Row("names: exact, in any slot to 10; empty while a slot is free", "2:desk;10:Anna Berg",
             "name:Anna Berg|name:Desk|name:desk |name:Anna|name:", "1|0|0|0|1");
-        row("phone addresses alike; a name is no address", "2:desk;10#Anna Berg;3#x",
+        Row("phone addresses alike; a name is no address", "2:desk;10#Anna Berg;3#x",
             "cell:Anna Berg|cell:Desk|cell:Anna Berg |cell:Anna|cell:|cell:desk", "1|0|0|0|1|0");
-        row("current user not a number", "1:Ann;@abc", "current", "0 Tolvane - ");
-        row("current user 10", "1:Ann;10:Tor, Jr.;@10", "current", "10 Tolvane - Tor, Jr.");
+        Row("current user not a number", "1:Ann;@abc", "current", "0 Tolvane - ");
+        Row("current user 10", "1:Ann;10:Tor, Jr.;@10", "current", "10 Tolvane - Tor, Jr.");
     }
     void roster()
     {
