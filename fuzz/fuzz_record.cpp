@@ -118,14 +118,12 @@ void fuzzOne(const QByteArray &content)
     // The look-ahead takes the earliest record that is neither sent nor past, wherever it
     // stands; the first of equals.
     world->scheduler.reload();
-    const QDateTime now = env.clock.now();
+    const QDateTime now = env.clock.now(), thisMinute = now.addSecs(-now.time().second());
     QByteArray expected;
     QDateTime earliest;
     for (const QByteArray &line : readable) {
         const MessageRecord r = MessageRecord::parse(line);
-        const bool ahead = r.date > now.date()
-            || (r.date == now.date() && r.minuteOfDay >= Stamp::minuteOfDay(now.time()));
-        if (!r.sent && ahead && (!earliest.isValid() || r.due() < earliest))
+        if (!r.sent && r.due() >= thisMinute && (!earliest.isValid() || r.due() < earliest))
             std::tie(earliest, expected) = std::pair(r.due(), line);
     }
     const auto &loaded = world->scheduler.slot(1);

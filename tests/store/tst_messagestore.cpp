@@ -302,22 +302,19 @@ private slots:
             copy.save(1, saved);
             const qint64 microseconds = took.nsecsElapsed() / 1000 + 1;
             const QByteArray after = copyEnv.readMessageFileBytes(1);
-            // The child says when it begins; the kill comes within twice the copy's save.
-            int pipe[2];
-            QCOMPARE(::pipe(pipe), 0);
+            // The child stops until it is told to go on; the kill comes within twice the
+            // copy's save after that.
             const pid_t pid = ::fork();
             if (pid == 0) {
-                if (::write(pipe[1], "", 1) == 1)
-                    store.save(1, saved);
+                ::raise(SIGSTOP);
+                store.save(1, saved);
                 ::_exit(0);
             }
-            char began;
-            QCOMPARE(::read(pipe[0], &began, 1), 1);
+            QCOMPARE(::waitpid(pid, nullptr, WUNTRACED), pid);
+            ::kill(pid, SIGCONT);
             QThread::usleep(random.bounded(quint32(2 * microseconds)));
             ::kill(pid, SIGKILL);
             QCOMPARE(::waitpid(pid, nullptr, 0), pid);
-            ::close(pipe[0]);
-            ::close(pipe[1]);
             const QByteArray now = env.readMessageFileBytes(1);
             QVERIFY2(now == before || now == after, qPrintable(QString::number(run)));
             ++(now == before ? midOperation : completed);
