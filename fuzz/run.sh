@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UBSan) when they are not
-# built yet, then runs each in turn for the given seconds from its committed corpus.
+# Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UBSan) when one is missing,
+# then runs each in turn for the given seconds on a scratch copy of its committed corpus.
 #   fuzz/run.sh [seconds] [target...]      30 seconds and all three targets by default
-# Each run works on a scratch copy of its corpus, so the committed corpus does not grow.
 # A crash, leak, undefined behaviour or broken property stops that run, keeps its scratch
 # folder with the input (crash-*, leak-*, timeout-*) and fails the script.
 set -euo pipefail
