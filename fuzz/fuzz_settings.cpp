@@ -45,19 +45,18 @@ void checkRoster(const SettingsStore &store)
     const Roster::UserInfo info = Roster::getUserInfo(store);
     FUZZ_CHECK(info.currentUser == Roster::leadingNumber(current)
         && info.caption == u"Tolvane - "_s + store.readSetting(u"User"_s + current, u"Name"_s, {}));
-    const QList<Roster::User> users = Roster::configuredUsers(store);
-    const int free = Roster::firstFreeSlot(store);
-    FUZZ_CHECK(free >= 0 && free <= Roster::MaxUsers);
-    qsizetype next = 0;
+    // The scans agree: the users listed are the slots configured, each name in use, and
+    // the first free slot is the first one not configured, 0 when every one is.
+    QString listed, configured;
+    for (const Roster::User &user : Roster::configuredUsers(store))
+        listed += QString::number(user.number) + (Roster::nameInUse(store, user.name) ? " " : "!");
+    int firstFree = 0;
     for (int n = 1; n <= Roster::MaxUsers; ++n) {
-        const bool listed = next < users.size() && users[next].number == n;
-        FUZZ_CHECK(listed == Roster::isConfigured(store, n));
-        FUZZ_CHECK(!listed || Roster::nameInUse(store, users[next++].name));
-        // The first free slot is the first one not configured; 0 when every one is.
-        if (free == 0 || n <= free)
-            FUZZ_CHECK(listed == (n != free));
+        const bool slotTaken = Roster::isConfigured(store, n);
+        configured += slotTaken ? QString::number(n) + u' ' : QString();
+        firstFree = firstFree || slotTaken ? firstFree : n;
     }
-    FUZZ_CHECK(next == users.size());
+    FUZZ_CHECK(listed == configured && Roster::firstFreeSlot(store) == firstFree);
     // An address read from a slot is in use; an absent one counts as the empty text.
     FUZZ_CHECK(Roster::phoneAddressInUse(
         store, store.readSetting(Roster::userSection(2), u"CellEmail"_s, {})));
