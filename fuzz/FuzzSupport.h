@@ -15,19 +15,29 @@
         }                                                                                          \
     } while (0)
 
-// Called once from LLVMFuzzerInitialize. The targets write files on every run, and the
-// program flushes each one to disk: in memory those flushes cost nothing, so the runs go
-// fast and the disk shared with others is left alone.
-inline void StartFuzzProcess(int *argc, char ***argv)
+// Each target checks one input in fuzzOne, after what it needs for every run is set up once.
+void setUpFuzz();
+void fuzzOne(const QByteArray &input);
+
+// The targets write files on every run, and the program flushes each one to disk: in memory
+// those flushes cost nothing, so the runs go fast and the disk shared with others is left alone.
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     const QFileInfo shm(QStringLiteral("/dev/shm"));
     if (qEnvironmentVariableIsEmpty("TMPDIR") && shm.isDir() && shm.isWritable())
         qputenv("TMPDIR", "/dev/shm");
-    // Kept for the whole run (it is the instance()); QSettings and the sockets expect one.
-    new QCoreApplication(*argc, *argv);
+    new QCoreApplication(*argc, *argv); // for the whole run: QSettings and the sockets want one
+    setUpFuzz();
+    return 0;
 }
 
-inline void WriteFuzzFile(const QString &path, const QByteArray &content)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    fuzzOne(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    return 0;
+}
+
+inline void writeFuzzFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
     FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());

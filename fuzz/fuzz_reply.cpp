@@ -30,23 +30,17 @@ qsizetype replyEnd(QByteArrayView arrived, qsizetype start)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    StartFuzzProcess(argc, argv);
-    return 0;
-}
+void setUpFuzz() { }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+void fuzzOne(const QByteArray &input)
 {
-    const int lengthCount = size ? data[0] & 7 : 0;
-    if (size < size_t(1 + lengthCount))
-        return 0;
+    const int header = input.isEmpty() ? 0 : uchar(input[0]), lengthCount = header & 7;
+    if (input.size() < 1 + lengthCount)
+        return;
     QList<qsizetype> lengths;
     for (int i = 1; i <= lengthCount; ++i)
-        lengths.append(qsizetype(data[i]) + 1);
-    QByteArray stream(
-        reinterpret_cast<const char *>(data) + 1 + lengthCount, qsizetype(size) - 1 - lengthCount);
-    stream = stream.repeated((data[0] >> 3) + 1);
+        lengths.append(qsizetype(uchar(input[i])) + 1);
+    const QByteArray stream = input.sliced(1 + lengthCount).repeated((header >> 3) + 1);
     if (lengths.isEmpty())
         lengths.append(stream.size()); // the text arrives whole
 
@@ -89,5 +83,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(
                 replyEnd(received, base) < 0 && reader.hasPartialReply() == (arrived > base));
     }
-    return 0;
 }

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UBSan) when they are not
-# built yet, then runs each in turn for the given seconds from its committed corpus.
+# Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UBSan) when one is missing,
+# then runs each in turn for the given seconds on a scratch copy of its committed corpus.
 #   fuzz/run.sh [seconds] [target...]      30 seconds and all three targets by default
-# Each run works on a scratch copy of its corpus, so the committed corpus does not grow.
 # A crash, leak, undefined behaviour or broken property stops that run, keeps its scratch
 # folder with the input (crash-*, leak-*, timeout-*) and fails the script.
 set -euo pipefail
@@ -11,15 +10,13 @@ build=${TOLVANE_FUZZ_BUILD:-$root/build-fuzz}
 seconds=${1:-30}
 shift || true
 (($#)) || set -- fuzz_record fuzz_reply fuzz_settings
-for t; do
-  [[ -x "$build/fuzz/$t" ]] && continue
+for t; do [[ -x "$build/fuzz/$t" ]] || missing=1; done
+if [[ ${missing:-} ]]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DTOLVANE_FUZZ=ON -DTOLVANE_BUILD_TESTS=OFF \
     -DTOLVANE_BUILD_BENCH=OFF >/dev/null
   cmake --build "$build" -j2 --target "$@"
-  break
-done
-
+fi
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp QT_QPA_PLATFORM=offscreen
 failed=0

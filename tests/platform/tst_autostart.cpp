@@ -23,13 +23,12 @@ private slots:
     // what is not there is no failure.
     void launchesThePath()
     {
-        QTemporaryDir temp;
-        const QString mark = temp.filePath("ran");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(temp.filePath("config")));
-        qputenv("TOLVANE_MARK", QFile::encodeName(mark));
         QFETCH(QString, folder);
+        QTemporaryDir temp;
         const QString program = temp.filePath(folder + "/tolvane");
-        QFile script(program);
+        QFile mark(temp.filePath("ran")), script(program);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(temp.filePath("config")));
+        qputenv("TOLVANE_MARK", QFile::encodeName(mark.fileName()));
         QVERIFY(QDir().mkpath(temp.filePath(folder)) && script.open(QIODevice::WriteOnly));
         script.write("#!/bin/sh\nprintf '%s' \"$0\" > \"$TOLVANE_MARK\"\n");
         script.close();
@@ -39,10 +38,9 @@ private slots:
         QCOMPARE(QFile::permissions(AutoStart::entryPath()) & QFileDevice::Permissions(0x0777),
             QFile::ReadUser | QFile::WriteUser); // owner, group and others as the system sees them
         QCOMPARE(QProcess::execute("gio", { "launch", AutoStart::entryPath() }), 0);
-        QTRY_VERIFY(QFileInfo(mark).size() > 0);
-        QFile ran(mark);
-        QVERIFY(ran.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(ran.readAll()), program);
+        QTRY_VERIFY(mark.size() > 0);
+        QVERIFY(mark.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(mark.readAll()), program);
         QVERIFY(AutoStart::remove() && !AutoStart::exists() && AutoStart::remove());
     }
 };

@@ -7,9 +7,14 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QThread>
+#include <csignal>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -59,30 +64,16 @@ QString run(MessageStore &store, const QString &op, const QString &text, int use
     return {};
 }
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
 // Hidden files too: a scratch file left beside a link's target shows.
 L filesIn(const QString &dir)
 {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
-void row(const char *name, const char *setup, const char *before, const char *op, const char *after,
-    const QString &result = {})
-{
-    QTest::newRow(name) << QString(setup) << QString(before) << QString(op) << QString(after)
-                        << result;
-}
-
 } // namespace
 
-// fuzz_record checks that a composed record reads back as its fields, with no CR, LF or
-// "|" left in its text, and that a parsed date is written back as it was; tst_entrydialog,
-// the code page and the seconds dropped.
+// fuzz_record checks that a composed record reads back as its fields and that a parsed
+// stamp is written back as it was; tst_entrydialog, the code page and the seconds dropped.
 class TestMessageStore : public QObject {
     Q_OBJECT
 
@@ -126,54 +117,55 @@ private slots:
         // result: what run() gives.
         Columns<QString, QString, QString, QString, QString>(
             { "setup", "before", "op", "after", "result" });
-        row("in order, unreadable lines kept in place", "", "J;A;D;B", "save R", "J;A;D;R;B");
-        row("same stamp replaced in place, sent or not", "", "A;21 09:00 AMSold|x@p,;C",
-            "save 21 09:00 AMNnew|", "A;21 09:00 AMNnew|;C");
-        row("12 PM before 1 PM", "", "20 01:00 AMNa|;20 12:00 PMNb|;20 01:00 PMNc|",
-            "save 20 12:30 PMNr|", "20 01:00 AMNa|;20 12:00 PMNb|;20 12:30 PMNr|;20 01:00 PMNc|");
-        row("purge: 366 days goes, 365 stays", "",
+        Row("in order, unreadable lines kept in place", "", "J;A;D;B", "save R", "J;A;D;R;B", "");
+        Row("same stamp replaced in place, sent or not", "", "A;21 09:00 AMSold|x@p,;C",
+            "save 21 09:00 AMNnew|", "A;21 09:00 AMNnew|;C", "");
+        Row("12 PM before 1 PM", "", "20 01:00 AMNa|;20 12:00 PMNb|;20 01:00 PMNc|",
+            "save 20 12:30 PMNr|", "20 01:00 AMNa|;20 12:00 PMNb|;20 12:30 PMNr|;20 01:00 PMNc|",
+            "");
+        Row("purge: 366 days goes, 365 stays", "",
             "2025/03/13 11:45 PMSgone|;2025/03/14 12:00 AMSkept|;A", "save R",
-            "2025/03/14 12:00 AMSkept|;A;R");
-        row("purge over a leap day", "leap", "2027/03/01 09:00 AMNgone|;2027/03/02 09:00 AMNkept|",
-            "save 2028/03/01 11:00 AMNr|", "2027/03/02 09:00 AMNkept|;2028/03/01 11:00 AMNr|");
-        row("no purge of what sorts after the saved record", "", "2025/03/13 11:45 PMSold|;A",
+            "2025/03/14 12:00 AMSkept|;A;R", "");
+        Row("purge over a leap day", "leap", "2027/03/01 09:00 AMNgone|;2027/03/02 09:00 AMNkept|",
+            "save 2028/03/01 11:00 AMNr|", "2027/03/02 09:00 AMNkept|;2028/03/01 11:00 AMNr|", "");
+        Row("no purge of what sorts after the saved record", "", "2025/03/13 11:45 PMSold|;A",
             "save 2025/01/01 09:00 AMNolder|",
-            "2025/01/01 09:00 AMNolder|;2025/03/13 11:45 PMSold|;A");
-        row("save without the data folder", "nofolder", "", "save R", "R");
-        row("save through a link", "link", "A;B", "save R", "A;R;B");
-        row("save through a link that leads nowhere", "link", "", "save R", "R");
-        row("remove only that date and time", "", "J;X;D;20 09:15 AMNb|;20 09:00 PMSc|", "remove X",
-            "J;D;20 09:15 AMNb|;20 09:00 PMSc|");
-        row("remove without the data folder", "nofolder", "", "remove A", "");
-        row("remove through a link to a link", "link2", "A;B", "remove A", "B");
-        row("remove the file: the link, not what it leads to", "link", "A", "drop", "");
-        row("mark only character 20, of every identical line", "", "J;A;X;D;X;B", "mark X",
-            "J;A;Y;D;Y;B");
-        row("mark: changed since it was read", "", "A;20 09:00 AMNNo N, edited|n@p,", "mark X",
-            "=");
-        row("mark: a line that only begins with it", "", "20 09:00 AMNNo N|n@p,m@p,", "mark X",
-            "=");
+            "2025/01/01 09:00 AMNolder|;2025/03/13 11:45 PMSold|;A", "");
+        Row("save without the data folder", "nofolder", "", "save R", "R", "");
+        Row("save through a link", "link", "A;B", "save R", "A;R;B", "");
+        Row("save through a link that leads nowhere", "link", "", "save R", "R", "");
+        Row("remove only that date and time", "", "J;X;D;20 09:15 AMNb|;20 09:00 PMSc|", "remove X",
+            "J;D;20 09:15 AMNb|;20 09:00 PMSc|", "");
+        Row("remove without the data folder", "nofolder", "", "remove A", "", "");
+        Row("remove through a link to a link", "link2", "A;B", "remove A", "B", "");
+        Row("remove the file: the link, not what it leads to", "link", "A", "drop", "", "");
+        Row("mark only character 20, of every identical line", "", "J;A;X;D;X;B", "mark X",
+            "J;A;Y;D;Y;B", "");
+        Row("mark: changed since it was read", "", "A;20 09:00 AMNNo N, edited|n@p,", "mark X", "=",
+            "");
+        Row("mark: a line that only begins with it", "", "20 09:00 AMNNo N|n@p,m@p,", "mark X", "=",
+            "");
         // find stops at the first later day; a line out of order after it shows where.
         // fuzz_record finds the first record of any file, LF line ends and unreadable
         // lines before it included.
-        row("find: stops at the first later day", "", "A;C;B", "find B", "=", "");
-        row("find: goes on over a later time of the same day", "", "21 11:00 AMNa|;B", "find B",
+        Row("find: stops at the first later day", "", "A;C;B", "find B", "=", "");
+        Row("find: goes on over a later time of the same day", "", "21 11:00 AMNa|;B", "find B",
             "=", "B");
         const QString notRegular = "Cannot read %1u1.usr: it is not a regular file but a folder, "
                                    "a pipe or a device. Move it out of the way, and the next "
                                    "message saved makes a new message file there.";
-        row("pipe, read", "pipe", "", "find C", "=", notRegular);
-        row("pipe, rewrite", "pipe", "", "remove C", "=", notRegular);
-        row("device, through a link", "device", "", "save C", "=", notRegular);
-        row("scratch name taken by a folder", "tmpdir", "A;B", "save C", "=",
+        Row("pipe, read", "pipe", "", "find C", "=", notRegular);
+        Row("pipe, rewrite", "pipe", "", "remove C", "=", notRegular);
+        Row("device, through a link", "device", "", "save C", "=", notRegular);
+        Row("scratch name taken by a folder", "tmpdir", "A;B", "save C", "=",
             "Cannot create %1tmp.tmp: File exists");
-        row("disk full while writing", "full", "A;B", "save C", "=",
+        Row("disk full while writing", "full", "A;B", "save C", "=",
             "Cannot write %1tmp.tmp: File too large");
-        row("disk full, through a link", "full link", "A;B", "save C", "=",
+        Row("disk full, through a link", "full link", "A;B", "save C", "=",
             "Cannot write %1../elsewhere/.t.usr.tolvane-tmp: File too large");
-        row("record without a stamp", "", "A;B", "save hello|", "=",
+        Row("record without a stamp", "", "A;B", "save hello|", "=",
             "A message record must begin with a date and time: hello|");
-        row("no user", "user0", "A;B", "save C", "=",
+        Row("no user", "user0", "A;B", "save C", "=",
             "No user is logged in to keep the message for. Set up a user first.");
     }
     // A rewrite that succeeds clears the scratch file an interrupted one left behind and
@@ -202,8 +194,10 @@ private slots:
         if (regular && !before.isEmpty())
             env.writeMessageFile(1, lines(before));
         const QByteArray bytesBefore = regular ? env.readMessageFileBytes(1) : QByteArray();
-        if (!op.startsWith("find") && op != "drop" && result.isEmpty())
-            writeBytes(env.dataDir() + "tmp.tmp", "2026/03/20 09:00 AMNhalf a rewrite");
+        if (!op.startsWith("find") && op != "drop" && result.isEmpty()) {
+            QFile scratch(env.dataDir() + "tmp.tmp"); // left by an interrupted rewrite
+            QVERIFY(scratch.open(QIODevice::WriteOnly) && scratch.write("2026/03/20 09:00 AMNhal"));
+        }
         const bool link = setup.contains("link");
         const QString elsewhere = env.dir.filePath("elsewhere");
         if (link) {
@@ -252,6 +246,85 @@ private slots:
             QCOMPARE(run(store, "save", "C"), QString());
             QCOMPARE(env.readMessageFile(1), lines("A;B;C"));
         }
+    }
+
+    // A child process saves into a message file and is killed at a random moment of the save:
+    // whatever moment the kill comes at, the file holds exactly what it held before or exactly
+    // what the same save gave on a copy, and a scratch file that a kill leaves behind does no
+    // harm to the next save. A removal and a marking rewrite the file the same way. The same
+    // holds for a message file that is a symbolic link to a file in another folder.
+    void killedWriterLeavesOldOrNewFile_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("file") << false;
+        QTest::newRow("link to another folder") << true;
+    }
+    void killedWriterLeavesOldOrNewFile()
+    {
+        QFETCH(bool, link);
+        TestEnvironment env, copyEnv;
+        const QDate firstDay = env.clock.now().date().addDays(1);
+        const auto record = [&](int day, QTime time, const QString &text) {
+            return MessageRecord::compose(QDateTime(firstDay.addDays(day), time), text,
+                { QStringLiteral("5551234567@txt.example.net") });
+        };
+        QStringList lines;
+        for (int i = 0; i < 300; ++i) {
+            const QTime time = QTime(0, 0).addSecs(i % 30 * 45 * 60);
+            lines << QString::fromLatin1(record(i / 30, time, "first " + QString::number(i)).line);
+        }
+        lines.insert(150, QStringLiteral("a line somebody typed into the file"));
+        env.writeMessageFile(1, lines);
+        const QString path = env.userFile(1);
+        // The scratch file lies beside the file it replaces; a left-over one shows there.
+        const QString targetDir = link ? env.dir.filePath("elsewhere") : env.dataDir();
+        if (link)
+            QVERIFY(QDir().mkpath(targetDir) && QFile::rename(path, targetDir + "/t.usr")
+                && QFile::link(targetDir + "/t.usr", path));
+        MessageStore store(env.dataDir(), env.clock), copy(copyEnv.dataDir(), env.clock);
+
+        QRandomGenerator random(20260314);
+        int midOperation = 0, completed = 0; // killed before the new file was in place, or after
+        for (int run = 1; run <= 400; ++run) {
+            const MessageRecord saved = record(random.bounded(10),
+                QTime(random.bounded(24), 15 * random.bounded(4)), QString::number(run));
+            QFile::remove(copy.filePath(1));
+            QVERIFY(QFile::copy(path, copy.filePath(1)));
+            const QByteArray before = env.readMessageFileBytes(1);
+            QElapsedTimer took;
+            took.start();
+            copy.save(1, saved);
+            const qint64 microseconds = took.nsecsElapsed() / 1000 + 1;
+            const QByteArray after = copyEnv.readMessageFileBytes(1);
+            // The child says when it begins; the kill comes within twice the copy's save.
+            int pipe[2];
+            QCOMPARE(::pipe(pipe), 0);
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                if (::write(pipe[1], "", 1) == 1)
+                    store.save(1, saved);
+                ::_exit(0);
+            }
+            char began;
+            QCOMPARE(::read(pipe[0], &began, 1), 1);
+            QThread::usleep(random.bounded(quint32(2 * microseconds)));
+            ::kill(pid, SIGKILL);
+            QCOMPARE(::waitpid(pid, nullptr, 0), pid);
+            ::close(pipe[0]);
+            ::close(pipe[1]);
+            const QByteArray now = env.readMessageFileBytes(1);
+            QVERIFY2(now == before || now == after, qPrintable(QString::number(run)));
+            ++(now == before ? midOperation : completed);
+            if (filesIn(targetDir).size() > 1) { // the next save works and takes the scratch away
+                store.save(1, record(0, QTime(run % 24, 45), "after a kill"));
+                QCOMPARE(filesIn(targetDir).size(), 1);
+            }
+        }
+        // The unreadable line outlived every rewrite.
+        QVERIFY(env.readMessageFile(1).contains("a line somebody typed into the file"));
+        QCOMPARE(QFileInfo(path).isSymLink(), link);
+        // The kills must have met saves under way, or the test proved nothing.
+        QVERIFY(midOperation > 0 && completed > 0);
     }
 };
 

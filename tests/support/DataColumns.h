@@ -9,3 +9,9 @@ template<typename... Types> void Columns(const std::array<const char *, sizeof..
     std::size_t i = 0;
     (QTest::addColumn<Types>(names[i++]), ...);
 }
+
+// Adds a row in one line: Row("name", "text", 3); a const char * fills a QString column.
+template<typename... Values> void Row(const char *name, const Values &...values)
+{
+    (QTest::newRow(name) << ... << values);
+}
