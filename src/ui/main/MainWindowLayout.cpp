@@ -37,6 +37,7 @@ void MainWindow::createControls()
     m_content->installEventFilter(this);
 
     m_calendar = new MarkedCalendar(m_content);
+    m_calendar->setAccessibleName(tr("Calendar"));
     m_calendar->setObjectName(QStringLiteral("calendar"));
     m_place[m_calendar] = QRectF(0, CalendarDesignTop, 6855, 4695);
     connect(m_calendar, &QCalendarWidget::clicked, this, [this](QDate date) {
@@ -58,19 +59,25 @@ void MainWindow::createControls()
         QPushButton **button;
         const char *name;
         const char *caption;
+        const char *spoken; // what a screen reader says and the tooltip shows for the glyph
         int left;
         void (MainWindow::*handler)();
     } buttons[] = {
-        { &m_todayButton, "todayButton", ".", 360, &MainWindow::goToToday },
-        { &m_previousMonthButton, "previousMonthButton", "<", 2460,
+        { &m_todayButton, "todayButton", ".", QT_TR_NOOP("Today"), 360, &MainWindow::goToToday },
+        { &m_previousMonthButton, "previousMonthButton", "<", QT_TR_NOOP("Previous month"), 2460,
             &MainWindow::showPreviousMonth },
-        { &m_nextMonthButton, "nextMonthButton", ">", 4020, &MainWindow::showNextMonth },
-        { &m_previousYearButton, "previousYearButton", "<", 4560, &MainWindow::showPreviousYear },
-        { &m_nextYearButton, "nextYearButton", ">", 6120, &MainWindow::showNextYear },
+        { &m_nextMonthButton, "nextMonthButton", ">", QT_TR_NOOP("Next month"), 4020,
+            &MainWindow::showNextMonth },
+        { &m_previousYearButton, "previousYearButton", "<", QT_TR_NOOP("Previous year"), 4560,
+            &MainWindow::showPreviousYear },
+        { &m_nextYearButton, "nextYearButton", ">", QT_TR_NOOP("Next year"), 6120,
+            &MainWindow::showNextYear },
     };
     for (const auto &b : buttons) {
         auto *button = new QPushButton(QString::fromLatin1(b.caption), m_content);
         button->setObjectName(QString::fromLatin1(b.name));
+        button->setAccessibleName(tr(b.spoken));
+        button->setToolTip(tr(b.spoken));
         button->setFont(buttonFont);
         button->setFocusPolicy(Qt::TabFocus);
         connect(button, &QPushButton::clicked, this, b.handler);
@@ -94,6 +101,7 @@ void MainWindow::createControls()
 
     m_grid = new DayGrid(m_content);
     m_grid->setObjectName(QStringLiteral("dayGrid"));
+    m_grid->setAccessibleName(tr("Messages of the day"));
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->verticalHeader()->setSectionsClickable(false);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);

@@ -8,6 +8,7 @@
 #include "ui/main/MailWarning.h"
 #include "ui/main/StartedProgram.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
@@ -312,6 +313,24 @@ private slots:
             QCOMPARE(calendar.painted.value(0), first);
             QCOMPARE(calendar.painted.value(calendar.painted.size() - 1), first.addDays(41));
         }
+    }
+
+    // A screen reader names the glyph buttons, the calendar and the grid for what they do.
+    void accessibleNames()
+    {
+        StartedProgram f;
+        f.open();
+        const QStringList names { "todayButton=Today", "previousMonthButton=Previous month",
+            "nextMonthButton=Next month", "previousYearButton=Previous year",
+            "nextYearButton=Next year", "calendar=Calendar", "dayGrid=Messages of the day" };
+        QStringList heard;
+        for (const QString &name : names) {
+            const QString object = name.section('=', 0, 0);
+            QAccessibleInterface *spoken
+                = QAccessible::queryAccessibleInterface(f.child(object.toLatin1().constData()));
+            heard << object + '=' + (spoken ? spoken->text(QAccessible::Name) : "<none>");
+        }
+        QCOMPARE(heard, names);
     }
 
     // The latest warning as it came (never as markup), shown without waiting; OK hides it.
