@@ -9,6 +9,7 @@
 #include "ui/main/DaySlots.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MarkedCalendar.h"
+#include "ui/main/RowState.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -18,8 +19,11 @@
 
 namespace {
 
-const QColor Red(255, 0, 0);
-const QColor Black(0, 0, 0);
+// The time a row stands for, as the grid shows it; the blank row has none.
+QString rowTime(int row)
+{
+    return row == DaySlots::BlankRow ? QString() : DaySlots::label(row);
+}
 
 // Repaints the marks on every way out of a load, so that a load that fails half-way
 // still shows what it had marked.
@@ -49,6 +53,7 @@ void MainWindow::setUpCalendarFonts()
 
 void MainWindow::setUpGrid()
 {
+    m_grid->setPalette(RowStates::withReadableSelection(palette()));
     m_grid->clear();
     m_grid->setColumnCount(1);
     m_grid->setRowCount(DaySlots::BlankRow);
@@ -65,7 +70,7 @@ void MainWindow::setUpGrid()
 
     for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row) {
         QTableWidgetItem *label = m_grid->cell(row, 0);
-        label->setText(row == DaySlots::BlankRow ? QString() : DaySlots::label(row));
+        label->setText(rowTime(row));
         label->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         QTableWidgetItem *text = m_grid->cell(row, 1);
         text->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -82,7 +87,7 @@ void MainWindow::startSettling()
             m_calendar->mark(i).visible = false;
         m_calendar->marksChanged();
         for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row)
-            m_grid->cell(row, 1)->setText(QString());
+            RowStates::clear(*m_grid->cell(row, 1), rowTime(row));
         m_daySettleTimer.start();
     });
 }
@@ -106,13 +111,12 @@ void MainWindow::loadDay(const QDate &selected)
         m_calendar->setFirstGridDate(first);
         const QDate last = first.addDays(DayPage::Days - 1);
         for (int row = DaySlots::FirstSlotRow; row <= DaySlots::BlankRow; ++row)
-            m_grid->cell(row, 1)->setText(QString());
+            RowStates::clear(*m_grid->cell(row, 1), rowTime(row));
 
         const MessageStore store(m_context.dataFolder, m_context.clock);
         if (!QFileInfo::exists(store.filePath(m_context.currentUser)))
             return;
 
-        const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
         const QDateTime now = m_context.clock.now();
         const QDate today = now.date();
         const int nowMinute = Stamp::minuteOfDay(now.time());
@@ -128,14 +132,14 @@ void MainWindow::loadDay(const QDate &selected)
                 mark.visible = true;
             }
             if (d == selected) {
-                QTableWidgetItem *cell = m_grid->cell(DaySlots::rowOfMinute(record.minuteOfDay), 1);
-                QColor colour = Black;
-                if (record.sent)
-                    colour = grey;
-                else if ((d == today && record.minuteOfDay < nowMinute) || d < today)
-                    colour = Red;
-                cell->setForeground(colour);
-                cell->setText(record.text);
+                const int row = DaySlots::rowOfMinute(record.minuteOfDay);
+                const bool late = (d == today && record.minuteOfDay < nowMinute) || d < today;
+                RowStates::show(*m_grid->cell(row, 1), Stamp::formatTime(record.minuteOfDay),
+                    record.text,
+                    record.sent ? RowState::Sent
+                        : late  ? RowState::NotSent
+                                : RowState::Waiting,
+                    palette(), *style());
             }
             return true;
         });
@@ -239,7 +243,7 @@ void MainWindow::colourRow(int user, const QDateTime &due, const QString &text, 
         const int row = DaySlots::rowOfMinute(Stamp::minuteOfDay(due.time()));
         if (m_grid->cell(row, 1)->text() != text)
             return;
-        m_grid->cell(row, 1)->setForeground(
-            sent ? palette().color(QPalette::Disabled, QPalette::Text) : Red);
+        RowStates::show(*m_grid->cell(row, 1), Stamp::formatTime(Stamp::minuteOfDay(due.time())),
+            text, sent ? RowState::Sent : RowState::NotSent, palette(), *style());
     });
 }

@@ -6,6 +6,7 @@
 #include "ui/main/DayPage.h"
 #include "ui/main/DaySlots.h"
 #include "ui/main/MailWarning.h"
+#include "ui/main/RowState.h"
 #include "ui/main/StartedProgram.h"
 
 #include <QAccessible>
@@ -69,20 +70,21 @@ private slots:
         QCOMPARE(loads.last().first().toDate(), QDate(2026, 3, 14));
     }
 
-    // "record clock [report] > colour". At load: black until the record's minute has passed,
-    // then red; grey once sent. A report colours the user's row where the load put the record.
+    // "record clock [report] > state". At load: waiting until the record's minute has
+    // passed, then not sent; sent once sent. A report shows in the user's row where the load
+    // put the record. The row's colour, and what a screen reader hears, follow its state.
     void colours_data()
     {
         QTest::addColumn<QString>("row");
-        QTest::newRow("due this minute") << "2026/03/14 10:15 AMNx 14T10:15:40 > black";
-        QTest::newRow("a minute ago") << "2026/03/14 10:14 AMNx 14T10:15:40 > red";
-        QTest::newRow("seen the minute before") << "2026/03/13 11:59 PMNx 13T23:58:59 > black";
-        QTest::newRow("the day before today") << "2026/03/13 11:59 PMNx 14T10:15:40 > red";
-        QTest::newRow("sent a minute ago") << "2026/03/14 10:14 AMSx 14T10:15:40 > grey";
-        QTest::newRow("reported failed") << "2026/03/14 09:15 AMNx 14T09:00 failed > red";
-        QTest::newRow("reported sent") << "2026/03/14 09:15 AMNx 14T09:00 sent > grey";
-        QTest::newRow("off the quarter hour") << "2026/03/14 10:05 AMNx 14T09:00 failed > red";
-        QTest::newRow("another user's") << "2026/03/14 09:15 AMNx 14T09:00 Bob failed > black";
+        QTest::newRow("due this minute") << "2026/03/14 10:15 AMNx 14T10:15:40 > waiting";
+        QTest::newRow("a minute ago") << "2026/03/14 10:14 AMNx 14T10:15:40 > not sent";
+        QTest::newRow("seen the minute before") << "2026/03/13 11:59 PMNx 13T23:58:59 > waiting";
+        QTest::newRow("the day before today") << "2026/03/13 11:59 PMNx 14T10:15:40 > not sent";
+        QTest::newRow("sent a minute ago") << "2026/03/14 10:14 AMSx 14T10:15:40 > sent";
+        QTest::newRow("reported failed") << "2026/03/14 09:15 AMNx 14T09:00 failed > not sent";
+        QTest::newRow("reported sent") << "2026/03/14 09:15 AMNx 14T09:00 sent > sent";
+        QTest::newRow("off the quarter hour") << "2026/03/14 10:05 AMNx 14T09:00 failed > not sent";
+        QTest::newRow("another user's") << "2026/03/14 09:15 AMNx 14T09:00 Bob failed > waiting";
     }
     void colours()
     {
@@ -96,10 +98,14 @@ private slots:
         if (!report.isEmpty())
             emit f.scheduler.delivered(
                 report.startsWith("Bob") ? 2 : 1, r.due(), "x", report == "sent");
-        const QTableWidgetItem *cell = f.cell(DaySlots::rowOfMinute(r.minuteOfDay));
-        const QColor grey = f.w().palette().color(QPalette::Disabled, QPalette::Text);
-        QCOMPARE(cell->text() + ' ' + cell->foreground().color().name(),
-            "x " + (row.endsWith("grey") ? grey : QColor(row.section("> ", 1))).name());
+        const int at = DaySlots::rowOfMinute(r.minuteOfDay);
+        const QTableWidgetItem *cell = f.cell(at);
+        const QString state = row.section("> ", 1);
+        QCOMPARE(cell->data(Qt::AccessibleTextRole).toString(), row.mid(11, 8) + ", x, " + state);
+        const RowState expected = state == "sent" ? RowState::Sent
+            : state == "waiting"                  ? RowState::Waiting
+                                                  : RowState::NotSent;
+        QCOMPARE(cell->foreground().color(), RowStates::colour(expected, f.w().palette()));
     }
 
     // Off the quarter hour to the nearest row, late ones to the blank row 97, which the
@@ -313,6 +319,55 @@ private slots:
             QCOMPARE(calendar.painted.value(0), first);
             QCOMPARE(calendar.painted.value(calendar.painted.size() - 1), first.addDays(41));
         }
+    }
+
+    // Every state reads on a light and a dark palette, selected rows included (the style
+    // draws them in the highlighted-text colour): AA contrast for the texts that say
+    // something went or did not go, and a mark beside the colour for each of them.
+    void rowStates_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::newRow("light") << QApplication::style()->standardPalette();
+        QPalette dark;
+        for (const auto &[role, colour] : { std::pair { QPalette::Base, "#1e1e1e" },
+                 { QPalette::Text, "#e8e8e8" }, { QPalette::Window, "#2b2b2b" },
+                 { QPalette::Highlight, "#2a6fbf" }, { QPalette::HighlightedText, "#ffffff" } })
+            dark.setColor(role, QColor(colour));
+        QTest::newRow("dark") << dark;
+    }
+    void rowStates()
+    {
+        QFETCH(QPalette, palette);
+        const QColor base = palette.color(QPalette::Base);
+        const QColor waiting = RowStates::colour(RowState::Waiting, palette);
+        const QColor sent = RowStates::colour(RowState::Sent, palette);
+        const QColor notSent = RowStates::colour(RowState::NotSent, palette);
+        QCOMPARE(waiting, palette.color(QPalette::Text));
+        const QString ratios = QStringLiteral("sent %1 %2, not sent %3 %4")
+                                   .arg(sent.name())
+                                   .arg(RowStates::contrast(sent, base))
+                                   .arg(notSent.name())
+                                   .arg(RowStates::contrast(notSent, base));
+        QVERIFY2(
+            RowStates::contrast(sent, base) >= 4.5 && RowStates::contrast(notSent, base) >= 4.5,
+            qPrintable(ratios));
+        QVERIFY(RowStates::contrast(sent, base) < RowStates::contrast(waiting, base)); // faded
+        QVERIFY(notSent.hslHue() <= 10 || notSent.hslHue() >= 350); // still red
+        const QPalette selection = RowStates::withReadableSelection(palette);
+        QVERIFY(RowStates::contrast(selection.color(QPalette::HighlightedText),
+                    selection.color(QPalette::Highlight))
+            >= 4.5);
+        QStringList shown;
+        for (const RowState state : { RowState::Waiting, RowState::Sent, RowState::NotSent }) {
+            QTableWidgetItem cell;
+            RowStates::show(cell, "10:00 AM", "Pills", state, palette, *QApplication::style());
+            shown << QStringLiteral("%1|%2|%3")
+                         .arg(cell.toolTip(), cell.data(Qt::AccessibleTextRole).toString(),
+                             cell.icon().isNull() ? "" : "mark");
+        }
+        QCOMPARE(shown,
+            QStringList({ "Waiting to be sent|10:00 AM, Pills, waiting|",
+                "Sent|10:00 AM, Pills, sent|mark", "Not sent|10:00 AM, Pills, not sent|mark" }));
     }
 
     // A screen reader names the glyph buttons, the calendar and the grid for what they do.
