@@ -42,6 +42,9 @@ MailServerPage::MailServerPage(
     serverLabel->setWordWrap(false);
     m_address = addBox(QStringLiteral("addressEdit"));
     m_server = addBox(QStringLiteral("serverEdit"));
+    // A screen reader names each box by its label.
+    addressLabel->setBuddy(m_address);
+    serverLabel->setBuddy(m_server);
     m_advanced = new QPushButton(QStringLiteral("A&dvanced..."), this);
     m_advanced->setObjectName(QStringLiteral("advancedButton"));
     m_advanced->setAutoDefault(false); // Return stays with Next

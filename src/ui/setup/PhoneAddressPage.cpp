@@ -25,9 +25,11 @@ PhoneAddressPage::PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *
 {
     m_rows->addWidget(addLabel(QStringLiteral("requestLabel"),
         QStringLiteral("Please enter your cellular phone Email address.")));
-    m_rows->addWidget(
-        addLabel(QStringLiteral("phoneLabel"), QStringLiteral("Cellular Phone Email:")));
+    QLabel *phoneLabel
+        = addLabel(QStringLiteral("phoneLabel"), QStringLiteral("Cellular Phone Email:"));
+    m_rows->addWidget(phoneLabel);
     m_phone = addBox(QStringLiteral("phoneEdit"));
+    phoneLabel->setBuddy(m_phone); // a screen reader names the box by its label
     m_rows->addWidget(m_phone);
     m_rows->addStretch(1);
 

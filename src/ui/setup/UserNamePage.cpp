@@ -21,8 +21,10 @@ UserNamePage::UserNamePage(AppContext &context, SetupRun &run,
     m_status = addLabel(QStringLiteral("statusLabel"), QString());
     m_rows->addWidget(m_status);
     m_rows->addSpacing(6);
-    m_rows->addWidget(addLabel(QStringLiteral("nameLabel"), QStringLiteral("User Name:")));
+    QLabel *nameLabel = addLabel(QStringLiteral("nameLabel"), QStringLiteral("User Name:"));
+    m_rows->addWidget(nameLabel);
     m_name = addBox(QStringLiteral("nameEdit"));
+    nameLabel->setBuddy(m_name); // a screen reader names the box by its label
     m_rows->addWidget(m_name);
     m_rows->addSpacing(6);
     m_instruction = addLabel(QStringLiteral("instructionLabel"), QString());

@@ -3,6 +3,9 @@
 #include "ui/main/StartedProgram.h"
 #include "ui/setup/AccountNameGuess.h"
 
+#include <QAccessible>
+#include <QLineEdit>
+
 // Runs with a real, unlocked GNOME Keyring on a private bus (with-keyring.sh): every
 // password is read back from there.
 
@@ -223,6 +226,19 @@ private slots:
             QVERIFY(!Roster::isConfigured(s.env.settings, 2));
             QVERIFY(keyringAnswer("User2").notFound);
         }
+    }
+
+    // A screen reader names each box by the label beside it.
+    void boxesNamedByLabels()
+    {
+        TestEnvironment env;
+        SetupWizard wizard(env.program);
+        L heard;
+        for (const char *box : { "nameEdit", "addressEdit", "serverEdit", "phoneEdit" })
+            heard << QAccessible::queryAccessibleInterface(wizard.findChild<QLineEdit *>(box))
+                         ->text(QAccessible::Name);
+        QCOMPARE(
+            heard, L({ "User Name:", "Email Address:", "SMTP Address:", "Cellular Phone Email:" }));
     }
 
     // The login name, or no name when it does not fit in 99 characters; a dialog at the
