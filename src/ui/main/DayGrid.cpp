@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
@@ -93,6 +94,17 @@ void DayGrid::updateGeometries()
     // The viewport's width changes with the window and with the vertical scroll bar.
     fitMessageColumn();
     applyTopRow();
+}
+
+void DayGrid::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)
+        && event->modifiers() == Qt::NoModifier && currentRow() >= 0) {
+        emit rowActivated();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
 }
 
 bool DayGrid::eventFilter(QObject *watched, QEvent *event)

@@ -31,7 +31,12 @@ public:
     // Moves to a cell vertically only: a click or a key never shifts the view sideways.
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
+signals:
+    // Enter, Return or Space on a row: it is opened as a click opens it.
+    void rowActivated();
+
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void updateGeometries() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

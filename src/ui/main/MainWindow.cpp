@@ -61,9 +61,12 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::createMenus()
 {
-    auto item = [](QMenu *menu, const char *name, const char *caption) {
+    // Captions carry their access keys ("&"); the usual shortcuts where one fits.
+    auto item = [](QMenu *menu, const char *name, const char *caption,
+                    QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey) {
         QAction *action = menu->addAction(QString::fromLatin1(caption));
         action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(shortcut);
         return action;
     };
     auto menu = [this](const char *name, const char *caption) {
@@ -72,35 +75,36 @@ void MainWindow::createMenus()
         return m;
     };
 
-    QMenu *fileMenu = menu("fileMenu", "File");
-    m_exitAction = item(fileMenu, "exitAction", "Exit");
-    m_shutdownAction = item(fileMenu, "shutdownAction", "Shutdown Tolvane");
+    QMenu *fileMenu = menu("fileMenu", "&File");
+    m_exitAction = item(fileMenu, "exitAction", "E&xit", QKeySequence::Close);
+    m_shutdownAction = item(fileMenu, "shutdownAction", "&Shutdown Tolvane", QKeySequence::Quit);
 
-    QMenu *instantMenu = menu("instantMessageMenu", "Instant Message");
-    m_instantMessageAction = item(instantMenu, "instantMessageAction", "Send an Instant Message");
+    QMenu *instantMenu = menu("instantMessageMenu", "&Instant Message");
+    m_instantMessageAction
+        = item(instantMenu, "instantMessageAction", "&Send an Instant Message", QKeySequence::New);
 
-    QMenu *userMenu = menu("userMenu", "User Settings");
-    QMenu *currentUserMenu = userMenu->addMenu(QStringLiteral("Edit Current User"));
-    m_changeNameAction = item(currentUserMenu, "changeNameAction", "Change User Name");
-    m_userMailAction = item(currentUserMenu, "userMailAction", "Change User Email Settings");
+    QMenu *userMenu = menu("userMenu", "&User Settings");
+    QMenu *currentUserMenu = userMenu->addMenu(QStringLiteral("&Edit Current User"));
+    m_changeNameAction = item(currentUserMenu, "changeNameAction", "Change User &Name");
+    m_userMailAction = item(currentUserMenu, "userMailAction", "Change User &Email Settings");
     m_phoneAddressAction
-        = item(currentUserMenu, "phoneAddressAction", "Change Cellular Phone Email");
-    m_differentUserAction = item(userMenu, "differentUserAction", "Log In as Different User");
-    m_addUserAction = item(userMenu, "addUserAction", "Add New User");
-    m_removeUserAction = item(userMenu, "removeUserAction", "Remove User");
+        = item(currentUserMenu, "phoneAddressAction", "Change &Cellular Phone Email");
+    m_differentUserAction = item(userMenu, "differentUserAction", "&Log In as Different User");
+    m_addUserAction = item(userMenu, "addUserAction", "&Add New User");
+    m_removeUserAction = item(userMenu, "removeUserAction", "&Remove User");
 
-    QMenu *optionsMenu = menu("optionsMenu", "Options");
-    m_defaultsAction = item(optionsMenu, "defaultsAction", "Change Default Email Settings");
-    m_networkSettingsAction = item(optionsMenu, "networkSettingsAction", "Internet Options");
-    m_autoStartAction = item(optionsMenu, "autoStartAction", "Auto Load Tolvane");
+    QMenu *optionsMenu = menu("optionsMenu", "&Options");
+    m_defaultsAction = item(optionsMenu, "defaultsAction", "Change &Default Email Settings");
+    m_networkSettingsAction = item(optionsMenu, "networkSettingsAction", "&Internet Options");
+    m_autoStartAction = item(optionsMenu, "autoStartAction", "Auto &Load Tolvane");
     m_autoStartAction->setCheckable(true);
-    m_startSmallAction = item(optionsMenu, "startSmallAction", "Start Tolvane in System Tray");
+    m_startSmallAction = item(optionsMenu, "startSmallAction", "&Start Tolvane in System Tray");
     m_startSmallAction->setCheckable(true);
 
-    QMenu *helpMenu = menu("helpMenu", "Help");
-    m_helpAction = item(helpMenu, "helpAction", "Help Topics");
-    m_websiteAction = item(helpMenu, "websiteAction", "Quillmark Website");
-    m_aboutAction = item(helpMenu, "aboutAction", "About Tolvane");
+    QMenu *helpMenu = menu("helpMenu", "&Help");
+    m_helpAction = item(helpMenu, "helpAction", "&Help Topics", QKeySequence::HelpContents);
+    m_websiteAction = item(helpMenu, "websiteAction", "&Quillmark Website");
+    m_aboutAction = item(helpMenu, "aboutAction", "&About Tolvane");
 
     m_trayMenu = new QMenu(QStringLiteral("RCPopup"), this);
     m_trayMenu->setObjectName(QStringLiteral("trayMenu"));

@@ -110,7 +110,11 @@ void MainWindow::createControls()
     m_grid->setSelectionMode(QAbstractItemView::NoSelection);
     m_grid->setWordWrap(false);
     m_grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Tab goes on to the next control instead of from cell to cell; the arrows move
+    // between the rows.
+    m_grid->setTabKeyNavigation(false);
     connect(m_grid, &QTableWidget::cellClicked, this, &MainWindow::openSlot);
+    connect(m_grid, &DayGrid::rowActivated, this, &MainWindow::openSlot);
     m_place[m_grid] = QRectF(GridDesignLeft, 5040, 6315, 1815);
 
     m_verticalScroll = new QScrollBar(Qt::Vertical, m_content);

@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -368,6 +370,42 @@ private slots:
         QCOMPARE(shown,
             QStringList({ "Waiting to be sent|10:00 AM, Pills, waiting|",
                 "Sent|10:00 AM, Pills, sent|mark", "Not sent|10:00 AM, Pills, not sent|mark" }));
+    }
+
+    // By keyboard alone: the arrows move between the grid's rows, Enter and Space open a row
+    // as a click does, Tab leaves the grid instead of walking its cells; every menu item has
+    // an access key of its own in its menu, and Help Topics is on F1.
+    void keyboard()
+    {
+        StartedProgram f;
+        f.open();
+        QStringList opened;
+        f.w().editSlot = [&](const QDateTime &slot) { opened << slot.toString("HH:mm"); };
+        f.w().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.w()));
+        f.grid()->setFocus();
+        f.grid()->setCurrentCell(DaySlots::EightAmRow - 1, 0);
+        for (const Qt::Key key : { Qt::Key_Down, Qt::Key_Return, Qt::Key_Down, Qt::Key_Space })
+            QTest::keyClick(f.grid(), key);
+        QCOMPARE(opened, QStringList({ "08:15", "08:30" }));
+        QTest::keyClick(f.grid(), Qt::Key_Tab);
+        QVERIFY(!f.grid()->hasFocus() && f.grid()->currentRow() == DaySlots::EightAmRow + 1);
+        QStringList missing;
+        QList<QList<QAction *>> menus { f.w().menuBar()->actions() };
+        while (!menus.isEmpty()) {
+            QString keys;
+            for (const QAction *action : menus.takeFirst()) {
+                const int at = action->text().indexOf('&');
+                if (at < 0 || keys.contains(action->text().at(at + 1).toLower()))
+                    missing << action->text();
+                else
+                    keys += action->text().at(at + 1).toLower();
+                if (action->menu())
+                    menus << action->menu()->actions();
+            }
+        }
+        QCOMPARE(missing, QStringList());
+        QCOMPARE(f.child<QAction>("helpAction")->shortcut(), QKeySequence(Qt::Key_F1));
     }
 
     // A screen reader names the glyph buttons, the calendar and the grid for what they do.
