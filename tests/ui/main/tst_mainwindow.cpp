@@ -390,6 +390,14 @@ private slots:
         QCOMPARE(opened, QStringList({ "08:15", "08:30" }));
         QTest::keyClick(f.grid(), Qt::Key_Tab);
         QVERIFY(!f.grid()->hasFocus() && f.grid()->currentRow() == DaySlots::EightAmRow + 1);
+        QStringList tabs;
+        for (int i = 0; i < 7; ++i) {
+            tabs << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(tabs.join(' '),
+            "qt_calendar_calendarview todayButton previousMonthButton nextMonthButton "
+            "previousYearButton nextYearButton dayGrid");
         QStringList missing;
         QList<QList<QAction *>> menus { f.w().menuBar()->actions() };
         while (!menus.isEmpty()) {
