@@ -107,6 +107,14 @@ void DayGrid::keyPressEvent(QKeyEvent *event)
     QTableWidget::keyPressEvent(event);
 }
 
+void DayGrid::focusInEvent(QFocusEvent *event)
+{
+    // Coming in by Tab, the keys start at the first row in view, not at midnight.
+    if (currentRow() < 0 && rowCount() > 0)
+        setCurrentCell(topRow() - 1, 0);
+    QTableWidget::focusInEvent(event);
+}
+
 bool DayGrid::eventFilter(QObject *watched, QEvent *event)
 {
     auto *corner = qobject_cast<QAbstractButton *>(watched);

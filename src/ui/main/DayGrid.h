@@ -37,6 +37,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void updateGeometries() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
