@@ -100,7 +100,7 @@ void DayGrid::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
     if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)
-        && event->modifiers() == Qt::NoModifier && currentRow() >= 0) {
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && currentRow() >= 0) {
         emit rowActivated();
         return;
     }

@@ -384,11 +384,13 @@ private slots:
         f.w().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f.w()));
         f.grid()->setFocus(); // comes in at the first row in view, 8:00 AM
-        for (const Qt::Key key : { Qt::Key_Down, Qt::Key_Return, Qt::Key_Down, Qt::Key_Space })
+        for (const Qt::Key key :
+            { Qt::Key_Down, Qt::Key_Return, Qt::Key_Down, Qt::Key_Space, Qt::Key_Down })
             QTest::keyClick(f.grid(), key);
-        QCOMPARE(opened, QStringList({ "08:15", "08:30" }));
+        QTest::keyClick(f.grid(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(opened, QStringList({ "08:15", "08:30", "08:45" }));
         QTest::keyClick(f.grid(), Qt::Key_Tab);
-        QVERIFY(!f.grid()->hasFocus() && f.grid()->currentRow() == DaySlots::EightAmRow + 1);
+        QVERIFY(!f.grid()->hasFocus() && f.grid()->currentRow() == DaySlots::EightAmRow + 2);
         QStringList tabs;
         for (int i = 0; i < 7; ++i) {
             tabs << QApplication::focusWidget()->objectName();
