@@ -3,9 +3,9 @@
 #include "app/ErrorTrap.h"
 #include "app/SettingsStore.h"
 #include "app/Website.h"
-#include "platform/HelpPage.h"
 #include "platform/MessageBoxes.h"
 #include "platform/NetworkSettings.h"
+#include "ui/common/HelpPageBox.h"
 #include "ui/main/KeyPreview.h"
 #include "ui/main/MainWindow.h"
 
@@ -109,11 +109,7 @@ void MainWindow::openNetworkSettings()
 
 void MainWindow::openHelp()
 {
-    trap(m_context, "frmMain.mnuHelpMe_Click", [&] {
-        if (const QString problem = openHelpPage(); !problem.isEmpty())
-            m_context.boxes.show(AppTitle, problem, MessageBoxes::Icon::Information,
-                MessageBoxes::Buttons::Ok, this);
-    });
+    trap(m_context, "frmMain.mnuHelpMe_Click", [&] { openHelpPageOrSay(m_context.boxes, this); });
 }
 
 void MainWindow::openWebsite()

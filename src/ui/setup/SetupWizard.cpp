@@ -1,10 +1,9 @@
 #include "ui/setup/SetupWizard.h"
 
 #include "app/AppContext.h"
-#include "app/AppTitle.h"
 #include "app/ErrorTrap.h"
-#include "platform/HelpPage.h"
 #include "platform/MessageBoxes.h"
+#include "ui/common/HelpPageBox.h"
 #include "ui/common/TolvaneIcon.h"
 #include "ui/setup/AccountNameGuess.h"
 #include "ui/setup/MailServerPage.h"
@@ -107,11 +106,7 @@ SetupWizard::SetupWizard(AppContext &context, QWidget *parent)
     connect(m_backButton, &QPushButton::clicked, this, &SetupWizard::goBack);
     connect(m_cancelButton, &QPushButton::clicked, this, &SetupWizard::cancel);
     connect(m_helpButton, &QPushButton::clicked, this, [this] {
-        trapOnPage("cmdHelp_Click", [this] {
-            if (const QString problem = openHelpPage(); !problem.isEmpty())
-                m_context.boxes.show(AppTitle, problem, MessageBoxes::Icon::Information,
-                    MessageBoxes::Buttons::Ok, this);
-        });
+        trapOnPage("cmdHelp_Click", [this] { openHelpPageOrSay(m_context.boxes, this); });
     });
 
     showPage(UserName);

@@ -1,0 +1,12 @@
+#include "ui/common/HelpPageBox.h"
+
+#include "app/AppTitle.h"
+#include "platform/HelpPage.h"
+#include "platform/MessageBoxes.h"
+
+void openHelpPageOrSay(MessageBoxes &boxes, QWidget *parent)
+{
+    if (const QString problem = openHelpPage(); !problem.isEmpty())
+        boxes.show(
+            AppTitle, problem, MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, parent);
+}
