@@ -97,6 +97,7 @@ void MailDelivery::begin()
         = m_context.settings.readSetting(section, QStringLiteral("SMTP"), QString());
     m_mail.sender = m_context.settings.readSetting(section, QStringLiteral("Email"), QString());
     m_mail.text = m_record.text;
+    m_mail.date = m_context.clock.now();
     // The order the user has always been told things in: a missing server or an unfit
     // sender (the options are not read yet, so nothing else is asked about here), then a
     // recipient list nobody wrote, then the security choices, and only then whatever the

@@ -5,6 +5,7 @@
 
 #include <QHostInfo>
 #include <QNetworkProxy>
+#include <QRandomGenerator>
 
 namespace {
 
@@ -143,6 +144,8 @@ void SmtpClient::begin()
     m_ehloReply.clear();
     m_credentials.clear();
     m_recipient = 0;
+    m_accepted.clear();
+    m_eightBit = false;
     m_tlsErrors.clear();
     // The greeting is the first reply asked for.
     m_awaitingReply = true;
@@ -285,8 +288,7 @@ void SmtpClient::replyArrived()
             return send(Step::Auth, m_credentials.takeFirst() + "\r\n");
         if (m_code != LoggedIn)
             return fail(LoginFailed + shown(m_lastReply));
-        return send(
-            Step::MailFrom, commandLine(QStringLiteral("MAIL FROM: <") + m_mail.sender + u'>'));
+        return mailFrom();
     case Step::MailFrom:
         if (m_code >= FirstRefusal)
             return fail();
@@ -296,11 +298,13 @@ void SmtpClient::replyArrived()
         // will take none of them.
         if (m_code == ServiceClosing)
             return fail();
+        if (m_code / 100 == 2)
+            m_accepted.append(m_mail.recipients.at(m_recipient - 1));
         return nextRecipient();
     case Step::Data:
         // The content goes only after the go-ahead, and counts as taken only when accepted.
         if (expected(3))
-            send(Step::Content, CodePage::encode(SmtpWire::messageContent(m_mail.text)));
+            send(Step::Content, content());
         return;
     case Step::Content:
         if (expected(2))
@@ -331,7 +335,7 @@ void SmtpClient::greeted()
     }
     if (!m_mail.options.login.isEmpty())
         return logIn();
-    send(Step::MailFrom, commandLine(QStringLiteral("MAIL FROM: <") + m_mail.sender + u'>'));
+    mailFrom();
 }
 
 void SmtpClient::logIn()
@@ -354,6 +358,24 @@ void SmtpClient::logIn()
         return send(Step::Auth, "AUTH LOGIN\r\n");
     }
     fail(NoLoginMethod);
+}
+
+void SmtpClient::mailFrom()
+{
+    // Only a server that said it takes 8-bit text gets it, and then it is told so; any
+    // other gets quoted-printable, which survives every server on the way.
+    m_eightBit = SmtpWire::offers(m_ehloReply, u"8BITMIME") && SmtpWire::fitsEightBit(m_mail.text);
+    const QString line = QStringLiteral("MAIL FROM: <") + m_mail.sender + u'>';
+    send(Step::MailFrom, commandLine(m_eightBit ? line + QStringLiteral(" BODY=8BITMIME") : line));
+}
+
+QByteArray SmtpClient::content() const
+{
+    // A caller without a clock of its own still sends a dated mail.
+    const QDateTime date = m_mail.date.isValid() ? m_mail.date : QDateTime::currentDateTime();
+    return SmtpWire::messageContent({ m_mail.sender, m_accepted, date,
+        SmtpWire::messageId(m_mail.sender, date, QRandomGenerator::system()->generate64()),
+        m_mail.text, m_eightBit });
 }
 
 void SmtpClient::nextRecipient()

@@ -3,6 +3,7 @@
 #include "app/MailServerOptions.h"
 #include "delivery/SmtpReplyReader.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QSslError>
@@ -14,7 +15,9 @@
 // One SMTP conversation, as a job: connect, greeting, HELO (EHLO when the user chose
 // security or a login, with HELO when the server does not know EHLO), STARTTLS or TLS from
 // the first byte with the certificate checked, AUTH PLAIN or LOGIN over the encrypted
-// connection, MAIL FROM, one RCPT TO per recipient, DATA, the content, QUIT.
+// connection, MAIL FROM, one RCPT TO per recipient, DATA, the content, QUIT. The content
+// (SmtpWire::messageContent) names the recipients the server accepted and goes as 8-bit
+// only to a server whose EHLO reply announced 8BITMIME, else quoted-printable.
 //
 // Nothing in it waits: start() returns at once, the socket's own signals move the
 // conversation on, and one single-shot timer is the time limit of the step under way. So
@@ -37,6 +40,8 @@ public:
         // limit keeps its place.
         QStringList recipients;
         QString text;
+        // When it was written, by the caller's clock: the mail's Date, in local time.
+        QDateTime date;
     };
 
     explicit SmtpClient(QObject *parent = nullptr);
@@ -108,7 +113,9 @@ private:
     void greet();
     void greeted();
     void logIn();
+    void mailFrom();
     void nextRecipient();
+    QByteArray content() const;
     // Whether the last reply is of the class the command wants (2 for 2xx, 3 for 3xx); when
     // not, the conversation has failed.
     bool expected(int replyClass);
@@ -134,5 +141,7 @@ private:
     QString m_ehloReply; // the capabilities, empty after HELO
     QList<QByteArray> m_credentials; // what the login still has to send when asked
     qsizetype m_recipient = 0; // the next recipient entry to look at
+    QStringList m_accepted; // the recipients the server took
+    bool m_eightBit = false; // the text goes unencoded, as the server said it may
     QList<QSslError> m_tlsErrors;
 };

@@ -1,5 +1,8 @@
 #include "delivery/SmtpWire.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace SmtpWire {
 
 int replyCode(QStringView line)
@@ -22,21 +25,100 @@ QStringView finalLine(QStringView reply)
     return lastBreak < 0 ? reply : reply.sliced(lastBreak + 1);
 }
 
-QString dotStuff(const QString &text)
+namespace {
+
+// RFC 2045's limit for a quoted-printable line, the "=" of a soft line break included.
+constexpr qsizetype MaxEncodedLine = 76;
+// Where an address header is folded, as RFC 5322 recommends.
+constexpr qsizetype FoldAt = 78;
+
+QByteArray quotedPrintable(const QByteArray &octets)
 {
-    QString stuffed;
-    stuffed.reserve(text.size() + 1);
+    static const char Hex[] = "0123456789ABCDEF";
+    QByteArray encoded;
+    encoded.reserve(octets.size() * 3 + octets.size() / 24 + 3);
+    qsizetype lineLength = 0;
+    for (qsizetype i = 0; i < octets.size(); ++i) {
+        const auto c = uchar(octets.at(i));
+        // A space or tab that ends the text would end a line, where mail may lose it.
+        const bool blank = (c == ' ' || c == '\t') && i + 1 < octets.size();
+        const bool literal = blank || (c >= 33 && c <= 126 && c != '=');
+        const qsizetype width = literal ? 1 : 3;
+        if (lineLength + width > MaxEncodedLine - 1) {
+            encoded += "=\r\n";
+            lineLength = 0;
+        }
+        if (literal) {
+            encoded += char(c);
+        } else {
+            encoded += '=';
+            encoded += Hex[c >> 4];
+            encoded += Hex[c & 0xf];
+        }
+        lineLength += width;
+    }
+    return encoded;
+}
+
+// "To: a@x.example, b@y.example", folded before an address that would make the line
+// longer than recommended.
+QByteArray addressHeader(const char *name, const QStringList &addresses)
+{
+    QByteArray header = QByteArray(name) + ':';
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < addresses.size(); ++i) {
+        const QByteArray address = addresses.at(i).toUtf8() + (i + 1 < addresses.size() ? "," : "");
+        if (i > 0 && header.size() - lineStart + 1 + address.size() > FoldAt) {
+            header += "\r\n";
+            lineStart = header.size();
+        }
+        header += ' ' + address;
+    }
+    return header + "\r\n";
+}
+
+bool isAtext(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9')
+        || (u < 128 && QByteArrayView("!#$%&'*+-/=?^_`{|}~").contains(char(u)));
+}
+
+// A domain as RFC 5322 lets it stand after the "@" of a Message-ID: dot-separated atoms,
+// or a literal in brackets.
+bool fitsMessageId(QStringView domain)
+{
+    if (domain.size() > 2 && domain.startsWith(u'[') && domain.endsWith(u']')) {
+        for (const QChar c : domain.sliced(1, domain.size() - 2)) {
+            if (c.unicode() < 33 || c.unicode() > 126 || c == u'[' || c == u']' || c == u'\\')
+                return false;
+        }
+        return true;
+    }
+    for (const QStringView atom : domain.tokenize(u'.')) {
+        if (atom.isEmpty() || !std::all_of(atom.begin(), atom.end(), isAtext))
+            return false;
+    }
+    return !domain.isEmpty();
+}
+
+} // namespace
+
+QByteArray dotStuff(const QByteArray &lines)
+{
+    QByteArray stuffed;
+    stuffed.reserve(lines.size() + 1);
     bool lineStart = true;
-    for (const QChar c : text) {
-        if (lineStart && c == u'.')
-            stuffed.append(u'.');
+    for (const char c : lines) {
+        if (lineStart && c == '.')
+            stuffed.append('.');
         stuffed.append(c);
-        lineStart = c == u'\n';
+        lineStart = c == '\n';
     }
     return stuffed;
 }
 
-QString messageContent(const QString &text)
+QString oneLine(const QString &text)
 {
     QString line;
     line.reserve(text.size());
@@ -46,8 +128,55 @@ QString messageContent(const QString &text)
         else if (c != u'\0')
             line.append(c);
     }
-    return QStringLiteral("Subject: Tolvane\r\n\r\n") + dotStuff(line)
-        + QStringLiteral("\r\n.\r\n");
+    return line;
+}
+
+bool fitsEightBit(const QString &text)
+{
+    return oneLine(text).toUtf8().size() <= MaxLineOctets;
+}
+
+QByteArray mailDate(const QDateTime &date)
+{
+    static const char *const Days[] = { "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun" };
+    static const char *const Months[]
+        = { "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec" };
+    const QDate day = date.date();
+    const QTime time = date.time();
+    const int offset = date.offsetFromUtc() / 60;
+    return QString::asprintf("%s, %02d %s %04d %02d:%02d:%02d %c%02d%02d",
+        Days[day.dayOfWeek() - 1], day.day(), Months[day.month() - 1], day.year(), time.hour(),
+        time.minute(), time.second(), offset < 0 ? '-' : '+', std::abs(offset) / 60,
+        std::abs(offset) % 60)
+        .toLatin1();
+}
+
+QString messageId(QStringView sender, const QDateTime &date, quint64 random)
+{
+    QStringView domain = sender.sliced(sender.lastIndexOf(u'@') + 1);
+    if (!sender.contains(u'@') || !fitsMessageId(domain))
+        domain = u"localhost";
+    return QStringLiteral("<%1.%2@%3>")
+        .arg(QString::number(date.toMSecsSinceEpoch(), 36), QString::number(random, 36), domain);
+}
+
+QByteArray messageContent(const Message &message)
+{
+    const QByteArray text = oneLine(message.text).toUtf8();
+    QByteArray content = addressHeader("From", { message.sender });
+    // Only a server that takes a mail for nobody gets one without a To.
+    if (!message.recipients.isEmpty())
+        content += addressHeader("To", message.recipients);
+    content += "Date: " + mailDate(message.date) + "\r\n";
+    content += "Message-ID: " + message.messageId.toUtf8() + "\r\n";
+    content += "Subject: Tolvane\r\n"
+               "MIME-Version: 1.0\r\n"
+               "Content-Type: text/plain; charset=UTF-8\r\n"
+               "Content-Transfer-Encoding: ";
+    content += message.eightBit ? "8bit" : "quoted-printable";
+    content += "\r\n\r\n";
+    content += message.eightBit ? text : quotedPrintable(text);
+    return dotStuff(content) + "\r\n.\r\n";
 }
 
 QString addressProblem(QStringView address)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -17,16 +19,47 @@ int replyCode(QStringView line);
 // The last line of a reply (without its line end): the one that carries its code.
 QStringView finalLine(QStringView reply);
 
-// The message text with one more "." in front of every line that begins with ".", so
-// that no line of the text can end the mail early.
-QString dotStuff(const QString &text);
+// The lines with one more "." in front of every line that begins with ".", so that no
+// line of the content can end the mail early.
+QByteArray dotStuff(const QByteArray &lines);
 
-// What goes to the server after DATA: the subject line, a blank line, the text and the end
-// mark. The text goes on one line, as a stored message always is: each CR and each LF in
+// The longest line, in octets without its line end, that may go unencoded when the server
+// takes 8-bit text.
+constexpr qsizetype MaxLineOctets = 998;
+
+// What goes to the server after DATA.
+struct Message {
+    QString sender;
+    QStringList recipients; // those the server accepted
+    QDateTime date; // when it was written, in the zone whose offset the mail should show
+    QString messageId; // with its angle brackets
+    QString text;
+    bool eightBit = false; // the server announced 8BITMIME and the text fits a line
+};
+
+// The text as it goes: on one line, as a stored message always is. Each CR and each LF in
 // it (a hand-edited file may hold a bare one) becomes a space and each NUL is left out, so
 // that nothing in it can start a line of its own, where a server might take "." for the
 // end of the mail and what follows for commands.
-QString messageContent(const QString &text);
+QString oneLine(const QString &text);
+
+// Whether the text may go as 8-bit to a server that takes it: its line in UTF-8 is not
+// longer than a line may be.
+bool fitsEightBit(const QString &text);
+
+// The date as a mail's Date header writes it: "Mon, 07 Dec 2026 09:30:00 +0100", in the
+// date's own zone, with English names whatever the user's language.
+QByteArray mailDate(const QDateTime &date);
+
+// A Message-ID at the sender's domain ("localhost" when the address has none fit for
+// one), made unique by the moment and a random number.
+QString messageId(QStringView sender, const QDateTime &date, quint64 random);
+
+// The whole content after DATA, with its end mark: the headers (From, To, Date,
+// Message-ID, Subject: Tolvane, and the MIME ones saying UTF-8 text), a blank line and the
+// text in UTF-8, quoted-printable with lines of at most 76 characters, or 8-bit when the
+// message says so; CR LF line ends, lines that begin with "." dot-stuffed.
+QByteArray messageContent(const Message &message);
 
 // What makes an address unfit to be put between "<" and ">" on a command line: a line
 // break or NUL would let it add commands of its own, "<" or ">" would change the

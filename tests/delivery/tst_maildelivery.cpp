@@ -7,6 +7,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QSignalSpy>
+#include <ctime>
 #include <optional>
 
 namespace {
@@ -81,6 +82,14 @@ struct Fixture {
 class TestMailDelivery : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        // The fake clock tells local time; a zone whose offset has minutes shows that the
+        // mail's Date carries the clock's moment with the local offset.
+        qputenv("TZ", "NST+3:30");
+        tzset();
+    }
+
     // How a delivery ends, in words: "sent", "marked" (in the file), "trap" (a failure for the
     // error trap), "dialled" (a line to hang up), "asked" (the keyring, once), and what the
     // server heard ("all": every command); the warnings, those that end in "..." by their
@@ -162,8 +171,22 @@ private slots:
             seen << (begins ? ours : text);
         }
         QCOMPARE(seen, warnings);
+        // The mail names those the server took, and is dated by the program's clock, after
+        // any dialling moved it on.
+        QByteArrayList to;
+        for (const QByteArray &command : std::as_const(server.commands)) {
+            if (command.startsWith("RCPT TO: <"))
+                to << command.mid(10).chopped(1);
+        }
         if (result.sent)
-            QCOMPARE(server.content, "Subject: Tolvane\r\n\r\nHello there\r\n.\r\n");
+            QCOMPARE(server.contentMasked({ "Message-ID" }),
+                "From: ann@home.example\r\nTo: " + to.join(", ")
+                    + "\r\nDate: Sat, 14 Mar 2026 10:00:0"
+                    + QByteArray::number(f.connection.dialSeconds)
+                    + " -0330\r\nMessage-ID: *\r\n"
+                      "Subject: Tolvane\r\nMIME-Version: 1.0\r\n"
+                      "Content-Type: text/plain; charset=UTF-8\r\n"
+                      "Content-Transfer-Encoding: quoted-printable\r\n\r\nHello there\r\n.\r\n");
         QVERIFY(f.env.boxes.shown.isEmpty()); // a delivery never waits for a box
     }
 };

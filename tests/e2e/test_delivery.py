@@ -39,7 +39,7 @@ class Delivery(ProgramTest):
         self.assertEqual([(m.mail_from, m.rcpt_tos) for m in mails], [("ada@example.net", CELLS)])
         message = email.message_from_bytes(mails[0].original_content)
         self.assertEqual(message["Subject"], "Tolvane")
-        self.assertEqual(message.get_payload(decode=True).decode("cp1252").rstrip("\r\n"), TEXT)
+        self.assertEqual(message.get_payload(decode=True).decode("utf-8").rstrip("\r\n"), TEXT)
         records[1] = records[1][:19] + "S" + records[1][20:]
         marked = "".join(line + "\r\n" for line in records).encode("cp1252")
         self.wait_for(lambda: self.message_file.read_bytes() == marked, "the record marked sent")

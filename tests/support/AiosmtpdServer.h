@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -15,8 +17,8 @@ inline quint16 FreeLoopbackPort()
 
 // A real SMTP server for the tests: Debian's aiosmtpd (tests/support/tls_smtpd.py) on a free
 // loopback port. Started with its options (TLS, certificate, key, login, password, login
-// methods not offered: tls_smtpd.py's arguments), it says whether it listens (a greeting
-// probe cannot tell over TLS).
+// methods not offered, "7bit": tls_smtpd.py's arguments), it says whether it listens (a
+// greeting probe cannot tell over TLS).
 class AiosmtpdServer {
 public:
     ~AiosmtpdServer() { m_process.terminate(), m_process.waitForFinished(3000); }
@@ -34,12 +36,21 @@ public:
     quint16 port() const { return m_port; }
     // Every login attempt and mail taken, with whether the connection was encrypted, as
     // Python writes them: "AUTH tls PLAIN ok", "DATA clear ann@home.example [...] b'...'".
-    QStringList log() const
+    QStringList log(const QString &name = "log") const
     {
-        QFile file(m_dir.filePath("log"));
+        QFile file(m_dir.filePath(name));
         return file.open(QIODevice::ReadOnly)
             ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
             : QStringList();
+    }
+    // Each mail taken as Python's e-mail package reads it under its strict SMTP policy: its
+    // "defects", "headers", "to", "date", "text" (decoded), "mail options", "longest line".
+    QList<QJsonObject> mails() const
+    {
+        QList<QJsonObject> mails;
+        for (const QString &line : log("log.mime"))
+            mails.append(QJsonDocument::fromJson(line.toUtf8()).object());
+        return mails;
     }
 
 private:
