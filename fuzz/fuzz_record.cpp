@@ -1,9 +1,11 @@
 // A message file from anywhere (a crash, another program, a disk error, a hand edit): each
-// line and its fields, then the whole content through the readers, the scheduler's
-// look-ahead and one rewrite. A line that cannot be read must never be lost.
+// line and its fields and its text as it goes by mail, then the whole content through the
+// readers, the scheduler's look-ahead and one rewrite. A line that cannot be read must never
+// be lost.
 
 #include "FuzzSupport.h"
 #include "delivery/Scheduler.h"
+#include "delivery/SmtpWire.h"
 #include "store/CodePage.h"
 #include "store/MessageStore.h"
 #include "store/Stamp.h"
@@ -11,6 +13,7 @@
 #include "support/RecordingDelivery.h"
 #include "support/TestEnvironment.h"
 
+#include <algorithm>
 #include <tuple>
 
 namespace {
@@ -31,12 +34,49 @@ bool sameFields(const MessageRecord &a, const MessageRecord &b)
         == std::tie(b.date, b.minuteOfDay, b.sent, b.text, b.hasRecipientList, b.recipients);
 }
 
+// A text as it goes by mail, quoted-printable and, when it fits a line, 8-bit: CR and LF
+// only as line ends, no NUL, lines within their limits and dot-stuffed, ASCII alone when
+// quoted-printable, and the text's UTF-8 back once the stuffing and the encoding are undone.
+void checkMail(const QString &text)
+{
+    for (const bool eightBit : { false, true }) {
+        if (eightBit && !SmtpWire::fitsEightBit(text))
+            continue;
+        const QByteArray content = SmtpWire::messageContent(
+            { QStringLiteral("ann@home.example"), { QStringLiteral("bob@phone.example") },
+                world->someSlot, QStringLiteral("<1.2@home.example>"), text, eightBit });
+        QList<QByteArray> lines;
+        qsizetype from = 0;
+        for (qsizetype end; (end = content.indexOf("\r\n", from)) >= 0; from = end + 2)
+            lines.append(content.sliced(from, end - from));
+        FUZZ_CHECK(from == content.size() && lines.size() > 2 && lines.takeLast() == ".");
+        QByteArray body;
+        bool inBody = false;
+        for (QByteArray line : std::as_const(lines)) {
+            FUZZ_CHECK(!line.contains('\r') && !line.contains('\n') && !line.contains('\0'));
+            if (line.startsWith('.')) {
+                FUZZ_CHECK(line.startsWith(".."));
+                line.remove(0, 1);
+            }
+            FUZZ_CHECK(line.size() <= (eightBit ? SmtpWire::MaxLineOctets : 76));
+            FUZZ_CHECK(
+                eightBit || std::all_of(line.begin(), line.end(), [](char c) { return c > 0; }));
+            if (inBody)
+                body += line.endsWith('=') && !eightBit ? line.chopped(1) : line + "\r\n";
+            inBody |= line.isEmpty();
+        }
+        const QByteArray sent = eightBit ? body : QByteArray::fromPercentEncoding(body, '=');
+        FUZZ_CHECK(sent == SmtpWire::oneLine(text).toUtf8() + "\r\n");
+    }
+}
+
 // Checks one line; whether it is readable.
 bool checkLine(QByteArrayView line)
 {
     const QString text = CodePage::decode(line);
     const QStringView view(text);
     const MessageRecord record = MessageRecord::parse(line);
+    checkMail(record.text);
     // The text parsers read the stamp as the line's reader does, and take exactly the texts
     // the formatters write.
     const QDate date = Stamp::parseDate(view.left(Stamp::DateLength));
