@@ -35,8 +35,9 @@ bool sameFields(const MessageRecord &a, const MessageRecord &b)
 }
 
 // A text as it goes by mail, quoted-printable and, when it fits a line, 8-bit: CR and LF
-// only as line ends, no NUL, lines within their limits and dot-stuffed, ASCII alone when
-// quoted-printable, and the text's UTF-8 back once the stuffing and the encoding are undone.
+// only as line ends, no NUL, lines within their limits and dot-stuffed, ASCII alone and
+// characters whole on a line when quoted-printable, and the text's UTF-8 back once the
+// stuffing and the encoding are undone.
 void checkMail(const QString &text)
 {
     for (const bool eightBit : { false, true }) {
@@ -61,6 +62,9 @@ void checkMail(const QString &text)
             FUZZ_CHECK(line.size() <= (eightBit ? SmtpWire::MaxLineOctets : 76));
             FUZZ_CHECK(
                 eightBit || std::all_of(line.begin(), line.end(), [](char c) { return c > 0; }));
+            // A character's octets are not parted by a soft line break.
+            FUZZ_CHECK(!inBody || eightBit || !line.startsWith('=')
+                || (QByteArray::fromHex(line.mid(1, 2)).front() & 0xc0) != 0x80);
             if (inBody)
                 body += line.endsWith('=') && !eightBit ? line.chopped(1) : line + "\r\n";
             inBody |= line.isEmpty();

@@ -32,28 +32,42 @@ constexpr qsizetype MaxEncodedLine = 76;
 // Where an address header is folded, as RFC 5322 recommends.
 constexpr qsizetype FoldAt = 78;
 
+bool encodedAsIs(QByteArrayView octets, qsizetype i)
+{
+    const auto c = uchar(octets[i]);
+    // A space or tab that ends the text would end a line, where mail may lose it.
+    if (c == ' ' || c == '\t')
+        return i + 1 < octets.size();
+    return c >= 33 && c <= 126 && c != '=';
+}
+
 QByteArray quotedPrintable(const QByteArray &octets)
 {
     static const char Hex[] = "0123456789ABCDEF";
     QByteArray encoded;
     encoded.reserve(octets.size() * 3 + octets.size() / 24 + 3);
     qsizetype lineLength = 0;
-    for (qsizetype i = 0; i < octets.size(); ++i) {
-        const auto c = uchar(octets.at(i));
-        // A space or tab that ends the text would end a line, where mail may lose it.
-        const bool blank = (c == ' ' || c == '\t') && i + 1 < octets.size();
-        const bool literal = blank || (c >= 33 && c <= 126 && c != '=');
-        const qsizetype width = literal ? 1 : 3;
+    for (qsizetype i = 0; i < octets.size();) {
+        // A character's octets stay on one line, for a reader that decodes line by line.
+        qsizetype end = i + 1;
+        while (end < octets.size() && (uchar(octets.at(end)) & 0xc0) == 0x80)
+            ++end;
+        qsizetype width = 0;
+        for (qsizetype j = i; j < end; ++j)
+            width += encodedAsIs(octets, j) ? 1 : 3;
         if (lineLength + width > MaxEncodedLine - 1) {
             encoded += "=\r\n";
             lineLength = 0;
         }
-        if (literal) {
-            encoded += char(c);
-        } else {
-            encoded += '=';
-            encoded += Hex[c >> 4];
-            encoded += Hex[c & 0xf];
+        for (; i < end; ++i) {
+            const auto c = uchar(octets.at(i));
+            if (encodedAsIs(octets, i)) {
+                encoded += char(c);
+            } else {
+                encoded += '=';
+                encoded += Hex[c >> 4];
+                encoded += Hex[c & 0xf];
+            }
         }
         lineLength += width;
     }
