@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTableView>
 
 namespace {
 
@@ -60,6 +61,16 @@ private slots:
         QCOMPARE(visibleMarks(*f.calendar()), (QList<int> { 1, 8, 17, 19, 42 }));
         QCOMPARE(f.calendar()->mark(17).background, f.w().palette().color(QPalette::Dark));
         QCOMPARE(f.calendar()->mark(19).background, f.w().palette().color(QPalette::Window));
+        // A screen reader hears which days hold messages, and a tooltip says it too: 10
+        // September (mark 17) and 11 September (mark 18), below the weekdays' row.
+        auto *days = f.calendar()->findChild<QTableView *>("qt_calendar_calendarview");
+        QAccessibleTableInterface *table
+            = QAccessible::queryAccessibleInterface(days)->tableInterface();
+        QStringList heard;
+        for (const int column : { 2, 3 })
+            heard << table->cellAt(3, column)->text(QAccessible::Name) + '|'
+                    + days->model()->index(3, column).data(Qt::ToolTipRole).toString();
+        QCOMPARE(heard, QStringList({ "10, has messages|Has messages", "11|" }));
         QSignalSpy loads(&f.w(), &MainWindow::dayLoaded);
         for (int i = 0; i < 3; ++i)
             QTest::mouseClick(f.child<QPushButton>("nextMonthButton"), Qt::LeftButton);
