@@ -34,10 +34,10 @@ Result compute(const Input &in)
     }
 
     if (H < NaturalHeight) {
-        r.calendarHeight = 4695;
-        r.gridHeight = 1815;
+        r.calendarHeight = CalendarNaturalHeight;
+        r.gridHeight = GridScrolledHeight;
     } else {
-        r.calendarHeight = H * 0.597328244274809;
+        r.calendarHeight = H * CalendarShare;
     }
     const int base = static_cast<int>(std::lround(in.calendarTop + r.calendarHeight + 120));
     r.gridTop = base + 345;

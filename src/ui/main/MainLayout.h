@@ -8,10 +8,20 @@
 // so that the window looks the same whatever frame the desktop draws.
 namespace MainLayout {
 
+// The natural size is also the default one. It fits a screen of 540 pixels' height (1920 x
+// 1080 scaled twice) with a desktop's panel, the window's title bar and its menu bar.
 constexpr int NaturalWidth = 7160;
-constexpr int NaturalHeight = 7860;
+constexpr int NaturalHeight = 7200;
 constexpr int FrameWidth = 110;
 constexpr int FrameHeight = 690;
+
+// The calendar's height at the natural size, and its share of a higher window: the day
+// grid takes the rest, ten rows of an ordinary font at the natural size.
+constexpr int CalendarNaturalHeight = 2952;
+constexpr double CalendarShare = double(CalendarNaturalHeight) / NaturalHeight;
+// Below the natural height the content keeps its natural layout and scrolls; the grid is
+// a little lower there, above the horizontal bar.
+constexpr int GridScrolledHeight = NaturalHeight - CalendarNaturalHeight - 1350;
 
 // Design sizes that resizing keeps.
 constexpr int CalendarDesignTop = -120;

@@ -19,8 +19,6 @@
 namespace {
 
 const QString Options = QStringLiteral("Options");
-constexpr int DefaultWidth = 7160;
-constexpr int DefaultHeight = 7860;
 
 // Settings hold numbers as text; a text that does not begin with a number reads as 0.
 // Places and sizes in twips pass 32767 right of about 2,180 pixels: they are read whole.
@@ -124,13 +122,13 @@ void MainWindow::load()
         const SettingsStore &settings = m_context.settings;
         const int top = readNumber(settings, "Top", "500");
         const int left = readNumber(settings, "Left", "500");
-        int width = readNumber(settings, "Width", "7160");
-        int height = readNumber(settings, "Height", "7860");
+        int width = readNumber(settings, "Width", "0");
+        int height = readNumber(settings, "Height", "0");
         // A size that is no number, or none a window can have, is no size at all.
         if (width <= 0)
-            width = DefaultWidth;
+            width = MainLayout::NaturalWidth;
         if (height <= 0)
-            height = DefaultHeight;
+            height = MainLayout::NaturalHeight;
         setWindowState(Qt::WindowNoState);
         move(static_cast<int>(std::lround(left / twipsPerPixelX())),
             static_cast<int>(std::lround(top / twipsPerPixelY())));

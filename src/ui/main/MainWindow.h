@@ -162,6 +162,7 @@ private:
     // MainWindowLayout.cpp
     void createControls();
     void applyPlace(QWidget *control);
+    QMargins frameAllowance() const;
     void keepOnScreen();
     void placeControls();
     void moveControls(double dx, double dy);

@@ -39,7 +39,7 @@ void MainWindow::createControls()
     m_calendar = new MarkedCalendar(m_content);
     m_calendar->setAccessibleName(tr("Calendar"));
     m_calendar->setObjectName(QStringLiteral("calendar"));
-    m_place[m_calendar] = QRectF(0, CalendarDesignTop, 6855, 4695);
+    m_place[m_calendar] = QRectF(0, CalendarDesignTop, 6855, CalendarNaturalHeight);
     connect(m_calendar, &QCalendarWidget::clicked, this, [this](QDate date) {
         const int index = m_calendar->markIndex(date);
         if (index > 0 && m_calendar->mark(index).visible)
@@ -115,7 +115,7 @@ void MainWindow::createControls()
     m_grid->setTabKeyNavigation(false);
     connect(m_grid, &QTableWidget::cellClicked, this, &MainWindow::openSlot);
     connect(m_grid, &DayGrid::rowActivated, this, &MainWindow::openSlot);
-    m_place[m_grid] = QRectF(GridDesignLeft, 5040, 6315, 1815);
+    m_place[m_grid] = QRectF(GridDesignLeft, 5040, 6315, GridScrolledHeight);
 
     m_verticalScroll = new QScrollBar(Qt::Vertical, m_content);
     m_verticalScroll->setObjectName(QStringLiteral("verticalScroll"));
@@ -168,23 +168,45 @@ void MainWindow::setSizeTwips(int width, int height)
         m_content->resize(contentWidth, contentHeight);
 }
 
+// The desktop's frame around the window. Once the window has been shown the frame is
+// known; before that there is room for the tallest title bar of the common desktops
+// (GNOME's is 37 pixels), so that a window placed before it is first shown keeps its
+// title bar on the screen.
+QMargins MainWindow::frameAllowance() const
+{
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    const QMargins known(inner.left() - outer.left(), inner.top() - outer.top(),
+        outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    return known.isNull() ? QMargins(4, 40, 4, 4) : known;
+}
+
 // Settings edited by hand, or saved on a larger screen or a monitor that is gone, may put
-// the window where nobody can reach it: it is made to fit the screen and moved onto it.
+// the window where nobody can reach it; the natural size does not fit a small screen
+// either. The window, its frame included, is made to fit the screen and moved onto it.
 void MainWindow::keepOnScreen()
 {
     const QScreen *s = screen();
     if (!s)
         return;
     const QRect area = s->availableGeometry();
+    const QMargins frame = frameAllowance();
+    const int frameWidth = frame.left() + frame.right();
+    const int frameHeight = frame.top() + frame.bottom();
     const QSize twips = sizeTwips();
-    const int maxWidth = static_cast<int>(area.width() * twipsPerPixelX()) + FrameWidth;
+    const int maxWidth
+        = static_cast<int>((area.width() - frameWidth) * twipsPerPixelX()) + FrameWidth;
     const int maxHeight
-        = static_cast<int>((area.height() - menuBar()->sizeHint().height()) * twipsPerPixelY())
+        = static_cast<int>(
+              (area.height() - frameHeight - menuBar()->sizeHint().height()) * twipsPerPixelY())
         + FrameHeight;
     if (twips.width() > maxWidth || twips.height() > maxHeight)
         setSizeTwips(qMin(twips.width(), maxWidth), qMin(twips.height(), maxHeight));
-    move(qBound(area.left(), x(), qMax(area.left(), area.left() + area.width() - width())),
-        qBound(area.top(), y(), qMax(area.top(), area.top() + area.height() - height())));
+    // The place is the frame's top left corner.
+    const int right = area.left() + area.width() - width() - frameWidth;
+    const int bottom = area.top() + area.height() - height() - frameHeight;
+    move(qBound(area.left(), x(), qMax(area.left(), right)),
+        qBound(area.top(), y(), qMax(area.top(), bottom)));
 }
 
 QRectF MainWindow::placeOf(const QWidget *control) const

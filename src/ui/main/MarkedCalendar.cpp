@@ -1,9 +1,11 @@
 #include "ui/main/MarkedCalendar.h"
 
+#include "ui/main/CalendarDays.h"
 #include "ui/main/DayPage.h"
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextCharFormat>
 
 MarkedCalendar::MarkedCalendar(QWidget *parent)
     : QCalendarWidget(parent)
@@ -12,6 +14,19 @@ MarkedCalendar::MarkedCalendar(QWidget *parent)
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     // The page computation has no century codes beyond these years.
     setDateRange(QDate(DayPage::FirstYear, 1, 1), QDate(DayPage::LastYear, 12, 31));
+    // A screen reader hears which days hold messages.
+    CalendarDays::installFactory();
+}
+
+void MarkedCalendar::marksChanged()
+{
+    setDateTextFormat(QDate(), QTextCharFormat());
+    QTextCharFormat marked;
+    marked.setToolTip(tr("Has messages"));
+    for (int i = 1; m_firstGridDate.isValid() && i <= DayPage::Days; ++i)
+        if (m_marks[i].visible)
+            setDateTextFormat(m_firstGridDate.addDays(i - 1), marked);
+    updateCells();
 }
 
 void MarkedCalendar::hideMarks(const QColor &background)

@@ -30,8 +30,9 @@ public:
     // The mark index of a day of the page, or 0 when the day is not on it.
     int markIndex(const QDate &date) const;
 
-    // Repaints the day cells after the marks changed.
-    void marksChanged() { updateCells(); }
+    // Repaints the day cells after the marks changed; a marked day's tooltip says that it
+    // holds messages.
+    void marksChanged();
 
 protected:
     void paintCell(QPainter *painter, const QRect &rect, QDate date) const override;

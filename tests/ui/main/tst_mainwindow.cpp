@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTableView>
 
 namespace {
 
@@ -60,6 +61,16 @@ private slots:
         QCOMPARE(visibleMarks(*f.calendar()), (QList<int> { 1, 8, 17, 19, 42 }));
         QCOMPARE(f.calendar()->mark(17).background, f.w().palette().color(QPalette::Dark));
         QCOMPARE(f.calendar()->mark(19).background, f.w().palette().color(QPalette::Window));
+        // A screen reader hears which days hold messages, and a tooltip says it too: 10
+        // September (mark 17) and 11 September (mark 18), below the weekdays' row.
+        auto *days = f.calendar()->findChild<QTableView *>("qt_calendar_calendarview");
+        QAccessibleTableInterface *table
+            = QAccessible::queryAccessibleInterface(days)->tableInterface();
+        QStringList heard;
+        for (const int column : { 2, 3 })
+            heard << table->cellAt(3, column)->text(QAccessible::Name) + '|'
+                    + days->model()->index(3, column).data(Qt::ToolTipRole).toString();
+        QCOMPARE(heard, QStringList({ "10, has messages|Has messages", "11|" }));
         QSignalSpy loads(&f.w(), &MainWindow::dayLoaded);
         for (int i = 0; i < 3; ++i)
             QTest::mouseClick(f.child<QPushButton>("nextMonthButton"), Qt::LeftButton);
@@ -240,6 +251,43 @@ private slots:
         QVERIFY(next.windowState() & Qt::WindowMaximized);
     }
 
+    // On a laptop's 1366 x 768 and on 1920 x 1080 scaled twice, a first start and a place
+    // saved by an earlier run at the former default size: the window, frame and title bar
+    // included, stands on the screen, and the day grid shows at least eight whole rows.
+    void fitsTheScreen_data()
+    {
+        Columns<QString, QString>({ "screen", "saved" }); // Top Left Width Height, in twips
+        QTest::newRow("1366x768, first start") << "laptop" << QString();
+        QTest::newRow("2x, first start") << "hidpi" << QString();
+        QTest::newRow("2x, saved below the screen") << "hidpi"
+                                                    << "30000 30000 7160 7860";
+    }
+    void fitsTheScreen()
+    {
+        QFETCH(QString, screen);
+        QFETCH(QString, saved);
+        TestEnvironment env;
+        const QStringList keys { "Top", "Left", "Width", "Height" };
+        for (int i = 0; !saved.isEmpty() && i < 4; ++i)
+            env.settings.writeSetting("Options", keys[i], saved.section(' ', i, i));
+        QScreen *target = nullptr;
+        for (QScreen *s : QGuiApplication::screens())
+            if (s->name() == screen)
+                target = s;
+        QVERIFY(target);
+        MainWindow w(env.program);
+        w.setScreen(target);
+        w.load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *grid = w.findChild<DayGrid *>("dayGrid");
+        const int rows = grid->viewport()->height() / grid->verticalHeader()->defaultSectionSize();
+        QCOMPARE(w.screen(), target);
+        QVERIFY(target->availableGeometry().contains(w.frameGeometry()));
+        QVERIFY(!w.findChild<QScrollBar *>("verticalScroll")->isVisible());
+        QVERIFY2(rows >= 8, qPrintable(QString::number(rows)));
+    }
+
     // Every control moves with the bars, also after a resize; grown past the natural size,
     // the bars go and the content comes back.
     void scrolling()
@@ -252,7 +300,7 @@ private slots:
         auto *down = w.findChild<QScrollBar *>("verticalScroll");
         auto *across = w.findChild<QScrollBar *>("horizontalScroll");
         QCOMPARE(QList<int>({ down->maximum(), across->maximum() }),
-            QList<int>({ 7860 - w.sizeTwips().height(), 7160 - w.sizeTwips().width() }));
+            QList<int>({ 7200 - w.sizeTwips().height(), 7160 - w.sizeTwips().width() }));
         const auto places = [&](double dx = 0, double dy = 0) { // moved by dx, dy
             QList<QRectF> list;
             for (const char *name :
@@ -261,30 +309,30 @@ private slots:
             return list;
         };
         const QList<QRectF> before = places();
-        down->setSliderPosition(300);
+        down->setSliderPosition(150);
         across->setSliderPosition(100);
-        QCOMPARE(places(100, 300), before);
+        QCOMPARE(places(100, 150), before);
         w.setSizeTwips(7060, 7020);
         across->setSliderPosition(0);
         down->setSliderPosition(0);
         QCOMPARE(places(), before);
-        down->setSliderPosition(300);
+        down->setSliderPosition(150);
         w.setSizeTwips(8000, 9000);
         QVERIFY(!down->isVisible());
         QCOMPARE(places()[0].top(), -120.0);
     }
 
-    // The layout's figures, in twips, for window sizes around the natural 7160 x 7860:
+    // The layout's figures, in twips, for window sizes around the natural 7160 x 7200:
     // width height | bars shown: vertical horizontal | their maxima | calendar width height |
     // grid width top height | buttons' top, labels' top.
     void layoutSizes_data()
     {
         QTest::addColumn<QString>("figures");
-        QTest::newRow("natural") << "7160 7860 0 0 0 0 7010 4695 6660 5040 1920 4560 4630";
-        QTest::newRow("both bars") << "7000 7000 1 1 860 160 6905 4695 6555 5040 1815 4560 4630";
-        QTest::newRow("larger") << "8000 9000 0 0 -1140 -840 7850 5376 7500 5721 2379 5241 5311";
-        QTest::newRow("narrower") << "7159 7860 0 1 0 1 7160 4695 6810 5040 1920 4560 4630";
-        QTest::newRow("lower") << "7160 7859 1 0 1 0 6755 4695 6405 5040 1815 4560 4630";
+        QTest::newRow("natural") << "7160 7200 0 0 0 0 7010 2952 6660 3297 3003 2817 2887";
+        QTest::newRow("both bars") << "7000 7000 1 1 200 160 6905 2952 6555 3297 2898 2817 2887";
+        QTest::newRow("larger") << "8000 9000 0 0 -1800 -840 7850 3690 7500 4035 4065 3555 3625";
+        QTest::newRow("narrower") << "7159 7200 0 1 0 1 7160 2952 6810 3297 3003 2817 2887";
+        QTest::newRow("lower") << "7160 7199 1 0 1 0 6755 2952 6405 3297 2898 2817 2887";
     }
     void layoutSizes()
     {
