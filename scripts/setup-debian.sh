@@ -15,8 +15,9 @@ packages=(
   python3 python3-aiosmtpd xvfb xauth trayer x11-utils xdotool libglib2.0-bin
   # tests: certificates of a test authority, a real secret store on a private bus
   openssl gnome-keyring dbus-daemon
-  # the Debian package (cpack): its dependencies are read from the program
-  dpkg-dev file
+  # the Debian package (scripts/check-package.sh): debhelper builds it, the icons are
+  # drawn from the SVG, and lintian, appstreamcli and desktop-file-validate check it
+  dpkg-dev debhelper file librsvg2-bin lintian appstream desktop-file-utils
   # sanitizer and fuzzing runs
   clang libclang-rt-14-dev
 )

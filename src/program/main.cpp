@@ -35,6 +35,8 @@ int main(int argc, char **argv)
     if (const auto status = CommandLine::refuseUnknown())
         return *status;
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
+    // Wayland compositors find the launcher, and with it the icon, by this name.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.tolvane.Tolvane"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(tolvaneIcon());
 

@@ -8,6 +8,7 @@
 
 // The autostart entry is started the way a desktop session starts it: GLib's launcher
 // reads the entry and runs its Exec line, which must reach exactly the program's path.
+// The entry passes desktop-file-validate, as the packaged launcher does.
 class TestAutoStart : public QObject {
     Q_OBJECT
 private slots:
@@ -37,6 +38,7 @@ private slots:
         QVERIFY(!AutoStart::exists() && AutoStart::write(program) && AutoStart::exists());
         QCOMPARE(QFile::permissions(AutoStart::entryPath()) & QFileDevice::Permissions(0x0777),
             QFile::ReadUser | QFile::WriteUser); // owner, group and others as the system sees them
+        QCOMPARE(QProcess::execute("desktop-file-validate", { AutoStart::entryPath() }), 0);
         QCOMPARE(QProcess::execute("gio", { "launch", AutoStart::entryPath() }), 0);
         QTRY_VERIFY(mark.size() > 0);
         QVERIFY(mark.open(QIODevice::ReadOnly));

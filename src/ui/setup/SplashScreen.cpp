@@ -49,6 +49,22 @@ SplashScreen::SplashScreen(AppContext &context, SetupWizard &wizard, QWidget *pa
     bold.setBold(true);
     version->setFont(bold);
 
+    // Only the About box names the copyright holder, the licence and the home page; the
+    // splash at start stays as it is.
+    m_licence = new QLabel(tr("Copyright © 2026 The Tolvane developers\n"
+                              "Free software under the GNU General Public License, "
+                              "version 3 or later, with no warranty.\n"
+                              "https://github.com/tolvane/tolvane"),
+        this);
+    m_licence->setObjectName(QStringLiteral("licenceLabel"));
+    m_licence->setWordWrap(true);
+    m_licence->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_licence->setStyleSheet(QStringLiteral("color: #3a4a5c;"));
+    QFont small = m_licence->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_licence->setFont(small);
+    m_licence->hide();
+
     auto *notice = new QLabel(NoticeLine, this);
     notice->setWordWrap(true);
     notice->setStyleSheet(QStringLiteral("color: #3a4a5c;"));
@@ -64,6 +80,7 @@ SplashScreen::SplashScreen(AppContext &context, SetupWizard &wizard, QWidget *pa
     words->addWidget(tagline);
     words->addSpacing(18);
     words->addWidget(version);
+    words->addWidget(m_licence);
     words->addStretch(1);
     auto *top = new QHBoxLayout;
     top->addWidget(picture);
@@ -154,6 +171,7 @@ void SplashScreen::closeAbout()
 {
     trap(m_context, "frmSplash.cmdOK_Click", [&] {
         m_about = false;
+        m_licence->hide();
         hide();
     });
 }
@@ -162,6 +180,7 @@ void SplashScreen::showAbout()
 {
     m_about = true;
     m_okButton->show();
+    m_licence->show();
     show();
     raise();
     activateWindow();

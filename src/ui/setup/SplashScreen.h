@@ -18,8 +18,8 @@ class SetupWizard;
 // ends the program through QCoreApplication::quit(). While it starts it places the dialogs
 // on the screen.
 //
-// The About box (Help menu): showAbout() shows it with "&OK", without waiting; "&OK" or
-// Esc hides it again.
+// The About box (Help menu): showAbout() shows it with "&OK", the copyright and the
+// licence, without waiting; "&OK" or Esc hides it again.
 class SplashScreen : public QDialog {
     Q_OBJECT
 public:
@@ -77,6 +77,7 @@ private:
     SetupWizard &m_wizard;
     Hooks m_hooks;
     QPushButton *m_okButton = nullptr;
+    QLabel *m_licence = nullptr;
     QTimer m_standing;
     bool m_done = false;
     bool m_about = false;

@@ -193,8 +193,14 @@ struct WizardFlow : StepScript {
                 texts << QString::number(shown);
             texts << mains.join(' ') << QString::number(setUps);
         } else if (what == "about") {
-            return button("okButton")->text() + ' '
-                + splash.findChild<QLabel *>("versionLabel")->text();
+            // What shows of the About box's own parts, the licence by its first line.
+            QStringList shown;
+            if (button("okButton")->isVisible())
+                shown << button("okButton")->text();
+            for (const char *name : { "versionLabel", "licenceLabel" })
+                if (const auto *label = splash.findChild<QLabel *>(name); label->isVisible())
+                    shown << label->text().section('\n', 0, 0);
+            return shown.join(' ');
         } else if (what == "placed") {
             const QRect screen = QGuiApplication::primaryScreen()->geometry();
             for (const QWidget *dialog : dialogs())

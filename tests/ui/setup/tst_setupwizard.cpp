@@ -189,8 +189,9 @@ private slots:
         // over the splash and the main window (unless starting small: e2e/test_first_run)
         // follows the wizard's Finish.
         row("splash: two seconds, then the main window",
-            "start / ?splash 1|0|0|0||0 / ?placed placed placed placed / wait / ?splash "
-            "0|0|1|0|2s|0 / move / about / ?about &OK Version 1.0 / ?placed 7,9 7,9 7,9 / ok / "
+            "start / ?splash 1|0|0|0||0 / ?about Version 1.0 / ?placed placed placed placed / "
+            "wait / ?splash 0|0|1|0|2s|0 / move / about / ?about &OK Version 1.0 Copyright © "
+            "2026 The Tolvane developers / ?placed 7,9 7,9 7,9 / ok / "
             "?splash 0|0|1|0|2s|0 / about / ?splash 1|1|1|0|2s|0 / esc / ?splash 0|0|1|0|2s|0");
         row("splash: first run, start small",
             "start 30 first small / wait / ?splash 1|0|0|1||0 / "
