@@ -1,5 +1,6 @@
 #include "delivery/AppriseSender.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -88,7 +89,8 @@ void AppriseSender::stop()
         return;
     }
     // Gone once it has ended, also when this sender is gone before; nobody waits for that.
-    process->setParent(nullptr);
+    // The application keeps it meanwhile, so that none is left behind at the end.
+    process->setParent(QCoreApplication::instance());
     connect(process, &QProcess::finished, process, &QObject::deleteLater);
     process->kill();
 }

@@ -121,7 +121,8 @@ void MailDelivery::begin()
     if (m_mailUnderWay) {
         if (const QString problem = SmtpClient::mailProblem(m_mail); !problem.isEmpty()) {
             emit warning(problem);
-            if (recipients.urls.isEmpty())
+            // A warning's receiver may have ended the delivery already.
+            if (recipients.urls.isEmpty() || !m_underWay)
                 return finish(false);
             m_mailUnderWay = false;
             m_everyChannelTookIt = false;
