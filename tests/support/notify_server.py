@@ -3,7 +3,8 @@
 topic, title and message posted to "/" (as Apprise's ntfy:// posts), or the message as the
 body posted to "/<topic>" with a Title header (as curl would); Apprise's generic json://
 endpoint posts JSON with title and message to its path, taken as the topic. Each post is
-logged as one JSON line {"topic", "title", "message"} when it arrives. A topic that begins
+logged as one JSON line {"topic", "title", "message", "at"} when it arrives ("at": seconds
+since the epoch). A topic that begins
 with "refuse" is answered 500 as ntfy answers an error; one that begins with "silent" is
 never answered. Arguments: port (0: any), log file; prints the port once it listens."""
 
@@ -11,6 +12,7 @@ import http.server
 import json
 import sys
 import threading
+import time
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -47,13 +49,15 @@ class Server(http.server.ThreadingHTTPServer):
     def __init__(self, port, log_file=None):
         super().__init__(("127.0.0.1", port), Handler)
         self.received = []
+        self.arrivals = []  # time.time() of each post
         self.log_file = log_file
 
     def record(self, post):
+        self.arrivals.append(time.time())
         self.received.append(post)
         if self.log_file:
             with open(self.log_file, "a", encoding="utf-8") as f:
-                f.write(json.dumps(post) + "\n")
+                f.write(json.dumps(dict(post, at=self.arrivals[-1])) + "\n")
 
 
 if __name__ == "__main__":
