@@ -22,11 +22,8 @@ const QString PhoneAddressPage::ExampleBlock
 
 QString PhoneAddressPage::urlBlock()
 {
-    return tr("If your carrier no longer turns mail into texts, enter a notification URL "
-              "instead, for example:\n"
-              "        ntfy://ntfy.sh/your-topic  (free: the ntfy app on the phone)\n"
-              "        twilio://SID:Token@+15551234567/+15557654321  (real texts, paid)\n"
-              "Click ? for how to set one up.");
+    return tr("No texts from mail any more? Enter a notification URL such as "
+              "ntfy://ntfy.sh/your-topic instead; click ? for how.");
 }
 
 PhoneAddressPage::PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *parent)
