@@ -35,11 +35,12 @@ QString AppriseSender::notInstalled()
 void AppriseSender::start(const QString &program, const QString &url, const QString &text)
 {
     stop();
-    m_program = program;
     m_output.clear();
+    m_startFailure.clear();
     // Even a run that cannot begin is told from the event loop, so that whoever called
     // start() is never re-entered from inside it.
     if (program.isEmpty()) {
+        m_startFailure = notInstalled();
         m_deadline.start(0);
         return;
     }
@@ -58,14 +59,19 @@ void AppriseSender::start(const QString &program, const QString &url, const QStr
         m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
             processEnded(exitCode, status == QProcess::CrashExit);
         });
+    // Qt may say so from inside QProcess::start().
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            processFailed();
+        if (error != QProcess::FailedToStart)
+            return;
+        m_startFailure = tr("apprise could not be started: %1").arg(m_process->errorString());
+        m_deadline.start(0);
     });
     // No body option: apprise reads the body from its standard input.
     m_process->start(program,
         { QStringLiteral("-v"), QStringLiteral("--title"), QStringLiteral("Tolvane"),
             QStringLiteral("--"), url });
+    if (!m_startFailure.isEmpty())
+        return;
     m_process->write(text.toUtf8());
     m_process->closeWriteChannel();
     m_deadline.start(m_timeLimit);
@@ -108,17 +114,10 @@ void AppriseSender::processEnded(int exitCode, bool crashed)
     finish(false, reason);
 }
 
-void AppriseSender::processFailed()
-{
-    finish(false,
-        tr("apprise could not be started: %1")
-            .arg(m_process ? m_process->errorString() : QString()));
-}
-
 void AppriseSender::timedOut()
 {
-    if (!m_process)
-        return finish(false, notInstalled());
+    if (!m_startFailure.isEmpty())
+        return finish(false, m_startFailure);
     const qint64 seconds = std::chrono::duration_cast<std::chrono::seconds>(m_timeLimit).count();
     finish(false, tr("no answer within %n seconds", nullptr, int(seconds)));
 }

@@ -41,7 +41,7 @@ signals:
 
 private:
     void processEnded(int exitCode, bool crashed);
-    void processFailed();
+    // The time limit, or the event loop's turn after a run that could not begin.
     void timedOut();
     // apprise's last warning or error line, without its time stamp and level.
     QString lastComplaint() const;
@@ -51,6 +51,6 @@ private:
     QPointer<QProcess> m_process;
     QTimer m_deadline;
     std::chrono::milliseconds m_timeLimit = DefaultTimeLimit;
-    QString m_program;
     QByteArray m_output;
+    QString m_startFailure; // why the run could not begin, told at the loop's next turn
 };
