@@ -10,6 +10,8 @@ packages=(
   # run: the Qt platform plugins for X11 and Wayland desktops, SVG icons, the keyring
   # client library and the Secret Service library it loads at run time
   qt6-qpa-plugins qt6-wayland libqt6svg6 libqt6keychain1 libsecret-1-0
+  # run: Apprise, which takes the text to phone addresses that are notification URLs
+  apprise
   # tests: a real SMTP server, a virtual display with a notification-area host, and
   # GLib's launcher (gio) that starts the autostart entry as a desktop session does
   python3 python3-aiosmtpd xvfb xauth trayer x11-utils xdotool libglib2.0-bin

@@ -58,6 +58,15 @@ bool phoneAddressInUse(const SettingsStore &store, const QString &address)
     return valueInUse(store, QStringLiteral("CellEmail"), address);
 }
 
+int phoneAddressUser(const SettingsStore &store, const QString &address)
+{
+    for (int n = 1; n <= MaxUsers; ++n) {
+        if (store.readSetting(userSection(n), QStringLiteral("CellEmail"), QString()) == address)
+            return n;
+    }
+    return 0;
+}
+
 int leadingNumber(const QString &text, int largest)
 {
     // Like Val(): leading blanks are skipped, then an optional sign and digits.

@@ -36,6 +36,9 @@ bool nameInUse(const SettingsStore &store, const QString &name);
 // The same test on "CellEmail".
 bool phoneAddressInUse(const SettingsStore &store, const QString &address);
 
+// The lowest user number whose "CellEmail" is exactly the address, 0 when none.
+int phoneAddressUser(const SettingsStore &store, const QString &address);
+
 // What GetUserInfo loads: the logged-in user's number and the main window's caption.
 struct UserInfo {
     int currentUser = 0;

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/MailServerOptions.h"
 #include "app/PasswordOwner.h"
+#include "app/PhoneAddress.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/Clock.h"
@@ -13,6 +14,7 @@
 #include "store/StoreError.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -45,7 +47,11 @@ MailDelivery::MailDelivery(
     connect(&m_begin, &QTimer::timeout, this, [this] { guarded([this] { begin(); }); });
     connect(&m_client, &SmtpClient::warning, this, &Deliverer::warning);
     connect(&m_client, &SmtpClient::finished, this,
-        [this](bool sent) { guarded([this, sent] { conversationEnded(sent); }); });
+        [this](bool sent) { guarded([this, sent] { mailEnded(sent); }); });
+    connect(&m_notifications, &NotificationDelivery::finished, this,
+        [this](const QStringList &failures) {
+            guarded([this, &failures] { notificationsEnded(failures); });
+        });
 }
 
 void MailDelivery::start(int user, const MessageRecord &record, bool instant)
@@ -57,6 +63,9 @@ void MailDelivery::start(int user, const MessageRecord &record, bool instant)
     m_instant = instant;
     m_dialledUp = false;
     m_mail = {};
+    m_mailUnderWay = false;
+    m_notificationsUnderWay = false;
+    m_everyChannelTookIt = true;
     m_begin.start(0);
 }
 
@@ -66,6 +75,7 @@ void MailDelivery::abort()
     m_begin.stop();
     m_keyring.reset();
     m_client.abort();
+    m_notifications.abort();
 }
 
 template<class Step> void MailDelivery::guarded(Step &&step)
@@ -76,9 +86,11 @@ template<class Step> void MailDelivery::guarded(Step &&step)
         step();
     } catch (const UserFacingError &error) {
         m_client.abort();
+        m_notifications.abort();
         finish(false, QString::fromLatin1(Surprise), QString::fromUtf8(error.what()));
     } catch (...) {
         m_client.abort();
+        m_notifications.abort();
         finish(false, QString::fromLatin1(Surprise));
     }
 }
@@ -98,19 +110,43 @@ void MailDelivery::begin()
     m_mail.sender = m_context.settings.readSetting(section, QStringLiteral("Email"), QString());
     m_mail.text = m_record.text;
     m_mail.date = m_context.clock.now();
+    const Recipients recipients = vettedRecipients();
+    // A message only for notification URLs needs no mail server: the sender's settings
+    // are asked about only when a mail goes out. A record whose entries all left the
+    // roster still goes to the server as it always did, which refuses it.
+    m_mailUnderWay = recipients.anyMail() || recipients.urls.isEmpty();
     // The order the user has always been told things in: a missing server or an unfit
     // sender (the options are not read yet, so nothing else is asked about here), then a
     // recipient list nobody wrote, then the security choices, and only then whatever the
     // keyring has to say.
-    if (const QString problem = SmtpClient::mailProblem(m_mail); !problem.isEmpty()) {
-        emit warning(problem);
-        return finish(false);
+    if (m_mailUnderWay) {
+        if (const QString problem = SmtpClient::mailProblem(m_mail); !problem.isEmpty()) {
+            emit warning(problem);
+            // A warning's receiver may have ended the delivery already.
+            if (recipients.urls.isEmpty() || !m_underWay)
+                return finish(false);
+            m_mailUnderWay = false;
+            m_everyChannelTookIt = false;
+        }
     }
-    m_mail.recipients = vettedRecipients();
+    if (recipients.tooMany)
+        throw std::runtime_error("more than 11 recipient addresses");
+    m_mail.recipients = recipients.mail;
+    if (!recipients.urls.isEmpty()) {
+        m_notificationsUnderWay = true;
+        m_notifications.start(recipients.urls, m_record.text);
+    }
+    if (m_mailUnderWay)
+        sendMail();
+}
+
+void MailDelivery::sendMail()
+{
+    const QString section = Roster::userSection(m_user);
     m_mail.options = MailServerOptions::read(m_context.settings, section);
     if (const QString problem = SmtpClient::mailProblem(m_mail); !problem.isEmpty()) {
         emit warning(problem);
-        return finish(false);
+        return mailEnded(false);
     }
     if (m_mail.options.login.isEmpty())
         return m_client.start(m_mail);
@@ -138,23 +174,36 @@ bool MailDelivery::connectionReady()
     return true;
 }
 
-QStringList MailDelivery::vettedRecipients() const
+bool MailDelivery::Recipients::anyMail() const
+{
+    return std::any_of(mail.begin(), mail.end(), [](const QString &a) { return !a.isEmpty(); });
+}
+
+MailDelivery::Recipients MailDelivery::vettedRecipients() const
 {
     // The list as the line holds it, cut at every ",": a piece after the last "," is an
     // address too, as it always was.
     const QString rest = CodePage::decode(m_record.line).mid(MessageRecord::TextPos);
-    QStringList entries = rest.mid(rest.indexOf(u'|') + 1).split(u',');
-    for (qsizetype i = RecipientEntries; i < entries.size(); ++i) {
-        if (!entries.at(i).isEmpty())
-            throw std::runtime_error("more than 11 recipient addresses");
-    }
+    Recipients recipients;
+    QStringList &entries = recipients.mail;
+    entries = rest.mid(rest.indexOf(u'|') + 1).split(u',');
+    for (qsizetype i = RecipientEntries; i < entries.size(); ++i)
+        recipients.tooMany |= !entries.at(i).isEmpty();
     entries.resize(qMin(entries.size(), SentToEntries));
     // Only addresses that still belong to a user; an emptied entry keeps its place.
     for (QString &address : entries) {
-        if (!address.isEmpty() && !Roster::phoneAddressInUse(m_context.settings, address))
+        if (address.isEmpty())
+            continue;
+        const int user = Roster::phoneAddressUser(m_context.settings, address);
+        if (user != 0 && PhoneAddress::isNotificationUrl(address)) {
+            const QString name = m_context.settings.readSetting(
+                Roster::userSection(user), QStringLiteral("Name"), QString());
+            recipients.urls.append({ name, address });
+        }
+        if (user == 0 || PhoneAddress::isNotificationUrl(address))
             address.clear();
     }
-    return entries;
+    return recipients;
 }
 
 void MailDelivery::passwordRead(const SecretStore::Result &stored)
@@ -163,24 +212,46 @@ void MailDelivery::passwordRead(const SecretStore::Result &stored)
     const QString section = Roster::userSection(m_user);
     if (stored.notFound) {
         emit warning(NoPassword);
-        return finish(false);
+        return mailEnded(false);
     }
     if (!stored.ok) {
         emit warning(KeyringFailed + stored.error);
-        return finish(false);
+        return mailEnded(false);
     }
     // A password typed for another login (a user before in this slot, or this user's
     // login before it changed) is not sent.
     if (!PasswordOwner::belongsTo(m_context.settings, section, m_mail.options.login)) {
         emit warning(NoPassword);
-        return finish(false);
+        return mailEnded(false);
     }
     m_mail.password = stored.password;
     m_client.start(m_mail);
 }
 
-void MailDelivery::conversationEnded(bool sent)
+void MailDelivery::mailEnded(bool sent)
 {
+    m_mailUnderWay = false;
+    m_everyChannelTookIt &= sent;
+    channelsEnded();
+}
+
+void MailDelivery::notificationsEnded(const QStringList &failures)
+{
+    m_notificationsUnderWay = false;
+    if (!failures.isEmpty()) {
+        m_everyChannelTookIt = false;
+        emit warning(
+            tr("The message did not reach every recipient:") + u'\n' + failures.join(u'\n'));
+    }
+    channelsEnded();
+}
+
+void MailDelivery::channelsEnded()
+{
+    // A warning's receiver may have ended the delivery already.
+    if (!m_underWay || m_mailUnderWay || m_notificationsUnderWay)
+        return;
+    const bool sent = m_everyChannelTookIt;
     // An instant message exists in no file.
     if (!sent || m_instant)
         return finish(sent);
@@ -192,7 +263,7 @@ void MailDelivery::conversationEnded(bool sent)
     try {
         m_store.markSent(m_user, m_record);
     } catch (const StoreError &error) {
-        // The mail has gone out, so the message counts as sent (the scheduler hands a
+        // The message has gone out, so it counts as sent (the scheduler hands a
         // record over once in a run); but the file still calls it unsent, and only the user
         // can make room for the mark.
         emit warning(NotMarked + QString::fromUtf8(error.what()));

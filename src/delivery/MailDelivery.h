@@ -1,6 +1,7 @@
 #pragma once
 
 #include "delivery/Deliverer.h"
+#include "delivery/NotificationDelivery.h"
 #include "delivery/SmtpClient.h"
 #include "platform/SecretStore.h"
 
@@ -12,13 +13,15 @@ class ConnectionService;
 class MessageStore;
 class AppContext;
 
-// Delivers one message by mail, as a job: the record checked, the connection made ready
-// (dialled when it is a modem line), the sending user's server, sender and options read,
-// the recipients vetted against the users' phone addresses, the password read from the
-// keyring when the user logs in, the conversation (SmtpClient), and a scheduled message
-// marked sent in its file. Each step goes on from the signal of what it waited for; no
-// step waits for anything, and every problem is a warning() or the result's failure, never
-// a box.
+// Delivers one message, as a job: the record checked, the connection made ready (dialled
+// when it is a modem line), the recipients vetted against the users' phone addresses. The
+// e-mail addresses among them get one mail: the sending user's server, sender and options
+// read, the password read from the keyring when the user logs in, the conversation
+// (SmtpClient). Each notification URL among them gets the text through apprise
+// (NotificationDelivery) meanwhile. Only when every channel took it is a scheduled message
+// marked sent in its file. Each step goes on from the signal of what it waited for; no step
+// waits for anything, and every problem is a warning() or the result's failure, never a
+// box.
 class MailDelivery final : public Deliverer {
     Q_OBJECT
 public:
@@ -31,13 +34,31 @@ public:
     // How long each step of the conversation waits for the server (20 seconds in the
     // program).
     void setReplyTimeout(std::chrono::milliseconds timeout) { m_client.setReplyTimeout(timeout); }
+    // How long apprise may take for each notification URL (20 seconds in the program).
+    void setNotificationTimeLimit(std::chrono::milliseconds limit)
+    {
+        m_notifications.setTimeLimit(limit);
+    }
 
 private:
     void begin();
     bool connectionReady();
-    QStringList vettedRecipients() const;
+    // The recipient entries that may be sent to, cut into the mail's (an entry that is a
+    // URL or no longer a user's emptied, so that each keeps its place) and the URLs, with
+    // whether the record holds more entries than anyone wrote.
+    struct Recipients {
+        QStringList mail;
+        QList<NotificationDelivery::Recipient> urls;
+        bool tooMany = false;
+        bool anyMail() const;
+    };
+    Recipients vettedRecipients() const;
+    void sendMail();
     void passwordRead(const SecretStore::Result &stored);
-    void conversationEnded(bool sent);
+    void mailEnded(bool sent);
+    void notificationsEnded(const QStringList &failures);
+    // Once mail and notifications have both ended: the mark, and the result.
+    void channelsEnded();
     // Runs one step; an exception takes the unexpected-error path.
     template<class Step> void guarded(Step &&step);
     void finish(bool sent, const QString &failureWhere = {}, const QString &failureText = {});
@@ -46,6 +67,7 @@ private:
     MessageStore &m_store;
     ConnectionService &m_connection;
     SmtpClient m_client;
+    NotificationDelivery m_notifications;
     // Begins the delivery from the event loop, so that start() never reports anything.
     QTimer m_begin;
     // The context of a password read under way: dropping it drops the keyring's answer.
@@ -57,4 +79,7 @@ private:
     bool m_instant = false;
     bool m_dialledUp = false;
     SmtpClient::Mail m_mail;
+    bool m_mailUnderWay = false;
+    bool m_notificationsUnderWay = false;
+    bool m_everyChannelTookIt = true;
 };

@@ -1,8 +1,10 @@
 #include "delivery/MailDelivery.h"
 #include "store/MessageStore.h"
+#include "support/AiosmtpdServer.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/FullDisk.h"
+#include "support/NotifyServer.h"
 #include "support/ScriptedSmtpServer.h"
 #include "support/TestEnvironment.h"
 
@@ -188,6 +190,124 @@ private slots:
                       "Content-Type: text/plain; charset=UTF-8\r\n"
                       "Content-Transfer-Encoding: quoted-printable\r\n\r\nHello there\r\n.\r\n");
         QVERIFY(f.env.boxes.shown.isEmpty()); // a delivery never waits for a box
+    }
+
+    // Phone addresses that are notification URLs, through the real apprise and a real
+    // server speaking ntfy's publish API and Apprise's json:// ("{http}" is its address;
+    // a topic "refuse..." is answered 500, "silent..." never), beside a mail to aiosmtpd:
+    // the fixture's words ("limit": a 4-second time limit; "noapprise": no apprise on the
+    // PATH; "badapprise": one that cannot be run), the record's recipients and text, how it ends
+    // ("sent", "marked"), each post the server took ("topic / title / message", in alphabetical
+    // order), the envelope recipients of each mail aiosmtpd took, and the warnings.
+    void notify_data()
+    {
+        Columns<QString, QString, QString, QString, QStringList, QStringList, QStringList>(
+            { "words", "recipients", "text", "ends", "heard", "mailedTo", "warnings" });
+        const QString bobNtfy = "User2/CellEmail=ntfy://{http}/bob ", bob = "ntfy://{http}/bob,";
+        const QString missed = "The message did not reach every recipient:\n";
+        Row("ntfy only: no mail server needed", "SMTP= " + bobNtfy, bob, "Hello there",
+            "sent marked", QStringList { "bob / Tolvane / Hello there" }, QStringList(),
+            QStringList());
+        Row("json endpoint, instant message", "instant User2/CellEmail=json://{http}/bob",
+            "json://{http}/bob,", "Hello there", "sent",
+            QStringList { "bob / Tolvane / Hello there" }, QStringList(), QStringList());
+        // A text that would be options, quotes, commands on a command line arrives as it is;
+        // each URL recipient on its own, and the failed one named.
+        const QString wild = "-n --body=x \"quoted\" 'single' $(touch pwned); `id` \\n & -";
+        Row("two URLs, one refused; a wild text verbatim",
+            bobNtfy + "User3/Name=Cy User3/CellEmail=json://{http}/refuse-cy",
+            bob + "json://{http}/refuse-cy,", wild, "",
+            QStringList { "bob / Tolvane / " + wild, "refuse-cy / Tolvane / " + wild },
+            QStringList(),
+            QStringList { missed
+                + "Cy: Failed to send JSON POST notification: Internal server error., "
+                  "error=500." });
+        // Mail and a URL together: each channel gets it once whatever the other does, and
+        // only both together make it sent.
+        Row("mail taken, URL refused", "User2/CellEmail=ntfy://{http}/refuse-bob",
+            "ann@phone.example,ntfy://{http}/refuse-bob,", "Hello there", "",
+            QStringList { "refuse-bob / Tolvane / Hello there" },
+            QStringList { "['ann@phone.example']" },
+            QStringList { missed
+                + "Bob: Failed to send ntfy notification to topic 'refuse-bob': internal server "
+                  "error, error=50001." });
+        Row("URL taken, mail server unreachable", "SMTP=127.0.0.1:1 " + bobNtfy,
+            "ann@phone.example," + bob, "Hello there", "",
+            QStringList { "bob / Tolvane / Hello there" }, QStringList(),
+            QStringList { "Unable to connect to SMTP server" });
+        Row("URL taken, mail refused for its sender", "Email=ann@home.example> " + bobNtfy,
+            "ann@phone.example," + bob, "Hello there", "",
+            QStringList { "bob / Tolvane / Hello there" }, QStringList(),
+            QStringList { "The sender e-mail address contains \">\" and cannot be sent" });
+        Row("silent service: the time limit", "limit User2/CellEmail=json://{http}/silent?rto=60",
+            "json://{http}/silent?rto=60,", "Hello there", "",
+            QStringList { "silent / Tolvane / Hello there" }, QStringList(),
+            QStringList { missed + "Bob: no answer within 4 seconds" });
+        Row("apprise not installed: the mail still goes", "noapprise " + bobNtfy,
+            "ann@phone.example," + bob, "Hello there", "", QStringList(),
+            QStringList { "['ann@phone.example']" },
+            QStringList { missed
+                + "Bob: Notification addresses need the program apprise, which is not "
+                  "installed: install the package apprise (sudo apt-get install apprise)" });
+        Row("apprise cannot be run", "badapprise SMTP= " + bobNtfy, bob, "Hello there", "",
+            QStringList(), QStringList(),
+            QStringList { missed + "Bob: apprise could not be started: ..." });
+    }
+    void notify()
+    {
+        QFETCH(QString, words);
+        QFETCH(QString, recipients);
+        QFETCH(QString, text);
+        NotifyServer http;
+        AiosmtpdServer smtp;
+        QVERIFY(http.start());
+        QVERIFY(smtp.start({ "none", "", "", "", "", "" }));
+        Fixture f("127.0.0.1:" + QString::number(smtp.port()),
+            QString(words).replace("{http}", http.address()));
+        const QString line
+            = Line.left(20) + text + '|' + recipients.replace("{http}", http.address());
+        f.env.writeMessageFile(1, { line });
+        if (words.contains("limit"))
+            f.delivery.setNotificationTimeLimit(std::chrono::seconds(4));
+        const QByteArray path = qgetenv("PATH");
+        if (words.contains("badapprise")) {
+            QFile broken(f.env.dir.filePath("apprise"));
+            QVERIFY(broken.open(QIODevice::WriteOnly));
+            broken.write("#!/nonexistent/python3\n");
+            broken.setPermissions(broken.permissions() | QFile::ExeOwner);
+        }
+        if (words.contains("apprise"))
+            qputenv("PATH", f.env.dir.path().toLocal8Bit());
+        QSignalSpy finished(&f.delivery, &Deliverer::finished),
+            shown(&f.delivery, &Deliverer::warning);
+        f.delivery.start(1, MessageRecord::parse(line.toLatin1()), f.instant);
+        QVERIFY(finished.wait(30000));
+        qputenv("PATH", path);
+        QTest::qWait(20); // room for a second result, which must not come
+        QCOMPARE(finished.size(), 1);
+        const auto result = finished.at(0).at(0).value<Deliverer::Result>();
+        QFETCH(QString, ends);
+        QCOMPARE(result.sent, ends.startsWith("sent"));
+        QCOMPARE(result.failureWhere, QString());
+        QCOMPARE(f.env.readMessageFile(1),
+            QStringList { ends.contains("marked") ? line.left(19) + 'S' + line.mid(20) : line });
+        // The URL recipients are served side by side, in no particular order.
+        QStringList received = http.received();
+        received.sort();
+        QTEST(received, "heard");
+        QStringList mailedTo;
+        for (const QString &taken : smtp.log())
+            mailedTo << taken.section(' ', 3).section("] ", 0, 0) + ']';
+        QTEST(mailedTo, "mailedTo");
+        QFETCH(QStringList, warnings);
+        QStringList seen;
+        for (const QList<QVariant> &warning : std::as_const(shown)) {
+            // One that ends in "..." by its beginning: the system's words follow.
+            const QString text = warning.at(0).toString(), ours = warnings.value(seen.size());
+            seen << (ours.endsWith("...") && text.startsWith(ours.chopped(3)) ? ours : text);
+        }
+        QCOMPARE(seen, warnings);
+        QVERIFY(f.env.boxes.shown.isEmpty());
     }
 };
 

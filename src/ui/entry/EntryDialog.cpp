@@ -214,6 +214,18 @@ void EntryDialog::saveOrSend()
             close = false;
             return;
         }
+        if (const QStringList names
+            = EntryRules::unkeepableRecipients(m_context.settings, m_recipients);
+            !names.isEmpty()) {
+            m_context.boxes.show(AppTitle,
+                tr("The phone address of %1 contains \"|\" or \",\", which a message file "
+                   "cannot keep. Please correct it under User Settings, Edit Current User, or "
+                   "choose other recipients.")
+                    .arg(names.join(QStringLiteral(", "))),
+                MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
+            close = false;
+            return;
+        }
         const MessageRecord record = EntryRules::composeRecord(m_context.settings,
             m_instant ? m_context.clock.now() : m_slot, EntryRules::storedText(typed),
             m_recipients);

@@ -1,5 +1,6 @@
 #include "ui/entry/EntryRules.h"
 
+#include "app/PhoneAddress.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "store/CodePage.h"
@@ -41,6 +42,20 @@ QString replacedCharacters(QStringView text)
 QString storedText(const QString &typed)
 {
     return CodePage::decode(CodePage::encode(typed));
+}
+
+QStringList unkeepableRecipients(const SettingsStore &settings, const QList<int> &recipientUsers)
+{
+    QStringList names;
+    for (const int user : recipientUsers) {
+        if (user < 1 || user > Roster::MaxUsers)
+            continue;
+        const QString section = Roster::userSection(user);
+        if (PhoneAddress::breaksRecord(
+                settings.readSetting(section, QStringLiteral("CellEmail"), QString())))
+            names.append(settings.readSetting(section, QStringLiteral("Name"), QString()));
+    }
+    return names;
 }
 
 MessageRecord composeRecord(const SettingsStore &settings, const QDateTime &due,

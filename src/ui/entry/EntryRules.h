@@ -37,6 +37,10 @@ QString storedText(const QString &typed);
 
 // The record of a message for the chosen users: each user's phone address, their
 // "CellEmail", in the order chosen; a user without one adds nothing.
+// The names of the chosen users whose phone address holds "|" or "," (edited by hand in
+// the settings file), which the record could not keep.
+QStringList unkeepableRecipients(const SettingsStore &settings, const QList<int> &recipientUsers);
+
 MessageRecord composeRecord(const SettingsStore &settings, const QDateTime &due,
     const QString &text, const QList<int> &recipientUsers);
 

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/MailAddress.h"
 #include "app/PasswordOwner.h"
+#include "app/PhoneAddress.h"
 #include "app/Roster.h"
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
@@ -18,6 +19,12 @@ const QString PhoneAddressPage::ExampleBlock
                      "        (10-digit phone number)@(carrier's domain)\n"
                      "For example:  5551234567@sms.carrier.example\n"
                      "You can obtain your Email address from your cellular service provider.");
+
+QString PhoneAddressPage::urlBlock()
+{
+    return tr("No texts from mail any more? Enter a notification URL such as "
+              "ntfy://ntfy.sh/your-topic instead; click ? for how.");
+}
 
 PhoneAddressPage::PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *parent)
     : WizardPage(context, run, QStringLiteral("frmCellEmail"),
@@ -39,6 +46,9 @@ PhoneAddressPage::PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *
     QLabel *example = addLabel(QStringLiteral("exampleLabel"), ExampleBlock);
     example->setParent(footer);
     footerRows->addWidget(example);
+    QLabel *urls = addLabel(QStringLiteral("urlLabel"), urlBlock());
+    urls->setParent(footer);
+    footerRows->addWidget(urls);
     footerRows->addStretch(1);
 }
 
@@ -54,8 +64,25 @@ void PhoneAddressPage::load(const QString &nextWord)
 WizardPage::Step PhoneAddressPage::next()
 {
     const QString address = m_phone->text();
-    // Messages for this user are mailed to this address: it must be one.
-    if (!isMailAddress(address)) {
+    // A message file lists its recipients' addresses after "|", each followed by ",".
+    if (PhoneAddress::breaksRecord(address)) {
+        m_context.boxes.show(QStringLiteral("Cellular Phone Email"),
+            tr("A phone address cannot contain \"|\" or \",\": the message files could not "
+               "keep it. Please enter it without them."),
+            MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
+        return Step::Stay;
+    }
+    // Messages for this user go to a notification URL through Apprise, or else are mailed
+    // to this address: it must be one.
+    if (PhoneAddress::isNotificationUrl(address)) {
+        if (!PhoneAddress::isUsableUrl(address)) {
+            m_context.boxes.show(QStringLiteral("Cellular Phone Email"),
+                tr("Please enter the notification URL in full and without blanks, for "
+                   "example ntfy://ntfy.sh/your-topic."),
+                MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
+            return Step::Stay;
+        }
+    } else if (!isMailAddress(address)) {
         m_context.boxes.show(QStringLiteral("Cellular Phone Email"),
             QStringLiteral("Please enter your cellular phone Email address in the form "
                            "number@domain, for example 5551234567@sms.carrier.example."),

@@ -4,14 +4,17 @@
 
 #include <optional>
 
-// Page 3: the cellular phone's e-mail address, to which the user's messages are mailed.
-// In the wizard its Finish writes the whole user.
+// Page 3: the cellular phone's e-mail address, to which the user's messages are mailed, or
+// a notification URL, to which apprise hands them. In the wizard its Finish writes the
+// whole user.
 class PhoneAddressPage : public WizardPage {
     Q_OBJECT
 public:
     PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *parent = nullptr);
 
     static const QString ExampleBlock;
+    // The second kind of address, for phones whose carrier closed its mail gateway.
+    static QString urlBlock();
 
     void load(const QString &nextWord) override;
     Step next() override;

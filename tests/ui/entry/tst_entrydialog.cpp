@@ -194,6 +194,12 @@ private slots:
             "open 10:15 / type Keep me / at 10:15:02 / Save Message / Save Message / ?boxes "
             "Tolvane: The time of this message has passed, so it can no longer be saved. Please "
             "choose a later time. / ?text Keep me");
+        row("a phone address a record cannot keep", { hi },
+            "open 11:00 / set User2/CellEmail=bob,x@cell / Save Message / ?boxes Tolvane: The "
+            "phone address of Bob contains \"|\" or \",\", which a message file cannot keep. "
+            "Please correct it under User Settings, Edit Current User, or choose other "
+            "recipients. / ?text Hi",
+            { hi });
         row("message file cannot be written", {},
             "open 11:00 / type Keep me / lose the data folder / Save Message / ?boxes Tolvane: The "
             "message was not saved.\n\nCannot read <data>/u1.usr... / ?text Keep me");

@@ -21,6 +21,11 @@ const QString NoPhone = "Cellular Phone Email: Please enter your cellular phone 
                         "the form number@domain, for example 5551234567@sms.carrier.example.";
 const QString PhoneTaken = "User Name: lamp@sms.example has already been configured.  Please "
                            "select another cellular phone Email address.";
+const QString Unkeepable
+    = "Cellular Phone Email: A phone address cannot contain \"|\" or \",\": the "
+      "message files could not keep it. Please enter it without them.";
+const QString NoUrl = "Cellular Phone Email: Please enter the notification URL in full and without "
+                      "blanks, for example ntfy://ntfy.sh/your-topic.";
 const QString Asked = "Abort Tolvane Setup?: Canceling Tolvane Setup will end the program.  Are "
                       "you sure you wish to cancel Tolvane Setup?";
 const QString Refused = "Advanced Email Settings: ";
@@ -85,6 +90,17 @@ private slots:
                 + " / ?icon Critical / ?writes User1/CellEmail;User1/Name;User1/Email;User1/SMTP / "
                   "?User1/Name Chair / ?User1/Email chair@x.example / ?User1/SMTP smtp.x.example / "
                   "?User1/CellEmail Lamp@sms.example");
+        // A notification URL is the other kind of phone address: whole, without blanks, new;
+        // neither kind may hold what would break a message file's record.
+        row("adding a user: a notification URL",
+            Desks
+                + "set User1/CellEmail=ntfy://ntfy.sh/desk / open add 3 / next Chair / next "
+                  "chair@x.example;smtp.x.example / next ntfy://ntfy.sh/a|b / next "
+                  "chair,2@sms.example / next ntfy:// / next ntfy://ntfy.sh/my topic / next "
+                  "ntfy://ntfy.sh/desk / ?writes  / next ntfy://ntfy.sh/chair / ?boxes "
+                + Unkeepable + '\n' + Unkeepable + '\n' + NoUrl + '\n' + NoUrl
+                + "\nUser Name: ntfy://ntfy.sh/desk has already been configured.  Please select "
+                  "another cellular phone Email address. / ?User3/CellEmail ntfy://ntfy.sh/chair");
         // Cancel on page 3 drops a new user; the next run starts afresh. The first run asks,
         // stays on No and is given up on Yes, the defaults written at page 2 staying (with no
         // user and no "Current User", the next start is a first run again).

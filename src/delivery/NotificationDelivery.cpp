@@ -1,0 +1,53 @@
+#include "delivery/NotificationDelivery.h"
+
+#include <QStandardPaths>
+
+NotificationDelivery::~NotificationDelivery()
+{
+    abort();
+}
+
+void NotificationDelivery::start(const QList<Recipient> &recipients, const QString &text)
+{
+    abort();
+    m_recipients = recipients;
+    m_reasons = QStringList(recipients.size());
+    m_running = recipients.size();
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("apprise"));
+    for (qsizetype i = 0; i < recipients.size(); ++i) {
+        auto &sender = m_senders.emplace_back(std::make_unique<AppriseSender>());
+        sender->setTimeLimit(m_timeLimit);
+        connect(sender.get(), &AppriseSender::finished, this,
+            [this, index = std::size_t(i)](
+                bool sent, const QString &reason) { senderEnded(index, sent, reason); });
+        sender->start(program, recipients.at(i).url, text);
+    }
+}
+
+void NotificationDelivery::abort()
+{
+    m_running = 0;
+    // Each sender kills its process as it goes.
+    m_senders.clear();
+}
+
+void NotificationDelivery::senderEnded(std::size_t index, bool sent, const QString &reason)
+{
+    if (m_running == 0)
+        return;
+    if (!sent)
+        m_reasons[qsizetype(index)] = reason.isEmpty() ? tr("not accepted") : reason;
+    if (--m_running > 0)
+        return;
+    QStringList failures;
+    for (qsizetype i = 0; i < m_recipients.size(); ++i) {
+        if (!m_reasons.at(i).isEmpty())
+            failures.append(m_recipients.at(i).name + QStringLiteral(": ") + m_reasons.at(i));
+    }
+    // The senders are done; they go once this signal's handling is over, since this runs
+    // inside the last one's own signal.
+    for (auto &sender : m_senders)
+        sender.release()->deleteLater();
+    m_senders.clear();
+    emit finished(failures);
+}
