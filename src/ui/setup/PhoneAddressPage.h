@@ -11,8 +11,6 @@ class PhoneAddressPage : public WizardPage {
 public:
     PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *parent = nullptr);
 
-    static const QString ExampleBlock;
-
     void load(const QString &nextWord) override;
     Step next() override;
     void finish(QWidget *boxParent) override;
