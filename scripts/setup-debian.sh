@@ -7,11 +7,15 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   qtkeychain-qt6-dev
+  # build: the translations (lupdate, lrelease and their CMake functions)
+  qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
   # run: the Qt platform plugins for X11 and Wayland desktops, SVG icons, the keyring
   # client library and the Secret Service library it loads at run time
   qt6-qpa-plugins qt6-wayland libqt6svg6 libqt6keychain1 libsecret-1-0
   # run: Apprise, which takes the text to phone addresses that are notification URLs
   apprise
+  # run: Qt's own texts (the boxes' standard buttons) in the user's language
+  qt6-translations-l10n
   # tests: a real SMTP server, a virtual display with a notification-area host, and
   # GLib's launcher (gio) that starts the autostart entry as a desktop session does
   python3 python3-aiosmtpd xvfb xauth trayer x11-utils xdotool libglib2.0-bin

@@ -4,6 +4,7 @@
 #include "platform/KeychainSecretStore.h"
 #include "platform/MessageBoxes.h"
 
+#include <QCoreApplication>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -20,7 +21,8 @@ AppContext::~AppContext() = default;
 void AppContext::reportError(const QString &where)
 {
     if (showErrors)
-        showOnce(QStringLiteral("Error occurred in ") + where);
+        // The procedure's name stays as the program knows it, in every language.
+        showOnce(QCoreApplication::translate("ErrorTrap", "Error occurred in %1").arg(where));
 }
 
 void AppContext::reportFailure(const QString &text)

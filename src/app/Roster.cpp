@@ -2,6 +2,8 @@
 
 #include "app/SettingsStore.h"
 
+#include <QCoreApplication>
+
 namespace Roster {
 
 namespace {
@@ -96,8 +98,13 @@ UserInfo getUserInfo(const SettingsStore &store)
     info.currentUser = leadingNumber(t);
     // The section is built from the text as read, not from the number.
     const QString name = store.readSetting(QStringLiteral("User") + t, Name, QString());
-    info.caption = QStringLiteral("Tolvane - ") + name;
+    info.caption = caption(name);
     return info;
+}
+
+QString caption(const QString &name)
+{
+    return QCoreApplication::translate("Roster", "Tolvane - %1").arg(name);
 }
 
 } // namespace Roster

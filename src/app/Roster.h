@@ -46,6 +46,9 @@ struct UserInfo {
 };
 UserInfo getUserInfo(const SettingsStore &store);
 
+// The main window's caption while the user of that name is logged in.
+QString caption(const QString &name);
+
 // The numeric value of a text as far as it begins with a number (0 when it does not, or
 // when the number is beyond largest: a user number is a 16-bit value).
 int leadingNumber(const QString &text, int largest = 32767);

@@ -1,5 +1,6 @@
 #include "app/SettingsFileCheck.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -21,9 +22,9 @@ QString settingsFileProblem(const QString &path)
     struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
         if (S_ISDIR(info.st_mode))
-            return QStringLiteral("it is a folder, not a file");
+            return QCoreApplication::translate("SettingsFileCheck", "it is a folder, not a file");
         if (!S_ISREG(info.st_mode))
-            return QStringLiteral("it is not a regular file");
+            return QCoreApplication::translate("SettingsFileCheck", "it is not a regular file");
         if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0)
             return systemReason(errno);
         return {};
@@ -43,6 +44,7 @@ QString settingsFileProblem(const QString &path)
         dir = parent;
     }
     if (::access(QFile::encodeName(dir).constData(), W_OK | X_OK) != 0)
-        return QStringLiteral("it cannot be created in %1: %2").arg(dir, systemReason(errno));
+        return QCoreApplication::translate("SettingsFileCheck", "it cannot be created in %1: %2")
+            .arg(dir, systemReason(errno));
     return {};
 }

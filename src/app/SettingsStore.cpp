@@ -1,5 +1,6 @@
 #include "app/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -165,7 +166,9 @@ void SettingsStore::commit(const std::function<void()> &undo)
         undo();
         m_settings->sync();
         throw SettingsError(
-            "Cannot write the settings file " + QFile::encodeName(m_path).toStdString());
+            QCoreApplication::translate("SettingsStore", "Cannot write the settings file %1")
+                .arg(m_path)
+                .toStdString());
     }
     // QSettings replaces the file through a scratch file of its own; make sure the
     // replacement is as private as the original, and that the rename survives a power cut.

@@ -5,15 +5,17 @@
 #include "app/SettingsStore.h"
 #include "platform/MessageBoxes.h"
 
+#include <QCoreApplication>
+
 namespace {
 const QString Options = QStringLiteral("Options");
 }
 
 QString alreadyRunningText()
 {
-    return QStringLiteral("Tolvane is already running!") + QChar(13)
-        + QStringLiteral("Double-Click on the Cellular Phone in your")
-        + QStringLiteral(" System Tray to display Tolvane.");
+    return QCoreApplication::translate("StartValues", "Tolvane is already running!") + QChar(13)
+        + QCoreApplication::translate("StartValues",
+            "Double-Click on the Cellular Phone in your System Tray to display Tolvane.");
 }
 
 void showAlreadyRunning(MessageBoxes &boxes)
@@ -24,13 +26,17 @@ void showAlreadyRunning(MessageBoxes &boxes)
 
 void showSettingsFileProblem(MessageBoxes &boxes, const QString &path, const QString &reason)
 {
-    boxes.show(AppTitle, QStringLiteral("Cannot use the settings file %1: %2").arg(path, reason),
+    boxes.show(AppTitle,
+        QCoreApplication::translate("StartValues", "Cannot use the settings file %1: %2")
+            .arg(path, reason),
         MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
 }
 
 void showLockNotCreated(MessageBoxes &boxes, const QString &lockPath, const QString &reason)
 {
-    boxes.show(AppTitle, QStringLiteral("Cannot create the lock file %1: %2").arg(lockPath, reason),
+    boxes.show(AppTitle,
+        QCoreApplication::translate("StartValues", "Cannot create the lock file %1: %2")
+            .arg(lockPath, reason),
         MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
 }
 

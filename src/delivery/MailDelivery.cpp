@@ -13,6 +13,7 @@
 #include "store/MessageStore.h"
 #include "store/StoreError.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <stdexcept>
@@ -20,15 +21,22 @@
 namespace {
 
 const char *const Surprise = "mod1.ProcessMessage - Big Surprise!";
-const QString UnableToConnect = QStringLiteral("Unable to connect to SMTP server");
-const QString NoPassword = QStringLiteral(
+const char *const UnableToConnect
+    = QT_TRANSLATE_NOOP("MailDelivery", "Unable to connect to SMTP server");
+const char *const NoPassword = QT_TRANSLATE_NOOP("MailDelivery",
     "No SMTP password is stored for this user: enter it under Advanced... in the Email settings");
-const QString KeyringFailed
-    = QStringLiteral("The SMTP password could not be read from the desktop's keyring: ");
-const QString MarkedNowhere = QStringLiteral(
+const char *const KeyringFailed = QT_TRANSLATE_NOOP(
+    "MailDelivery", "The SMTP password could not be read from the desktop's keyring: ");
+const char *const MarkedNowhere = QT_TRANSLATE_NOOP("MailDelivery",
     "The message was sent, but its message file %1 is gone, so it could not be marked as sent");
-const QString NotMarked = QStringLiteral(
+const char *const NotMarked = QT_TRANSLATE_NOOP("MailDelivery",
     "The message was sent, but it could not be marked as sent in the message file. ");
+
+// The constants above in the user's language.
+QString said(const char *text)
+{
+    return QCoreApplication::translate("MailDelivery", text);
+}
 
 constexpr qsizetype RecipientEntries = 11; // a twelfth address is a record nobody wrote
 constexpr qsizetype SentToEntries = 10; // the eleventh entry is never sent to
@@ -165,7 +173,7 @@ bool MailDelivery::connectionReady()
         const bool dialled = m_connection.autodial();
         const QDateTime after = m_context.clock.now();
         if (!dialled) {
-            emit warning(UnableToConnect);
+            emit warning(said(UnableToConnect));
             return false;
         }
         if (before.secsTo(after) > RealDialSeconds)
@@ -211,17 +219,17 @@ void MailDelivery::passwordRead(const SecretStore::Result &stored)
     m_keyring.reset();
     const QString section = Roster::userSection(m_user);
     if (stored.notFound) {
-        emit warning(NoPassword);
+        emit warning(said(NoPassword));
         return mailEnded(false);
     }
     if (!stored.ok) {
-        emit warning(KeyringFailed + stored.error);
+        emit warning(said(KeyringFailed) + stored.error);
         return mailEnded(false);
     }
     // A password typed for another login (a user before in this slot, or this user's
     // login before it changed) is not sent.
     if (!PasswordOwner::belongsTo(m_context.settings, section, m_mail.options.login)) {
-        emit warning(NoPassword);
+        emit warning(said(NoPassword));
         return mailEnded(false);
     }
     m_mail.password = stored.password;
@@ -257,7 +265,7 @@ void MailDelivery::channelsEnded()
         return finish(sent);
     const QString file = m_store.filePath(m_user);
     if (!QFileInfo::exists(file)) {
-        emit warning(MarkedNowhere.arg(file));
+        emit warning(said(MarkedNowhere).arg(file));
         return finish(false);
     }
     try {
@@ -266,7 +274,7 @@ void MailDelivery::channelsEnded()
         // The message has gone out, so it counts as sent (the scheduler hands a
         // record over once in a run); but the file still calls it unsent, and only the user
         // can make room for the mark.
-        emit warning(NotMarked + QString::fromUtf8(error.what()));
+        emit warning(said(NotMarked) + QString::fromUtf8(error.what()));
     }
     finish(true);
 }

@@ -2,6 +2,8 @@
 
 #include "delivery/SocketLayer.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 constexpr quint16 RequestedVersion = 257; // 1.1
@@ -13,15 +15,17 @@ QString NetworkCheck::problem(SocketLayer &layer)
 {
     const SocketLayer::StartUp granted = layer.startUp(RequestedVersion);
     if (granted.result != 0)
-        return QStringLiteral("Winsock.dll is not responding.");
+        return QCoreApplication::translate("NetworkCheck", "Winsock.dll is not responding.");
     const int major = lobyte(granted.version);
     const int minor = hibyte(granted.version);
     if (major < 1 || (major == 1 && minor < 1))
-        return QStringLiteral("Windows Sockets version %1.%2 is not supported by winsock.dll ")
+        return QCoreApplication::translate(
+            "NetworkCheck", "Windows Sockets version %1.%2 is not supported by winsock.dll ")
             .arg(major)
             .arg(minor);
     if (granted.maxSockets < MinSockets)
-        return QStringLiteral("This application requires a minimum of %1 supported sockets.")
+        return QCoreApplication::translate(
+            "NetworkCheck", "This application requires a minimum of %1 supported sockets.")
             .arg(MinSockets);
     return {};
 }

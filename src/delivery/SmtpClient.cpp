@@ -3,37 +3,54 @@
 #include "delivery/SmtpWire.h"
 #include "store/CodePage.h"
 
+#include <QCoreApplication>
 #include <QHostInfo>
 #include <QNetworkProxy>
 #include <QRandomGenerator>
 
 namespace {
 
-const QString UnableToConnect = QStringLiteral("Unable to connect to SMTP server");
-const QString NoGreeting = QStringLiteral("SMTP server connected but did not respond");
-const QString NoResponse = QStringLiteral("No response from SMTP server: timeout");
-const QString ServerClosed = QStringLiteral("SMTP server closed the connection");
-const QString ServerResponded = QStringLiteral("SMTP Server responded: ");
-const QString NoServer = QStringLiteral("No SMTP server is set for the sender of this message: "
-                                        "enter one under Change User Email Settings");
-const QString UnfitSender
-    = QStringLiteral("The sender e-mail address contains %1 and cannot be sent");
-const QString UnknownSecurity
-    = QStringLiteral("The SMTP security setting is not one Tolvane knows (None, STARTTLS or TLS)");
-const QString LoginNeedsTls = QStringLiteral("The SMTP login is only sent over an encrypted "
-                                             "connection: choose STARTTLS or TLS for this server");
-const QString NoStartTls = QStringLiteral("The SMTP server does not offer STARTTLS; the message "
-                                          "was not sent over an unencrypted connection");
-const QString StartTlsRefused = QStringLiteral("The SMTP server refused STARTTLS: ");
-const QString TlsFailed = QStringLiteral("Secure connection to the SMTP server failed: ");
-const QString HandshakeTooSlow = QStringLiteral("the server did not answer in time");
-const QString NoLoginMethod
-    = QStringLiteral("The SMTP server offers no login method Tolvane can use (PLAIN or LOGIN)");
-const QString LoginFailed = QStringLiteral("SMTP login failed: ");
-const QString Unsolicited
-    = QStringLiteral("The SMTP server sent a reply that no command asked for: ");
-const QString MisfitReply
-    = QStringLiteral("The SMTP server's reply does not fit the command it answers: ");
+const char *const UnableToConnect
+    = QT_TRANSLATE_NOOP("SmtpClient", "Unable to connect to SMTP server");
+const char *const NoGreeting
+    = QT_TRANSLATE_NOOP("SmtpClient", "SMTP server connected but did not respond");
+const char *const NoResponse
+    = QT_TRANSLATE_NOOP("SmtpClient", "No response from SMTP server: timeout");
+const char *const ServerClosed
+    = QT_TRANSLATE_NOOP("SmtpClient", "SMTP server closed the connection");
+const char *const ServerResponded = QT_TRANSLATE_NOOP("SmtpClient", "SMTP Server responded: ");
+const char *const NoServer = QT_TRANSLATE_NOOP("SmtpClient",
+    "No SMTP server is set for the sender of this message: "
+    "enter one under Change User Email Settings");
+const char *const UnfitSender
+    = QT_TRANSLATE_NOOP("SmtpClient", "The sender e-mail address contains %1 and cannot be sent");
+const char *const UnknownSecurity = QT_TRANSLATE_NOOP(
+    "SmtpClient", "The SMTP security setting is not one Tolvane knows (None, STARTTLS or TLS)");
+const char *const LoginNeedsTls = QT_TRANSLATE_NOOP("SmtpClient",
+    "The SMTP login is only sent over an encrypted "
+    "connection: choose STARTTLS or TLS for this server");
+const char *const NoStartTls = QT_TRANSLATE_NOOP("SmtpClient",
+    "The SMTP server does not offer STARTTLS; the message "
+    "was not sent over an unencrypted connection");
+const char *const StartTlsRefused
+    = QT_TRANSLATE_NOOP("SmtpClient", "The SMTP server refused STARTTLS: ");
+const char *const TlsFailed
+    = QT_TRANSLATE_NOOP("SmtpClient", "Secure connection to the SMTP server failed: ");
+const char *const HandshakeTooSlow
+    = QT_TRANSLATE_NOOP("SmtpClient", "the server did not answer in time");
+const char *const NoLoginMethod = QT_TRANSLATE_NOOP(
+    "SmtpClient", "The SMTP server offers no login method Tolvane can use (PLAIN or LOGIN)");
+const char *const LoginFailed = QT_TRANSLATE_NOOP("SmtpClient", "SMTP login failed: ");
+const char *const Unsolicited
+    = QT_TRANSLATE_NOOP("SmtpClient", "The SMTP server sent a reply that no command asked for: ");
+const char *const MisfitReply = QT_TRANSLATE_NOOP(
+    "SmtpClient", "The SMTP server's reply does not fit the command it answers: ");
+
+// The constants above in the user's language.
+QString said(const char *text)
+{
+    return QCoreApplication::translate("SmtpClient", text);
+}
 
 constexpr int ServiceReady = 220;
 constexpr int LoggedIn = 235;
@@ -86,15 +103,15 @@ QString SmtpClient::mailProblem(const Mail &mail)
 {
     using Security = MailServerOptions::Security;
     if (mail.serverSetting.trimmed().isEmpty())
-        return NoServer;
+        return said(NoServer);
     // A hand-edited sender address must not smuggle commands of its own to the server.
     const QString senderProblem = SmtpWire::addressProblem(mail.sender);
     if (!senderProblem.isEmpty())
-        return UnfitSender.arg(senderProblem);
+        return said(UnfitSender).arg(senderProblem);
     if (mail.options.security == Security::Unknown)
-        return UnknownSecurity;
+        return said(UnknownSecurity);
     if (!mail.options.login.isEmpty() && mail.options.security == Security::None)
-        return LoginNeedsTls;
+        return said(LoginNeedsTls);
     return {};
 }
 
@@ -131,7 +148,7 @@ void SmtpClient::begin()
     const auto server = SmtpWire::connectionAddress(m_mail.serverSetting, m_mail.options.port,
         MailServerOptions::usualPort(m_mail.options.security));
     if (!server)
-        return fail(UnableToConnect);
+        return fail(said(UnableToConnect));
 
     m_localHost = QHostInfo::localHostName();
     if (m_localHost.isEmpty())
@@ -233,13 +250,13 @@ void SmtpClient::judge(const QString &reply)
     m_code = SmtpWire::replyCode(SmtpWire::finalLine(reply));
     m_lastReply = reply;
     if (m_code == 251)
-        emit warning(QStringLiteral("SMTP Server responded: User not local; will forward to"));
+        emit warning(tr("SMTP Server responded: User not local; will forward to"));
     else if (m_code == 252)
-        emit warning(QStringLiteral("SMTP Server responded: Cannot verify user, but will "
-                                    "accept message and attempt delivery"));
+        emit warning(tr("SMTP Server responded: Cannot verify user, but will accept message and "
+                        "attempt delivery"));
     // A refused EHLO is answered by HELO, not shown.
     if (m_code > FirstRefusal && m_step != Step::Ehlo)
-        emit warning(ServerResponded + reply);
+        emit warning(said(ServerResponded) + reply);
 }
 
 void SmtpClient::replyArrived()
@@ -265,7 +282,7 @@ void SmtpClient::replyArrived()
         }
         // A server that is closing down is not asked again.
         if (m_code == ServiceClosing)
-            return fail(ServerResponded + m_lastReply);
+            return fail(said(ServerResponded) + m_lastReply);
         return send(Step::Helo, commandLine(QStringLiteral("HELO ") + m_localHost));
     case Step::Helo:
         if (m_code >= FirstRefusal)
@@ -273,7 +290,7 @@ void SmtpClient::replyArrived()
         return greeted();
     case Step::StartTls:
         if (m_code != ServiceReady)
-            return fail(StartTlsRefused + shown(m_lastReply));
+            return fail(said(StartTlsRefused) + shown(m_lastReply));
         // Whatever came in clear text after the go-ahead could have been put there by
         // someone on the way; only what comes over TLS counts.
         m_reader.clear();
@@ -287,7 +304,7 @@ void SmtpClient::replyArrived()
         if (m_code == GoOnWithLogin && !m_credentials.isEmpty())
             return send(Step::Auth, m_credentials.takeFirst() + "\r\n");
         if (m_code != LoggedIn)
-            return fail(LoginFailed + shown(m_lastReply));
+            return fail(said(LoginFailed) + shown(m_lastReply));
         return mailFrom();
     case Step::MailFrom:
         if (m_code >= FirstRefusal)
@@ -330,7 +347,7 @@ void SmtpClient::greeted()
     if (m_mail.options.security == MailServerOptions::Security::StartTls
         && !m_socket.isEncrypted()) {
         if (!SmtpWire::offers(m_ehloReply, u"STARTTLS"))
-            return fail(NoStartTls);
+            return fail(said(NoStartTls));
         return send(Step::StartTls, commandLine(QStringLiteral("STARTTLS")));
     }
     if (!m_mail.options.login.isEmpty())
@@ -357,7 +374,7 @@ void SmtpClient::logIn()
         m_credentials = { login.toBase64(), password.toBase64() };
         return send(Step::Auth, "AUTH LOGIN\r\n");
     }
-    fail(NoLoginMethod);
+    fail(said(NoLoginMethod));
 }
 
 void SmtpClient::mailFrom()
@@ -400,7 +417,7 @@ bool SmtpClient::expected(int replyClass)
         return true;
     // A refusal has been shown as it came; anything else that is not the answer expected
     // is shown here.
-    fail(m_code < FirstRefusal ? MisfitReply + shown(m_lastReply) : QString());
+    fail(m_code < FirstRefusal ? said(MisfitReply) + shown(m_lastReply) : QString());
     return false;
 }
 
@@ -438,13 +455,13 @@ void SmtpClient::serverGone()
     case Step::Starting:
         return;
     case Step::Connecting:
-        return fail(UnableToConnect);
+        return fail(said(UnableToConnect));
     case Step::Handshake:
         return handshakeFailed();
     case Step::Quit:
         return finish(true);
     default:
-        return unanswered(ServerClosed);
+        return unanswered(said(ServerClosed));
     }
 }
 
@@ -456,22 +473,22 @@ void SmtpClient::deadlinePassed()
     case Step::Starting:
         return begin();
     case Step::Connecting:
-        return fail(UnableToConnect);
+        return fail(said(UnableToConnect));
     case Step::Handshake:
         return handshakeFailed();
     case Step::Greeting:
-        return unanswered(NoGreeting);
+        return unanswered(said(NoGreeting));
     case Step::Quit:
         return finish(true);
     default:
-        return unanswered(NoResponse);
+        return unanswered(said(NoResponse));
     }
 }
 
 void SmtpClient::unanswered(const QString &why)
 {
     if (!m_unsolicited.isEmpty())
-        return fail(m_unsolicitedShown ? QString() : Unsolicited + shown(m_unsolicited));
+        return fail(m_unsolicitedShown ? QString() : said(Unsolicited) + shown(m_unsolicited));
     fail(why);
 }
 
@@ -481,8 +498,8 @@ void SmtpClient::handshakeFailed()
     for (const QSslError &error : std::as_const(m_tlsErrors))
         reasons.append(error.errorString());
     if (reasons.isEmpty())
-        reasons.append(socketGone() ? m_socket.errorString() : HandshakeTooSlow);
-    fail(TlsFailed + reasons.join(QStringLiteral("; ")));
+        reasons.append(socketGone() ? m_socket.errorString() : said(HandshakeTooSlow));
+    fail(said(TlsFailed) + reasons.join(QStringLiteral("; ")));
 }
 
 void SmtpClient::fail(const QString &text)

@@ -1,5 +1,6 @@
 #include "delivery/SmtpWire.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstdlib>
 
@@ -198,11 +199,11 @@ QString addressProblem(QStringView address)
     for (const QChar c : address) {
         switch (c.unicode()) {
         case '\r':
-            return QStringLiteral("a carriage return");
+            return QCoreApplication::translate("SmtpClient", "a carriage return");
         case '\n':
-            return QStringLiteral("a line feed");
+            return QCoreApplication::translate("SmtpClient", "a line feed");
         case '\0':
-            return QStringLiteral("a NUL character");
+            return QCoreApplication::translate("SmtpClient", "a NUL character");
         case '<':
             return QStringLiteral("\"<\"");
         case '>':

@@ -24,10 +24,11 @@ QString openHelpPage()
 {
     const QString page = findHelpPage(QCoreApplication::applicationDirPath());
     if (page.isEmpty())
-        return QStringLiteral("The help page (%1) is not installed.").arg(PageInShare);
+        return QCoreApplication::translate("HelpPage", "The help page (%1) is not installed.")
+            .arg(PageInShare);
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
         return {};
-    return QStringLiteral("No program to show the help page was found.  You can open it in "
-                          "any web browser:\n\n%1")
+    return QCoreApplication::translate("HelpPage",
+        "No program to show the help page was found.  You can open it in any web browser:\n\n%1")
         .arg(QDir::toNativeSeparators(page));
 }

@@ -1,5 +1,6 @@
 #include "platform/KeychainSecretStore.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
 #include <memory>
@@ -42,7 +43,9 @@ void ask(QKeychain::Job *job, QObject *context, SecretStore::Answer answer, bool
         if (*answered || !receiver)
             return;
         *answered = true;
-        answer({ false, false, {}, QStringLiteral("the secret store did not answer") });
+        answer({ false, false, {},
+            QCoreApplication::translate(
+                "KeychainSecretStore", "the secret store did not answer") });
     });
     patience->start(KeychainSecretStore::Patience);
     job->start();

@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
 #include <cstdlib>
@@ -56,7 +57,7 @@ QString SingleInstance::creationFailure() const
     // The trouble has passed (space freed meanwhile); nothing is left to name.
     return m_lock.error() == QLockFile::PermissionError
         ? QString::fromLocal8Bit(std::strerror(EACCES))
-        : QStringLiteral("unknown error");
+        : QCoreApplication::translate("SingleInstance", "unknown error");
 }
 
 QString SingleInstance::defaultLockPath()

@@ -1,5 +1,7 @@
 #include "program/CommandLine.h"
 
+#include "program/Translations.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
@@ -16,7 +18,7 @@ struct Parser {
     QCommandLineOption version = parser.addVersionOption();
     Parser()
     {
-        parser.setApplicationDescription(QStringLiteral(
+        parser.setApplicationDescription(QCoreApplication::translate("CommandLine",
             "Schedules short text messages and delivers them at their minute as e-mail to "
             "phones' addresses."));
     }
@@ -27,12 +29,13 @@ std::optional<int> refused(const Parser &cli)
 {
     QString problem = cli.parser.errorText();
     if (problem.isEmpty() && !cli.parser.positionalArguments().isEmpty())
-        problem = QStringLiteral("Unexpected argument '%1'.")
+        problem = QCoreApplication::translate("CommandLine", "Unexpected argument '%1'.")
                       .arg(cli.parser.positionalArguments().constFirst());
     if (problem.isEmpty())
         return std::nullopt;
-    std::fprintf(
-        stderr, "tolvane: %s\nTry 'tolvane --help' for more information.\n", qPrintable(problem));
+    std::fprintf(stderr, "tolvane: %s\n%s\n", qPrintable(problem),
+        qPrintable(QCoreApplication::translate(
+            "CommandLine", "Try 'tolvane --help' for more information.")));
     return 2;
 }
 
@@ -79,6 +82,7 @@ std::optional<int> answerBeforeDisplay(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tolvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TOLVANE_VERSION));
+    installTranslations();
     Parser cli;
     cli.parser.parse(QCoreApplication::arguments());
     if (cli.parser.isSet(cli.help)) {

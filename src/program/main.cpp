@@ -14,6 +14,7 @@
 #include "platform/SystemClock.h"
 #include "program/Application.h"
 #include "program/CommandLine.h"
+#include "program/Translations.h"
 #include "store/MessageStore.h"
 #include "ui/common/QtMessageBoxes.h"
 #include "ui/common/TolvaneIcon.h"
@@ -32,6 +33,7 @@ int main(int argc, char **argv)
     CommandLine::guardDisplay();
     QApplication app(argc, argv);
     CommandLine::displayOpened();
+    installTranslations();
     if (const auto status = CommandLine::refuseUnknown())
         return *status;
     QApplication::setApplicationName(QStringLiteral("Tolvane"));

@@ -6,6 +6,7 @@
 #include "store/Stamp.h"
 #include "store/StoreError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,10 +23,20 @@ const QByteArray Crlf("\r\n");
 constexpr int MaxFileUser = 10;
 constexpr int MaxLinks = 40; // as many as the system itself follows
 
+// A failure in the user's language, as the UTF-8 text a StoreError carries.
+std::string told(const char *text, const QString &a = {}, const QString &b = {})
+{
+    QString said = QCoreApplication::translate("MessageStore", text);
+    if (!a.isNull())
+        said = b.isNull() ? said.arg(a) : said.arg(a, b);
+    return said.toStdString();
+}
+
+// what: "Cannot ... %1: %2", given the file and the system's reason.
 std::string describe(const char *what, const QString &path)
 {
-    return std::string(what) + " " + QFile::encodeName(path).toStdString() + ": "
-        + std::strerror(errno);
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    return told(what, path, reason);
 }
 
 QString scratchPath(const QString &dataFolder)
@@ -35,9 +46,11 @@ QString scratchPath(const QString &dataFolder)
 
 StoreError notRegularFile(const QString &path)
 {
-    return StoreError("Cannot read " + QFile::encodeName(path).toStdString()
-        + ": it is not a regular file but a folder, a pipe or a device. Move it out of the "
-          "way, and the next message saved makes a new message file there.");
+    return StoreError(told(QT_TRANSLATE_NOOP("MessageStore",
+                               "Cannot read %1: it is not a regular file but a folder, a pipe or "
+                               "a device. Move it out of the way, and the next message saved "
+                               "makes a new message file there."),
+        path));
 }
 
 // The whole content of the file, or none when there is no file. Only a regular file is
@@ -51,7 +64,7 @@ std::optional<QByteArray> readRegularFile(const QString &path)
     if (::stat(name.constData(), &info) != 0) {
         if (errno == ENOENT)
             return std::nullopt;
-        throw StoreError(describe("Cannot read", path));
+        throw StoreError(describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot read %1: %2"), path));
     }
     if (!S_ISREG(info.st_mode))
         throw notRegularFile(path);
@@ -59,7 +72,7 @@ std::optional<QByteArray> readRegularFile(const QString &path)
     if (fd < 0) {
         if (errno == ENOENT)
             return std::nullopt;
-        throw StoreError(describe("Cannot read", path));
+        throw StoreError(describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot read %1: %2"), path));
     }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
@@ -69,8 +82,8 @@ std::optional<QByteArray> readRegularFile(const QString &path)
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw StoreError(
-            "Cannot read " + name.toStdString() + ": " + file.errorString().toStdString());
+        throw StoreError(told(
+            QT_TRANSLATE_NOOP("MessageStore", "Cannot read %1: %2"), path, file.errorString()));
     return content;
 }
 
@@ -100,7 +113,8 @@ void writeAll(int fd, const QByteArray &data, const QString &path)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw StoreError(describe("Cannot write", path));
+            throw StoreError(
+                describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot write %1: %2"), path));
         }
         p += n;
         left -= n;
@@ -137,12 +151,14 @@ Destination destinationOf(const QString &dataFolder, const QString &path)
             break;
         if (links == MaxLinks) {
             errno = ELOOP;
-            throw StoreError(describe("Cannot follow the link", path));
+            throw StoreError(
+                describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot follow the link %1: %2"), path));
         }
         QByteArray target(PATH_MAX, Qt::Uninitialized);
         const ssize_t length = ::readlink(current.constData(), target.data(), size_t(PATH_MAX));
         if (length < 0)
-            throw StoreError(describe("Cannot follow the link", path));
+            throw StoreError(
+                describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot follow the link %1: %2"), path));
         target.truncate(length);
         // A relative link counts from the folder the link is in.
         if (!target.startsWith('/'))
@@ -169,23 +185,27 @@ void replaceFile(const Destination &to, const QByteArray &content)
     // Only a file made here and now: never write through something already at that name.
     const int fd = ::open(scratchName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
-        throw StoreError(describe("Cannot create", scratch));
+        throw StoreError(
+            describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot create %1: %2"), scratch));
     try {
         writeAll(fd, content, scratch);
         if (::fsync(fd) != 0)
-            throw StoreError(describe("Cannot flush", scratch));
+            throw StoreError(
+                describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot flush %1: %2"), scratch));
     } catch (...) {
         ::close(fd);
         ::unlink(scratchName.constData());
         throw;
     }
     if (::close(fd) != 0) {
-        const std::string why = describe("Cannot write", scratch);
+        const std::string why
+            = describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot write %1: %2"), scratch);
         ::unlink(scratchName.constData());
         throw StoreError(why);
     }
     if (::rename(scratchName.constData(), QFile::encodeName(path).constData()) != 0) {
-        const std::string why = describe("Cannot replace", path);
+        const std::string why
+            = describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot replace %1: %2"), path);
         ::unlink(scratchName.constData());
         throw StoreError(why);
     }
@@ -197,10 +217,11 @@ void replaceFile(const Destination &to, const QByteArray &content)
 void makeDataFolder(const QString &dataFolder)
 {
     if (!QDir(dataFolder).exists() && !Paths::makePrivateDir(dataFolder))
-        throw StoreError("Cannot make the folder for the message files, "
-            + QFile::encodeName(dataFolder).toStdString()
-            + ", again. Check that no file has taken its name and that you may write in the folder "
-              "above it.");
+        throw StoreError(told(QT_TRANSLATE_NOOP("MessageStore",
+                                  "Cannot make the folder for the message files, %1, again. "
+                                  "Check that no file has taken its name and that you may write "
+                                  "in the folder above it."),
+            dataFolder));
 }
 
 // A rewrite killed half-way leaves its scratch file behind.
@@ -359,12 +380,13 @@ void MessageStore::save(int user, const MessageRecord &record)
     // The scheduler reads the files of users 1 to 10 only: a message stored for another
     // number would never be sent.
     if (user < 1 || user > MaxFileUser)
-        throw StoreError("No user is logged in to keep the message for. Set up a user first.");
+        throw StoreError(told(QT_TRANSLATE_NOOP(
+            "MessageStore", "No user is logged in to keep the message for. Set up a user first.")));
     if (!record.isReadable())
-        throw StoreError("A message record must begin with a date and time: "
-            + CodePage::decode(QByteArrayView(record.line)
-                                   .first(qMin<qsizetype>(record.line.size(), Stamp::StampLength)))
-                  .toStdString());
+        throw StoreError(told(QT_TRANSLATE_NOOP("MessageStore",
+                                  "A message record must begin with a date and time: %1"),
+            CodePage::decode(QByteArrayView(record.line)
+                                 .first(qMin<qsizetype>(record.line.size(), Stamp::StampLength)))));
     const QDate today = m_clock.now().date();
     const QByteArray &newLine = record.line;
     bool written = false;
@@ -426,6 +448,6 @@ void MessageStore::removeFile(int user)
     // A link is taken away, not the file it leads to; a link that leads nowhere stays.
     QFile file(filePath(user));
     if (QFileInfo::exists(file.fileName()) && !file.remove())
-        throw StoreError("Cannot delete " + QFile::encodeName(file.fileName()).toStdString() + ": "
-            + file.errorString().toStdString());
+        throw StoreError(told(QT_TRANSLATE_NOOP("MessageStore", "Cannot delete %1: %2"),
+            file.fileName(), file.errorString()));
 }

@@ -149,8 +149,9 @@ private slots:
     }
 
     // --help and --version answer without a display and touch nothing; an option or
-    // argument the program does not take ends it with status 2 and says why; a start with
-    // no display says so in one line.
+    // argument the program does not take ends it with status 2 and says why, in the
+    // language of the locale the words before the arguments set; a start with no display
+    // says so in one line.
     void commandLine_data()
     {
         Columns<bool, QString, int, QString>({ "display", "args", "status", "says" });
@@ -161,6 +162,8 @@ private slots:
         QTest::newRow("Qt's own option taken out")
             << true << "-style fusion --bogus" << 2 << unknown;
         QTest::newRow("an argument") << true << "x" << 2 << "tolvane: Unexpected argument 'x'.\n";
+        QTest::newRow("in German") << true << "LC_ALL= LANG=de_DE.UTF-8 x" << 2
+                                   << "tolvane: Unerwartetes Argument „x“.\nWeitere Informationen";
         QTest::newRow("no display") << false << "" << 1
                                     << "tolvane: cannot open a window: no usable display (DISPLAY "
                                        "and WAYLAND_DISPLAY are not set)\n";
@@ -181,9 +184,14 @@ private slots:
         for (const char *name : { "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
                  "XDG_CACHE_HOME", "XDG_RUNTIME_DIR" })
             vars.insert(name, root + '/' + name);
+        QStringList words = args.split(' ', Qt::SkipEmptyParts);
+        while (!words.isEmpty() && words.first().contains('=')) {
+            const QString word = words.takeFirst();
+            vars.insert(word.section('=', 0, 0), word.section('=', 1));
+        }
         QProcess copy;
         copy.setProcessEnvironment(vars);
-        copy.start(TOLVANE_BINARY, args.split(' ', Qt::SkipEmptyParts));
+        copy.start(TOLVANE_BINARY, words);
         QVERIFY(copy.waitForFinished(20000));
         QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
         QCOMPARE(copy.exitCode(), status);

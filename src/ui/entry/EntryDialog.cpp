@@ -7,8 +7,8 @@
 #include "app/SettingsStore.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ShownTime.h"
 #include "store/MessageStore.h"
-#include "store/Stamp.h"
 #include "store/StoreError.h"
 #include "ui/entry/EntryRules.h"
 #include "ui/entry/MessageTextEdit.h"
@@ -52,14 +52,14 @@ EntryDialog::EntryDialog(AppContext &context, MessageStore &store, QWidget *pare
     , m_picker(new UserPicker(context, this))
 {
     setObjectName(QStringLiteral("entryDialog"));
-    setWindowTitle(QStringLiteral("Tolvane - Message"));
+    setWindowTitle(tr("Tolvane - Message"));
     setModal(true);
 
-    auto *entryFrame = new QGroupBox(QStringLiteral("Message Entry"), this);
-    auto *prompt = new QLabel(
-        QStringLiteral("Enter your message below and click Apply when complete."), entryFrame);
+    auto *entryFrame = new QGroupBox(tr("Message Entry"), this);
+    auto *prompt
+        = new QLabel(tr("Enter your message below and click Apply when complete."), entryFrame);
     prompt->setWordWrap(true);
-    auto *textLabel = new QLabel(QStringLiteral("Message:"), entryFrame);
+    auto *textLabel = new QLabel(tr("Message:"), entryFrame);
     m_text = new MessageTextEdit(entryFrame);
     m_text->setObjectName(QStringLiteral("textEdit"));
     m_text->setMinimumHeight(96);
@@ -80,16 +80,15 @@ EntryDialog::EntryDialog(AppContext &context, MessageStore &store, QWidget *pare
     entry->addWidget(m_count);
     entry->addWidget(m_codePage);
 
-    auto *recipientFrame = new QGroupBox(QStringLiteral("Recipients"), this);
-    auto *recipientsLabel = new QLabel(QStringLiteral("Recipients:"), recipientFrame);
+    auto *recipientFrame = new QGroupBox(tr("Recipients"), this);
+    auto *recipientsLabel = new QLabel(tr("Recipients:"), recipientFrame);
     auto *currentLabel
-        = new QLabel(QStringLiteral("Your current recipient(s) for this message:"), recipientFrame);
+        = new QLabel(tr("Your current recipient(s) for this message:"), recipientFrame);
     m_recipientList = new QListWidget(recipientFrame);
     m_recipientList->setObjectName(QStringLiteral("recipientList"));
     m_recipientList->setSelectionMode(QAbstractItemView::NoSelection);
     m_recipientList->setFixedHeight(72);
-    QPushButton *change
-        = button(QStringLiteral("Change &Recipients"), "recipientsButton", recipientFrame);
+    QPushButton *change = button(tr("Change &Recipients"), "recipientsButton", recipientFrame);
 
     auto *recipients = new QGridLayout(recipientFrame);
     recipients->addWidget(recipientsLabel, 0, 0, Qt::AlignLeft | Qt::AlignTop);
@@ -98,9 +97,9 @@ EntryDialog::EntryDialog(AppContext &context, MessageStore &store, QWidget *pare
     recipients->addWidget(change, 1, 2, Qt::AlignTop);
     recipients->setColumnStretch(1, 1);
 
-    m_save = button(QStringLiteral("&Save Message"), "saveButton", this);
-    m_delete = button(QStringLiteral("&Delete Message"), "deleteButton", this);
-    QPushButton *cancel = button(QStringLiteral("&Cancel"), "cancelButton", this);
+    m_save = button(tr("&Save Message"), "saveButton", this);
+    m_delete = button(tr("&Delete Message"), "deleteButton", this);
+    QPushButton *cancel = button(tr("&Cancel"), "cancelButton", this);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_save);
     buttons->addWidget(m_delete);
@@ -140,11 +139,11 @@ void EntryDialog::prepare(bool instant, const QDateTime &slot)
     m_instantMessage.reset();
     trap(m_context, "frmEntry.Form_Load", [&] {
         if (instant) {
-            m_save->setText(QStringLiteral("&Send Message"));
-            setWindowTitle(QStringLiteral("Tolvane - Send an Instant Message"));
+            m_save->setText(tr("&Send Message"));
+            setWindowTitle(tr("Tolvane - Send an Instant Message"));
         } else {
-            m_save->setText(QStringLiteral("&Save Message"));
-            setWindowTitle(QStringLiteral("Tolvane - Message for ") + Stamp::formatStamp(slot));
+            m_save->setText(tr("&Save Message"));
+            setWindowTitle(tr("Tolvane - Message for %1").arg(ShownTime::dateTime(slot)));
         }
         m_text->setMaxLength(EntryRules::textLimit(m_context.settings));
         m_text->setTextUnlimited(QString());
@@ -170,8 +169,7 @@ void EntryDialog::loadRecord()
     try {
         record = m_store.find(m_context.currentUser, m_slot);
     } catch (const StoreError &error) {
-        reportStoreFailure(
-            QStringLiteral("The stored message of this time could not be read."), error.what());
+        reportStoreFailure(tr("The stored message of this time could not be read."), error.what());
         return;
     }
     if (!record)
@@ -208,8 +206,8 @@ void EntryDialog::saveOrSend()
             // The slot's minute came while the dialog was open.
             m_save->setEnabled(false);
             m_context.boxes.show(AppTitle,
-                QStringLiteral("The time of this message has passed, so it can no longer be "
-                               "saved. Please choose a later time."),
+                tr("The time of this message has passed, so it can no longer be saved. Please "
+                   "choose a later time."),
                 MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
             close = false;
             return;
@@ -243,7 +241,7 @@ bool EntryDialog::store(const MessageRecord &record)
     try {
         m_store.save(m_context.currentUser, record);
     } catch (const StoreError &error) {
-        reportStoreFailure(QStringLiteral("The message was not saved."), error.what());
+        reportStoreFailure(tr("The message was not saved."), error.what());
         return false;
     }
     return true;
@@ -262,7 +260,7 @@ void EntryDialog::deleteSlot()
         try {
             m_store.removeSlot(m_context.currentUser, m_slot);
         } catch (const StoreError &error) {
-            reportStoreFailure(QStringLiteral("The message was not deleted."), error.what());
+            reportStoreFailure(tr("The message was not deleted."), error.what());
             close = false;
         }
     });
@@ -311,8 +309,7 @@ void EntryDialog::selectStart()
 
 void EntryDialog::showTextState()
 {
-    m_count->setText(
-        QStringLiteral("%1 of %2 characters").arg(m_text->length()).arg(m_text->maxLength()));
+    m_count->setText(tr("%1 of %2 characters").arg(m_text->length()).arg(m_text->maxLength()));
     // The message file and the mail hold only Windows-1252; rather than change what the
     // user typed, the dialog says which characters will arrive as "?".
     const QString replaced = EntryRules::replacedCharacters(m_text->toPlainText());
@@ -323,8 +320,8 @@ void EntryDialog::showTextState()
     QStringList shown;
     for (const char32_t c : replaced.toUcs4())
         shown.append(QString::fromUcs4(&c, 1));
-    m_codePage->setText(QStringLiteral("These characters cannot be sent and will arrive as \"?\": ")
-        + shown.join(QLatin1Char(' ')));
+    m_codePage->setText(tr("These characters cannot be sent and will arrive as \"?\": %1")
+                            .arg(shown.join(QLatin1Char(' '))));
     m_codePage->show();
 }
 

@@ -34,11 +34,11 @@ UserPicker::UserPicker(AppContext &context, QWidget *parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("userPicker"));
-    setWindowTitle(QStringLiteral("Tolvane - Select Users"));
+    setWindowTitle(tr("Tolvane - Select Users"));
     setModal(true);
 
-    auto *frame = new QGroupBox(QStringLiteral("User Selection"), this);
-    m_prompt = new QLabel(QStringLiteral("Please select users:"), frame);
+    auto *frame = new QGroupBox(tr("User Selection"), this);
+    m_prompt = new QLabel(tr("Please select users:"), frame);
     m_prompt->setObjectName(QStringLiteral("promptLabel"));
 
     auto *boxes = new QVBoxLayout(frame);
@@ -51,9 +51,9 @@ UserPicker::UserPicker(AppContext &context, QWidget *parent)
         connect(m_boxes[i], &QCheckBox::toggled, this, [this, i] { tick(i); });
     }
 
-    m_selectAll = new QPushButton(QStringLiteral("Select All"), frame);
+    m_selectAll = new QPushButton(tr("Select All"), frame);
     m_selectAll->setObjectName(QStringLiteral("selectAllButton"));
-    m_clearAll = new QPushButton(QStringLiteral("Clear All"), frame);
+    m_clearAll = new QPushButton(tr("Clear All"), frame);
     m_clearAll->setObjectName(QStringLiteral("clearAllButton"));
     auto *bulk = new QHBoxLayout;
     bulk->addWidget(m_selectAll);
@@ -62,10 +62,10 @@ UserPicker::UserPicker(AppContext &context, QWidget *parent)
     boxes->addSpacing(6);
     boxes->addLayout(bulk);
 
-    auto *apply = new QPushButton(QStringLiteral("&Apply"), this);
+    auto *apply = new QPushButton(tr("&Apply"), this);
     apply->setObjectName(QStringLiteral("applyButton"));
     apply->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    auto *cancel = new QPushButton(tr("&Cancel"), this);
     cancel->setObjectName(QStringLiteral("cancelButton"));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -92,8 +92,7 @@ void UserPicker::begin(const Mode &mode)
     m_mode = mode;
     m_chosen.clear();
     trap(m_context, "frmUserSelect.Form_Load", [&] {
-        m_prompt->setText(mode.several ? QStringLiteral("Please select users:")
-                                       : QStringLiteral("Please select user:"));
+        m_prompt->setText(mode.several ? tr("Please select users:") : tr("Please select user:"));
         m_selectAll->setVisible(mode.several);
         m_clearAll->setVisible(mode.several);
 
@@ -186,8 +185,7 @@ bool UserPicker::refusedEmpty()
         [](const QCheckBox *box) { return !box->isHidden() && box->isChecked(); });
     if (!m_mode.required || anyTicked)
         return false;
-    m_context.boxes.show(QStringLiteral("User Selection"),
-        QStringLiteral("You must select a user."), MessageBoxes::Icon::Critical,
-        MessageBoxes::Buttons::Ok, this);
+    m_context.boxes.show(tr("User Selection"), tr("You must select a user."),
+        MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
     return true;
 }

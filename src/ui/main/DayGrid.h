@@ -23,6 +23,7 @@ public:
 
     // The heading over the time labels.
     void setTimeHeading(const QString &text, const QFont &font);
+    QString timeHeading() const { return m_timeHeading; }
 
     // The message column as wide as the grid, or as its longest text: no sideways scroll
     // bar while every text fits.

@@ -1,5 +1,6 @@
 #include "ui/main/DaySlots.h"
 
+#include "platform/ShownTime.h"
 #include "store/Stamp.h"
 
 #include <cmath>
@@ -13,13 +14,7 @@ int minuteOfRow(int row)
 
 QString label(int row)
 {
-    const int minute = minuteOfRow(row);
-    const int hour24 = minute / 60;
-    const int hour12 = hour24 % 12 == 0 ? 12 : hour24 % 12;
-    return QStringLiteral("%1:%2 %3")
-        .arg(hour12)
-        .arg(minute % 60, 2, 10, QLatin1Char('0'))
-        .arg(hour24 < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
+    return ShownTime::time(Stamp::timeOfMinute(minuteOfRow(row)), false);
 }
 
 int rowOfMinute(int minuteOfDay)

@@ -13,7 +13,8 @@ constexpr int LastSlotRow = 96;
 constexpr int BlankRow = 97;
 constexpr int EightAmRow = 33;
 
-// The time column's label of a slot row: "12:00 AM", "8:15 AM", "11:45 PM".
+// The time column's label of a slot row: "12:00 AM", "8:15 AM", "11:45 PM" in English, the
+// locale's own short format elsewhere ("08:15" in German).
 QString label(int row);
 
 // The row of a minute of the day: the nearest quarter hour (08:07 to 8:00 AM, 08:08 to

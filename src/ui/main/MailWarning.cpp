@@ -12,10 +12,10 @@ constexpr int TwipsPerInch = 1440;
 MailWarning::MailWarning(QWidget *parent)
     : QWidget(parent, Qt::Dialog)
     , m_message(new QLabel(this))
-    , m_okButton(new QPushButton(QStringLiteral("&OK"), this))
+    , m_okButton(new QPushButton(tr("&OK"), this))
 {
     setObjectName(QStringLiteral("mailWarning"));
-    setWindowTitle(QStringLiteral("Tolvane Warning"));
+    setWindowTitle(tr("Tolvane Warning"));
     setWindowModality(Qt::NonModal);
 
     m_message->setObjectName(QStringLiteral("messageLabel"));

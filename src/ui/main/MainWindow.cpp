@@ -60,54 +60,55 @@ MainWindow::~MainWindow() = default;
 void MainWindow::createMenus()
 {
     // Captions carry their access keys ("&"); the usual shortcuts where one fits.
-    auto item = [](QMenu *menu, const char *name, const char *caption,
+    auto item = [](QMenu *menu, const char *name, const QString &caption,
                     QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey) {
-        QAction *action = menu->addAction(QString::fromLatin1(caption));
+        QAction *action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcuts(shortcut);
         return action;
     };
-    auto menu = [this](const char *name, const char *caption) {
-        QMenu *m = menuBar()->addMenu(QString::fromLatin1(caption));
+    auto menu = [this](const char *name, const QString &caption) {
+        QMenu *m = menuBar()->addMenu(caption);
         m->setObjectName(QString::fromLatin1(name));
         return m;
     };
 
-    QMenu *fileMenu = menu("fileMenu", "&File");
-    m_exitAction = item(fileMenu, "exitAction", "E&xit", QKeySequence::Close);
-    m_shutdownAction = item(fileMenu, "shutdownAction", "&Shutdown Tolvane", QKeySequence::Quit);
+    QMenu *fileMenu = menu("fileMenu", tr("&File"));
+    m_exitAction = item(fileMenu, "exitAction", tr("E&xit"), QKeySequence::Close);
+    m_shutdownAction
+        = item(fileMenu, "shutdownAction", tr("&Shutdown Tolvane"), QKeySequence::Quit);
 
-    QMenu *instantMenu = menu("instantMessageMenu", "&Instant Message");
-    m_instantMessageAction
-        = item(instantMenu, "instantMessageAction", "&Send an Instant Message", QKeySequence::New);
+    QMenu *instantMenu = menu("instantMessageMenu", tr("&Instant Message"));
+    m_instantMessageAction = item(
+        instantMenu, "instantMessageAction", tr("&Send an Instant Message"), QKeySequence::New);
 
-    QMenu *userMenu = menu("userMenu", "&User Settings");
-    QMenu *currentUserMenu = userMenu->addMenu(QStringLiteral("&Edit Current User"));
-    m_changeNameAction = item(currentUserMenu, "changeNameAction", "Change User &Name");
-    m_userMailAction = item(currentUserMenu, "userMailAction", "Change User &Email Settings");
+    QMenu *userMenu = menu("userMenu", tr("&User Settings"));
+    QMenu *currentUserMenu = userMenu->addMenu(tr("&Edit Current User"));
+    m_changeNameAction = item(currentUserMenu, "changeNameAction", tr("Change User &Name"));
+    m_userMailAction = item(currentUserMenu, "userMailAction", tr("Change User &Email Settings"));
     m_phoneAddressAction
-        = item(currentUserMenu, "phoneAddressAction", "Change &Cellular Phone Email");
-    m_differentUserAction = item(userMenu, "differentUserAction", "&Log In as Different User");
-    m_addUserAction = item(userMenu, "addUserAction", "&Add New User");
-    m_removeUserAction = item(userMenu, "removeUserAction", "&Remove User");
+        = item(currentUserMenu, "phoneAddressAction", tr("Change &Cellular Phone Email"));
+    m_differentUserAction = item(userMenu, "differentUserAction", tr("&Log In as Different User"));
+    m_addUserAction = item(userMenu, "addUserAction", tr("&Add New User"));
+    m_removeUserAction = item(userMenu, "removeUserAction", tr("&Remove User"));
 
-    QMenu *optionsMenu = menu("optionsMenu", "&Options");
-    m_defaultsAction = item(optionsMenu, "defaultsAction", "Change &Default Email Settings");
-    m_networkSettingsAction = item(optionsMenu, "networkSettingsAction", "&Internet Options");
-    m_autoStartAction = item(optionsMenu, "autoStartAction", "Auto &Load Tolvane");
+    QMenu *optionsMenu = menu("optionsMenu", tr("&Options"));
+    m_defaultsAction = item(optionsMenu, "defaultsAction", tr("Change &Default Email Settings"));
+    m_networkSettingsAction = item(optionsMenu, "networkSettingsAction", tr("&Internet Options"));
+    m_autoStartAction = item(optionsMenu, "autoStartAction", tr("Auto &Load Tolvane"));
     m_autoStartAction->setCheckable(true);
-    m_startSmallAction = item(optionsMenu, "startSmallAction", "&Start Tolvane in System Tray");
+    m_startSmallAction = item(optionsMenu, "startSmallAction", tr("&Start Tolvane in System Tray"));
     m_startSmallAction->setCheckable(true);
 
-    QMenu *helpMenu = menu("helpMenu", "&Help");
-    m_helpAction = item(helpMenu, "helpAction", "&Help Topics", QKeySequence::HelpContents);
-    m_websiteAction = item(helpMenu, "websiteAction", "&Quillmark Website");
-    m_aboutAction = item(helpMenu, "aboutAction", "&About Tolvane");
+    QMenu *helpMenu = menu("helpMenu", tr("&Help"));
+    m_helpAction = item(helpMenu, "helpAction", tr("&Help Topics"), QKeySequence::HelpContents);
+    m_websiteAction = item(helpMenu, "websiteAction", tr("&Quillmark Website"));
+    m_aboutAction = item(helpMenu, "aboutAction", tr("&About Tolvane"));
 
-    m_trayMenu = new QMenu(QStringLiteral("RCPopup"), this);
+    m_trayMenu = new QMenu(this); // a popup: no title to show or translate
     m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
-    m_restoreAction = item(m_trayMenu, "restoreAction", "Show Tolvane");
-    m_trayShutdownAction = item(m_trayMenu, "trayShutdownAction", "Shutdown Tolvane");
+    m_restoreAction = item(m_trayMenu, "restoreAction", tr("Show Tolvane"));
+    m_trayShutdownAction = item(m_trayMenu, "trayShutdownAction", tr("Shutdown Tolvane"));
 
     connect(m_exitAction, &QAction::triggered, this, &MainWindow::exitToTray);
     connect(m_shutdownAction, &QAction::triggered, this, &MainWindow::requestShutdown);
@@ -228,7 +229,7 @@ void MainWindow::readCurrentUser()
             const QList<Roster::User> users = Roster::configuredUsers(m_context.settings);
             if (!users.isEmpty()) {
                 info.currentUser = users.first().number;
-                info.caption = QStringLiteral("Tolvane - ") + users.first().name;
+                info.caption = Roster::caption(users.first().name);
             }
         }
         m_context.currentUser = info.currentUser;

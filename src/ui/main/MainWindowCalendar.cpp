@@ -2,6 +2,7 @@
 #include "app/AppContext.h"
 #include "app/ErrorTrap.h"
 #include "platform/Clock.h"
+#include "platform/ShownTime.h"
 #include "store/MessageStore.h"
 #include "store/Stamp.h"
 #include "ui/main/DayGrid.h"
@@ -59,11 +60,11 @@ void MainWindow::setUpGrid()
     m_grid->setRowCount(DaySlots::BlankRow);
     QFont bold = m_grid->font();
     bold.setBold(true);
-    auto *message = new QTableWidgetItem(QStringLiteral("Message"));
+    auto *message = new QTableWidgetItem(tr("Message"));
     message->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     message->setFont(bold);
     m_grid->setHorizontalHeaderItem(0, message);
-    m_grid->setTimeHeading(QStringLiteral("Time"), bold);
+    m_grid->setTimeHeading(tr("Time"), bold);
     // The time column is 800 twips, or as wide as its longest label in the font on hand.
     m_grid->verticalHeader()->setMinimumWidth(
         static_cast<int>(std::lround(800 / twipsPerPixelX())));
@@ -134,8 +135,8 @@ void MainWindow::loadDay(const QDate &selected)
             if (d == selected) {
                 const int row = DaySlots::rowOfMinute(record.minuteOfDay);
                 const bool late = (d == today && record.minuteOfDay < nowMinute) || d < today;
-                RowStates::show(*m_grid->cell(row, 1), Stamp::formatTime(record.minuteOfDay),
-                    record.text,
+                RowStates::show(*m_grid->cell(row, 1),
+                    ShownTime::time(Stamp::timeOfMinute(record.minuteOfDay)), record.text,
                     record.sent ? RowState::Sent
                         : late  ? RowState::NotSent
                                 : RowState::Waiting,
@@ -243,7 +244,7 @@ void MainWindow::colourRow(int user, const QDateTime &due, const QString &text, 
         const int row = DaySlots::rowOfMinute(Stamp::minuteOfDay(due.time()));
         if (m_grid->cell(row, 1)->text() != text)
             return;
-        RowStates::show(*m_grid->cell(row, 1), Stamp::formatTime(Stamp::minuteOfDay(due.time())),
+        RowStates::show(*m_grid->cell(row, 1), ShownTime::time(Stamp::startOfMinute(due).time()),
             text, sent ? RowState::Sent : RowState::NotSent, palette(), *style());
     });
 }

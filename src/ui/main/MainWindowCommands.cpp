@@ -55,16 +55,15 @@ void MainWindow::keyTyped(QChar key)
         };
         if (m_typedKeys.toLower() == ShowErrorsCommand) {
             switchErrors(true,
-                QStringLiteral("Tolvane will now display all errors that may occur in the "
-                               "program.  If you wish to turn this feature off, type: \"")
-                    + NoErrorsCommand + QLatin1Char('"'));
+                tr("Tolvane will now display all errors that may occur in the program.  If you "
+                   "wish to turn this feature off, type: \"%1\"")
+                    .arg(NoErrorsCommand));
         }
         if (m_typedKeys.toLower() == NoErrorsCommand) {
             switchErrors(false,
-                QStringLiteral("Tolvane will no longer display every type of error that may "
-                               "occur in the program.  If you wish to turn this feature back on, "
-                               "type: \"")
-                    + ShowErrorsCommand + QLatin1Char('"'));
+                tr("Tolvane will no longer display every type of error that may occur in the "
+                   "program.  If you wish to turn this feature back on, type: \"%1\"")
+                    .arg(ShowErrorsCommand));
         }
 
         // A run of characters that can no longer become either command is dropped whole,
@@ -101,8 +100,7 @@ void MainWindow::openNetworkSettings()
     } catch (...) {
     }
     if (!opened) {
-        m_context.boxes.show(AppTitle,
-            QStringLiteral("Internet Options are not available from here."),
+        m_context.boxes.show(AppTitle, tr("Internet Options are not available from here."),
             MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
     }
 }

@@ -88,11 +88,12 @@ void MainWindow::createControls()
     const struct {
         const char *caption;
         int left;
-    } labels[LabelCount] = { { "Change Month", 2820 }, { "Change Year", 4920 }, { "Today", 800 } };
+    } labels[LabelCount] = { { QT_TR_NOOP("Change Month"), 2820 },
+        { QT_TR_NOOP("Change Year"), 4920 }, { QT_TR_NOOP("Today"), 800 } };
     QFont labelFont = font();
     labelFont.setPointSize(8);
     for (int i = 0; i < LabelCount; ++i) {
-        auto *label = new QLabel(QString::fromLatin1(labels[i].caption), m_content);
+        auto *label = new QLabel(tr(labels[i].caption), m_content);
         label->setObjectName(QStringLiteral("infoLabel%1").arg(i));
         label->setFont(labelFont);
         m_place[label] = QRectF(labels[i].left, 4635, LabelWidth, LabelHeight);

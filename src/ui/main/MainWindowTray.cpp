@@ -67,10 +67,10 @@ void MainWindow::moveIntoTray()
                 = m_context.settings.readSetting(Options, NoTrayExplained, QString()) == "1";
             if (std::exchange(m_closedByUser, false) && !told) {
                 m_context.settings.writeSetting(Options, NoTrayExplained, QStringLiteral("1"));
-                m_context.boxes.show(QStringLiteral("No System Tray"),
-                    QStringLiteral("This desktop has no System Tray, so Tolvane stays minimized "
-                                   "on your task bar instead.  All scheduled Emails will still "
-                                   "take place while Tolvane is running."),
+                m_context.boxes.show(tr("No System Tray"),
+                    tr("This desktop has no System Tray, so Tolvane stays minimized "
+                       "on your task bar instead.  All scheduled Emails will still "
+                       "take place while Tolvane is running."),
                     MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
             }
             return;
@@ -190,10 +190,10 @@ void MainWindow::showClosingMessages()
     trap(m_context, "frmMain.FirstTimeMessages", [&] {
         QWidget *parent = isVisible() ? this : nullptr;
         if (m_shutdownRequested) {
-            const auto answer = m_context.boxes.show(QStringLiteral("Shutting Down?"),
-                QStringLiteral("Shutting Down Tolvane will prevent scheduled Emails to be sent.  "
-                               "Exiting Tolvane would be a better choice if you have Email events "
-                               "scheduled.  Are you sure you wish to Shut Down Tolvane?"),
+            const auto answer = m_context.boxes.show(tr("Shutting Down?"),
+                tr("Shutting Down Tolvane will prevent scheduled Emails to be sent.  "
+                   "Exiting Tolvane would be a better choice if you have Email events "
+                   "scheduled.  Are you sure you wish to Shut Down Tolvane?"),
                 MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, parent);
             if (answer == MessageBoxes::Answer::No) {
                 m_shutdownRequested = false;
@@ -204,17 +204,17 @@ void MainWindow::showClosingMessages()
         if (m_firstTimeMessagesDue) {
             m_firstTimeMessagesDue = false;
             if (!m_shutdownRequested) {
-                m_context.boxes.show(QStringLiteral("Look how nice I am!"),
-                    QStringLiteral("Tolvane will continue to run in the System Tray.  All "
-                                   "scheduled Emails will still take place while Tolvane is "
-                                   "running.  This keeps you happy by keeping your Desktop "
-                                   "clean!"),
+                m_context.boxes.show(tr("Look how nice I am!"),
+                    tr("Tolvane will continue to run in the System Tray.  All "
+                       "scheduled Emails will still take place while Tolvane is "
+                       "running.  This keeps you happy by keeping your Desktop "
+                       "clean!"),
                     MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, parent);
             }
-            m_context.boxes.show(QStringLiteral("Auto Start / System Tray"),
-                QStringLiteral("Tolvane will configure itself to automatically start in the "
-                               "System Tray the next time you boot.  You can change these "
-                               "settings in Options."),
+            m_context.boxes.show(tr("Auto Start / System Tray"),
+                tr("Tolvane will configure itself to automatically start in the "
+                   "System Tray the next time you boot.  You can change these "
+                   "settings in Options."),
                 MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, parent);
             if (!m_autoStartAction->isChecked())
                 toggleAutoStart();

@@ -65,9 +65,9 @@ void MainWindow::addUser()
     trap(m_context, "frmMain.mnuAddUser_Click", [&] {
         const int slot = Roster::firstFreeSlot(m_context.settings);
         if (slot == 0) {
-            m_context.boxes.show(QStringLiteral("Maximum Users Assigned"),
-                QStringLiteral("You have reached the maximum 10 users for Tolvane.  You must "
-                               "remove a user in order to configure a new user."),
+            m_context.boxes.show(tr("Maximum Users Assigned"),
+                tr("You have reached the maximum 10 users for Tolvane.  You must "
+                   "remove a user in order to configure a new user."),
                 MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
             return;
         }
@@ -109,8 +109,8 @@ void MainWindow::removeUser()
         const QString section = Roster::userSection(user);
         const QString name
             = m_context.settings.readSetting(section, QStringLiteral("Name"), QString());
-        const auto answer = m_context.boxes.show(QStringLiteral("User Removal"),
-            QStringLiteral("Are you sure you wish to delete all data for %1?").arg(name),
+        const auto answer = m_context.boxes.show(tr("User Removal"),
+            tr("Are you sure you wish to delete all data for %1?").arg(name),
             MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, this);
         if (answer != MessageBoxes::Answer::Yes)
             return;
@@ -141,7 +141,7 @@ void MainWindow::removeUser()
             reloadScheduler();
         if (!fileRemoved) // reported as it always was: the command's own error, behind ShowErrors
             throw std::runtime_error("message file not deleted");
-        m_context.boxes.show(QStringLiteral("User Removed"), QStringLiteral("User Removed"),
+        m_context.boxes.show(tr("User Removed"), tr("User Removed"),
             MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, this);
     });
 }

@@ -99,8 +99,8 @@ void clear(QTableWidgetItem &cell, const QString &time)
     cell.setText(QString());
     cell.setIcon(QIcon());
     cell.setToolTip(QString());
-    cell.setData(
-        Qt::AccessibleTextRole, QCoreApplication::translate(Context, "%1, no message").arg(time));
+    cell.setData(Qt::AccessibleTextRole,
+        QCoreApplication::translate("RowState", "%1, no message").arg(time));
 }
 
 } // namespace RowStates

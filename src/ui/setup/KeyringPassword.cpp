@@ -7,6 +7,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/SecretStore.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QWidget>
 
@@ -18,7 +19,8 @@ QString reasonOf(const SecretStore::Result &result)
     QString reason = result.error.trimmed();
     while (reason.endsWith(u'.'))
         reason.chop(1);
-    return reason.isEmpty() ? QStringLiteral("it gave no reason") : reason;
+    return reason.isEmpty() ? QCoreApplication::translate("KeyringPassword", "it gave no reason")
+                            : reason;
 }
 
 void keyringAnswered(AppContext &context, const QString &section, const QString &login,
@@ -33,16 +35,18 @@ void keyringAnswered(AppContext &context, const QString &section, const QString 
         return;
     }
     const QString text = removing
-        ? QStringLiteral("A password Tolvane no longer uses could not be removed from the "
-                         "desktop's keyring: %1.  The keyring's own manager (such as Seahorse) "
-                         "can remove it: it is kept for Tolvane under %2.")
+        ? QCoreApplication::translate("KeyringPassword",
+            "A password Tolvane no longer uses could not be removed from the "
+            "desktop's keyring: %1.  The keyring's own manager (such as Seahorse) "
+            "can remove it: it is kept for Tolvane under %2.")
               .arg(reasonOf(result), section)
-        : QStringLiteral("The password could not be kept in the desktop's keyring: %1.  Tolvane "
-                         "keeps passwords nowhere else; start a keyring (such as GNOME Keyring "
-                         "or KWallet) and enter the password again under Advanced...")
+        : QCoreApplication::translate("KeyringPassword",
+            "The password could not be kept in the desktop's keyring: %1.  Tolvane "
+            "keeps passwords nowhere else; start a keyring (such as GNOME Keyring "
+            "or KWallet) and enter the password again under Advanced...")
               .arg(reasonOf(result));
-    context.boxes.show(QStringLiteral("Email Password"), text, MessageBoxes::Icon::Warning,
-        MessageBoxes::Buttons::Ok, parent);
+    context.boxes.show(QCoreApplication::translate("KeyringPassword", "Email Password"), text,
+        MessageBoxes::Icon::Warning, MessageBoxes::Buttons::Ok, parent);
 }
 
 } // namespace

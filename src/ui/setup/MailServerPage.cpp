@@ -28,16 +28,15 @@ const QString DefaultSMTP = QStringLiteral("DefaultSMTP");
 
 MailServerPage::MailServerPage(
     AppContext &context, SetupRun &run, const MailAccountGuess &mailAccountGuess, QWidget *parent)
-    : WizardPage(context, run, QStringLiteral("frmLocalEmail"),
-        QStringLiteral("Tolvane - Email Settings"), parent)
+    : WizardPage(
+        context, run, QStringLiteral("frmLocalEmail"), tr("Tolvane - Email Settings"), parent)
     , m_mailAccountGuess(mailAccountGuess)
 {
     m_status = addLabel(QStringLiteral("statusLabel"), QString());
     m_rows->addWidget(m_status);
     auto *grid = new QGridLayout;
-    QLabel *addressLabel
-        = addLabel(QStringLiteral("addressLabel"), QStringLiteral("Email Address:"));
-    QLabel *serverLabel = addLabel(QStringLiteral("serverLabel"), QStringLiteral("SMTP Address:"));
+    QLabel *addressLabel = addLabel(QStringLiteral("addressLabel"), tr("Email Address:"));
+    QLabel *serverLabel = addLabel(QStringLiteral("serverLabel"), tr("SMTP Address:"));
     addressLabel->setWordWrap(false);
     serverLabel->setWordWrap(false);
     m_address = addBox(QStringLiteral("addressEdit"));
@@ -45,7 +44,7 @@ MailServerPage::MailServerPage(
     // A screen reader names each box by its label.
     addressLabel->setBuddy(m_address);
     serverLabel->setBuddy(m_server);
-    m_advanced = new QPushButton(QStringLiteral("A&dvanced..."), this);
+    m_advanced = new QPushButton(tr("A&dvanced..."), this);
     m_advanced->setObjectName(QStringLiteral("advancedButton"));
     m_advanced->setAutoDefault(false); // Return stays with Next
     grid->addWidget(addressLabel, 0, 0);
@@ -72,8 +71,8 @@ bool MailServerPage::editingUser() const
 void MailServerPage::load(const QString &nextWord)
 {
     m_status->setText(m_run.mode == Mode::EditDefaults
-            ? QStringLiteral("Please enter your Default Email settings.")
-            : QStringLiteral("Please enter your Email settings."));
+            ? tr("Please enter your Default Email settings.")
+            : tr("Please enter your Email settings."));
     m_instruction->setText(instructionLine(nextWord));
 
     // The server options: the edited user's own, the defaults, or what Next confirmed
@@ -117,7 +116,7 @@ void MailServerPage::guessMailAccount()
 {
     const MailAccount found = m_mailAccountGuess ? m_mailAccountGuess() : MailAccount {};
     if (found.addressFound) {
-        m_status->setText(QStringLiteral("Tolvane guessed your Email settings."));
+        m_status->setText(tr("Tolvane guessed your Email settings."));
         m_address->setText(m_run.email.isEmpty() ? found.address : m_run.email);
     }
     // An empty confirmed server gives way to the one found; otherwise a confirmed address
@@ -209,18 +208,18 @@ bool MailServerPage::acceptable(const QString &address, const QString &server)
     QString missing;
     QLineEdit *box = nullptr;
     if (!isMailAddress(address)) {
-        missing = QStringLiteral("Please enter your Email address in the form name@domain, "
-                                 "for example ada@example.com.");
+        missing = tr("Please enter your Email address in the form name@domain, "
+                     "for example ada@example.com.");
         box = m_address;
     } else if (server.trimmed().isEmpty()) {
-        missing = QStringLiteral("Please enter the address of your SMTP server, the server "
-                                 "your Email provider names for outgoing mail, for example "
-                                 "smtp.example.com.");
+        missing = tr("Please enter the address of your SMTP server, the server "
+                     "your Email provider names for outgoing mail, for example "
+                     "smtp.example.com.");
         box = m_server;
     } else {
         return true;
     }
-    m_context.boxes.show(QStringLiteral("Email Settings"), missing, MessageBoxes::Icon::Critical,
+    m_context.boxes.show(tr("Email Settings"), missing, MessageBoxes::Icon::Critical,
         MessageBoxes::Buttons::Ok, window());
     box->setFocus();
     return false;

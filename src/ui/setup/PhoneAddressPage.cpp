@@ -14,26 +14,13 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-const QString PhoneAddressPage::ExampleBlock
-    = QStringLiteral("Typically, cellular phone Email addresses appear as follows:\n"
-                     "        (10-digit phone number)@(carrier's domain)\n"
-                     "For example:  5551234567@sms.carrier.example\n"
-                     "You can obtain your Email address from your cellular service provider.");
-
-QString PhoneAddressPage::urlBlock()
-{
-    return tr("No texts from mail any more? Enter a notification URL such as "
-              "ntfy://ntfy.sh/your-topic instead; click ? for how.");
-}
-
 PhoneAddressPage::PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *parent)
-    : WizardPage(context, run, QStringLiteral("frmCellEmail"),
-        QStringLiteral("Tolvane - Cellular Phone Email"), parent)
+    : WizardPage(
+        context, run, QStringLiteral("frmCellEmail"), tr("Tolvane - Cellular Phone Email"), parent)
 {
-    m_rows->addWidget(addLabel(QStringLiteral("requestLabel"),
-        QStringLiteral("Please enter your cellular phone Email address.")));
-    QLabel *phoneLabel
-        = addLabel(QStringLiteral("phoneLabel"), QStringLiteral("Cellular Phone Email:"));
+    m_rows->addWidget(addLabel(
+        QStringLiteral("requestLabel"), tr("Please enter your cellular phone Email address.")));
+    QLabel *phoneLabel = addLabel(QStringLiteral("phoneLabel"), tr("Cellular Phone Email:"));
     m_rows->addWidget(phoneLabel);
     m_phone = addBox(QStringLiteral("phoneEdit"));
     phoneLabel->setBuddy(m_phone); // a screen reader names the box by its label
@@ -43,10 +30,17 @@ PhoneAddressPage::PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *
     QWidget *footer = makeFooter();
     auto *footerRows = new QVBoxLayout(footer);
     footerRows->setContentsMargins(0, 0, 0, 0);
-    QLabel *example = addLabel(QStringLiteral("exampleLabel"), ExampleBlock);
+    QLabel *example = addLabel(QStringLiteral("exampleLabel"),
+        tr("Typically, cellular phone Email addresses appear as follows:\n"
+           "        (10-digit phone number)@(carrier's domain)\n"
+           "For example:  5551234567@sms.carrier.example\n"
+           "You can obtain your Email address from your cellular service provider."));
     example->setParent(footer);
     footerRows->addWidget(example);
-    QLabel *urls = addLabel(QStringLiteral("urlLabel"), urlBlock());
+    // The second kind of address, for phones whose carrier closed its mail gateway.
+    QLabel *urls = addLabel(QStringLiteral("urlLabel"),
+        tr("No texts from mail any more? Enter a notification URL such as "
+           "ntfy://ntfy.sh/your-topic instead; click ? for how."));
     urls->setParent(footer);
     footerRows->addWidget(urls);
     footerRows->addStretch(1);
@@ -66,7 +60,7 @@ WizardPage::Step PhoneAddressPage::next()
     const QString address = m_phone->text();
     // A message file lists its recipients' addresses after "|", each followed by ",".
     if (PhoneAddress::breaksRecord(address)) {
-        m_context.boxes.show(QStringLiteral("Cellular Phone Email"),
+        m_context.boxes.show(tr("Cellular Phone Email"),
             tr("A phone address cannot contain \"|\" or \",\": the message files could not "
                "keep it. Please enter it without them."),
             MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
@@ -76,24 +70,24 @@ WizardPage::Step PhoneAddressPage::next()
     // to this address: it must be one.
     if (PhoneAddress::isNotificationUrl(address)) {
         if (!PhoneAddress::isUsableUrl(address)) {
-            m_context.boxes.show(QStringLiteral("Cellular Phone Email"),
+            m_context.boxes.show(tr("Cellular Phone Email"),
                 tr("Please enter the notification URL in full and without blanks, for "
                    "example ntfy://ntfy.sh/your-topic."),
                 MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
             return Step::Stay;
         }
     } else if (!isMailAddress(address)) {
-        m_context.boxes.show(QStringLiteral("Cellular Phone Email"),
-            QStringLiteral("Please enter your cellular phone Email address in the form "
-                           "number@domain, for example 5551234567@sms.carrier.example."),
+        m_context.boxes.show(tr("Cellular Phone Email"),
+            tr("Please enter your cellular phone Email address in the form "
+               "number@domain, for example 5551234567@sms.carrier.example."),
             MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
         return Step::Stay;
     }
     if (m_run.isWizard() && Roster::phoneAddressInUse(m_context.settings, address)) {
-        m_context.boxes.show(QStringLiteral("User Name"),
-            address
-                + QStringLiteral(" has already been configured.  Please select another "
-                                 "cellular phone Email address."),
+        m_context.boxes.show(tr("User Name"),
+            tr("%1 has already been configured.  Please select another cellular phone Email "
+               "address.")
+                .arg(address),
             MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
         return Step::Stay;
     }

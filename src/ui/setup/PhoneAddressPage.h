@@ -12,10 +12,6 @@ class PhoneAddressPage : public WizardPage {
 public:
     PhoneAddressPage(AppContext &context, SetupRun &run, QWidget *parent = nullptr);
 
-    static const QString ExampleBlock;
-    // The second kind of address, for phones whose carrier closed its mail gateway.
-    static QString urlBlock();
-
     void load(const QString &nextWord) override;
     Step next() override;
     void finish(QWidget *boxParent) override;

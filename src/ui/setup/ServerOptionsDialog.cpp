@@ -35,16 +35,17 @@ ServerOptionsDialog::ServerOptionsDialog(AppContext &context, QWidget *parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("serverOptionsDialog"));
-    setWindowTitle(QStringLiteral("Tolvane - Advanced Email Settings"));
+    setWindowTitle(tr("Tolvane - Advanced Email Settings"));
     setWindowIcon(tolvaneIcon());
     setWindowModality(Qt::ApplicationModal);
 
     auto *security = new QVBoxLayout;
     security->setSpacing(4);
     m_security = new QButtonGroup(this);
-    const char *texts[] = { "&None (plain SMTP, no login)", "&STARTTLS", "&TLS from the start" };
+    const char *texts[] = { QT_TR_NOOP("&None (plain SMTP, no login)"), QT_TR_NOOP("&STARTTLS"),
+        QT_TR_NOOP("&TLS from the start") };
     for (int i = 0; i < int(securityButtons.size()); ++i) {
-        securityButtons[i] = new QRadioButton(QString::fromLatin1(texts[i]), this);
+        securityButtons[i] = new QRadioButton(tr(texts[i]), this);
         securityButtons[i]->setObjectName(QStringLiteral("securityButton_%1").arg(i));
         m_security->addButton(securityButtons[i], i);
         security->addWidget(securityButtons[i]);
@@ -65,22 +66,22 @@ ServerOptionsDialog::ServerOptionsDialog(AppContext &context, QWidget *parent)
 
     m_rows = new QFormLayout;
     m_rows->setLabelAlignment(Qt::AlignLeft);
-    m_rows->addRow(QStringLiteral("Security:"), security);
-    m_rows->addRow(QStringLiteral("&Port:"), portEdit);
-    m_rows->addRow(QStringLiteral("&Login:"), loginEdit);
-    m_rows->addRow(QStringLiteral("Pass&word:"), passwordEdit);
+    m_rows->addRow(tr("Security:"), security);
+    m_rows->addRow(tr("&Port:"), portEdit);
+    m_rows->addRow(tr("&Login:"), loginEdit);
+    m_rows->addRow(tr("Pass&word:"), passwordEdit);
 
-    keyringNote = new QLabel(QStringLiteral("The password is kept only in the desktop's keyring, "
-                                            "never in Tolvane's own files."),
+    keyringNote = new QLabel(tr("The password is kept only in the desktop's keyring, "
+                                "never in Tolvane's own files."),
         this);
     keyringNote->setObjectName(QStringLiteral("keyringNote"));
     keyringNote->setWordWrap(true);
     m_rows->addRow(QString(), keyringNote);
 
-    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton = new QPushButton(tr("OK"), this);
     okButton->setObjectName(QStringLiteral("okButton"));
     okButton->setDefault(true);
-    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancelButton = new QPushButton(tr("&Cancel"), this);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     cancelButton->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
@@ -94,7 +95,8 @@ ServerOptionsDialog::ServerOptionsDialog(AppContext &context, QWidget *parent)
     layout->addStretch(1);
     layout->addSpacing(10);
     layout->addLayout(buttons);
-    setFixedWidth(380);
+    // Wider only where a translation needs the room.
+    setFixedWidth(qMax(380, minimumSizeHint().width()));
 
     connect(okButton, &QPushButton::clicked, this, &ServerOptionsDialog::confirm);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -125,8 +127,7 @@ void ServerOptionsDialog::load()
     portEdit->setText(m_current.port);
     loginEdit->setText(m_current.login);
     passwordEdit->clear();
-    passwordEdit->setPlaceholderText(
-        m_use == PasswordUse::Kept ? QStringLiteral("Unchanged") : QString());
+    passwordEdit->setPlaceholderText(m_use == PasswordUse::Kept ? tr("Unchanged") : QString());
     m_rows->setRowVisible(passwordEdit, m_use != PasswordUse::None);
     m_rows->setRowVisible(keyringNote, m_use != PasswordUse::None);
     showUsualPort();
@@ -155,8 +156,8 @@ void ServerOptionsDialog::showUsualPort()
 
 bool ServerOptionsDialog::refuse(const QString &text, QWidget *focus)
 {
-    m_context.boxes.show(QStringLiteral("Advanced Email Settings"), text,
-        MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
+    m_context.boxes.show(tr("Advanced Email Settings"), text, MessageBoxes::Icon::Critical,
+        MessageBoxes::Buttons::Ok, this);
     focus->setFocus();
     return false;
 }
@@ -169,27 +170,26 @@ void ServerOptionsDialog::confirm()
         const QString login = loginEdit->text().trimmed();
         const QString password = passwordEdit->text();
         if (security == Security::Unknown) {
-            refuse(QStringLiteral("Please choose how the connection to the mail server is "
-                                  "secured."),
+            refuse(tr("Please choose how the connection to the mail server is "
+                      "secured."),
                 securityButtons[0]);
             return;
         }
         if (!port.isEmpty() && !SmtpWire::parsePort(port)) {
-            refuse(QStringLiteral("The port must be a number from 1 to 65535.  Leave it empty "
-                                  "for the usual port."),
+            refuse(tr("The port must be a number from 1 to 65535.  Leave it empty "
+                      "for the usual port."),
                 portEdit);
             return;
         }
         if (!login.isEmpty() && security == Security::None) {
-            refuse(QStringLiteral("A login needs a secure connection: choose STARTTLS or TLS "
-                                  "from the start, or leave the login empty.  Tolvane never "
-                                  "sends a password over a clear connection."),
+            refuse(tr("A login needs a secure connection: choose STARTTLS or TLS "
+                      "from the start, or leave the login empty.  Tolvane never "
+                      "sends a password over a clear connection."),
                 securityButtons[1]);
             return;
         }
         if (login.isEmpty() && !password.isEmpty()) {
-            refuse(QStringLiteral("Please enter the login name that goes with the password."),
-                loginEdit);
+            refuse(tr("Please enter the login name that goes with the password."), loginEdit);
             return;
         }
         m_choice = Choice { { security, port, login }, password };

@@ -47,7 +47,7 @@ SetupWizard::SetupWizard(AppContext &context, QWidget *parent)
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(DesignWidth, DesignHeight);
 
-    auto *frame = new QGroupBox(QStringLiteral("Tolvane Setup"), this);
+    auto *frame = new QGroupBox(tr("Tolvane Setup"), this);
     frame->setObjectName(QStringLiteral("setupFrame"));
     auto *picture = new QLabel(frame);
     picture->setObjectName(QStringLiteral("picture"));
@@ -75,11 +75,11 @@ SetupWizard::SetupWizard(AppContext &context, QWidget *parent)
 
     m_helpButton = makeButton(QStringLiteral("?"), QStringLiteral("helpButton"), this);
     m_helpButton->setFixedWidth(32);
-    m_backButton = makeButton(QStringLiteral("&Back"), QStringLiteral("backButton"), this);
-    m_nextButton = makeButton(QStringLiteral("&Next"), QStringLiteral("nextButton"), this);
+    m_backButton = makeButton(tr("&Back"), QStringLiteral("backButton"), this);
+    m_nextButton = makeButton(tr("&Next"), QStringLiteral("nextButton"), this);
     m_nextButton->setAutoDefault(true);
     m_nextButton->setDefault(true);
-    m_cancelButton = makeButton(QStringLiteral("&Cancel"), QStringLiteral("cancelButton"), this);
+    m_cancelButton = makeButton(tr("&Cancel"), QStringLiteral("cancelButton"), this);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_helpButton);
@@ -160,12 +160,12 @@ void SetupWizard::showPage(int index)
     m_footers->setCurrentIndex(index);
     setWindowTitle(page->title());
     m_backButton->setVisible(m_run.isWizard() && index > UserName);
-    const QString caption = !m_run.isWizard() ? QStringLiteral("&Apply")
-        : index == PhoneAddress               ? QStringLiteral("&Finish")
-                                              : QStringLiteral("&Next");
+    const QString caption = !m_run.isWizard() ? tr("&Apply")
+        : index == PhoneAddress               ? tr("&Finish")
+                                              : tr("&Next");
     m_nextButton->setText(caption);
     // The caption without its accelerator mark: "&Next" reads "Next".
-    trapOnPage("Form_Load", [&] { page->load(caption.mid(1)); });
+    trapOnPage("Form_Load", [&] { page->load(QString(caption).remove(u'&')); });
     page->boxes().first()->setFocus();
 }
 
@@ -204,9 +204,9 @@ void SetupWizard::cancel()
 {
     trapOnPage("cmdCancel_Click", [&] {
         if (m_run.mode == Mode::FirstRun) {
-            const auto answer = m_context.boxes.show(QStringLiteral("Abort Tolvane Setup?"),
-                QStringLiteral("Canceling Tolvane Setup will end the program.  Are you sure you "
-                               "wish to cancel Tolvane Setup?"),
+            const auto answer = m_context.boxes.show(tr("Abort Tolvane Setup?"),
+                tr("Canceling Tolvane Setup will end the program.  Are you sure you "
+                   "wish to cancel Tolvane Setup?"),
                 MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo, this);
             if (answer == MessageBoxes::Answer::Yes)
                 done(Abandoned);

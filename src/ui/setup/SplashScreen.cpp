@@ -14,9 +14,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-const QString SplashScreen::NoticeLine
-    = QStringLiteral("Your messages go out on time while Tolvane waits in the system tray.");
-
 SplashScreen::SplashScreen(AppContext &context, SetupWizard &wizard, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , m_context(context)
@@ -38,12 +35,11 @@ SplashScreen::SplashScreen(AppContext &context, SetupWizard &wizard, QWidget *pa
     name->setFont(title);
     name->setStyleSheet(QStringLiteral("color: #1c3d66;"));
 
-    auto *tagline
-        = new QLabel(QStringLiteral("Text messages for your phone, sent on the minute."), this);
+    auto *tagline = new QLabel(tr("Text messages for your phone, sent on the minute."), this);
     tagline->setWordWrap(true);
     tagline->setStyleSheet(QStringLiteral("color: #3a4a5c;"));
 
-    auto *version = new QLabel(QStringLiteral("Version 1.0"), this);
+    auto *version = new QLabel(tr("Version 1.0"), this);
     version->setObjectName(QStringLiteral("versionLabel"));
     QFont bold = version->font();
     bold.setBold(true);
@@ -65,11 +61,12 @@ SplashScreen::SplashScreen(AppContext &context, SetupWizard &wizard, QWidget *pa
     m_licence->setFont(small);
     m_licence->hide();
 
-    auto *notice = new QLabel(NoticeLine, this);
+    auto *notice = new QLabel(
+        tr("Your messages go out on time while Tolvane waits in the system tray."), this);
     notice->setWordWrap(true);
     notice->setStyleSheet(QStringLiteral("color: #3a4a5c;"));
 
-    m_okButton = new QPushButton(QStringLiteral("&OK"), this);
+    m_okButton = new QPushButton(tr("&OK"), this);
     m_okButton->setObjectName(QStringLiteral("okButton"));
     m_okButton->setDefault(true);
     m_okButton->hide();

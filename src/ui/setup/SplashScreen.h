@@ -25,7 +25,6 @@ class SplashScreen : public QDialog {
 public:
     static constexpr int DesignWidth = 406;
     static constexpr int DesignHeight = 305;
-    static const QString NoticeLine;
 
     struct Hooks {
         // The dialogs of the other layers, created on first use; the set-up wizard is

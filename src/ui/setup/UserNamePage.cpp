@@ -14,14 +14,13 @@ using Mode = SetupRun::Mode;
 
 UserNamePage::UserNamePage(AppContext &context, SetupRun &run,
     const std::function<QString()> &accountName, QWidget *parent)
-    : WizardPage(
-        context, run, QStringLiteral("frmUserName"), QStringLiteral("Tolvane - User Name"), parent)
+    : WizardPage(context, run, QStringLiteral("frmUserName"), tr("Tolvane - User Name"), parent)
     , m_accountName(accountName)
 {
     m_status = addLabel(QStringLiteral("statusLabel"), QString());
     m_rows->addWidget(m_status);
     m_rows->addSpacing(6);
-    QLabel *nameLabel = addLabel(QStringLiteral("nameLabel"), QStringLiteral("User Name:"));
+    QLabel *nameLabel = addLabel(QStringLiteral("nameLabel"), tr("User Name:"));
     m_rows->addWidget(nameLabel);
     m_name = addBox(QStringLiteral("nameEdit"));
     nameLabel->setBuddy(m_name); // a screen reader names the box by its label
@@ -36,8 +35,8 @@ void UserNamePage::load(const QString &nextWord)
 {
     m_instruction->setText(instructionLine(nextWord));
     const bool firstRun = m_run.mode == Mode::FirstRun;
-    m_status->setText(firstRun ? QStringLiteral("Tolvane guessed your User Name.")
-                               : QStringLiteral("Please enter User Name."));
+    m_status->setText(
+        firstRun ? tr("Tolvane guessed your User Name.") : tr("Please enter User Name."));
     const QString guess = m_accountName ? m_accountName() : QString();
     QString name;
     if (firstRun)
@@ -54,8 +53,8 @@ WizardPage::Step UserNamePage::next()
     const QString name = m_name->text();
     // An empty name matches every free slot, so it is refused while one is free.
     if (m_run.isWizard() && Roster::nameInUse(m_context.settings, name)) {
-        m_context.boxes.show(QStringLiteral("User Name"),
-            name + QStringLiteral(" already exists.  Please select another name."),
+        m_context.boxes.show(tr("User Name"),
+            tr("%1 already exists.  Please select another name.").arg(name),
             MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, window());
         return Step::Stay;
     }

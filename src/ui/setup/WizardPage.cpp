@@ -43,7 +43,7 @@ QWidget *WizardPage::makeFooter()
 
 QString WizardPage::instructionLine(const QString &nextWord)
 {
-    return QStringLiteral("If this is correct, click the ") + nextWord
-        + QStringLiteral(" button below.  Otherwise, make any necessary changes and click the ")
-        + nextWord + QStringLiteral(" button.");
+    return tr("If this is correct, click the %1 button below.  Otherwise, make any necessary "
+              "changes and click the %1 button.")
+        .arg(nextWord);
 }

@@ -3,16 +3,21 @@
 #include "support/ModalSteps.h"
 #include "ui/entry/DialogScript.h"
 #include "ui/entry/EntryDialog.h"
+#include "ui/entry/UserPicker.h"
 #include "ui/main/DayPage.h"
 #include "ui/main/DaySlots.h"
 #include "ui/main/MailWarning.h"
 #include "ui/main/RowState.h"
 #include "ui/main/StartedProgram.h"
+#include "ui/setup/ServerOptionsDialog.h"
+#include "ui/setup/SetupWizard.h"
 
 #include <QAccessible>
 #include <QDir>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -20,6 +25,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTranslator>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -41,6 +48,65 @@ struct RecordingCalendar : MarkedCalendar {
         MarkedCalendar::paintCell(painter, rect, date);
     }
 };
+
+// Gives every text of the committed translation back as "⟦text⟧": a text a window shows
+// without the marks did not go through tr(), or lupdate cannot see it.
+struct MarkingTranslator : QTranslator {
+    QSet<QString> known; // "context\ntext"
+    MarkingTranslator()
+    {
+        QFile ts(qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/translations/tolvane_de.ts");
+        ts.open(QIODevice::ReadOnly);
+        QString context;
+        for (QXmlStreamReader xml(&ts); !xml.atEnd();) {
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"name")
+                context = xml.readElementText();
+            else if (xml.isStartElement() && xml.name() == u"source")
+                known.insert(context + '\n' + xml.readElementText());
+        }
+    }
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *text, const char *, int) const override
+    {
+        const QString source = QString::fromUtf8(text);
+        return known.contains(QString::fromUtf8(context) + '\n' + source) ? "⟦" + source + "⟧"
+                                                                          : QString();
+    }
+};
+
+// The texts of a window and its shown children (not the calendar's own, which come from
+// the locale) that lack the marks, other than the program's name, a user's and signs.
+QStringList unmarked(QWidget *window, QStringList texts = {})
+{
+    const auto inCalendar = [](QObject *o) {
+        while ((o = o->parent()))
+            if (qobject_cast<QCalendarWidget *>(o))
+                return true;
+        return false;
+    };
+    texts << window->windowTitle();
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(window) || inCalendar(w))
+            continue;
+        texts << w->accessibleName() << w->toolTip();
+        if (auto *label = qobject_cast<QLabel *>(w))
+            texts << label->text();
+        if (auto *button = qobject_cast<QAbstractButton *>(w))
+            texts << button->text();
+        if (auto *group = qobject_cast<QGroupBox *>(w))
+            texts << group->title();
+        if (auto *edit = qobject_cast<QLineEdit *>(w))
+            texts << edit->placeholderText();
+    }
+    for (QAction *action : window->findChildren<QAction *>())
+        if (!inCalendar(action))
+            texts << action->text() << action->toolTip();
+    texts.removeIf([](const QString &t) {
+        return t.contains(u'⟦') || t == "Tolvane" || t == "Ada"
+            || !std::any_of(t.begin(), t.end(), [](QChar c) { return c.isLetter(); });
+    });
+    return texts;
+}
 
 } // namespace
 
@@ -122,9 +188,29 @@ private slots:
     }
 
     // Off the quarter hour to the nearest row, late ones to the blank row 97, which the
-    // next day clears; no file, an empty page.
+    // next day clears; no file, an empty page. Times and dates in the locale's format: the
+    // program's own in English, 24 hours in German.
+    void recordRows_data()
+    {
+        Columns<QString, QString, QString, QString>({ "locale", "rows", "spoken", "title" });
+        QTest::newRow("en_US") << "en_US"
+                               << "34 8:15 AM eight past, 41 10:00 AM ten past"
+                               << "08:08 AM"
+                               << "Tolvane - Message for 2026/03/14 08:15 AM";
+        QTest::newRow("de_DE") << "de_DE"
+                               << "34 08:15 eight past, 41 10:00 ten past"
+                               << "08:08"
+                               << "Tolvane - Message for 14.03.26 08:15";
+    }
     void recordRows()
     {
+        QFETCH(QString, locale);
+        QFETCH(QString, rows);
+        QFETCH(QString, spoken);
+        QFETCH(QString, title);
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        const auto restored = qScopeGuard([&] { QLocale::setDefault(before); });
         StartedProgram f;
         f.open({ "2026/03/14 08:08 AMNeight past" + ToAda, "2026/03/14 10:07 AMNten past" + ToAda,
             "2026/03/14 11:58 PMNlate" + ToAda, "2026/03/15 10:00 AMNnext day" + ToAda });
@@ -137,9 +223,12 @@ private slots:
                             + f.cell(row)->text();
             return rows.join(", ");
         };
-        QCOMPARE(
-            filled(QDate(2026, 3, 14)), "34 8:15 AM eight past, 41 10:00 AM ten past, 97  late");
-        QCOMPARE(filled(QDate(2026, 3, 15)), "41 10:00 AM next day");
+        QCOMPARE(filled(QDate(2026, 3, 14)), rows + ", 97  late");
+        QCOMPARE(f.cell(34)->data(Qt::AccessibleTextRole).toString().section(',', 0, 0), spoken);
+        QCOMPARE(filled(QDate(2026, 3, 15)), rows.section(", ", 1).replace("ten past", "next day"));
+        f.app.entryDialog().editSlot(QDateTime(QDate(2026, 3, 14), QTime(8, 15)));
+        QCOMPARE(f.app.entryDialog().windowTitle(), title);
+        QCOMPARE(f.calendar()->firstDayOfWeek(), Qt::Sunday); // the marks count from Sunday
         QFile::remove(f.env.userFile(1));
         QCOMPARE(filled(QDate(2026, 3, 14)), QString());
         QVERIFY(visibleMarks(*f.calendar()).isEmpty());
@@ -463,6 +552,68 @@ private slots:
         }
         QCOMPARE(missing, QStringList());
         QCOMPARE(f.child<QAction>("helpAction")->shortcut(), QKeySequence(Qt::Key_F1));
+    }
+
+    // Under a translation every window shows only translated texts: its captions, title,
+    // menus, tooltips, accessible names and the boxes it opens.
+    void everyTextTranslated_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char *window : { "main", "entry", "picker", "name page", "mail page",
+                 "server options", "phone page", "about", "boxes" })
+            QTest::newRow(window) << window;
+    }
+    void everyTextTranslated()
+    {
+        QFETCH(QString, window);
+        MarkingTranslator marks;
+        QCoreApplication::installTranslator(&marks);
+        const auto removed = qScopeGuard([&] { QCoreApplication::removeTranslator(&marks); });
+        StartedProgram f; // built under the translation, as the program builds its windows
+        f.open();
+        SetupWizard &wizard = f.app.wizard();
+        QStringList left;
+        if (window == "main") {
+            left = unmarked(
+                &f.w(), { f.grid()->horizontalHeaderItem(0)->text(), f.grid()->timeHeading() });
+        } else if (window == "entry") {
+            f.app.entryDialog().editSlot(QDateTime(QDate(2026, 3, 20), QTime(9, 30)));
+            left = unmarked(&f.app.entryDialog());
+        } else if (window == "picker") {
+            f.app.entryDialog().picker().begin({ .several = true, .offerCurrentUser = true });
+            left = unmarked(&f.app.entryDialog().picker());
+        } else if (window.endsWith("page")) {
+            const auto mode = window == "name page" ? SetupWizard::Mode::FirstRun
+                : window == "mail page"             ? SetupWizard::Mode::EditMailServer
+                                                    : SetupWizard::Mode::EditPhoneAddress;
+            wizard.begin(mode, 1);
+            left = unmarked(&wizard);
+        } else if (window == "server options") {
+            wizard.begin(SetupWizard::Mode::EditMailServer, 1);
+            auto *options = wizard.findChild<ServerOptionsDialog *>();
+            ModalSteps steps;
+            steps.then(*options, [&] { left = unmarked(options); });
+            QTest::mouseClick(wizard.findChild<QPushButton *>("advancedButton"), Qt::LeftButton);
+            QVERIFY2(steps.finished(), qPrintable(steps.failure));
+        } else if (window == "about") {
+            f.app.splashScreen().showAbout();
+            left = unmarked(&f.app.splashScreen());
+        } else {
+            f.p().showErrors = true;
+            f.p().reportError("frmMain.Test");
+            for (int n = 2; n <= 10; ++n)
+                f.env.addUser(n, QString(n, 'x'), QString::number(n));
+            f.trigger("addUserAction");
+            f.trigger("shutdownAction");
+            f.env.boxes.queueAnswer(MessageBoxes::Answer::No);
+            f.w().showClosingMessages();
+            QCOMPARE(f.env.boxes.shown.size(), 3);
+            for (const auto &box : f.env.boxes.shown)
+                left << box.title << box.text;
+            QWidget none;
+            left = unmarked(&none, left);
+        }
+        QVERIFY2(left.isEmpty(), qPrintable(left.join(" | ")));
     }
 
     // A screen reader names the glyph buttons, the calendar and the grid for what they do.
