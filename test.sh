@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what is missing, builds Tolvane and runs the whole test suite.
 #   ./test.sh              the normal build
 #   ./test.sh --sanitize   the same tests built with AddressSanitizer and UBSan

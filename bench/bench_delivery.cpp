@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Delivery figures: how soon after its minute a message is held by a real SMTP server,
 // how much CPU time a 20-second wait for a silent server costs, and how soon after the
 // start of each second the scheduler's tick comes. With --tls, the first figure for a

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A soak: one simulated day of 1,000 messages from ten users delivered by the real scheduler
 // and the real SMTP conversation to aiosmtpd, once with a server that takes everything and
 // once with one that refuses the content of every tenth message. Checks that every message

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The message files at their largest: ten users, each with a year of quarter-hour
 // slots (35,040 records). Measures every rewrite of one file, the reads, the scheduler's
 // reload over the ten files and one scheduler tick with nothing due.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's figures:
 // 1. LoadScreenData for a page at the end of a 35,040-record message file (a year of
 //    quarter hours), the page read up to its last day: median of 25 loads.

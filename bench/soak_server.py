@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """aiosmtpd's Maildir handler, refusing the content of every n-th message with 550.
 
 Run as: python3 -m aiosmtpd -n -l HOST:PORT -c soak_server.RefusingMailbox MAILDIR N

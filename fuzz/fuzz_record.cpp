@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A message file from anywhere (a crash, another program, a disk error, a hand edit): each
 // line and its fields and its text as it goes by mail, then the whole content through the
 // readers, the scheduler's look-ahead and one rewrite. A line that cannot be read must never

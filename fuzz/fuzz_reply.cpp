@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What a server sends, in arrivals of any size, gathered into replies, their codes read,
 // and read as a list of the server's capabilities.
 //

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A settings file edited by hand, damaged or not INI at all: the values read from it, the
 // logged-in user, the roster's scans, and one write of the input as a value, which must
 // read back exactly and leave every other value as it was.

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UBSan) when one is missing,
 # then runs each in turn for the given seconds on a scratch copy of its committed corpus.
 #   fuzz/run.sh [seconds] [target...]      30 seconds and all three targets by default

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Configures and builds Tolvane into a build directory (default: build).
 #   scripts/build.sh [build-dir] [extra cmake options...]
 set -euo pipefail

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Fails when lupdate, run over the sources as `--target update_translations` runs it, would
 # change a committed translation (a text the program shows that the .ts lacks, or one it
 # no longer shows), or when a translation is left unfinished.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/AppContext.h"
 #include "app/AppTitle.h"
 #include "app/SettingsFileCheck.h"

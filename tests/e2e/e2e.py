@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """What the end-to-end tests share: the built program started as a user would start it,
 with settings and messages of its own, a real SMTP server (aiosmtpd), a notification area
 (trayer) and the X tools that find, type into and click its windows, under xvfb-run."""

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """A small start (only the icon in the tray) with a configured user: the message due this
 minute goes out and is marked sent, an earlier one and a later one are left alone, and a second copy started meanwhile
 is refused without disturbing the first."""

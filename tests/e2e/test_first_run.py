@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """A first run: the set-up pages, filled in as a user would, end in the main window;
 given up, they end the program."""
 

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """A user whose only phone address is an ntfy topic: the message due this minute reaches the
 topic through apprise at its minute, titled "Tolvane", and is marked sent; no mail goes out
 and nothing is said."""

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Starting small: no window, only the icon in the notification area; "Shutdown Tolvane"
 from the icon's menu ends the program."""
 

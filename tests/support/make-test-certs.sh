@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Makes the certificates the TLS tests use, in the folder given: ca.pem, the tests' own
 # authority, which they trust; server.pem/.key signed by it for localhost and 127.0.0.1;
 # wrongname signed by it for another host; rogue for localhost, signed by nobody trusted.

@@ -1,4 +1,7 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """A notification server for the tests that speaks ntfy's publish API: a JSON body with
 topic, title and message posted to "/" (as Apprise's ntfy:// posts), or the message as the
 body posted to "/<topic>" with a Title header (as curl would); Apprise's generic json://

@@ -1,4 +1,7 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """aiosmtpd for the tests, without TLS, with STARTTLS or with TLS from the first byte, and a
 login offered only over TLS. Arguments: port, log file, none|starttls|smtps, certificate, key,
 login, password, login methods not offered (by commas; the last five may be empty), and

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs one test program on a private session bus with a real secret store: GNOME
 # Keyring, unlocked with a login keyring of its own in a scratch home. Nothing of the
 # machine's own keyring is touched, and the bus and the store end with the test.

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Tolvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs one test program on a virtual X display that has a notification area: Xvfb
 # through xvfb-run, with trayer as the notification-area host. The test itself waits
 # until the host has claimed the tray before it starts. Everything started here ends

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The calendar and the day grid of the main window.
 #include "app/AppContext.h"
 #include "app/ErrorTrap.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's controls, their places for any window size, and the scrolling of
 // the content when the window is smaller than it.
 #include "app/AppContext.h"

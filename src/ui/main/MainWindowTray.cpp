@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's life in the notification area: the icon, its two mouse events and
 // its menu, the two start options, and the first-time explanation of all this.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The user-management commands of the "User Settings" and "Options" menus: each opens the
 // set-up wizard (one page of it, or all three for a new user) or the recipient picker and
 // acts on what comes back.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The start, the notification area on a real tray host (run through
 // tests/support/with-tray.sh) and the end of the program.
 
