@@ -18,27 +18,20 @@ inline quint16 FreeLoopbackPort()
     return server.serverPort();
 }
 
-// A real SMTP server for the tests: Debian's aiosmtpd (tests/support/tls_smtpd.py) on a free
-// loopback port. Started with its options (TLS, certificate, key, login, password, login
-// methods not offered, "7bit": tls_smtpd.py's arguments), it says whether it listens (a
-// greeting probe cannot tell over TLS).
-class AiosmtpdServer {
+// A test server in Python (tests/support/<script>) with a folder for its logs; start() gives
+// the first line it prints, once it has (empty if it ended or stayed silent).
+class PythonServer {
 public:
-    ~AiosmtpdServer() { m_process.terminate(), m_process.waitForFinished(3000); }
-    bool start(const QStringList &options)
+    ~PythonServer() { m_process.terminate(), m_process.waitForFinished(3000); }
+    QByteArray start(const QString &script, const QStringList &arguments)
     {
         m_process.start("/usr/bin/python3",
-            QStringList {
-                qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/support/tls_smtpd.py",
-                QString::number(m_port = FreeLoopbackPort()), m_dir.filePath("log") }
-                + options);
+            QStringList { qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/support/" + script }
+                + arguments);
         const auto said
             = [&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; };
-        return QTest::qWaitFor(said, 10000) && m_process.readLine() == "ready\n";
+        return QTest::qWaitFor(said, 10000) ? m_process.readLine() : QByteArray();
     }
-    quint16 port() const { return m_port; }
-    // Every login attempt and mail taken, with whether the connection was encrypted, as
-    // Python writes them: "AUTH tls PLAIN ok", "DATA clear ann@home.example [...] b'...'".
     QStringList log(const QString &name = "log") const
     {
         QFile file(m_dir.filePath(name));
@@ -46,8 +39,30 @@ public:
             ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
             : QStringList();
     }
+
+protected:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
+// A real SMTP server for the tests: Debian's aiosmtpd (tls_smtpd.py) on a free loopback
+// port. Started with its options (TLS, certificate, key, login, password, login methods not
+// offered, "7bit": tls_smtpd.py's arguments), it says whether it listens (a greeting probe
+// cannot tell over TLS). Its log() holds every login attempt and mail taken, with whether
+// the connection was encrypted, as Python writes them: "AUTH tls PLAIN ok",
+// "DATA clear ann@home.example [...] b'...'".
+class AiosmtpdServer : public PythonServer {
+public:
+    bool start(const QStringList &options)
+    {
+        const QStringList where { QString::number(m_port = FreeLoopbackPort()),
+            m_dir.filePath("log") };
+        return PythonServer::start("tls_smtpd.py", where + options) == "ready\n";
+    }
+    quint16 port() const { return m_port; }
     // Each mail taken as Python's e-mail package reads it under its strict SMTP policy: its
-    // "defects", "headers", "to", "date", "text" (decoded), "mail options", "longest line".
+    // "defects", "headers", "text" (decoded), "mail options", "longest line".
     QList<QJsonObject> mails() const
     {
         QList<QJsonObject> mails;
@@ -55,9 +70,4 @@ public:
             mails.append(QJsonDocument::fromJson(line.toUtf8()).object());
         return mails;
     }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    quint16 m_port = 0;
 };

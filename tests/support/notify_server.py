@@ -2,14 +2,12 @@
 # SPDX-FileCopyrightText: 2026 The Tolvane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-"""A notification server for the tests that speaks ntfy's publish API: a JSON body with
-topic, title and message posted to "/" (as Apprise's ntfy:// posts), or the message as the
-body posted to "/<topic>" with a Title header (as curl would); Apprise's generic json://
-endpoint posts JSON with title and message to its path, taken as the topic. Each post is
-logged as one JSON line {"topic", "title", "message", "at"} when it arrives ("at": seconds
-since the epoch). A topic that begins
-with "refuse" is answered 500 as ntfy answers an error; one that begins with "silent" is
-never answered. Arguments: port (0: any), log file; prints the port once it listens."""
+"""A notification server for the tests: ntfy's publish API (JSON with topic, title and
+message posted to "/", as Apprise's ntfy:// posts) and Apprise's json:// endpoint (JSON with
+title and message posted to the topic's path). Each post is logged as a JSON line {"topic",
+"title", "message", "at"} ("at": seconds since the epoch). A topic beginning "refuse" is
+answered 500 as ntfy answers an error, one beginning "silent" never. Arguments: port (0:
+any), log file; prints the port once it listens."""
 
 import http.server
 import json
@@ -20,13 +18,7 @@ import time
 
 class Handler(http.server.BaseHTTPRequestHandler):
     def do_POST(self):
-        body = self.rfile.read(int(self.headers.get("Content-Length", 0))).decode("utf-8")
-        try:
-            fields = json.loads(body)
-        except ValueError:
-            fields = None
-        if not isinstance(fields, dict):
-            fields = {"title": self.headers.get("Title", ""), "message": body}
+        fields = json.loads(self.rfile.read(int(self.headers.get("Content-Length", 0))))
         topic = fields.get("topic") or self.path.lstrip("/")
         self.server.record({"topic": topic, "title": fields.get("title", ""),
                             "message": fields.get("message", "")})

@@ -41,7 +41,6 @@ def parsed(envelope):
     message = email.message_from_bytes(data, policy=email.policy.SMTP)
     return {"defects": [repr(d) for part in message.walk() for d in part.defects],
             "headers": {name: str(value) for name, value in message.items()},
-            "date": message["Date"].datetime.isoformat() if message["Date"] else "",
             "text": message.get_content(), "mail options": envelope.mail_options,
             "longest line": max(len(line) for line in data.split(b"\r\n"))}
 
