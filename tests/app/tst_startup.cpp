@@ -8,6 +8,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -187,14 +188,11 @@ private slots:
         for (const char *name : { "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
                  "XDG_CACHE_HOME", "XDG_RUNTIME_DIR" })
             vars.insert(name, root + '/' + name);
-        QStringList words = args.split(' ', Qt::SkipEmptyParts);
-        while (!words.isEmpty() && words.first().contains('=')) {
-            const QString word = words.takeFirst();
-            vars.insert(word.section('=', 0, 0), word.section('=', 1));
-        }
+        QStringList words = args.split(' ', Qt::SkipEmptyParts); // env's settings, arguments
+        words.insert(words.lastIndexOf(QRegularExpression(".*=.*")) + 1, TOLVANE_BINARY);
         QProcess copy;
         copy.setProcessEnvironment(vars);
-        copy.start(TOLVANE_BINARY, words);
+        copy.start("env", words);
         QVERIFY(copy.waitForFinished(20000));
         QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
         QCOMPARE(copy.exitCode(), status);

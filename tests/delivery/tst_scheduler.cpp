@@ -212,8 +212,8 @@ private slots:
                             : " after " + QString::number((sinceCheck.elapsed() + 50) / Limit));
         });
         QTimer::singleShot(Limit * 4, &dialog, [&] {
-            trace << answering.commands.value(1) + ' '
-                    + answering.contentMasked({ "Date", "Message-ID" });
+            const QByteArray &mail = answering.content; // its text (its headers: tst_smtpclient)
+            trace << answering.commands.value(1) + mail.mid(mail.indexOf("\r\n\r\n"));
             dialog.reject();
         });
         env.clock.set(at(10, 30));
@@ -222,10 +222,7 @@ private slots:
         dialog.exec();
         QCOMPARE(trace,
             QStringList({ "1 failed while open after 1", "2 sent while open",
-                "MAIL FROM: <bob@home.example> From: bob@home.example\r\nTo: bob@phone.example\r\n"
-                "Date: *\r\nMessage-ID: *\r\nSubject: Tolvane\r\nMIME-Version: 1.0\r\n"
-                "Content-Type: text/plain; charset=UTF-8\r\n"
-                "Content-Transfer-Encoding: quoted-printable\r\n\r\nhello\r\n.\r\n" }));
+                "MAIL FROM: <bob@home.example>\r\n\r\nhello\r\n.\r\n" }));
         QCOMPARE(warnings.size(), 1);
     }
 };

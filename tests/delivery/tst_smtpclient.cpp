@@ -15,7 +15,6 @@
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSslCertificate>
@@ -122,6 +121,7 @@ private slots:
         QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
         trusted.setCaCertificates(QSslCertificate::fromPath(m_certificates.filePath("ca.pem")));
         QSslConfiguration::setDefaultConfiguration(trusted);
+        QLocale::setDefault(QLocale(QLocale::German)); // still English names in a mail's Date
     }
 
     void conversation_data()
@@ -296,7 +296,8 @@ private slots:
         QCOMPARE(sound.verbs(), All);
         QCOMPARE(sound.commands.value(1), "MAIL FROM: <ann@home.example>");
         QCOMPARE(sound.commands.value(3), "RCPT TO: <bob@phone.example>");
-        QCOMPARE(sound.contentMasked({ "Message-ID" }),
+        QCOMPARE(QString::fromLatin1(sound.content)
+                     .replace(QRegularExpression("Message-ID: <[^>]*>"), "Message-ID: *"),
             "From: ann@home.example\r\nTo: ann@phone.example, bob@phone.example\r\n"
             "Date: Mon, 07 Dec 2026 09:30:05 -0330\r\nMessage-ID: *\r\nSubject: Tolvane\r\n"
             "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\n"
@@ -437,10 +438,6 @@ private slots:
         AiosmtpdServer server;
         QVERIFY2(server.start({ words[0], pem + ".pem", pem + ".key", "", "", "", words.value(1) }),
             "aiosmtpd (python3-aiosmtpd) did not start");
-        // A German desktop still gets English names in the Date.
-        const QLocale before;
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
         Mail mail = mailTo(QStringLiteral("localhost:%1").arg(server.port()), text);
         mail.recipients = { Phones[0], "nobody@phone.example", Phones[1] };
         mail.options.security = MailServerOptions::parseSecurity(words[0]);

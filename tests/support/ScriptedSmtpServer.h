@@ -41,19 +41,6 @@ public:
         return verbs.mid(1);
     }
 
-    // The content with the value of each header named (never the first) as "*": what
-    // differs from run to run.
-    QByteArray contentMasked(const QList<QByteArray> &headers) const
-    {
-        QByteArray masked = content;
-        for (const QByteArray &name : headers) {
-            const qsizetype at = masked.indexOf("\r\n" + name + ": "), from = at + name.size() + 4;
-            if (at >= 0)
-                masked.replace(from, masked.indexOf("\r\n", from) - from, "*");
-        }
-        return masked;
-    }
-
     QList<QByteArray> commands; // every command line, without its line end
     QByteArray content; // what came after DATA, to its end
     int connections = 0;
