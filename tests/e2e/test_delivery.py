@@ -4,7 +4,9 @@
 """A small start (only the icon in the tray) with a configured user: the message due this
 minute goes out at its minute, as a mail to Ada's phone and through apprise to Bob's ntfy
 topic titled "Tolvane", and is marked sent; an earlier one and a later one are left alone,
-and a second copy started meanwhile is refused without disturbing the first."""
+and a second copy started meanwhile is refused without disturbing the first. No window shows,
+only the icon in the notification area, and "Shutdown Tolvane" from its menu ends the
+program."""
 
 import datetime
 import email
@@ -23,10 +25,13 @@ CELL = "5551234567@txt.example.net"
 TEXT = "Lunch at one, caf\u00e9 on the corner"
 REFUSAL = ("Tolvane\tcritical\tTolvane is already running!\\rDouble-Click on the Cellular "
            "Phone in your System Tray to display Tolvane.\n")
+QUESTION = ("Shutting Down?\tnone\tShutting Down Tolvane will prevent scheduled Emails to be "
+            "sent.  Exiting Tolvane would be a better choice if you have Email events "
+            "scheduled.  Are you sure you wish to Shut Down Tolvane?\n")
 
 
 class Delivery(ProgramTest):
-    def test_due_record_sent_once_second_copy_refused(self):
+    def test_small_start_delivers_and_shuts_down_from_the_tray(self):
         ntfy = Server(0)
         threading.Thread(target=ntfy.serve_forever, daemon=True).start()
         self.addCleanup(ntfy.server_close)
@@ -67,6 +72,17 @@ class Delivery(ProgramTest):
         self.assertEqual(self.message_file.read_bytes(), marked)
         self.assertIsNone(first.poll())
         self.assertEqual(self.box_log(), "")
+
+        icon = self.wait_for(self.tray_icons, "the icon in the notification area")[0]
+        windows = [w for w in self.shown("--class", "tolvane") if "%#x" % int(w) != icon]
+        self.assertEqual(windows, [], "a window is shown besides the icon")
+        # The icon's menu: "Show Tolvane", "Shutdown Tolvane".
+        self.xdotool("mousemove", "--window", icon, "5", "5", "click", "3")
+        self.wait_for(lambda: len(self.shown("--class", "tolvane")) > 1, "the icon's menu")
+        self.xdotool("key", "Down", "Down", "Return")
+        self.assertEqual(first.wait(timeout=10), 0)
+        self.assertEqual(self.box_log(), QUESTION)
+        self.assertEqual(self.tray_icons(), [])
 
 
 if __name__ == "__main__":

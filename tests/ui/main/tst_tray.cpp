@@ -100,7 +100,7 @@ private slots:
     void shutdownAnswered_data()
     {
         Columns<bool, bool>({ "yes", "delivering" });
-        QTest::newRow("Yes while a delivery waits") << true << true; // without: e2e test_tray
+        QTest::newRow("Yes while a delivery waits") << true << true; // without: e2e test_delivery
         QTest::newRow("No") << false << false;
     }
     void shutdownAnswered()
@@ -129,7 +129,7 @@ private slots:
         if (!yes)
             f.app.housekeep(); // back into the tray
         QCOMPARE(f.env.boxes.shown.size(), 1);
-        QCOMPARE(f.env.boxes.shown[0].title, "Shutting Down?"); // its text: e2e test_tray
+        QCOMPARE(f.env.boxes.shown[0].title, "Shutting Down?"); // its text: e2e test_delivery
         QCOMPARE(f.env.boxes.shown[0].buttons, MessageBoxes::Buttons::YesNo);
         QCOMPARE(f.setting("Options/Left").toInt(), std::lround(80 * f.w().twipsPerPixelX()));
         QVERIFY(!f.delivery.underWay() && !f.scheduler.isDelivering());
