@@ -4,7 +4,6 @@
 #include "app/StartValues.h"
 #include "support/FullDisk.h"
 #include "support/ModalSteps.h"
-#include "ui/entry/DialogScript.h"
 #include "ui/entry/EntryDialog.h"
 #include "ui/entry/UserPicker.h"
 #include "ui/main/DayPage.h"
