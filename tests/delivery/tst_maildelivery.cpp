@@ -7,7 +7,6 @@
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/FullDisk.h"
-#include "support/NotifyServer.h"
 #include "support/ScriptedSmtpServer.h"
 #include "support/TestEnvironment.h"
 
@@ -94,6 +93,31 @@ QStringList asExpected(const QSignalSpy &shown, const QStringList &warnings, con
     }
     return seen;
 }
+
+// A real HTTP server (tests/support/notify_server.py) for notify() below: ntfy's publish
+// API and Apprise's json:// endpoint on a free loopback port; a topic beginning "refuse" is
+// answered 500, one beginning "silent" never.
+class NotifyServer : public PythonServer {
+public:
+    bool start()
+    {
+        return (m_port = PythonServer::start("notify_server.py", { "0", m_dir.filePath("log") })
+                             .trimmed()
+                             .toUShort());
+    }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    // Each post as it arrived: "topic / title / message".
+    QStringList received() const
+    {
+        QStringList posts;
+        for (const QString &line : log()) {
+            const QJsonObject post = QJsonDocument::fromJson(line.toUtf8()).object();
+            posts << post["topic"].toString() + " / " + post["title"].toString() + " / "
+                    + post["message"].toString();
+        }
+        return posts;
+    }
+};
 
 } // namespace
 
