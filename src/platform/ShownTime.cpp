@@ -27,11 +27,9 @@ QString time(QTime time, bool twoDigitHour)
 QString dateTime(const QDateTime &moment)
 {
     const QLocale locale;
-    if (!english(locale))
-        return locale.toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-            + time(moment.time());
-    return QLocale::c().toString(moment.date(), u"yyyy/MM/dd") + QLatin1Char(' ')
-        + time(moment.time());
+    const QString date = english(locale) ? QLocale::c().toString(moment.date(), u"yyyy/MM/dd")
+                                         : locale.toString(moment.date(), QLocale::ShortFormat);
+    return date + QLatin1Char(' ') + time(moment.time());
 }
 
 } // namespace ShownTime
