@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "delivery/DeliveryAttempt.h"
 #include "store/MessageRecord.h"
 
 #include <QMetaType>
@@ -23,6 +24,10 @@ public:
         // the text when it is one the user must hear of whatever ShowErrors says.
         QString failureWhere;
         QString failureText;
+        // Whom the message was for, over which channel, and the last reply heard (the
+        // server's, the channel's, or the problem met before any).
+        QList<DeliveryAttempt::Recipient> recipients;
+        QString reply;
     };
 
     using QObject::QObject;

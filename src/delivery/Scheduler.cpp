@@ -208,6 +208,10 @@ void Scheduler::deliveryEnded(const Deliverer::Result &result)
     m_now = readClock();
     if (result.dialledUp)
         m_dialledUp = true;
+    emit attempted(
+        { m_context.clock.now(), ended.user, ended.record.due(), ended.instant, result.recipients,
+            result.sent ? DeliveryAttempt::Outcome::Sent : DeliveryAttempt::Outcome::Failed,
+            result.reply, {} });
     if (!ended.instant)
         emit delivered(ended.user, ended.record.due(), ended.record.text, result.sent);
     if (!result.failureWhere.isEmpty())

@@ -56,6 +56,8 @@ public:
 signals:
     // A scheduled message's delivery ended: sent (the grid shows it grey) or not (red).
     void delivered(int user, const QDateTime &due, const QString &text, bool sent);
+    // Every delivery attempt, scheduled or instant, as it ended.
+    void attempted(const DeliveryAttempt &attempt);
     void warning(const QString &text);
     // A report for the error trap, to be shown once the work has ended: where, and the
     // text of a failure the user must hear of (empty: "Error occurred in " + where).

@@ -1,0 +1,72 @@
+// SPDX-FileCopyrightText: 2026 The Tolvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "store/Repetition.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class Clock;
+class MessageStore;
+
+// A repeating message: the rule, the minute of the day, the text and recipients, and the
+// days it has written an ordinary record for in the user's message file. The records are
+// all the scheduler, the grid and the calendar ever see; the series only remembers where
+// they came from, so that they can be changed together later.
+struct Series {
+    QString id; // unique among the series; given by create()
+    int user = 0;
+    Repetition repetition;
+    QDate first; // the day of the first occurrence
+    int minuteOfDay = 0;
+    QString text;
+    QStringList recipients; // phone addresses, as the records hold them
+    QList<QDate> written; // the days whose record is still the series' own
+};
+
+// The series of every user, kept in a private file beside the message files, and the
+// records they write through the message store. Every change to a user's message file is
+// one rewrite, as a single save is: the file holds all of a change or none of it. A record
+// changed or removed by other means is never written again by its series. A series file
+// that cannot be read is set aside (renamed) and reported once; the message files are
+// untouched by that. Failures throw StoreError.
+class SeriesStore {
+public:
+    // What to do where an occurrence would land on a slot that already holds a message.
+    enum class Occupied { Replace, Skip };
+
+    SeriesStore(QString dataFolder, MessageStore &messages, const Clock &clock);
+
+    // The days, among those the series would write now, whose slot already holds a
+    // message of its user.
+    QList<QDate> occupiedDays(const Series &series) const;
+    // Writes the occurrences not yet past, up to a year ahead, and remembers the series.
+    // Returns it as stored: its id and the days written.
+    Series create(Series series, Occupied occupied);
+
+    // The series the user's record at that minute belongs to, if it is still its own.
+    std::optional<Series> seriesAt(int user, const QDateTime &slot) const;
+    // Takes the occurrence at that minute out of its series ("this message only"); its
+    // record stays as it is, to be changed or deleted by the caller.
+    void detach(int user, const QDateTime &slot);
+    // "This and all later ones": removes the series' records from that minute's day on and
+    // writes the changed series from that day on, in one rewrite. The series before that
+    // day ends there.
+    Series changeFromHere(int user, const QDateTime &slot, Series changed, Occupied occupied);
+    // "This and all later ones" for Delete: removes the series' records from that minute's
+    // day on, and ends the series before it.
+    void deleteFromHere(int user, const QDateTime &slot);
+
+    // Writes the missing occurrences of every series without an end up to a year ahead
+    // (at start and at each day's roll-over). Returns the users whose files changed.
+    QList<int> extend();
+
+    // The warning about a series file that was set aside, once; empty otherwise.
+    QString takeWarning();
+};
