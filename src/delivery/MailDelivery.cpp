@@ -290,5 +290,5 @@ void MailDelivery::finish(bool sent, const QString &failureWhere, const QString 
     m_underWay = false;
     m_begin.stop();
     m_keyring.reset();
-    emit finished({ sent, m_dialledUp, failureWhere, failureText });
+    emit finished({ sent, m_dialledUp, failureWhere, failureText, {}, {} });
 }
