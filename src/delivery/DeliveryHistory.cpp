@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QTimer>
 #include <array>
 
 namespace {
@@ -197,14 +198,6 @@ QString DeliveryHistory::write(const QByteArray &line)
     if (!std::exchange(m_counted, true))
         countLines();
     const QByteArray bytes = (m_endsMidLine ? "\n" : "") + line + '\n';
-    if (m_lines >= MaxLines || file.size() + bytes.size() > MaxBytes) {
-        file.close();
-        // A rewrite that fails (a full disk has no room for the copy) still appends.
-        if (rewrite(line).isEmpty())
-            return {};
-        if (!open())
-            return file.errorString();
-    }
     // Half a line written leaves the next one to begin on a line of its own.
     m_endsMidLine = true;
     // A short write is followed by another, which says why it fell short.
@@ -216,36 +209,35 @@ QString DeliveryHistory::write(const QByteArray &line)
     }
     m_endsMidLine = false;
     ++m_lines;
+    // The rewrite waits for the event loop, so that the scheduler hands over its next
+    // message first: it holds up no delivery.
+    if ((m_lines > MaxLines || file.size() > MaxBytes) && !std::exchange(m_trimDue, true))
+        QTimer::singleShot(0, this, &DeliveryHistory::trim);
     return {};
 }
 
-QString DeliveryHistory::rewrite(const QByteArray &line)
+void DeliveryHistory::trim()
 {
+    m_trimDue = false;
     QFile old(m_path);
     if (!old.open(QIODevice::ReadOnly))
-        return old.errorString();
+        return;
     const QByteArray content = old.readAll();
-    // The newest lines, back from the end, as many as stay under the lower mark with the
-    // new one.
+    // The newest lines, back from the end, as many as stay under the lower mark. One that
+    // fails is tried again after the next append.
     qsizetype from = content.size(), kept = 0;
-    while (from > 0 && kept + 1 < KeptLines) {
+    while (from > 0 && kept < KeptLines) {
         const qsizetype start = from >= 2 ? content.lastIndexOf('\n', from - 2) + 1 : 0;
-        if (content.size() - start + line.size() + 1 > KeptBytes)
+        if (kept > 0 && content.size() - start > KeptBytes)
             break;
         from = start;
         ++kept;
     }
-    QByteArray rest = content.mid(from);
-    if (!rest.isEmpty() && !rest.endsWith('\n'))
-        rest += '\n';
     QSaveFile scratch(m_path);
     if (!scratch.open(QIODevice::WriteOnly))
-        return scratch.errorString();
+        return;
     scratch.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    scratch.write(rest + line + '\n');
-    if (!scratch.commit())
-        return scratch.errorString();
-    m_lines = rest.count('\n') + 1;
-    m_endsMidLine = false;
-    return {};
+    scratch.write(content.constData() + from, content.size() - from);
+    if (scratch.commit())
+        m_lines = kept;
 }

@@ -19,11 +19,11 @@ class SettingsStore;
 // line: "time", "user", "userName", "stamp", "instant", "recipients" with "address" and
 // "channel", "result", "reply", and "nextTry" for a retry), so that a user can look back
 // and a script can read it. The file holds the last MaxLines attempts and at most MaxBytes:
-// an append that would pass either rewrites the file with the newest attempts up to a
-// lower mark, so that a rewrite comes once in a thousand appends or so, and the newest
-// line always stays. Appending needs no reading of the file but once in a run, to count
-// its lines. A write that fails is noted for the history window and forgotten: it never
-// holds up a delivery nor asks for the user.
+// once an append has passed either, the file is rewritten with the newest attempts up to
+// a lower mark as soon as the event loop turns, so that a rewrite comes once in a thousand
+// appends or so and the newest line always stays. Appending needs no reading of the file
+// but once in a run, to count its lines. A write that fails is noted for the history
+// window and forgotten: it never holds up a delivery nor asks for the user.
 class DeliveryHistory : public QObject {
     Q_OBJECT
 public:
@@ -60,16 +60,17 @@ signals:
     void problemChanged(const QString &problem);
 
 private:
-    // Both return the reason of a failure, empty on success.
+    // The reason of a failure, empty on success.
     QString write(const QByteArray &line);
-    QString rewrite(const QByteArray &line);
     void countLines();
+    void trim();
 
     const SettingsStore &m_settings;
     QString m_path;
     bool m_counted = false;
     qsizetype m_lines = 0; // lines in the file, once counted
     bool m_endsMidLine = false; // a write cut short left half a line
+    bool m_trimDue = false;
     QString m_problem;
     QList<Entry> m_unwritten; // the newest MaxLines
 };
