@@ -176,7 +176,6 @@ DeliveryHistoryWindow::DeliveryHistoryWindow(DeliveryHistory &history, QWidget *
     m_table->setTabKeyNavigation(false); // Tab leaves the table; the arrows walk it
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
 
     auto *replyLabel = new QLabel(tr("&Reply:"), this);
     replyLabel->setBuddy(m_reply);
@@ -213,7 +212,9 @@ DeliveryHistoryWindow::DeliveryHistoryWindow(DeliveryHistory &history, QWidget *
         setTabOrder(order[i - 1], order[i]);
 
     fillUserFilter();
+    // Qt measures at most the first thousand rows.
     m_table->resizeColumnsToContents();
+    m_table->horizontalHeader()->setSectionResizeMode(RecipientsColumn, QHeaderView::Stretch);
     showProblem(m_history.problem());
     connect(&m_history, &DeliveryHistory::appended, this, &DeliveryHistoryWindow::add);
     connect(
