@@ -92,24 +92,24 @@ private slots:
         QCOMPARE(f.delivered, QStringList({ "1 sent hi", "2 failed yo" }));
         // The lines with ' for ", as they are easier to read.
         const QByteArray expected = QByteArray(
-            "{'time':'2026-03-14T10:30:05+01:00','user':1,'userName':'Ada','stamp':'2026/03/14 "
-            "10:30 "
-            "AM','instant':false,'recipients':[{'address':'ada@phone.example','channel':'mail'},{'"
-            "address':'ntfy://ntfy.sh/ada','channel':'notification'}],'result':'sent','reply':'250 "
-            "2.0.0 Ok: queued'}\n"
-            "{'time':'2026-03-14T10:30:05+01:00','user':2,'userName':'Bob','stamp':'2026/03/14 "
-            "10:30 "
-            "AM','instant':false,'recipients':[{'address':'ada@phone.example','channel':'mail'}],'"
-            "result':'failed','reply':'550 \\'bob\\'\\tunknown\\r\\n'}\n"
-            "{'time':'2026-03-14T10:31:01+01:00','user':1,'userName':'Ada L.','stamp':'2026/03/14 "
-            "10:31 "
-            "AM','instant':true,'recipients':[{'address':'ada@phone.example','channel':'mail'},{'"
-            "address':'ntfy://ntfy.sh/ada','channel':'notification'}],'result':'sent','reply':'250 "
-            "2.0.0 Ok: queued'}\n"
-            "{'time':'2026-03-14T10:32:00+01:00','user':2,'userName':'Bob','stamp':'2026/03/14 "
-            "10:30 "
-            "AM','instant':false,'recipients':[{'address':'bob@phone.example','channel':'mail'}],'"
-            "result':'will retry','reply':'421 busy','nextTry':'2026-03-14T10:34:00+01:00'}\n")
+            "{'time':'2026-03-14T10:30:05+01:00','user':1,'userName':'Ada',"
+            "'stamp':'2026/03/14 10:30 AM','instant':false,'recipients':["
+            "{'address':'ada@phone.example','channel':'mail'},"
+            "{'address':'ntfy://ntfy.sh/ada','channel':'notification'}],"
+            "'result':'sent','reply':'250 2.0.0 Ok: queued'}\n"
+            "{'time':'2026-03-14T10:30:05+01:00','user':2,'userName':'Bob',"
+            "'stamp':'2026/03/14 10:30 AM','instant':false,'recipients':["
+            "{'address':'ada@phone.example','channel':'mail'}],"
+            "'result':'failed','reply':'550 \\'bob\\'\\tunknown\\r\\n'}\n"
+            "{'time':'2026-03-14T10:31:01+01:00','user':1,'userName':'Ada L.',"
+            "'stamp':'2026/03/14 10:31 AM','instant':true,'recipients':["
+            "{'address':'ada@phone.example','channel':'mail'},"
+            "{'address':'ntfy://ntfy.sh/ada','channel':'notification'}],"
+            "'result':'sent','reply':'250 2.0.0 Ok: queued'}\n"
+            "{'time':'2026-03-14T10:32:00+01:00','user':2,'userName':'Bob',"
+            "'stamp':'2026/03/14 10:30 AM','instant':false,'recipients':["
+            "{'address':'bob@phone.example','channel':'mail'}],"
+            "'result':'will retry','reply':'421 busy','nextTry':'2026-03-14T10:34:00+01:00'}\n")
                                         .replace('\'', '"');
         QCOMPARE(f.file(), expected);
         const QString path = f.env.program.historyFile;
