@@ -764,8 +764,7 @@ private slots:
         }
         QCOMPARE(tabs.join(", "),
             "userFilter=All users, resultFilter=All results, attemptTable=Delivery attempts, "
-            "newest first, replyView=Reply of the selected "
-            "attempt, closeButton=Close");
+            "newest first, replyView=Reply of the selected attempt, closeButton=Close");
     }
 
     // Stored values nobody would write, as "key=value;...": the program starts and works; a
