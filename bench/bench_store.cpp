@@ -3,7 +3,8 @@
 
 // The message files at their largest: ten users, each with a year of quarter-hour
 // slots (35,040 records). Measures every rewrite of one file, the reads, the scheduler's
-// reload over the ten files and one scheduler tick with nothing due.
+// reload over the ten files, one scheduler tick with nothing due, and the delivery
+// history's appends at its bound.
 //
 //   bench_store [runs]        (default 7 runs; medians are printed)
 //
@@ -13,6 +14,7 @@
 #include "app/AppContext.h"
 #include "app/SettingsStore.h"
 #include "delivery/Deliverer.h"
+#include "delivery/DeliveryHistory.h"
 #include "delivery/Scheduler.h"
 #include "platform/ConnectionService.h"
 #include "platform/MessageBoxes.h"
@@ -23,6 +25,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <array>
@@ -136,10 +139,11 @@ void evictFromCache(const QString &path)
     }
 }
 
-// Read system calls and bytes read by this process so far (Linux /proc/self/io).
+// Read and write system calls and bytes read by this process so far (/proc/self/io).
 struct IoCounters {
     long long syscr = -1;
     long long rchar = -1;
+    long long syscw = -1;
 };
 
 IoCounters readIo()
@@ -153,6 +157,8 @@ IoCounters readIo()
                 io.syscr = value;
             else if (!std::strcmp(name, "rchar:"))
                 io.rchar = value;
+            else if (!std::strcmp(name, "syscw:"))
+                io.syscw = value;
         }
         std::fclose(f);
     }
@@ -301,7 +307,11 @@ int main(int argc, char **argv)
     report("files in the page cache", warm);
     report("files read from disk", cold);
 
-    // One tick with nothing due: every slot holds a record of next year.
+    // One tick with nothing due: every slot holds a record of next year. The history is
+    // wired as in the program; it writes only when an attempt ends.
+    const QString historyPath = dir.path() + QStringLiteral("/state/Tolvane/deliveries.log");
+    DeliveryHistory history(historyPath, settings);
+    QObject::connect(&scheduler, &Scheduler::attempted, &history, &DeliveryHistory::append);
     const QString away = dir.path() + QStringLiteral("/away");
     QDir().rename(program.dataFolder, away); // a tick that read a file would now find none
     const IoCounters probe1 = readIo();
@@ -318,12 +328,51 @@ int main(int argc, char **argv)
     QDir().rename(away, program.dataFolder);
     const long long readCalls = (probe3.syscr - probe2.syscr) - (probe2.syscr - probe1.syscr);
     const long long bytesRead = (probe3.rchar - probe2.rchar) - (probe2.rchar - probe1.rchar);
+    const long long writeCalls = (probe3.syscw - probe2.syscw) - (probe2.syscw - probe1.syscw);
     const bool slotsKept = slotLines() == loaded;
     std::printf("\ncheckDue with nothing due, %d ticks (target <= 20 us, no file access)\n", Ticks);
     std::printf("  per tick: median %.2f us, 99th percentile %.2f us, max %.2f us\n",
         median(tickUs), percentile(tickUs, 0.99), *std::max_element(tickUs.begin(), tickUs.end()));
-    std::printf("  read calls during the ticks: %lld, bytes read: %lld\n", readCalls, bytesRead);
+    std::printf("  read calls during the ticks: %lld, bytes read: %lld, write calls: %lld\n",
+        readCalls, bytesRead, writeCalls);
     std::printf("  with the data directory moved away: slots %s, deliveries %d\n",
         slotsKept ? "unchanged" : "CHANGED", delivery.calls);
-    return slotsKept && delivery.calls == 0 ? 0 : 1;
+
+    // The history at its bound: a file of 9,998 short attempts (under 2 MB, so that the
+    // number of lines is the bound met), then three appends in one run: the first counts
+    // the lines (the one read of the file in a run), the second makes 10,000, the third
+    // passes the bound; then the rewrite with the newest 9,000 that it left to the event
+    // loop.
+    const DeliveryAttempt attempt { QDateTime::currentDateTime(), 1, QDateTime::currentDateTime(),
+        false, { { QStringLiteral("a@b.example"), DeliveryAttempt::Channel::Mail } },
+        DeliveryAttempt::Outcome::Sent, {}, {} };
+    const QByteArray line = DeliveryHistory::line({ attempt, QStringLiteral("Ann") }) + '\n';
+    QByteArray filled;
+    for (int i = 0; i < DeliveryHistory::MaxLines - 2; ++i)
+        filled += line;
+    QDir().mkpath(QFileInfo(historyPath).path());
+    std::vector<double> firstAppend, append, pastBound, trimming;
+    for (int run = 0; run < runs; ++run) {
+        writeFile(historyPath, filled, false);
+        DeliveryHistory bounded(historyPath, settings);
+        for (std::vector<double> *times : { &firstAppend, &append, &pastBound }) {
+            const auto t = Timer::now();
+            bounded.append(attempt);
+            times->push_back(msSince(t));
+        }
+        const auto t = Timer::now();
+        QCoreApplication::processEvents();
+        trimming.push_back(msSince(t));
+        if (const qsizetype lines = bounded.read().size(); lines != 9000) {
+            std::fprintf(stderr, "the history holds %lld lines of %lld bytes, not 9,000: %s\n",
+                (long long)lines, (long long)line.size(), qPrintable(bounded.problem()));
+            return 1;
+        }
+    }
+    std::printf("\nDelivery history, lines of %lld bytes\n", (long long)line.size());
+    report("append, the run's first (counts 9,998 lines)", firstAppend);
+    report("append, at 9,999 lines", append);
+    report("append at 10,000 lines, past the bound", pastBound);
+    report("then the rewrite to 9,000 lines, from the event loop", trimming);
+    return slotsKept && delivery.calls == 0 && writeCalls == 0 ? 0 : 1;
 }

@@ -43,6 +43,93 @@
     </message>
 </context>
 <context>
+    <name>DeliveryHistoryWindow</name>
+    <message>
+        <source>User %1</source>
+        <translation>Benutzer %1</translation>
+    </message>
+    <message>
+        <source>Sent</source>
+        <translation>Gesendet</translation>
+    </message>
+    <message>
+        <source>Will retry</source>
+        <translation>Neuer Versuch folgt</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Nachricht</translation>
+    </message>
+    <message>
+        <source>Recipients</source>
+        <translation>Empfänger</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Ergebnis</translation>
+    </message>
+    <message>
+        <source>Instant message</source>
+        <translation>Sofortnachricht</translation>
+    </message>
+    <message>
+        <source>Will retry at %1</source>
+        <translation>Neuer Versuch um %1</translation>
+    </message>
+    <message>
+        <source>Delivery History</source>
+        <translation>Zustellverlauf</translation>
+    </message>
+    <message>
+        <source>&amp;User:</source>
+        <translation>&amp;Benutzer:</translation>
+    </message>
+    <message>
+        <source>Re&amp;sult:</source>
+        <translation>&amp;Ergebnis:</translation>
+    </message>
+    <message>
+        <source>All results</source>
+        <translation>Alle Ergebnisse</translation>
+    </message>
+    <message>
+        <source>Delivery attempts, newest first</source>
+        <translation>Zustellversuche, neueste zuerst</translation>
+    </message>
+    <message>
+        <source>&amp;Reply:</source>
+        <translation>&amp;Antwort:</translation>
+    </message>
+    <message>
+        <source>Reply of the selected attempt</source>
+        <translation>Antwort zum gewählten Versuch</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>All users</source>
+        <translation>Alle Benutzer</translation>
+    </message>
+    <message>
+        <source>The delivery history cannot be written to %1: %2</source>
+        <translation>Der Zustellverlauf kann nicht in %1 geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>EntryDialog</name>
     <message>
         <source>Tolvane - Message</source>
@@ -257,6 +344,10 @@
         <source>Tolvane Warning</source>
         <translation>Tolvane-Warnung</translation>
     </message>
+    <message>
+        <source>&amp;Delivery History</source>
+        <translation>&amp;Zustellverlauf</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -463,6 +554,10 @@
     <message>
         <source>User Removed</source>
         <translation>Benutzer entfernt</translation>
+    </message>
+    <message>
+        <source>&amp;Delivery History</source>
+        <translation>&amp;Zustellverlauf</translation>
     </message>
 </context>
 <context>

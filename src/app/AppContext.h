@@ -36,6 +36,7 @@ public:
     // Read at start.
     QString programPath;
     QString dataFolder; // ends with "/"; the message files live here
+    QString historyFile; // the delivery history; empty: none is kept
     bool firstRun = false;
     bool startSmall = false;
 

@@ -46,6 +46,16 @@ QString dataDir()
     return dir + QLatin1Char('/');
 }
 
+QString deliveryHistoryFile()
+{
+    // Qt 6.4 knows no state location. As the XDG base directories say, a value that is not
+    // an absolute path is ignored.
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/Tolvane/deliveries.log");
+}
+
 bool makePrivateDir(const QString &path)
 {
     if (!QDir().mkpath(path))

@@ -5,9 +5,11 @@
 
 #include "app/AppContext.h"
 #include "app/ErrorTrap.h"
+#include "delivery/DeliveryHistory.h"
 #include "delivery/Scheduler.h"
 #include "ui/entry/EntryDialog.h"
 #include "ui/entry/UserPicker.h"
+#include "ui/main/DeliveryHistoryWindow.h"
 #include "ui/main/MailWarning.h"
 #include "ui/main/MainWindow.h"
 #include "ui/setup/SetupWizard.h"
@@ -43,6 +45,7 @@ Application::Application(
     , m_scheduler(scheduler)
     , m_main(std::make_unique<MainWindow>(context))
     , m_mailWarning(std::make_unique<MailWarning>())
+    , m_history(std::make_unique<DeliveryHistory>(context.historyFile, context.settings))
 {
     m_entry = new EntryDialog(m_context, store, m_main.get());
     m_main->editSlot = [this](const QDateTime &slot) {
@@ -59,6 +62,7 @@ Application::Application(
     };
     m_main->reloadScheduler = [this] { m_scheduler.reload(); };
     m_main->showAbout = [this] { m_splash->showAbout(); };
+    m_main->showDeliveryHistory = [this] { historyWindow().showInFront(); };
 
     m_wizard = std::make_unique<SetupWizard>(m_context);
     m_main->openSetupWizard
@@ -82,10 +86,24 @@ Application::Application(
     connect(&m_scheduler, &Scheduler::failure, this,
         [this](const QString &where, const QString &text) { m_context.reportLater(where, text); });
     connect(&m_scheduler, &Scheduler::dayChanged, m_main.get(), &MainWindow::goToToday);
+    // Every attempt goes into the history, and from there to its window and to the warning
+    // that came during it.
+    connect(&m_scheduler, &Scheduler::attempted, m_history.get(), &DeliveryHistory::append);
+    connect(m_history.get(), &DeliveryHistory::appended, m_mailWarning.get(),
+        &MailWarning::attemptEnded);
+    connect(m_mailWarning.get(), &MailWarning::historyRequested, this,
+        [this] { historyWindow().showAttempt(m_mailWarning->attempt()); });
     connect(&m_housekeeping, &SecondTicker::tick, this, &Application::housekeep);
 }
 
 Application::~Application() = default;
+
+DeliveryHistoryWindow &Application::historyWindow()
+{
+    if (!m_historyWindow)
+        m_historyWindow = std::make_unique<DeliveryHistoryWindow>(*m_history);
+    return *m_historyWindow;
+}
 
 void Application::start()
 {

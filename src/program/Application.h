@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class DeliveryHistory;
+class DeliveryHistoryWindow;
 class EntryDialog;
 class MailWarning;
 class MainWindow;
@@ -35,6 +37,9 @@ public:
     SplashScreen &splashScreen() { return *m_splash; }
     SetupWizard &wizard() { return *m_wizard; }
     MailWarning &mailWarning() { return *m_mailWarning; }
+    DeliveryHistory &deliveryHistory() { return *m_history; }
+    // Made when first asked for: until then no one reads the history file.
+    DeliveryHistoryWindow &historyWindow();
 
     // Ends the program, called once the shutdown is confirmed, the delivery under way
     // aborted and the icon and the window gone: by default QCoreApplication::quit(), so
@@ -72,5 +77,7 @@ private:
     std::unique_ptr<SetupWizard> m_wizard;
     std::unique_ptr<SplashScreen> m_splash;
     std::unique_ptr<MailWarning> m_mailWarning;
+    std::unique_ptr<DeliveryHistory> m_history;
+    std::unique_ptr<DeliveryHistoryWindow> m_historyWindow;
     int m_exitDelayMs = -1;
 };

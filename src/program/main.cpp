@@ -80,6 +80,7 @@ int main(int argc, char **argv)
     }
 
     readStartValues(context, QCoreApplication::applicationFilePath(), Paths::dataDir());
+    context.historyFile = Paths::deliveryHistoryFile();
 
     // Without usable sockets nothing can be delivered: the program ends.
     SystemSocketLayer sockets;

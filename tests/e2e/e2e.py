@@ -86,7 +86,8 @@ class ProgramTest(unittest.TestCase):
     def start(self, box_log="boxes.log"):
         """The program (its test build: boxes answered and logged to box_log)."""
         env = dict(os.environ, HOME=str(self.root), XDG_CONFIG_HOME=str(self.root / "config"),
-                   XDG_DATA_HOME=str(self.root / "data"), QT_QPA_PLATFORM="xcb",
+                   XDG_DATA_HOME=str(self.root / "data"), XDG_STATE_HOME=str(self.root / "state"),
+                   QT_QPA_PLATFORM="xcb",
                    TOLVANE_BOX_LOG=str(self.root / box_log))
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         process = subprocess.Popen([os.environ["TOLVANE_BINARY"]], env=env,

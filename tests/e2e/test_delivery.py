@@ -3,13 +3,14 @@
 
 """A small start (only the icon in the tray) with a configured user: the message due this
 minute goes out at its minute, as a mail to Ada's phone and through apprise to Bob's ntfy
-topic titled "Tolvane", and is marked sent; an earlier one and a later one are left alone,
+topic titled "Tolvane", is marked sent and written into the delivery history; an earlier one and a later one are left alone,
 and a second copy started meanwhile is refused without disturbing the first. No window shows,
 only the icon in the notification area, and "Shutdown Tolvane" from its menu ends the
 program."""
 
 import datetime
 import email
+import json
 import pathlib
 import sys
 import threading
@@ -70,6 +71,12 @@ class Delivery(ProgramTest):
         time.sleep(2.5)
         self.assertEqual((len(self.mails), len(ntfy.received)), (1, 1))
         self.assertEqual(self.message_file.read_bytes(), marked)
+        history = self.root / "state/Tolvane/deliveries.log"
+        attempts = [json.loads(line) for line in history.read_text(encoding="utf-8").splitlines()]
+        self.assertEqual([(a["user"], a["userName"], a["stamp"], a["instant"], a["result"])
+                          for a in attempts], [(1, "Ada", records[1][:19], False, "sent")])
+        self.assertEqual((history.stat().st_mode & 0o777, history.parent.stat().st_mode & 0o777),
+                         (0o600, 0o700))
         self.assertIsNone(first.poll())
         self.assertEqual(self.box_log(), "")
 

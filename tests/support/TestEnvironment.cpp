@@ -13,6 +13,7 @@ TestEnvironment::TestEnvironment()
 {
     QDir().mkpath(dataDir());
     program.dataFolder = dataDir();
+    program.historyFile = dir.filePath("state/Tolvane/deliveries.log");
 }
 
 void TestEnvironment::writeMessageFile(int user, const QStringList &lines)

@@ -16,6 +16,7 @@ MailWarning::MailWarning(QWidget *parent)
     : QWidget(parent, Qt::Dialog)
     , m_message(new QLabel(this))
     , m_okButton(new QPushButton(tr("&OK"), this))
+    , m_historyButton(new QPushButton(tr("&Delivery History"), this))
 {
     setObjectName(QStringLiteral("mailWarning"));
     setWindowTitle(tr("Tolvane Warning"));
@@ -33,6 +34,10 @@ MailWarning::MailWarning(QWidget *parent)
     m_okButton->setGeometry(twipsRect(2160, 1080, 1215, 375));
     m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, &QWidget::hide);
+    // Beside OK, which stays where it always was.
+    m_historyButton->setObjectName(QStringLiteral("historyButton"));
+    m_historyButton->setGeometry(twipsRect(3495, 1080, 1875, 375));
+    connect(m_historyButton, &QPushButton::clicked, this, &MailWarning::historyRequested);
 
     setFixedSize(twipsRect(0, 0, 5490, 1560).size());
 }
@@ -47,5 +52,13 @@ QRect MailWarning::twipsRect(int left, int top, int width, int height) const
 void MailWarning::showWarning(const QString &text)
 {
     m_message->setText(text);
+    m_attempt.reset();
+    m_awaitingAttempt = true;
     show();
+}
+
+void MailWarning::attemptEnded(const DeliveryHistory::Entry &attempt)
+{
+    if (std::exchange(m_awaitingAttempt, false))
+        m_attempt = attempt;
 }

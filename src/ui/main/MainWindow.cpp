@@ -84,6 +84,7 @@ void MainWindow::createMenus()
     QMenu *instantMenu = menu("instantMessageMenu", tr("&Instant Message"));
     m_instantMessageAction = item(
         instantMenu, "instantMessageAction", tr("&Send an Instant Message"), QKeySequence::New);
+    m_historyAction = item(instantMenu, "historyAction", tr("&Delivery History"));
 
     QMenu *userMenu = menu("userMenu", tr("&User Settings"));
     QMenu *currentUserMenu = userMenu->addMenu(tr("&Edit Current User"));

@@ -50,6 +50,8 @@ public:
     std::function<SetupWizard::Outcome(SetupWizard::Mode, int)> openSetupWizard;
     std::function<QList<int>(const UserPicker::Mode &)> pickUsers;
     std::function<void()> showAbout;
+    // Shows the delivery history window, not modal.
+    std::function<void()> showDeliveryHistory;
     // Whether the desktop has a notification area to put the icon in.
     std::function<bool()> trayAvailable;
 
@@ -157,6 +159,7 @@ private:
     void connectCommands();
     void keyTyped(QChar key);
     void sendInstantMessageNow();
+    void openDeliveryHistory();
     void openNetworkSettings();
     void openHelp();
     void openWebsite();
@@ -195,6 +198,7 @@ private:
     QAction *m_exitAction = nullptr;
     QAction *m_shutdownAction = nullptr;
     QAction *m_instantMessageAction = nullptr;
+    QAction *m_historyAction = nullptr;
     QAction *m_changeNameAction = nullptr;
     QAction *m_userMailAction = nullptr;
     QAction *m_phoneAddressAction = nullptr;

@@ -35,6 +35,7 @@ void MainWindow::connectCommands()
     new KeyPreview(*this, [this](QChar c) { keyTyped(c); });
     const std::pair<QAction *, void (MainWindow::*)()> commands[] = {
         { m_instantMessageAction, &MainWindow::sendInstantMessageNow },
+        { m_historyAction, &MainWindow::openDeliveryHistory },
         { m_networkSettingsAction, &MainWindow::openNetworkSettings },
         { m_helpAction, &MainWindow::openHelp },
         { m_websiteAction, &MainWindow::openWebsite },
@@ -91,6 +92,14 @@ void MainWindow::sendInstantMessageNow()
         // Sent for the user logged in when Send was pressed.
         if (const auto message = composeInstantMessage(); message && sendInstantMessage)
             sendInstantMessage(m_context.currentUser, *message);
+    });
+}
+
+void MainWindow::openDeliveryHistory()
+{
+    trap(m_context, "frmMain.mnuDeliveryHistory_Click", [&] {
+        if (showDeliveryHistory)
+            showDeliveryHistory();
     });
 }
 

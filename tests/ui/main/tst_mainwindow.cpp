@@ -8,6 +8,7 @@
 #include "ui/entry/UserPicker.h"
 #include "ui/main/DayPage.h"
 #include "ui/main/DaySlots.h"
+#include "ui/main/DeliveryHistoryWindow.h"
 #include "ui/main/MailWarning.h"
 #include "ui/main/RowState.h"
 #include "ui/main/StartedProgram.h"
@@ -15,6 +16,7 @@
 #include "ui/setup/SetupWizard.h"
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -22,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -563,7 +566,7 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         for (const char *window : { "main", "entry", "picker", "name page", "mail page",
-                 "server options", "phone page", "about", "boxes" })
+                 "server options", "phone page", "about", "history", "warning", "boxes" })
             QTest::newRow(window) << window;
     }
     void everyTextTranslated()
@@ -601,6 +604,21 @@ private slots:
         } else if (window == "about") {
             f.app.splashScreen().showAbout();
             left = unmarked(&f.app.splashScreen());
+        } else if (window == "history") {
+            DeliveryHistoryWindow &history = f.app.historyWindow();
+            history.showInFront();
+            QStringList texts;
+            auto *results = history.findChild<QComboBox *>("resultFilter");
+            for (int i = 0; i < results->count(); ++i)
+                texts << results->itemText(i);
+            for (int i = 0; i < 5; ++i)
+                texts << history.findChild<QTableView *>()
+                             ->model()
+                             ->headerData(i, Qt::Horizontal)
+                             .toString();
+            left = unmarked(&history, texts);
+        } else if (window == "warning") {
+            left = unmarked(&f.app.mailWarning());
         } else {
             f.p().showErrors = true;
             f.p().reportError("frmMain.Test");
@@ -636,6 +654,117 @@ private slots:
         }
         QTest::mouseClick(ok, Qt::LeftButton);
         QVERIFY(!window.isVisible());
+    }
+
+    // The history window, from the Instant Message menu: the attempts newest first, by user
+    // and by result (chosen by keyboard), the whole reply of the selected one, and each new
+    // attempt as it ends, the selection staying where it was. The warning's button opens
+    // the one window at the warning's attempt, also when pressed before it ended. Escape
+    // closes it; Tab walks its controls, each named for a screen reader.
+    void deliveryHistory()
+    {
+        using O = DeliveryAttempt::Outcome;
+        StartedProgram f;
+        f.env.addUser(2, "Bob", "bob@phone.example");
+        f.open();
+        for (const auto &[user, minute, outcome, reply] : { std::tuple(1, 0, O::Sent, "250 Ok"),
+                 std::tuple(2, 1, O::WillRetry, "421 busy\n421 try later"),
+                 std::tuple(2, 3, O::Failed, "550 no"), std::tuple(1, 4, O::Failed, "554 no") })
+            f.app.deliveryHistory().append({ at(10, minute), user, at(10, minute), minute == 4,
+                { { AdaCell }, { "ntfy://n/a", DeliveryAttempt::Channel::Notification } }, outcome,
+                reply, at(10, minute + 2) });
+        f.trigger("historyAction");
+        DeliveryHistoryWindow &window = f.app.historyWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window) && !window.isModal());
+        auto *table = window.findChild<QTableView *>("attemptTable");
+        auto *reply = window.findChild<QPlainTextEdit *>("replyView");
+        const auto rows = [&] {
+            QStringList shown;
+            for (int row = 0; row < table->model()->rowCount(); ++row) {
+                QStringList cells;
+                for (int column = 0; column < 5; ++column)
+                    cells << table->model()->index(row, column).data().toString();
+                shown << cells.join('|').remove("2026/03/14 ");
+            }
+            return shown;
+        };
+        const QString to = "|" + AdaCell + ", ntfy://n/a|";
+        QCOMPARE(rows(),
+            QStringList({ "10:04 AM|Ada|Instant message" + to + "Failed",
+                "10:03 AM|Bob|10:03 AM" + to + "Failed",
+                "10:01 AM|Bob|10:01 AM" + to + "Will retry at 10:03 AM",
+                "10:00 AM|Ada|10:00 AM" + to + "Sent" }));
+        QCOMPARE(reply->toPlainText(), "554 no");
+        const auto choose = [&](const char *filter, int downs) {
+            auto *combo = window.findChild<QComboBox *>(filter);
+            combo->setFocus();
+            QTest::keyClick(combo, Qt::Key_Home);
+            for (int i = 0; i < downs; ++i)
+                QTest::keyClick(combo, Qt::Key_Down);
+            QStringList users;
+            for (const QString &row : rows())
+                users << row.section('|', 1, 1) + ' ' + row.section('|', 4).left(4);
+            return users.join(", ");
+        };
+        QCOMPARE(choose("userFilter", 2), "Bob Fail, Bob Will");
+        QCOMPARE(choose("resultFilter", 3), "Bob Fail");
+        QCOMPARE(choose("userFilter", 0), "Ada Fail, Bob Fail");
+        QCOMPARE(choose("resultFilter", 0), "Ada Fail, Bob Fail, Bob Will, Ada Sent");
+        QTest::keyClick(table, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(table, Qt::Key_Up);
+        QCOMPARE(reply->toPlainText(), "421 busy\n421 try later");
+
+        // While open; and a warning during the next delivery, whose attempt ends after it.
+        const auto answer = [&](bool sent, const QString &reply) {
+            f.delivery.result.sent = sent;
+            f.delivery.result.reply = reply;
+        };
+        answer(true, "250 queued");
+        const auto instant = [&](int user) {
+            f.scheduler.sendInstantMessage(
+                user, MessageRecord::compose(f.env.clock.now(), "hi", {}));
+            f.scheduler.checkDue();
+        };
+        instant(1);
+        QCOMPARE(rows().first(), "10:00 AM|Ada|Instant message||Sent");
+        QCOMPARE(reply->toPlainText(), "421 busy\n421 try later");
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
+        for (const bool ended : { true, false }) {
+            f.delivery.during = [&] { emit f.delivery.warning("Unable to connect"); };
+            answer(false, ended ? "refused" : "timed out");
+            f.delivery.hold = !ended;
+            instant(2);
+            f.delivery.during = {};
+            if (ended) {
+                answer(true, "250 later");
+                instant(1);
+            }
+            QVERIFY(f.app.mailWarning().isVisible());
+            QTest::mouseClick(
+                f.app.mailWarning().findChild<QPushButton *>("historyButton"), Qt::LeftButton);
+            QVERIFY(window.isVisible());
+            f.delivery.release();
+            QCOMPARE(reply->toPlainText(), ended ? "refused" : "timed out");
+        }
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                     [](QWidget *w) { return qobject_cast<DeliveryHistoryWindow *>(w); }),
+            1);
+
+        QStringList tabs;
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.findChild<QComboBox *>("userFilter")->setFocus();
+        for (int i = 0; i < 5; ++i) {
+            QWidget *focus = QApplication::focusWidget();
+            tabs << focus->objectName() + '='
+                    + QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name);
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QCOMPARE(tabs.join(", "),
+            "userFilter=All users, resultFilter=All results, attemptTable=Delivery attempts, "
+            "newest first, replyView=Reply of the selected attempt, closeButton=Close");
     }
 
     // Stored values nobody would write, as "key=value;...": the program starts and works; a
