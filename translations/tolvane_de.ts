@@ -203,6 +203,10 @@
         <source>The message did not reach every recipient:</source>
         <translation>Die Nachricht hat nicht jeden Empfänger erreicht:</translation>
     </message>
+    <message>
+        <source>No network connection</source>
+        <translation>Keine Netzwerkverbindung</translation>
+    </message>
 </context>
 <context>
     <name>MailServerPage</name>
