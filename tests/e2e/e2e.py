@@ -35,9 +35,9 @@ class ProgramTest(unittest.TestCase):
         with socket.socket() as probe:
             probe.bind(("127.0.0.1", 0))
             self.port = probe.getsockname()[1]
-        server = Controller(self.mails, hostname="127.0.0.1", port=self.port)
-        server.start()
-        self.addCleanup(server.stop)
+        self.server = Controller(self.mails, hostname="127.0.0.1", port=self.port)
+        self.server.start()
+        self.addCleanup(lambda: self.server.stop())
         self.root = pathlib.Path(self.enterContext(tempfile.TemporaryDirectory()))
         self.settings_file = self.root / "config/Tolvane/Tolvane.ini"
         self.lock_file = self.root / "config/Tolvane/Tolvane.lock"
@@ -86,7 +86,8 @@ class ProgramTest(unittest.TestCase):
     def start(self, box_log="boxes.log"):
         """The program (its test build: boxes answered and logged to box_log)."""
         env = dict(os.environ, HOME=str(self.root), XDG_CONFIG_HOME=str(self.root / "config"),
-                   XDG_DATA_HOME=str(self.root / "data"), QT_QPA_PLATFORM="xcb",
+                   XDG_DATA_HOME=str(self.root / "data"), XDG_STATE_HOME=str(self.root / "state"),
+                   QT_QPA_PLATFORM="xcb",
                    TOLVANE_BOX_LOG=str(self.root / box_log))
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         process = subprocess.Popen([os.environ["TOLVANE_BINARY"]], env=env,
