@@ -265,6 +265,45 @@
     </message>
 </context>
 <context>
+    <name>LateSendingDialog</name>
+    <message>
+        <source>Send Late Messages</source>
+        <translation>Verspätete Nachrichten senden</translation>
+    </message>
+    <message>
+        <source>Send a message that could not go out at its minute (computer asleep or switched off, no network, server busy) &amp;up to</source>
+        <translation>Eine Nachricht, die zu ihrer Minute nicht hinausgehen konnte (Rechner im Ruhezustand oder ausgeschaltet, kein Netz, Server ausgelastet), noch &amp;bis zu</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation>Nie</translation>
+    </message>
+    <message>
+        <source>15 minutes</source>
+        <translation>15 Minuten</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>6 hours</source>
+        <translation>6 Stunden</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <translation>1 Tag</translation>
+    </message>
+    <message>
+        <source>How late a message may still be sent</source>
+        <translation>Wie verspätet eine Nachricht noch gesendet werden darf</translation>
+    </message>
+    <message>
+        <source>late</source>
+        <translation>verspätet senden</translation>
+    </message>
+</context>
+<context>
     <name>MailDelivery</name>
     <message>
         <source>Unable to connect to SMTP server</source>
@@ -289,6 +328,10 @@
     <message>
         <source>The message did not reach every recipient:</source>
         <translation>Die Nachricht hat nicht jeden Empfänger erreicht:</translation>
+    </message>
+    <message>
+        <source>No network connection</source>
+        <translation>Keine Netzwerkverbindung</translation>
     </message>
 </context>
 <context>
@@ -558,6 +601,14 @@
     <message>
         <source>&amp;Delivery History</source>
         <translation>&amp;Zustellverlauf</translation>
+    </message>
+    <message>
+        <source>Send Late &amp;Messages...</source>
+        <translation>Verspätete &amp;Nachrichten senden...</translation>
+    </message>
+    <message>
+        <source>Not sent yet: %1; next try at %2</source>
+        <translation>Noch nicht gesendet: %1; nächster Versuch um %2</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 namespace {
 
@@ -40,6 +41,7 @@ void AppriseSender::start(const QString &program, const QString &url, const QStr
     stop();
     m_output.clear();
     m_startFailure.clear();
+    m_mayPass = false;
     // Even a run that cannot begin is told from the event loop, so that whoever called
     // start() is never re-entered from inside it.
     if (program.isEmpty()) {
@@ -111,6 +113,11 @@ void AppriseSender::processEnded(int exitCode, bool crashed)
     if (!crashed && exitCode == 0)
         return finish(true, {});
     QString reason = lastComplaint();
+    // apprise names the service's HTTP status ("error=500", ntfy's "error=40301"): a
+    // request refused as such (4xx, but for "too many requests") is refused again.
+    static const QRegularExpression status(QStringLiteral("error=(\\d{3})"));
+    const int code = status.match(reason).captured(1).toInt();
+    m_mayPass = !crashed && (code / 100 != 4 || code == 429);
     if (reason.isEmpty())
         reason = crashed ? tr("apprise ended unexpectedly")
                          : tr("apprise ended with status %1").arg(exitCode);
@@ -121,6 +128,7 @@ void AppriseSender::timedOut()
 {
     if (!m_startFailure.isEmpty())
         return finish(false, m_startFailure);
+    m_mayPass = true;
     const qint64 seconds = std::chrono::duration_cast<std::chrono::seconds>(m_timeLimit).count();
     finish(false, tr("no answer within %n seconds", nullptr, int(seconds)));
 }
@@ -145,6 +153,12 @@ QString AppriseSender::lastComplaint() const
     if (reason.size() > LongestReason)
         reason = reason.left(LongestReason - 3) + QStringLiteral("...");
     return reason;
+}
+
+QString AppriseSender::lastLine() const
+{
+    const QList<QByteArray> lines = m_output.trimmed().split('\n');
+    return QString::fromUtf8(lines.last()).simplified().left(LongestReason);
 }
 
 void AppriseSender::finish(bool sent, const QString &reason)

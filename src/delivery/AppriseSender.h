@@ -37,6 +37,12 @@ public:
     // The sentence for a missing apprise program.
     static QString notInstalled();
 
+    // Once finished: apprise's last line of output, and whether a failure may pass by
+    // itself (a time-out, a service that could not be reached or answered with a server
+    // error); a missing apprise or a refusal of the request itself (HTTP 4xx) stays.
+    QString lastLine() const;
+    bool failureMayPass() const { return m_mayPass; }
+
 signals:
     // The text was accepted (apprise ended with status 0), or why not, in words a user can
     // read: apprise's last warning or error, a time-out, or why it could not run.
@@ -56,4 +62,5 @@ private:
     std::chrono::milliseconds m_timeLimit = DefaultTimeLimit;
     QByteArray m_output;
     QString m_startFailure; // why the run could not begin, told at the loop's next turn
+    bool m_mayPass = false;
 };

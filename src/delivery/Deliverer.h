@@ -28,6 +28,15 @@ public:
         // server's, the channel's, or the problem met before any).
         QList<DeliveryAttempt::Recipient> recipients;
         QString reply;
+        // Some channel's server took the content: whatever else happened, the record must
+        // never go out again. Marked: the record carries its "S" in its file.
+        bool taken = false;
+        bool marked = false;
+        // The failure may pass by itself (no connection, a refused or dropped connection, a
+        // time-out, a 4xx reply, a keyring that did not answer), so a later try may succeed;
+        // a refusal that will stay (a 5xx reply, a refused login or certificate, a bad
+        // address, no password, a record that cannot be sent) is never tried again.
+        bool mayPass = false;
     };
 
     using QObject::QObject;
@@ -42,6 +51,10 @@ signals:
     // A problem for the user's attention, shown without waiting for anyone.
     void warning(const QString &text);
     void finished(const Deliverer::Result &result);
+    // A server took the content of a scheduled record, before the record is marked sent;
+    // a receiver that keeps this on disk knows of it even when the mark fails or the
+    // program ends before it.
+    void taken(int user, const MessageRecord &record);
 };
 
 Q_DECLARE_METATYPE(Deliverer::Result)

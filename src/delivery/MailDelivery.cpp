@@ -34,6 +34,7 @@ const char *const MarkedNowhere = QT_TRANSLATE_NOOP("MailDelivery",
     "The message was sent, but its message file %1 is gone, so it could not be marked as sent");
 const char *const NotMarked = QT_TRANSLATE_NOOP("MailDelivery",
     "The message was sent, but it could not be marked as sent in the message file. ");
+const char *const NoConnection = QT_TRANSLATE_NOOP("MailDelivery", "No network connection");
 
 // The constants above in the user's language.
 QString said(const char *text)
@@ -57,8 +58,13 @@ MailDelivery::MailDelivery(
     m_begin.setSingleShot(true);
     connect(&m_begin, &QTimer::timeout, this, [this] { guarded([this] { begin(); }); });
     connect(&m_client, &SmtpClient::warning, this, &Deliverer::warning);
-    connect(&m_client, &SmtpClient::finished, this,
-        [this](bool sent) { guarded([this, sent] { mailEnded(sent); }); });
+    connect(&m_client, &SmtpClient::finished, this, [this](bool sent) {
+        guarded([this, sent] {
+            m_mailReply = m_client.reply();
+            m_mailMayPass = m_client.failureMayPass();
+            mailEnded(sent);
+        });
+    });
     connect(&m_notifications, &NotificationDelivery::finished, this,
         [this](const QStringList &failures) {
             guarded([this, &failures] { notificationsEnded(failures); });
@@ -77,6 +83,12 @@ void MailDelivery::start(int user, const MessageRecord &record, bool instant)
     m_mailUnderWay = false;
     m_notificationsUnderWay = false;
     m_everyChannelTookIt = true;
+    m_result = {};
+    m_mailTried = false;
+    m_mailTaken = false;
+    m_notified = false;
+    m_mailMayPass = true;
+    m_mailReply.clear();
     m_begin.start(0);
 }
 
@@ -98,7 +110,14 @@ template<class Step> void MailDelivery::guarded(Step &&step)
     } catch (const UserFacingError &error) {
         m_client.abort();
         m_notifications.abort();
-        finish(false, QString::fromLatin1(Surprise), QString::fromUtf8(error.what()));
+        m_result.reply = QString::fromUtf8(error.what());
+        finish(false, QString::fromLatin1(Surprise), m_result.reply);
+    } catch (const std::exception &error) {
+        // A record that cannot be sent as it is: trying again cannot change that.
+        m_client.abort();
+        m_notifications.abort();
+        m_result.reply = QString::fromUtf8(error.what());
+        finish(false, QString::fromLatin1(Surprise));
     } catch (...) {
         m_client.abort();
         m_notifications.abort();
@@ -112,8 +131,20 @@ void MailDelivery::begin()
         throw std::runtime_error("the record has no recipient list");
     if (m_user < 1 || m_user > Roster::MaxUsers)
         throw std::runtime_error("the message names no user");
-    if (!connectionReady())
+    const Recipients recipients = vettedRecipients();
+    for (const QString &address : recipients.mail) {
+        if (!address.isEmpty())
+            m_result.recipients.append({ address, DeliveryAttempt::Channel::Mail });
+    }
+    for (const NotificationDelivery::Recipient &url : recipients.urls)
+        m_result.recipients.append({ url.url, DeliveryAttempt::Channel::Notification });
+    if (!connectionReady()) {
+        // The connection may come back; the scheduler tries again if the user lets it.
+        m_result.mayPass = true;
+        if (m_result.reply.isEmpty())
+            m_result.reply = said(NoConnection);
         return finish(false);
+    }
 
     const QString section = Roster::userSection(m_user);
     m_mail.serverSetting
@@ -121,7 +152,6 @@ void MailDelivery::begin()
     m_mail.sender = m_context.settings.readSetting(section, QStringLiteral("Email"), QString());
     m_mail.text = m_record.text;
     m_mail.date = m_context.clock.now();
-    const Recipients recipients = vettedRecipients();
     // A message only for notification URLs needs no mail server: the sender's settings
     // are asked about only when a mail goes out. A record whose entries all left the
     // roster still goes to the server as it always did, which refuses it.
@@ -133,9 +163,14 @@ void MailDelivery::begin()
     if (m_mailUnderWay) {
         if (const QString problem = SmtpClient::mailProblem(m_mail); !problem.isEmpty()) {
             emit warning(problem);
+            m_mailTried = true;
+            m_mailReply = problem;
+            m_mailMayPass = false;
             // A warning's receiver may have ended the delivery already.
-            if (recipients.urls.isEmpty() || !m_underWay)
+            if (recipients.urls.isEmpty() || !m_underWay) {
+                m_result.reply = problem;
                 return finish(false);
+            }
             m_mailUnderWay = false;
             m_everyChannelTookIt = false;
         }
@@ -144,7 +179,7 @@ void MailDelivery::begin()
         throw std::runtime_error("more than 11 recipient addresses");
     m_mail.recipients = recipients.mail;
     if (!recipients.urls.isEmpty()) {
-        m_notificationsUnderWay = true;
+        m_notificationsUnderWay = m_notified = true;
         m_notifications.start(recipients.urls, m_record.text);
     }
     if (m_mailUnderWay)
@@ -157,7 +192,7 @@ void MailDelivery::sendMail()
     m_mail.options = MailServerOptions::read(m_context.settings, section);
     if (const QString problem = SmtpClient::mailProblem(m_mail); !problem.isEmpty()) {
         emit warning(problem);
-        return mailEnded(false);
+        return mailFailed(problem, false);
     }
     if (m_mail.options.login.isEmpty())
         return m_client.start(m_mail);
@@ -176,7 +211,8 @@ bool MailDelivery::connectionReady()
         const bool dialled = m_connection.autodial();
         const QDateTime after = m_context.clock.now();
         if (!dialled) {
-            emit warning(said(UnableToConnect));
+            m_result.reply = said(UnableToConnect);
+            emit warning(m_result.reply);
             return false;
         }
         if (before.secsTo(after) > RealDialSeconds)
@@ -223,24 +259,34 @@ void MailDelivery::passwordRead(const SecretStore::Result &stored)
     const QString section = Roster::userSection(m_user);
     if (stored.notFound) {
         emit warning(said(NoPassword));
-        return mailEnded(false);
+        return mailFailed(said(NoPassword), false);
     }
+    // A keyring that did not answer may answer the next time.
     if (!stored.ok) {
         emit warning(said(KeyringFailed) + stored.error);
-        return mailEnded(false);
+        return mailFailed(said(KeyringFailed) + stored.error, true);
     }
     // A password typed for another login (a user before in this slot, or this user's
     // login before it changed) is not sent.
     if (!PasswordOwner::belongsTo(m_context.settings, section, m_mail.options.login)) {
         emit warning(said(NoPassword));
-        return mailEnded(false);
+        return mailFailed(said(NoPassword), false);
     }
     m_mail.password = stored.password;
     m_client.start(m_mail);
 }
 
+void MailDelivery::mailFailed(const QString &reply, bool mayPass)
+{
+    m_mailReply = reply;
+    m_mailMayPass = mayPass;
+    mailEnded(false);
+}
+
 void MailDelivery::mailEnded(bool sent)
 {
+    m_mailTried = true;
+    m_mailTaken = sent;
     m_mailUnderWay = false;
     m_everyChannelTookIt &= sent;
     channelsEnded();
@@ -263,6 +309,20 @@ void MailDelivery::channelsEnded()
     if (!m_underWay || m_mailUnderWay || m_notificationsUnderWay)
         return;
     const bool sent = m_everyChannelTookIt;
+    // Once any channel took the content the record has gone out, and going again would
+    // send it twice to those who have it: only a failure in every channel may be tried
+    // again, and only when each of them may pass.
+    m_result.taken = m_mailTaken || (m_notified && m_notifications.anyTaken());
+    m_result.mayPass = !m_result.taken && (!m_mailTried || m_mailMayPass)
+        && (!m_notified || m_notifications.failuresMayPass());
+    // The reply that tells most: the failed channel's, the mail's before the notifications'.
+    const bool mailFirst = m_mailTried && (!m_mailTaken || sent || !m_notified);
+    m_result.reply = mailFirst ? m_mailReply : m_notifications.reply();
+    if (m_result.taken && !m_instant) {
+        emit taken(m_user, m_record);
+        if (!m_underWay)
+            return;
+    }
     // An instant message exists in no file.
     if (!sent || m_instant)
         return finish(sent);
@@ -273,6 +333,7 @@ void MailDelivery::channelsEnded()
     }
     try {
         m_store.markSent(m_user, m_record);
+        m_result.marked = true;
     } catch (const StoreError &error) {
         // The message has gone out, so it counts as sent (the scheduler hands a
         // record over once in a run); but the file still calls it unsent, and only the user
@@ -290,5 +351,9 @@ void MailDelivery::finish(bool sent, const QString &failureWhere, const QString 
     m_underWay = false;
     m_begin.stop();
     m_keyring.reset();
-    emit finished({ sent, m_dialledUp, failureWhere, failureText, {}, {} });
+    m_result.sent = sent;
+    m_result.dialledUp = m_dialledUp;
+    m_result.failureWhere = failureWhere;
+    m_result.failureText = failureText;
+    emit finished(m_result);
 }

@@ -59,6 +59,8 @@ private:
     void sendMail();
     void passwordRead(const SecretStore::Result &stored);
     void mailEnded(bool sent);
+    // The mail channel has failed before reaching the server: why, and whether that may pass.
+    void mailFailed(const QString &reply, bool mayPass);
     void notificationsEnded(const QStringList &failures);
     // Once mail and notifications have both ended: the mark, and the result.
     void channelsEnded();
@@ -85,4 +87,11 @@ private:
     bool m_mailUnderWay = false;
     bool m_notificationsUnderWay = false;
     bool m_everyChannelTookIt = true;
+    // What the result tells of the channels beside sent or not.
+    Result m_result;
+    bool m_mailTried = false;
+    bool m_mailTaken = false;
+    bool m_notified = false; // notifications were started
+    bool m_mailMayPass = true;
+    QString m_mailReply;
 };

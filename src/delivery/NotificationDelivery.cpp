@@ -15,14 +15,22 @@ void NotificationDelivery::start(const QList<Recipient> &recipients, const QStri
     abort();
     m_recipients = recipients;
     m_reasons = QStringList(recipients.size());
+    m_lastLines = QStringList(recipients.size());
+    m_anyTaken = false;
+    m_mayPass = true;
+    m_reply.clear();
     m_running = recipients.size();
     const QString program = QStandardPaths::findExecutable(QStringLiteral("apprise"));
     for (qsizetype i = 0; i < recipients.size(); ++i) {
         auto &sender = m_senders.emplace_back(std::make_unique<AppriseSender>());
         sender->setTimeLimit(m_timeLimit);
         connect(sender.get(), &AppriseSender::finished, this,
-            [this, index = std::size_t(i)](
-                bool sent, const QString &reason) { senderEnded(index, sent, reason); });
+            [this, index = std::size_t(i), sender = sender.get()](
+                bool sent, const QString &reason) {
+                m_lastLines[qsizetype(index)] = sent ? sender->lastLine() : reason;
+                m_mayPass &= sent || sender->failureMayPass();
+                senderEnded(index, sent, reason);
+            });
         sender->start(program, recipients.at(i).url, text);
     }
 }
@@ -38,12 +46,16 @@ void NotificationDelivery::senderEnded(std::size_t index, bool sent, const QStri
 {
     if (m_running == 0)
         return;
+    m_anyTaken |= sent;
     if (!sent)
         m_reasons[qsizetype(index)] = reason.isEmpty() ? tr("not accepted") : reason;
     if (--m_running > 0)
         return;
+    m_reply = m_lastLines.isEmpty() ? QString() : m_lastLines.last();
     QStringList failures;
     for (qsizetype i = 0; i < m_recipients.size(); ++i) {
+        if (!m_reasons.at(i).isEmpty())
+            m_reply = m_reasons.at(i);
         if (!m_reasons.at(i).isEmpty())
             failures.append(m_recipients.at(i).name + QStringLiteral(": ") + m_reasons.at(i));
     }

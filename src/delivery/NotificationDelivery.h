@@ -33,6 +33,13 @@ public:
 
     void setTimeLimit(std::chrono::milliseconds limit) { m_timeLimit = limit; }
 
+    // Once finished: whether any service took the text, whether every failure may pass by
+    // itself, and why the last recipient that failed did (without any, apprise's last line
+    // for the last recipient).
+    bool anyTaken() const { return m_anyTaken; }
+    bool failuresMayPass() const { return m_mayPass; }
+    const QString &reply() const { return m_reply; }
+
 signals:
     // Each recipient that did not get the text, as "name: reason", in the order given.
     void finished(const QStringList &failures);
@@ -45,4 +52,8 @@ private:
     QList<Recipient> m_recipients;
     QStringList m_reasons; // one per recipient, empty while running or once sent
     qsizetype m_running = 0;
+    QStringList m_lastLines; // apprise's last line for each recipient
+    bool m_anyTaken = false;
+    bool m_mayPass = true;
+    QString m_reply;
 };

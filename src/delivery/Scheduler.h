@@ -6,12 +6,16 @@
 #include "delivery/Deliverer.h"
 #include "platform/SecondTicker.h"
 #include "store/MessageRecord.h"
+#include "store/TakenRecords.h"
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QSet>
+#include <QStringList>
 #include <array>
+#include <limits>
 #include <optional>
 
 class ConnectionService;
@@ -25,6 +29,14 @@ class AppContext;
 // when the one before has ended. A record goes to delivery once in a run, whatever way
 // its delivery ended. A record whose minute passed while a batch was under way is still
 // due, in its turn, also when the batch went past midnight.
+//
+// With a late-sending window ("LateMinutes" in [Options], 0 or absent for none, which is all
+// of the above and nothing more) every unsent record whose minute lies within the window is
+// due, oldest first for each user: at start, after a sleep and when the network comes back
+// (catchUp()). A failure that may pass is tried again within the window, 1, 2, 4, ... and at
+// most 30 minutes after each try, meanwhile the user's later records go on; the warnings of
+// a try that will be repeated are not shown. A record some server took is never handed over
+// again, also after a restart (TakenRecords).
 class Scheduler : public QObject {
     Q_OBJECT
 public:
@@ -32,6 +44,7 @@ public:
         int user = 0;
         MessageRecord record;
         bool instant = false;
+        int tries = 0; // the tries made before this one
     };
 
     Scheduler(AppContext &context, MessageStore &store, Deliverer &deliverer,
@@ -50,6 +63,9 @@ public:
     bool isDelivering() const { return m_inBatch; }
     // Ends the batch under way at once (the program is ending): no more is handed over.
     void abortDelivery();
+    // The machine woke or the network came back: what waits for a retry is tried at the next
+    // check, and the records missed within the window are loaded. Nothing without a window.
+    void catchUp();
 
     const std::optional<Slot> &slot(int index) const { return m_slots.at(std::size_t(index)); }
 
@@ -64,6 +80,9 @@ signals:
     void failure(const QString &where, const QString &text);
     // Midnight: the calendar goes to the new day.
     void dayChanged();
+    // A scheduled message's try failed for now and is tried again at nextTry.
+    void retrying(int user, const QDateTime &due, const QString &text, const QString &reason,
+        const QDateTime &nextTry);
 
 private:
     // The clock as one tick reads it: the moment for comparing with the slots' minutes,
@@ -88,6 +107,13 @@ private:
     bool handOverNext();
     void goOn();
     void deliveryEnded(const Deliverer::Result &result);
+    void deliveryWarning(const QString &text);
+    void recordTaken(int user, const MessageRecord &record);
+    // The next try of a failure that may pass, when it still falls within the window.
+    std::optional<qint64> nextTry(const Slot &slot, const Deliverer::Result &result) const;
+    // Hands over the user's retry that is due, when it comes before the slot's record.
+    bool handOverRetry(int user, bool slotDue);
+    void handOver(const Slot &slot);
     void endBatch();
     template<class Work> void trapped(const char *where, Work &&work);
 
@@ -120,4 +146,24 @@ private:
     bool m_dialledUp = false;
     std::optional<Slot> m_delivering; // handed over, its result still to come
     bool m_starting = false; // inside the deliverer's start()
+
+    // The late-sending window in milliseconds, 0 for none; read at each reload.
+    qint64 m_lateMSecs = 0;
+    // The records waiting for another try, in the order they came due, and the earliest
+    // moment any of them is tried: an idle check compares one number.
+    struct Retry {
+        Slot slot;
+        qint64 dueMSecs = 0;
+        qint64 nextTry = 0;
+        DeliveryAttempt last; // the try before
+    };
+    QList<Retry> m_retries;
+    static constexpr qint64 NoRetry = std::numeric_limits<qint64>::max();
+    qint64 m_nextRetry = NoRetry;
+    qint64 m_lastCheck = 0; // the moment of the check before: a leap forward was a sleep
+    // The warnings of the delivery under way, held while it may be tried again.
+    bool m_holdWarnings = false;
+    QStringList m_heldWarnings;
+    TakenRecords m_taken;
+    bool m_takenLoaded = false;
 };

@@ -122,6 +122,8 @@ void SmtpClient::start(const Mail &mail)
 {
     stop();
     m_mail = mail;
+    m_reply.clear();
+    m_mayPass = false;
     // Even a mail that cannot go is told from the event loop, so that whoever called
     // start() is never re-entered from inside it.
     m_step = Step::Starting;
@@ -167,6 +169,7 @@ void SmtpClient::begin()
     m_accepted.clear();
     m_eightBit = false;
     m_tlsErrors.clear();
+    m_contentReply.clear();
     // The greeting is the first reply asked for.
     m_awaitingReply = true;
 
@@ -327,6 +330,7 @@ void SmtpClient::replyArrived()
             send(Step::Content, content());
         return;
     case Step::Content:
+        m_contentReply = m_lastReply;
         if (expected(2))
             send(Step::Quit, commandLine(QStringLiteral("QUIT")));
         return;
@@ -458,12 +462,13 @@ void SmtpClient::serverGone()
     case Step::Starting:
         return;
     case Step::Connecting:
-        return fail(said(UnableToConnect));
+        return failForNow(said(UnableToConnect));
     case Step::Handshake:
         return handshakeFailed();
     case Step::Quit:
         return finish(true);
     default:
+        m_mayPass = true;
         return unanswered(said(ServerClosed));
     }
 }
@@ -476,15 +481,14 @@ void SmtpClient::deadlinePassed()
     case Step::Starting:
         return begin();
     case Step::Connecting:
-        return fail(said(UnableToConnect));
+        return failForNow(said(UnableToConnect));
     case Step::Handshake:
         return handshakeFailed();
-    case Step::Greeting:
-        return unanswered(said(NoGreeting));
     case Step::Quit:
         return finish(true);
     default:
-        return unanswered(said(NoResponse));
+        m_mayPass = true;
+        return unanswered(said(m_step == Step::Greeting ? NoGreeting : NoResponse));
     }
 }
 
@@ -500,13 +504,24 @@ void SmtpClient::handshakeFailed()
     QStringList reasons;
     for (const QSslError &error : std::as_const(m_tlsErrors))
         reasons.append(error.errorString());
+    // A certificate refused stays refused; a handshake cut off or too slow may pass.
+    m_mayPass = reasons.isEmpty();
     if (reasons.isEmpty())
         reasons.append(socketGone() ? m_socket.errorString() : said(HandshakeTooSlow));
     fail(said(TlsFailed) + reasons.join(QStringLiteral("; ")));
 }
 
+void SmtpClient::failForNow(const QString &text)
+{
+    m_mayPass = true;
+    fail(text);
+}
+
 void SmtpClient::fail(const QString &text)
 {
+    // A refusal for now (4xx) may pass; one for good (5xx) stays.
+    m_mayPass |= m_code / 100 == 4;
+    m_reply = text.isEmpty() ? shown(SmtpWire::finalLine(m_lastReply).toString()) : text;
     // Over before anyone hears of it: a receiver may start the next conversation at once.
     stop();
     if (!text.isEmpty())
@@ -516,6 +531,7 @@ void SmtpClient::fail(const QString &text)
 
 void SmtpClient::finish(bool sent)
 {
+    m_reply = shown(SmtpWire::finalLine(m_contentReply).toString());
     stop();
     emit finished(sent);
 }

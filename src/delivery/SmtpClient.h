@@ -67,6 +67,12 @@ public:
     void setReplyTimeout(std::chrono::milliseconds timeout) { m_replyTimeout = timeout; }
     std::chrono::milliseconds replyTimeout() const { return m_replyTimeout; }
 
+    // Once finished: the server's reply to the content when sent, else the last reply line
+    // or the problem met before any; and whether the failure may pass by itself (the
+    // server out of reach, gone quiet or gone, or a 4xx reply).
+    const QString &reply() const { return m_reply; }
+    bool failureMayPass() const { return m_mayPass; }
+
 signals:
     void warning(const QString &text);
     // A receiver done with the client deletes it with deleteLater(): the signal comes from
@@ -123,6 +129,8 @@ private:
     // not, the conversation has failed.
     bool expected(int replyClass);
     void fail(const QString &text = {});
+    // A failure that may pass by itself: the server out of reach, silent or gone.
+    void failForNow(const QString &text);
     void finish(bool sent);
     void stop();
     bool socketGone() const;
@@ -147,4 +155,7 @@ private:
     QStringList m_accepted; // the recipients the server took
     bool m_eightBit = false; // the text goes unencoded, as the server said it may
     QList<QSslError> m_tlsErrors;
+    QString m_contentReply; // the server's answer to the content
+    QString m_reply;
+    bool m_mayPass = false;
 };

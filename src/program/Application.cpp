@@ -82,6 +82,7 @@ Application::Application(
     // What the scheduler reports reaches the windows; its error trap reports are shown
     // once its work has returned to the event loop, so that it never waits for a box.
     connect(&m_scheduler, &Scheduler::delivered, m_main.get(), &MainWindow::colourRow);
+    connect(&m_scheduler, &Scheduler::retrying, m_main.get(), &MainWindow::showRetry);
     connect(&m_scheduler, &Scheduler::warning, m_mailWarning.get(), &MailWarning::showWarning);
     connect(&m_scheduler, &Scheduler::failure, this,
         [this](const QString &where, const QString &text) { m_context.reportLater(where, text); });

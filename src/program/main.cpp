@@ -13,6 +13,7 @@
 #include "platform/LoggedMessageBoxes.h"
 #include "platform/Paths.h"
 #include "platform/QtConnectionService.h"
+#include "platform/ResumeWatcher.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemClock.h"
 #include "program/Application.h"
@@ -93,6 +94,9 @@ int main(int argc, char **argv)
     MessageStore store(context.dataFolder, clock);
     MailDelivery delivery(context, store, connection);
     Scheduler scheduler(context, store, delivery, connection);
+    // Awake again, or online again: what could not go may go now.
+    ResumeWatcher resume;
+    QObject::connect(&resume, &ResumeWatcher::resumed, &scheduler, &Scheduler::catchUp);
     Application program(context, store, scheduler);
     program.wizard().mailAccountGuess = installedMailAccountGuess;
 #ifdef TOLVANE_TEST_SWITCHES

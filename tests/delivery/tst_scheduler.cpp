@@ -19,16 +19,20 @@ namespace {
 
 // The scheduler with a stand-in delivery, and what happened in order: each message handed
 // over ("01 a": the user's number, +20 for an instant message, and the text), each end the
-// grid hears of ("1+10:30 a": sent, "-" not), the error trap's reports ("trap:" where it
-// happened, and the text's first two words), "day" for the calendar and "hangup".
+// grid hears of ("1+10:30 a": sent, "-" not, "?" tried again at the time after it, "!" when
+// the attempt reported before says otherwise), the error trap's reports ("trap:" where it
+// happened, and the text's first two words), "day" for the calendar, "hangup", and "warn"
+// for each warning shown.
 struct Fixture {
     TestEnvironment env;
     MessageStore store { env.dataDir(), env.clock };
     RecordingDelivery delivery { store };
     FakeConnectionService connection;
-    Scheduler scheduler { env.program, store, delivery, connection };
+    std::optional<Scheduler> scheduler;
     QStringList trace;
     int secondsPerDelivery = 0;
+    bool warnEach = false;
+    DeliveryAttempt attempt;
 
     Fixture()
     {
@@ -37,42 +41,85 @@ struct Fixture {
             trace << delivery.entries.last().left(2) + ' '
                     + MessageRecord::parse(delivery.entries.last().mid(2).toLatin1()).text;
             env.clock.advanceSecs(secondsPerDelivery);
+            if (warnEach)
+                emit delivery.warning("warn");
         };
-        QObject::connect(&scheduler, &Scheduler::dayChanged, [this] { trace << "day"; });
-        QObject::connect(&scheduler, &Scheduler::failure, [this](QString where, QString text) {
+        start();
+    }
+    // A scheduler of its own, as after a restart of the program.
+    void start()
+    {
+        Scheduler &s = scheduler.emplace(env.program, store, delivery, connection);
+        QObject::connect(&s, &Scheduler::dayChanged, [this] { trace << "day"; });
+        QObject::connect(&s, &Scheduler::warning, [this](QString text) { trace << text; });
+        QObject::connect(&s, &Scheduler::failure, [this](QString where, QString text) {
             trace << "trap:" + where + (text.isEmpty() ? "" : ": " + text.section(u' ', 0, 1));
         });
-        QObject::connect(&scheduler, &Scheduler::delivered,
+        QObject::connect(
+            &s, &Scheduler::attempted, [this](const DeliveryAttempt &a) { attempt = a; });
+        QObject::connect(&s, &Scheduler::delivered,
             [this](int user, const QDateTime &due, const QString &text, bool sent) {
-                trace << QString::number(user) + (sent ? '+' : '-') + due.toString("hh:mm ") + text;
+                trace << QString::number(user) + (sent ? '+' : '-') + due.toString("hh:mm ") + text
+                        + checked(user, due,
+                            sent ? DeliveryAttempt::Outcome::Sent
+                                 : DeliveryAttempt::Outcome::Failed);
             });
+        QObject::connect(&s, &Scheduler::retrying,
+            [this](int user, const QDateTime &due, const QString &text, const QString &reason,
+                const QDateTime &next) {
+                trace << QString::number(user) + '?' + due.toString("hh:mm ") + text
+                        + next.toString(" hh:mm")
+                        + checked(user, due, DeliveryAttempt::Outcome::WillRetry, next, reason);
+            });
+    }
+    QString checked(int user, const QDateTime &due, DeliveryAttempt::Outcome outcome,
+        const QDateTime &next = {}, const QString &reason = {})
+    {
+        const bool same = attempt.user == user && attempt.due == due && attempt.outcome == outcome
+            && attempt.nextTry == next && (reason.isEmpty() || attempt.reply == reason);
+        return same ? "" : "!";
     }
     // Plays moves such as "L10:29:58 T10:35 I23:59:59 T00:00+": the slots reloaded (a start,
     // a click on the day grid), a check (a second's tick) or an instant message from user 1
     // written, at that time of 14 March, or of the 15th with "+". From "F" on deliveries
     // fail, from "E" they fail with a report for the error trap; from "U" they dial a line;
-    // from "W20" each takes 20 seconds; from "H" they wait until "R" releases one.
+    // from "W20" each takes 20 seconds; from "H" they wait until "R" releases one. With a
+    // late-sending window ("M60": an hour, from the next reload): from "P" deliveries fail
+    // for now, from "O" they succeed again, from "K" the mark fails, from "V" each warns;
+    // "X10:31" restarts the program, "Z10:50" wakes it from a sleep.
     void play(const QString &moves)
     {
         for (const QString &move : moves.split(u' ')) {
             const QString time = move.mid(1).remove(u'+');
             const QChar what = move.at(0);
-            if (QStringLiteral("LIT").contains(what))
+            if (QStringLiteral("LITXZ").contains(what))
                 env.clock.set(QDateTime(QDate(2026, 3, move.endsWith(u'+') ? 15 : 14),
                     QTime::fromString(time, time.size() > 5 ? "hh:mm:ss" : "hh:mm")));
             const int hangUps = connection.hangUps;
-            if (what == u'L')
-                scheduler.reload();
+            if (what == u'X')
+                start();
+            if (what == u'L' || what == u'X')
+                scheduler->reload();
             else if (what == u'I')
-                scheduler.sendInstantMessage(1, MessageRecord::compose(env.clock.now(), "now", {}));
+                scheduler->sendInstantMessage(
+                    1, MessageRecord::compose(env.clock.now(), "now", {}));
             else if (what == u'T')
-                scheduler.checkDue();
+                scheduler->checkDue();
             else if (what == u'R')
                 delivery.release();
-            delivery.result.sent &= what != u'F' && what != u'E';
+            else if (what == u'Z')
+                scheduler->catchUp();
+            else if (what == u'M')
+                env.settings.writeSetting("Options", "LateMinutes", time);
+            delivery.result.sent
+                = (delivery.result.sent || what == u'O') && !QString("FEP").contains(what);
+            delivery.result.mayPass = (delivery.result.mayPass || what == u'P') && what != u'O';
+            delivery.result.reply = delivery.result.mayPass ? "down" : "";
             delivery.result.failureWhere += what == u'E' ? "delivery" : "";
             delivery.result.dialledUp |= what == u'U';
             delivery.hold |= what == u'H';
+            delivery.markFails |= what == u'K';
+            warnEach |= what == u'V';
             secondsPerDelivery += what == u'W' ? time.toInt() : 0;
             if (connection.hangUps > hangUps)
                 trace << "hangup";
@@ -133,6 +180,38 @@ private slots:
         row("asleep over midnight, awake after the next record", asleep,
             "L23:40 T08:05+ T08:05:01+");
         row("asleep to the same minute the next day", one, "L10:00 T10:30+ T10:30:01+");
+        // With a late-sending window ("M60": an hour) what the machine slept over, or what
+        // came due before the start, goes within the window, once, also from yesterday.
+        row("started 20 minutes late", one, "L10:50 T10:50:01");
+        row("started 20 minutes late, window of an hour", one, "M60 L10:50 T10:50:01", a);
+        row("started 20 minutes late, window of 15 minutes", one, "M15 L10:50 T10:50:01");
+        row("asleep over midnight, window of an hour", asleep,
+            "M60 L23:40 T23:40:01 T00:10+ T00:10:01+ T08:00+",
+            { "01 late", "1+23:45 late", "01 wake", "1+08:00 wake" });
+        // A failure that may pass ("P") is tried again 1, 2, 4, ... minutes after each try,
+        // the record's later ones going on meanwhile, until the window ends; the warnings of
+        // a try to be repeated are not shown. A refusal ("F") is tried once.
+        row("server down at 10:30, back at 10:32", two,
+            "M60 L10:29:58 P T10:30 T10:31 O T10:32 T10:33",
+            { "01 a", "1?10:30 a 10:31", "01 a", "1?10:30 a 10:33", "01 b", "1+10:32 b", "01 a",
+                "1+10:30 a" });
+        row("refused for good", one, "M60 L10:29:58 F T10:30 T10:31 T10:35",
+            { "01 a", "1-10:30 a" });
+        row("window ends during the pause", one,
+            "M15 V L10:29:58 P T10:30 T10:31 T10:33 T10:37 T10:45 T11:01",
+            { "01 a", "1?10:30 a 10:31", "01 a", "1?10:30 a 10:33", "01 a", "1?10:30 a 10:37",
+                "01 a", "1?10:30 a 10:45", "01 a", "warn", "1-10:30 a" });
+        row("window ends in a sleep", one, "M15 P L10:29:58 T10:30 T10:50",
+            { "01 a", "1?10:30 a 10:31", "1-10:30 a" });
+        // Awake again or online again ("Z"), the try comes at once.
+        row("network back", one, "M60 L10:29:58 P T10:30 O Z10:30:20 T10:30:21",
+            { "01 a", "1?10:30 a 10:31", "01 a", "1+10:30 a" });
+        // A restart ("X") forgets the pauses but not what a server took, even unmarked ("K").
+        row("restart while a try is pending", one,
+            "M60 L10:29:58 P T10:30 X10:30:30 O T10:30:31 T10:31 X10:32 T10:32:01",
+            { "01 a", "1?10:30 a 10:31", "01 a", "1+10:30 a" });
+        row("restart after the mark failed", one, "M60 K L10:29:58 T10:30 X10:31 T10:31:01 T10:32",
+            { "01 a", "1+10:30 a" });
         // The unreadable file holds back only its own user, and goes to the error trap, again at
         // the reload after the batch; so does every failure.
         row("batch", { "022026/03/14 10:30 AMNb|", "102026/03/14 10:30 AMNc|", one[0], "04" },
@@ -175,6 +254,10 @@ private slots:
                                       : f.env.writeMessageFile(user, its);
         f.play(moves);
         QTEST(f.trace, "trace");
+        // What a server took stays noted only while its mark is missing, for the user alone.
+        const QFile taken(f.env.dataDir() + "taken.lst");
+        QCOMPARE(taken.exists(), moves.contains('K'));
+        QVERIFY(!(taken.permissions() & (QFile::ReadGroup | QFile::ReadOther)));
     }
 
     // A dialog opened while user 1's delivery waits on a server that never answers holds

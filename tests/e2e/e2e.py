@@ -35,9 +35,9 @@ class ProgramTest(unittest.TestCase):
         with socket.socket() as probe:
             probe.bind(("127.0.0.1", 0))
             self.port = probe.getsockname()[1]
-        server = Controller(self.mails, hostname="127.0.0.1", port=self.port)
-        server.start()
-        self.addCleanup(server.stop)
+        self.server = Controller(self.mails, hostname="127.0.0.1", port=self.port)
+        self.server.start()
+        self.addCleanup(lambda: self.server.stop())
         self.root = pathlib.Path(self.enterContext(tempfile.TemporaryDirectory()))
         self.settings_file = self.root / "config/Tolvane/Tolvane.ini"
         self.lock_file = self.root / "config/Tolvane/Tolvane.lock"

@@ -13,7 +13,8 @@
 // Stands for the mail delivery: records every message it is handed as the user's two-digit
 // code (user + 20 for an instant message) and the record's line, runs the test's own
 // piece while "delivering", and answers with `result` at once, or when released if told
-// to hold. A scheduled message it answers as sent is marked in its file.
+// to hold. A scheduled message it answers as sent is taken, and marked in its file unless
+// the mark is to fail.
 class RecordingDelivery final : public Deliverer {
 public:
     explicit RecordingDelivery(MessageStore &store)
@@ -35,15 +36,21 @@ public:
     void release()
     {
         if (const auto handed = std::exchange(m_underWay, std::nullopt)) {
-            if (result.sent && handed->second)
-                m_store.markSent(handed->first, *handed->second);
-            emit finished(result);
+            Result ended = result;
+            ended.taken |= ended.sent;
+            if (ended.sent && handed->second) {
+                emit taken(handed->first, *handed->second);
+                if ((ended.marked = !markFails))
+                    m_store.markSent(handed->first, *handed->second);
+            }
+            emit finished(ended);
         }
     }
 
     QStringList entries;
     Result result {};
     bool hold = false;
+    bool markFails = false;
     std::function<void()> during;
 
 private:

@@ -99,6 +99,7 @@ void MainWindow::createMenus()
     QMenu *optionsMenu = menu("optionsMenu", tr("&Options"));
     m_defaultsAction = item(optionsMenu, "defaultsAction", tr("Change &Default Email Settings"));
     m_networkSettingsAction = item(optionsMenu, "networkSettingsAction", tr("&Internet Options"));
+    m_lateSendingAction = item(optionsMenu, "lateSendingAction", tr("Send Late &Messages..."));
     m_autoStartAction = item(optionsMenu, "autoStartAction", tr("Auto &Load Tolvane"));
     m_autoStartAction->setCheckable(true);
     m_startSmallAction = item(optionsMenu, "startSmallAction", tr("&Start Tolvane in System Tray"));

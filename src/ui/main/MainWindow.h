@@ -99,6 +99,10 @@ public slots:
     // user's row of the day on show changes: the row of the record's time, when it holds
     // the record's text.
     void colourRow(int user, const QDateTime &due, const QString &text, bool sent);
+    // The scheduler tries the message again at nextTry: the row says why it has not gone
+    // yet, in its tooltip and to a screen reader, until it is sent or fails for good.
+    void showRetry(int user, const QDateTime &due, const QString &text, const QString &reason,
+        const QDateTime &nextTry);
     void goToToday();
 
 signals:
@@ -161,6 +165,7 @@ private:
     void sendInstantMessageNow();
     void openDeliveryHistory();
     void openNetworkSettings();
+    void openLateSending();
     void openHelp();
     void openWebsite();
     void openAbout();
@@ -207,6 +212,7 @@ private:
     QAction *m_removeUserAction = nullptr;
     QAction *m_defaultsAction = nullptr;
     QAction *m_networkSettingsAction = nullptr;
+    QAction *m_lateSendingAction = nullptr;
     QAction *m_autoStartAction = nullptr;
     QAction *m_startSmallAction = nullptr;
     QAction *m_helpAction = nullptr;
@@ -228,6 +234,9 @@ private:
     bool m_trayDoubleClick = false;
     // The user closed the window; without a notification area it comes back minimised.
     bool m_closedByUser = false;
+
+    // The rows waiting for another try, by user and minute: what their tooltip says.
+    QHash<std::pair<int, qint64>, QString> m_retryNotes;
 
     // The characters typed so far that may still become a typed command.
     QString m_typedKeys;

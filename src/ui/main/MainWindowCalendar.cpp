@@ -138,12 +138,19 @@ void MainWindow::loadDay(const QDate &selected)
             if (d == selected) {
                 const int row = DaySlots::rowOfMinute(record.minuteOfDay);
                 const bool late = (d == today && record.minuteOfDay < nowMinute) || d < today;
-                RowStates::show(*m_grid->cell(row, 1),
-                    ShownTime::time(Stamp::timeOfMinute(record.minuteOfDay)), record.text,
-                    record.sent ? RowState::Sent
-                        : late  ? RowState::NotSent
-                                : RowState::Waiting,
-                    palette(), *style());
+                const QString time = ShownTime::time(Stamp::timeOfMinute(record.minuteOfDay));
+                const QString note = record.sent ? QString()
+                                                 : m_retryNotes.value({ m_context.currentUser,
+                                                     record.due().toMSecsSinceEpoch() });
+                if (!note.isEmpty())
+                    RowStates::showPending(
+                        *m_grid->cell(row, 1), time, record.text, note, palette(), *style());
+                else
+                    RowStates::show(*m_grid->cell(row, 1), time, record.text,
+                        record.sent ? RowState::Sent
+                            : late  ? RowState::NotSent
+                                    : RowState::Waiting,
+                        palette(), *style());
             }
             return true;
         });
@@ -237,8 +244,27 @@ void MainWindow::openSlot()
     });
 }
 
+void MainWindow::showRetry(int user, const QDateTime &due, const QString &text,
+    const QString &reason, const QDateTime &nextTry)
+{
+    trap(m_context, "frmMain.colourRow", [&] {
+        const QString note
+            = tr("Not sent yet: %1; next try at %2").arg(reason, ShownTime::time(nextTry.time()));
+        m_retryNotes.insert({ user, due.toMSecsSinceEpoch() }, note);
+        if (m_context.currentUser != user || !due.isValid()
+            || m_calendar->selectedDate() != due.date())
+            return;
+        const int row = DaySlots::rowOfMinute(Stamp::minuteOfDay(due.time()));
+        if (m_grid->cell(row, 1)->text() != text)
+            return;
+        RowStates::showPending(*m_grid->cell(row, 1),
+            ShownTime::time(Stamp::startOfMinute(due).time()), text, note, palette(), *style());
+    });
+}
+
 void MainWindow::colourRow(int user, const QDateTime &due, const QString &text, bool sent)
 {
+    m_retryNotes.remove({ user, due.toMSecsSinceEpoch() });
     trap(m_context, "frmMain.colourRow", [&] {
         if (m_context.currentUser != user || !due.isValid()
             || m_calendar->selectedDate() != due.date())

@@ -10,6 +10,7 @@
 #include "platform/NetworkSettings.h"
 #include "ui/common/HelpPageBox.h"
 #include "ui/main/KeyPreview.h"
+#include "ui/main/LateSendingDialog.h"
 #include "ui/main/MainWindow.h"
 
 #include <QAction>
@@ -37,6 +38,7 @@ void MainWindow::connectCommands()
         { m_instantMessageAction, &MainWindow::sendInstantMessageNow },
         { m_historyAction, &MainWindow::openDeliveryHistory },
         { m_networkSettingsAction, &MainWindow::openNetworkSettings },
+        { m_lateSendingAction, &MainWindow::openLateSending },
         { m_helpAction, &MainWindow::openHelp },
         { m_websiteAction, &MainWindow::openWebsite },
         { m_aboutAction, &MainWindow::openAbout },
@@ -115,6 +117,16 @@ void MainWindow::openNetworkSettings()
         m_context.boxes.show(AppTitle, tr("Internet Options are not available from here."),
             MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok, this);
     }
+}
+
+void MainWindow::openLateSending()
+{
+    trap(m_context, "frmMain.mnuLateMessages_Click", [&] {
+        LateSendingDialog dialog(m_context.settings, this);
+        // The scheduler reads the window when it refills its slots.
+        if (dialog.exec() == QDialog::Accepted && reloadScheduler)
+            reloadScheduler();
+    });
 }
 
 void MainWindow::openHelp()

@@ -97,6 +97,15 @@ void show(QTableWidgetItem &cell, const QString &time, const QString &text, RowS
             .arg(time, text, QCoreApplication::translate(Context, spoken[index])));
 }
 
+void showPending(QTableWidgetItem &cell, const QString &time, const QString &text,
+    const QString &note, const QPalette &palette, const QStyle &style)
+{
+    show(cell, time, text, RowState::Waiting, palette, style);
+    cell.setIcon(style.standardIcon(QStyle::SP_BrowserReload));
+    cell.setToolTip(note);
+    cell.setData(Qt::AccessibleTextRole, QStringLiteral("%1, %2, %3").arg(time, text, note));
+}
+
 void clear(QTableWidgetItem &cell, const QString &time)
 {
     cell.setText(QString());

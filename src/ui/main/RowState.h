@@ -33,6 +33,11 @@ QPalette withReadableSelection(QPalette palette);
 void show(QTableWidgetItem &cell, const QString &time, const QString &text, RowState state,
     const QPalette &palette, const QStyle &style);
 
+// A message not sent yet that will be tried again: shown as waiting, with the note (why,
+// and when the next try is) as its tooltip and in what a screen reader says of it.
+void showPending(QTableWidgetItem &cell, const QString &time, const QString &text,
+    const QString &note, const QPalette &palette, const QStyle &style);
+
 // An empty row: no text, no mark, and a screen reader hears its time.
 void clear(QTableWidgetItem &cell, const QString &time);
 

@@ -169,6 +169,11 @@ private slots:
         QTest::newRow("reported sent") << "2026/03/14 09:15 AMNx 14T09:00 sent > sent";
         QTest::newRow("off the quarter hour") << "2026/03/14 10:05 AMNx 14T09:00 failed > not sent";
         QTest::newRow("another user's") << "2026/03/14 09:15 AMNx 14T09:00 Bob failed > waiting";
+        // To be tried again: so it says, also when the day is read again, until the end.
+        QTest::newRow("tried again")
+            << "2026/03/14 09:15 AMNx 14T09:16 retry > Not sent yet: down; next try at 09:16 AM";
+        QTest::newRow("tried again, then failed")
+            << "2026/03/14 09:15 AMNx 14T09:16 retry failed > not sent";
     }
     void colours()
     {
@@ -179,15 +184,21 @@ private slots:
         f.open({ row.section(' ', 0, 2) + ToAda });
         f.env.clock.set(QDateTime::fromString("2026-03-" + row.section(' ', 3, 3), Qt::ISODate));
         f.w().showDay(r.date);
-        if (!report.isEmpty())
-            emit f.scheduler.delivered(
-                report.startsWith("Bob") ? 2 : 1, r.due(), "x", report == "sent");
+        const int user = report.startsWith("Bob") ? 2 : 1;
+        if (report.startsWith("retry")) {
+            emit f.scheduler.retrying(user, r.due(), "x", "down", r.due().addSecs(60));
+            f.w().showDay(r.date);
+        }
+        if (report.endsWith("sent") || report.endsWith("failed"))
+            emit f.scheduler.delivered(user, r.due(), "x", report.endsWith("sent"));
+        if (report.startsWith("retry"))
+            f.w().showDay(r.date);
         const int at = DaySlots::rowOfMinute(r.minuteOfDay);
         const QTableWidgetItem *cell = f.cell(at);
         const QString state = row.section("> ", 1);
         QCOMPARE(cell->data(Qt::AccessibleTextRole).toString(), row.mid(11, 8) + ", x, " + state);
         const RowState expected = state == "sent" ? RowState::Sent
-            : state == "waiting"                  ? RowState::Waiting
+            : state != "not sent"                 ? RowState::Waiting
                                                   : RowState::NotSent;
         QCOMPARE(cell->foreground().color(), RowStates::colour(expected, f.w().palette()));
     }

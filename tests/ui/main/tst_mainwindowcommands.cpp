@@ -163,6 +163,47 @@ private slots:
         QTRY_COMPARE(QFile::exists(tool.fileName() + ".started"), !broken);
     }
 
+    // Options > Send Late Messages...: the choice by keyboard alone from the box that has the
+    // focus, kept as LateMinutes and read by the scheduler again; nothing written unless
+    // changed (a hand-edited value shows as the longest choice within it).
+    void lateMessages_data()
+    {
+        Columns<QString, QString, QString>({ "before", "keys", "after" });
+        QTest::newRow("never to an hour") << "<absent>"
+                                          << "Down Down Return"
+                                          << "60";
+        QTest::newRow("a day to never") << "1440"
+                                        << "Home Return"
+                                        << "0";
+        QTest::newRow("hand-edited, unchanged") << "30"
+                                                << "Return"
+                                                << "30";
+        QTest::newRow("cancelled") << "15"
+                                   << "End Escape"
+                                   << "15";
+    }
+    void lateMessages()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, keys);
+        StartedProgram f;
+        if (before != "<absent>")
+            f.env.settings.writeSetting("Options", "LateMinutes", before);
+        int reloads = 0;
+        f.w().reloadScheduler = [&] { ++reloads; };
+        QString focus;
+        QTimer::singleShot(50, [&] {
+            QWidget *box = QApplication::focusWidget();
+            focus = box ? box->accessibleName() : "";
+            for (const QString &key : keys.split(' '))
+                QTest::keyClick(box, QKeySequence(key)[0].key());
+        });
+        f.trigger("lateSendingAction");
+        QCOMPARE(focus, "How late a message may still be sent");
+        QTEST(f.setting("Options/LateMinutes"), "after");
+        QCOMPARE(reloads, int(!keys.endsWith("Escape")));
+    }
+
     // The build puts the help page where a program run from the build folder finds it; the
     // Help menu and the set-up pages' "?" open that page, as it stands in the source. The
     // About box is shown without waiting for it.
