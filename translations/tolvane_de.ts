@@ -637,6 +637,13 @@ Ihre E-Mail-Adresse erfahren Sie bei Ihrem Mobilfunkanbieter.</translation>
     </message>
 </context>
 <context>
+    <name>SeriesStore</name>
+    <message>
+        <source>The file of repeating messages could not be read and was set aside as %1. The messages it had scheduled stay, each on its own: they are no longer changed together or continued.</source>
+        <translation>Die Datei der wiederkehrenden Nachrichten konnte nicht gelesen werden und wurde als %1 beiseitegelegt. Die Nachrichten, die sie geplant hatte, bleiben bestehen, jede für sich: Sie werden nicht mehr gemeinsam geändert oder fortgesetzt.</translation>
+    </message>
+</context>
+<context>
     <name>ServerOptionsDialog</name>
     <message>
         <source>Tolvane - Advanced Email Settings</source>

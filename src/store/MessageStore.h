@@ -55,6 +55,11 @@ public:
     // place, and drops the records that sort before it and are dated more than 365 days
     // before today. A missing file is created, and a missing data folder with it.
     void save(int user, const MessageRecord &record);
+    // Saves many records as save() saves one (of two for one minute, the later given) and
+    // removes every record of the given minutes, in one rewrite: the file then holds all of
+    // it or, after a failure or a crash, none of it. Only a call that saves makes a file.
+    void saveMany(
+        int user, QList<MessageRecord> records, const QList<QDateTime> &removedSlots = {});
 
     // Removes every record of that minute.
     void removeSlot(int user, const QDateTime &slot);

@@ -3,11 +3,13 @@
 
 #pragma once
 
+#include "store/MessageRecord.h"
 #include "store/Repetition.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -44,7 +46,9 @@ public:
     SeriesStore(QString dataFolder, MessageStore &messages, const Clock &clock);
 
     // The days, among those the series would write now, whose slot already holds a
-    // message of its user.
+    // message of its user. For a change from here (the series' id set to the one changed,
+    // `first` to its first changed day), the changed series' own records from that day on
+    // do not count: the change takes them away.
     QList<QDate> occupiedDays(const Series &series) const;
     // Writes the occurrences not yet past, up to a year ahead, and remembers the series.
     // Returns it as stored: its id and the days written.
@@ -69,4 +73,25 @@ public:
 
     // The warning about a series file that was set aside, once; empty otherwise.
     QString takeWarning();
+
+    QString filePath() const;
+
+private:
+    struct Kept;
+    QList<Kept> load() const;
+    void keep(QList<Kept> all) const;
+    QList<QDate> ownDays(const Series &series) const;
+    std::optional<qsizetype> indexAt(
+        const QList<Kept> &all, int user, const QDateTime &slot, bool ownOnly) const;
+    QList<MessageRecord> plan(const Series &series, const QDate &from) const;
+    QSet<qint64> occupied(
+        int user, const QList<MessageRecord> &records, const QSet<qint64> &freed) const;
+    QList<MessageRecord> writeOut(
+        QList<Kept> &all, Series &series, Occupied occupied, const QSet<qint64> &freed) const;
+    QList<QDateTime> endBefore(Series &series, const QDate &cut) const;
+
+    QString m_dataFolder;
+    MessageStore &m_messages;
+    const Clock &m_clock;
+    mutable QString m_warning;
 };
