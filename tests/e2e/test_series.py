@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 """Repeating messages through the form, with the program's clock moved by libfaketime: a
-daily message saved once goes out on two days in a row, and "This and All Later Ones"
-deletes the rest of it; a weekly one marks its weekday on the calendar."""
+daily message saved once goes out on two days in a row, is carried on at each roll-over,
+and "This and All Later Ones" deletes the rest of it; a weekly one marks its weekday on the
+calendar. A series file that cannot be read is set aside with a warning at the start."""
 
 import datetime
 import email
@@ -63,6 +64,8 @@ class Series(ProgramTest):
             self.set_clock(self.clock, day - datetime.timedelta(seconds=3))
             self.wait_for(lambda: len(self.mails) == n, "the mail of day %d" % n, 15)
             self.past_midnight(day)
+            # At the roll-over the series reaches a day further: still a year ahead.
+            self.wait_for(lambda: len(self.records()) == 366 + n, "the series extended")
         texts = [email.message_from_bytes(m.original_content).get_payload(decode=True)
                  for m in self.mails]
         self.assertEqual([t.decode().strip() for t in texts], ["Pill", "Pill"])
@@ -90,6 +93,17 @@ class Series(ProgramTest):
                               "%d marks" % len(weeks), 10)
         # One column, the first day's weekday: a row apart each.
         self.assertEqual(len({x for x, _ in marks}), 1, marks)
+
+    def test_damaged_series_file_set_aside_with_a_warning(self):
+        series_file = self.message_file.with_name("series.ini")
+        self.write(series_file, ["not a file of series"])
+        record = stamp(self.first) + "NPill|" + CELL + ","
+        self.write(self.message_file, [record], "\r\n", "cp1252")
+        self.start()
+        self.wait_for(lambda: self.shown("--name", "Tolvane Warning"), "the warning")
+        self.assertEqual([p.name.startswith("series.ini.damaged-")
+                          for p in series_file.parent.glob("series.ini*")], [True])
+        self.assertEqual(self.records(), [record])
 
     def check_marks(self, window):
         """Where the green checks of the calendar's marks are in the window: (x, y) of each
