@@ -218,6 +218,24 @@ void MessageStore::read(int user, const Visitor &visit) const
     });
 }
 
+void MessageStore::readAt(int user, const QList<QDateTime> &minutes, const Visitor &visit) const
+{
+    QSet<qint64> wanted;
+    for (const QDateTime &slot : minutes)
+        if (slot.date().isValid() && slot.time().isValid())
+            wanted.insert(slotKey(slot.date(), Stamp::minuteOfDay(slot.time())));
+    if (wanted.isEmpty())
+        return;
+    MessageRecord record;
+    forEachLineOf(user, [&](QByteArrayView line) {
+        const LineStamp stamp(line);
+        if (!stamp.isReadable() || !wanted.contains(slotKey(stamp.date, stamp.minute)))
+            return true;
+        record.assign(line);
+        return visit(record);
+    });
+}
+
 std::optional<MessageRecord> MessageStore::earliestUnsent(
     int user, const QDateTime &from, const Acceptor &accept) const
 {

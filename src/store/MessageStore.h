@@ -40,6 +40,11 @@ public:
     using Visitor = std::function<bool(const MessageRecord &)>;
     void read(int user, const Visitor &visit) const;
 
+    // The readable records stamped with those minutes (date and time of day, as find()
+    // takes them), in file order. Only their lines are read in full, which makes looking up
+    // a year of days in a full file a fraction of reading it.
+    void readAt(int user, const QList<QDateTime> &minutes, const Visitor &visit) const;
+
     // The earliest record that is not sent, is due at or after `from` and that `accept`
     // takes, wherever it stands in the file (a hand edit may have put it out of order);
     // the first of equals. Only the lines that could be it are read in full: the

@@ -16,6 +16,7 @@
 #include <QMap>
 #include <QRandomGenerator>
 #include <QStringDecoder>
+#include <QTimeZone>
 #include <algorithm>
 #include <cstdio>
 
@@ -67,7 +68,7 @@ qint64 slotKey(const MessageRecord &record)
 // begins and the clock skips it, the first minute after it that the clock shows (3:00 AM
 // for 2:30 AM in most of Europe). A record stamped with a skipped minute would never be
 // sent: the scheduler finds no moment for it. -1 when the day has no such minute left.
-int minuteOn(const QDate &day, int minuteOfDay)
+int exactMinuteOn(const QDate &day, int minuteOfDay)
 {
     for (int minute = minuteOfDay; minute >= 0 && minute < MinutesPerDay; ++minute)
         if (QDateTime(day, Stamp::timeOfMinute(minute)).isValid())
@@ -75,9 +76,12 @@ int minuteOn(const QDate &day, int minuteOfDay)
     return -1;
 }
 
-QDateTime slotOn(const QDate &day, int minuteOfDay)
+// A minute as the message files name it, by its date and time of day alone. A local
+// QDateTime asks the C library for its offset as it is made, a read of the zone file
+// each time when TZ is not set; the stores look at nothing but the date and the time.
+QDateTime wallClock(const QDate &day, int minute)
 {
-    return QDateTime(day, Stamp::timeOfMinute(minuteOn(day, minuteOfDay)));
+    return QDateTime(day, Stamp::timeOfMinute(minute), Qt::UTC);
 }
 
 bool isOwn(const Series &series, const MessageRecord &record)
@@ -235,8 +239,34 @@ QString SeriesStore::takeWarning()
     return std::exchange(m_warning, QString());
 }
 
+int SeriesStore::minuteOn(const QDate &day, int minuteOfDay) const
+{
+    return !m_clockChangesKnown || m_clockChangeDays.contains(day) ? exactMinuteOn(day, minuteOfDay)
+                                                                   : minuteOfDay;
+}
+
+QDateTime SeriesStore::slotOn(const QDate &day, int minuteOfDay) const
+{
+    return wallClock(day, minuteOn(day, minuteOfDay));
+}
+
 QList<SeriesStore::Kept> SeriesStore::load() const
 {
+    // Asking the C library about every day's minute costs a read of the zone file each
+    // time when TZ is not set (the usual desktop); the zone's changes of offset, taken once
+    // per operation, say which few days need asking. Every operation begins here.
+    const QDate today = m_clock.now().date();
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    m_clockChangesKnown = zone.isValid();
+    m_clockChangeDays.clear();
+    if (m_clockChangesKnown)
+        for (const QTimeZone::OffsetData &change :
+            zone.transitions(QDateTime(today.addDays(-2 * DaysAhead), QTime(0, 0), Qt::UTC),
+                QDateTime(today.addDays(2 * DaysAhead), QTime(0, 0), Qt::UTC))) {
+            const QDate day = change.atUtc.addSecs(change.offsetFromUtc).date();
+            m_clockChangeDays << day.addDays(-1) << day << day.addDays(1);
+        }
+
     const QString path = filePath();
     std::optional<QList<Kept>> all;
     try {
@@ -297,13 +327,14 @@ void SeriesStore::keep(QList<Kept> all) const
 QList<QDate> SeriesStore::ownDays(const Series &series) const
 {
     QHash<qint64, QDate> wanted;
+    QList<QDateTime> minutes;
     for (const QDate &day : series.written)
-        if (const int minute = minuteOn(day, series.minuteOfDay); minute >= 0)
+        if (const int minute = minuteOn(day, series.minuteOfDay); minute >= 0) {
             wanted.insert(slotKey(day, minute), day);
+            minutes.append(wallClock(day, minute));
+        }
     QList<QDate> own;
-    if (wanted.isEmpty())
-        return own;
-    m_messages.read(series.user, [&](const MessageRecord &record) {
+    m_messages.readAt(series.user, minutes, [&](const MessageRecord &record) {
         const auto it = wanted.constFind(slotKey(record));
         if (it != wanted.constEnd() && isOwn(series, record)) {
             own.append(*it);
@@ -345,8 +376,8 @@ QList<MessageRecord> SeriesStore::plan(const Series &series, const QDate &from) 
         series.repetition.days(series.first, std::max(from, today), today.addDays(DaysAhead))) {
         const int minute = minuteOn(day, series.minuteOfDay);
         if (minute >= 0 && (day > today || minute >= nowMinute))
-            records.append(MessageRecord::compose(
-                QDateTime(day, Stamp::timeOfMinute(minute)), series.text, series.recipients));
+            records.append(
+                MessageRecord::compose(wallClock(day, minute), series.text, series.recipients));
     }
     return records;
 }
@@ -354,13 +385,13 @@ QList<MessageRecord> SeriesStore::plan(const Series &series, const QDate &from) 
 QSet<qint64> SeriesStore::occupied(
     int user, const QList<MessageRecord> &records, const QSet<qint64> &freed) const
 {
-    QSet<qint64> wanted, taken;
+    QList<QDateTime> minutes;
     for (const MessageRecord &record : records)
-        wanted.insert(slotKey(record));
-    m_messages.read(user, [&](const MessageRecord &record) {
-        const qint64 key = slotKey(record);
-        if (wanted.contains(key) && !freed.contains(key))
-            taken.insert(key);
+        minutes.append(wallClock(record.date, record.minuteOfDay));
+    QSet<qint64> taken;
+    m_messages.readAt(user, minutes, [&](const MessageRecord &record) {
+        if (!freed.contains(slotKey(record)))
+            taken.insert(slotKey(record));
         return true;
     });
     return taken;
@@ -385,7 +416,7 @@ QList<QDate> SeriesStore::occupiedDays(const Series &series) const
 }
 
 // The records a new series writes now, and its days written; the other series of its
-// user give up the slots it takes.
+// user give up the minutes it takes.
 QList<MessageRecord> SeriesStore::writeOut(
     QList<Kept> &all, Series &series, Occupied occupiedSlots, const QSet<qint64> &freed) const
 {
@@ -522,12 +553,12 @@ QList<int> SeriesStore::extend()
     QList<int> users;
     for (auto [user, planned] : byUser.asKeyValueRange()) {
         QHash<qint64, MessageRecord> present;
-        QSet<qint64> wanted;
+        QList<QDateTime> minutes;
         for (const auto &[i, records] : planned)
             for (const MessageRecord &record : records)
-                wanted.insert(slotKey(record));
-        m_messages.read(user, [&](const MessageRecord &record) {
-            if (wanted.contains(slotKey(record)))
+                minutes.append(wallClock(record.date, record.minuteOfDay));
+        m_messages.readAt(user, minutes, [&](const MessageRecord &record) {
+            if (!present.contains(slotKey(record)))
                 present.insert(slotKey(record), record);
             return true;
         });

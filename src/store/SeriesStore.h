@@ -89,9 +89,14 @@ private:
     QList<MessageRecord> writeOut(
         QList<Kept> &all, Series &series, Occupied occupied, const QSet<qint64> &freed) const;
     QList<QDateTime> endBefore(Series &series, const QDate &cut) const;
+    int minuteOn(const QDate &day, int minuteOfDay) const;
+    QDateTime slotOn(const QDate &day, int minuteOfDay) const;
 
     QString m_dataFolder;
     MessageStore &m_messages;
     const Clock &m_clock;
     mutable QString m_warning;
+    // The days near a change of the clock's offset, found at the start of each operation.
+    mutable QSet<QDate> m_clockChangeDays;
+    mutable bool m_clockChangesKnown = false;
 };
