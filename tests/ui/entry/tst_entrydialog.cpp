@@ -142,10 +142,8 @@ struct Fixture : StepScript {
             QStringList shownBoxes;
             for (const char *name : { "repeatBox", "endBox" })
                 shownBoxes << dialog.findChild<QComboBox *>(name)->currentText();
-            for (auto *value :
-                { static_cast<QAbstractSpinBox *>(dialog.findChild<QDateEdit *>("untilEdit")),
-                    static_cast<QAbstractSpinBox *>(dialog.findChild<QSpinBox *>("timesBox")) })
-                if (value->isVisible())
+            for (const char *name : { "untilEdit", "timesBox" })
+                if (auto *value = dialog.findChild<QAbstractSpinBox *>(name); value->isVisible())
                     shownBoxes.last() += ' ' + value->text();
             return shownBoxes.join('|');
         }
