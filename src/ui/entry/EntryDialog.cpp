@@ -136,6 +136,7 @@ EntryDialog::EntryDialog(
     m_times = new QSpinBox(m_repeatRow);
     m_times->setObjectName(QStringLiteral("timesBox"));
     m_times->setRange(1, 999);
+    m_times->setSuffix(tr(" time"));
     m_times->setAccessibleName(tr("Number of times"));
     auto *repeat = new QHBoxLayout(m_repeatRow);
     repeat->setContentsMargins(0, 0, 0, 0);
