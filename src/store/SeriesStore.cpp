@@ -142,7 +142,10 @@ template<class Kept> std::optional<QList<Kept>> parse(const QByteArray &content)
     const QString text = utf8(content);
     if (utf8.hasError())
         return std::nullopt;
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString &line : lines) // a file saved by an editor that ends lines with CR LF
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
     if (lines.first() != Header)
         return std::nullopt;
     QList<Kept> all;

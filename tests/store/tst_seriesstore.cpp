@@ -348,11 +348,13 @@ private slots:
     // file. One as the program writes it is read.
     void damagedFileSetAside_data()
     {
-        Columns<QByteArray, QByteArray>({ "change", "into" });
-        const auto row = [](const char *name, const char *change, const char *into) {
-            Row(name, QByteArray(change), QByteArray(into));
-        };
-        row("as written", "", "");
+        Columns<QByteArray, QByteArray, bool>({ "change", "into", "damaged" });
+        const auto row
+            = [](const char *name, const char *change, const char *into, bool damaged = true) {
+                  Row(name, QByteArray(change), QByteArray(into), damaged);
+              };
+        row("as written", "", "", false);
+        row("as written, with CR LF line ends", "\n", "\r\n", false);
         row("another format", "Tolvane series 1", "Tolvane series 2");
         row("not a date", "first=2026/03/15", "first=2026/02/30");
         row("an unknown rule", "rule=daily", "rule=yearly");
@@ -377,12 +379,12 @@ private slots:
         if (into == "folder")
             QVERIFY(QDir().mkpath(path + "/inside"));
         QFile file(path);
+        if (!change.isEmpty())
+            content.replace(change, into);
         QVERIFY(into == "folder"
-            || (file.open(QIODevice::WriteOnly)
-                && file.write(change.isEmpty() ? content : content.replace(change, into))
-                    == content.size()));
+            || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
         file.close();
-        const bool damaged = change != into;
+        QFETCH(bool, damaged);
 
         QCOMPARE(s.series.extend(), QList<int>());
         QCOMPARE(s.series.seriesAt(1, slot("16")).has_value(), !damaged);
