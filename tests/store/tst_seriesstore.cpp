@@ -16,17 +16,17 @@
 
 namespace {
 
-// Days written "2026-03-14 15 04-02 2027-01-05": a part without the year takes the year
-// of the one before it, a part without the month also its month.
+// Days written "14 15 2027/01/05 06 02/01": a day alone is of the month of the day before
+// it (March 2026 at first), a month and day of the year before it.
 QList<QDate> days(const QString &text)
 {
     QList<QDate> result;
-    QDate last;
+    QDate last(2026, 3, 1);
     for (const QString &part : text.split(u' ', Qt::SkipEmptyParts)) {
-        const QStringList n = part.split(u'-');
-        const int day = n.last().toInt();
+        const QStringList n = part.split(u'/');
         const int month = n.size() > 1 ? n[n.size() - 2].toInt() : last.month();
-        result << (last = QDate(n.size() > 2 ? n[0].toInt() : last.year(), month, day));
+        result << (last
+            = QDate(n.size() > 2 ? n[0].toInt() : last.year(), month, n.last().toInt()));
     }
     return result;
 }
@@ -37,10 +37,9 @@ Repetition::Rule ruleNamed(const QString &name)
     return Repetition::Rule(names.indexOf(name));
 }
 
-// A day of March 2026 ("17"), or any day ("2027/03/15").
 QDate dayOf(const QString &text)
 {
-    return text.size() == 2 ? QDate(2026, 3, text.toInt()) : Stamp::parseDate(QStringView(text));
+    return days(text).value(0);
 }
 
 // Lines of a message file, ';' between them: "dd ..." is a day of March 2026, and
@@ -49,7 +48,6 @@ QStringList lines(const QString &text)
 {
     QStringList result;
     for (const QString &each : text.split(';', Qt::SkipEmptyParts)) {
-        const QString rest = each.mid(2);
         if (each.size() > 5 && each[2] == '-' && each[5] == ' ')
             for (int day = each.left(2).toInt(); day <= each.mid(3, 2).toInt(); ++day)
                 result << QString::asprintf("2026/03/%02d", day) + each.mid(5);
@@ -70,9 +68,9 @@ Series seriesOf(const QString &spec)
     series.first = dayOf(part.takeFirst());
     series.minuteOfDay = Stamp::parseTime(QStringView(part[0] + ' ' + part[1]));
     part.remove(0, 2);
-    if (part[0].startsWith('x'))
+    if (part.value(0).startsWith('x'))
         series.repetition.times = part.takeFirst().mid(1).toInt();
-    else if (part[0].startsWith('-'))
+    else if (part.value(0).startsWith('-'))
         series.repetition.until = dayOf(part.takeFirst().mid(1));
     series.text = part.join(' ');
     series.recipients = { "a@p" };
@@ -135,49 +133,41 @@ private slots:
     // occurrence, whatever the window; an end date is the last day that may hold one.
     void ruleDays_data()
     {
-        Columns<QString, QString, QString, QString, QString>(
-            { "rule", "first", "end", "window", "expected" });
-        Row("once", "never", "2026-03-14", "", "2026-03-01 2027-01-01", "2026-03-14");
-        Row("daily over a leap day", "daily", "2028-02-27", "times 4", "2028-01-01 2029-01-01",
-            "2028-02-27 28 29 03-01");
-        Row("daily until, inclusive", "daily", "2026-03-14", "until 2026-03-16",
-            "2026-03-01 2027-01-01", "2026-03-14 15 16");
-        Row("daily count from the first, not from the window", "daily", "2026-03-01", "times 10",
-            "2026-03-08 2026-04-01", "2026-03-08 09 10");
-        Row("daily, the window's last day", "daily", "2026-03-30", "", "2026-03-31 2026-04-02",
-            "2026-03-31 04-01 02");
-        Row("weekdays over a weekend", "weekdays", "2026-03-13", "times 3", "2026-03-01 2027-01-01",
-            "2026-03-13 16 17");
-        Row("weekdays from a Saturday", "weekdays", "2026-03-14", "until 2026-03-17",
-            "2026-03-01 2027-01-01", "2026-03-16 17");
-        Row("weekly over the year's end", "weekly", "2026-12-24", "until 2027-01-14",
-            "2026-01-01 2028-01-01", "2026-12-24 31 2027-01-07 14");
-        Row("monthly on the 31st skips short months", "monthly", "2026-01-31", "",
-            "2026-01-01 2026-08-31", "2026-01-31 03-31 05-31 07-31 08-31");
-        Row("monthly on the 31st: skipped months not counted", "monthly", "2026-01-31", "times 3",
-            "2026-01-01 2027-01-01", "2026-01-31 03-31 05-31");
-        Row("monthly from 29 February", "monthly", "2028-02-29", "", "2029-01-01 2029-04-30",
-            "2029-01-29 03-29 04-29");
-        Row("monthly on the 30th in a leap February", "monthly", "2028-01-30", "times 3",
-            "2028-01-01 2029-01-01", "2028-01-30 03-30 04-30");
-        Row("end before the first", "daily", "2026-03-14", "until 2026-03-13",
-            "2026-03-01 2027-01-01", "");
+        Columns<QString, QString, QString>({ "spec", "window", "expected" });
+        Row("once", "never 2026/03/14 12:00 AM", "2026/03/01 2027/01/01", "2026/03/14");
+        Row("daily over a leap day", "daily 2028/02/27 12:00 AM x4", "2028/01/01 2029/01/01",
+            "2028/02/27 28 29 03/01");
+        Row("daily until, inclusive", "daily 2026/03/14 12:00 AM -2026/03/16",
+            "2026/03/01 2027/01/01", "2026/03/14 15 16");
+        Row("daily count from the first, not from the window", "daily 2026/03/01 12:00 AM x10",
+            "2026/03/08 2026/04/01", "2026/03/08 09 10");
+        Row("daily, the window's last day", "daily 2026/03/30 12:00 AM", "2026/03/31 2026/04/02",
+            "2026/03/31 04/01 02");
+        Row("weekdays over a weekend", "weekdays 2026/03/13 12:00 AM x3", "2026/03/01 2027/01/01",
+            "2026/03/13 16 17");
+        Row("weekdays from a Saturday", "weekdays 2026/03/14 12:00 AM -2026/03/17",
+            "2026/03/01 2027/01/01", "2026/03/16 17");
+        Row("weekly over the year's end", "weekly 2026/12/24 12:00 AM -2027/01/14",
+            "2026/01/01 2028/01/01", "2026/12/24 31 2027/01/07 14");
+        Row("monthly on the 31st skips short months", "monthly 2026/01/31 12:00 AM",
+            "2026/01/01 2026/08/31", "2026/01/31 03/31 05/31 07/31 08/31");
+        Row("monthly on the 31st: skipped months not counted", "monthly 2026/01/31 12:00 AM x3",
+            "2026/01/01 2027/01/01", "2026/01/31 03/31 05/31");
+        Row("monthly from 29 February", "monthly 2028/02/29 12:00 AM", "2029/01/01 2029/04/30",
+            "2029/01/29 03/29 04/29");
+        Row("monthly on the 30th in a leap February", "monthly 2028/01/30 12:00 AM x3",
+            "2028/01/01 2029/01/01", "2028/01/30 03/30 04/30");
+        Row("end before the first", "daily 2026/03/14 12:00 AM -2026/03/13",
+            "2026/03/01 2027/01/01", "");
     }
     void ruleDays()
     {
-        QFETCH(QString, rule);
-        QFETCH(QString, first);
-        QFETCH(QString, end);
+        QFETCH(QString, spec);
         QFETCH(QString, window);
         QFETCH(QString, expected);
-        Repetition repetition;
-        repetition.rule = ruleNamed(rule);
-        if (end.startsWith("until"))
-            repetition.until = days(end.section(u' ', 1)).value(0);
-        else if (end.startsWith("times"))
-            repetition.times = end.section(u' ', 1).toInt();
+        const Series series = seriesOf(spec);
         const QList<QDate> range = days(window);
-        QCOMPARE(repetition.days(days(first)[0], range[0], range[1]), days(expected));
+        QCOMPARE(series.repetition.days(series.first, range[0], range[1]), days(expected));
     }
 
     // A new series writes its occurrences from the present minute on, in one rewrite that
