@@ -309,6 +309,8 @@ private slots:
         Row("weekly, a week later", "weekly 16 11:00 AM pill", "", 7, "1", 53, "2027/03/15");
         Row("a count not reached yet", "daily 14 11:00 AM x400 pill", "", 40, "1", 400,
             "2027/04/17");
+        Row("the message file removed with its user", "daily 14 11:00 AM pill", "drop", 1, "", 0,
+            "");
         Row("an end reached", "daily 14 11:00 AM -2026/12/31 pill", "", 30, "", 293, "2026/12/31");
     }
     void extend()
@@ -318,7 +320,9 @@ private slots:
         QFETCH(int, days);
         Stores s;
         s.series.create(seriesOf(spec), SeriesStore::Occupied::Skip);
-        if (before.startsWith('-'))
+        if (before == "drop")
+            s.messages.removeFile(1);
+        else if (before.startsWith('-'))
             s.messages.removeSlot(1, slot(before.mid(1)));
         else if (!before.isEmpty())
             s.messages.save(1, MessageRecord::parse(CodePage::encode(before)));
@@ -328,9 +332,11 @@ private slots:
             users << QString::number(user);
         QTEST(users.join(' '), "users");
         QCOMPARE(s.series.extend(), QList<int>()); // once a day is enough
+        s.env.writeMessageFile(1, s.env.readMessageFile(1)); // a new user of that number
+        QCOMPARE(s.series.extend(), QList<int>());
         QStringList pills = s.env.readMessageFile(1).filter("|a@p,");
         QTEST(int(pills.size()), "count");
-        QTEST(pills.last().left(10), "last");
+        QTEST(pills.value(pills.size() - 1).left(10), "last");
     }
 
     // A series file that cannot be read as a whole is set aside under a name of its own,
