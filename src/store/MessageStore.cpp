@@ -325,6 +325,11 @@ void MessageStore::saveMany(
     for (const QDateTime &slot : removedSlots)
         if (slot.date().isValid() && slot.time().isValid())
             replaced.insert(slotKey(slot.date(), Stamp::minuteOfDay(slot.time())));
+    // Most lines of a full file lie outside the stretch a change touches.
+    const auto [lowest, highest] = replaced.isEmpty()
+        ? std::pair<qint64, qint64>(0, -1)
+        : std::pair(*std::min_element(replaced.begin(), replaced.end()),
+            *std::max_element(replaced.begin(), replaced.end()));
 
     // One pass: each new record goes in before the first readable line that does not sort
     // before it, and the lines of its minute go. The lines that sort before the first new
@@ -342,7 +347,8 @@ void MessageStore::saveMany(
         const qint64 key = slotKey(l.date, l.minute);
         while (next < records.size() && keyOf(records[next]) <= key)
             appendLine(out, records[next++].line);
-        if (replaced.contains(key) || (key < firstNew && l.date.daysTo(today) > 365))
+        if ((key >= lowest && key <= highest && replaced.contains(key))
+            || (key < firstNew && l.date.daysTo(today) > 365))
             return;
         appendLine(out, line);
     };

@@ -142,7 +142,10 @@ template<class Kept> std::optional<QList<Kept>> parse(const QByteArray &content)
     const QString text = utf8(content);
     if (utf8.hasError())
         return std::nullopt;
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString &line : lines) // a file saved by an editor that ends lines with CR LF
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
     if (lines.first() != Header)
         return std::nullopt;
     QList<Kept> all;
@@ -540,8 +543,14 @@ QList<int> SeriesStore::extend()
 {
     QList<Kept> all = load();
     const QDate last = m_clock.now().date().addDays(DaysAhead);
+    // A message file gone (its user removed, or the file deleted) takes its series with it:
+    // they would otherwise make it again with the next day's record.
+    const qsizetype before = all.size();
+    all.removeIf([&](const Kept &kept) {
+        return !QFileInfo::exists(m_messages.filePath(kept.series.user));
+    });
+    bool moved = all.size() != before;
     QMap<int, QList<std::pair<qsizetype, QList<MessageRecord>>>> byUser;
-    bool moved = false;
     for (qsizetype i = 0; i < all.size(); ++i) {
         Kept &kept = all[i];
         if (kept.through >= last)

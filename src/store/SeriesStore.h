@@ -37,7 +37,10 @@ struct Series {
 // one rewrite, as a single save is: the file holds all of a change or none of it. A record
 // changed or removed by other means is never written again by its series. A series file
 // that cannot be read is set aside (renamed) and reported once; the message files are
-// untouched by that. Failures throw StoreError.
+// untouched by that. On the day summer time skips a series' minute, its record stands at
+// the first minute after it that the clock shows (3:00 AM for 2:30 AM in Berlin): the
+// scheduler never sends a record stamped with a minute that does not exist. Failures throw
+// StoreError.
 class SeriesStore {
 public:
     // What to do where an occurrence would land on a slot that already holds a message.
@@ -54,14 +57,16 @@ public:
     // Returns it as stored: its id and the days written.
     Series create(Series series, Occupied occupied);
 
-    // The series the user's record at that minute belongs to, if it is still its own.
+    // The series the user's record at that minute belongs to, if it is still its own; its
+    // `written` holds the days whose record is still its own.
     std::optional<Series> seriesAt(int user, const QDateTime &slot) const;
     // Takes the occurrence at that minute out of its series ("this message only"); its
     // record stays as it is, to be changed or deleted by the caller.
     void detach(int user, const QDateTime &slot);
     // "This and all later ones": removes the series' records from that minute's day on and
     // writes the changed series from that day on, in one rewrite. The series before that
-    // day ends there.
+    // day ends there. The changed series begins on its `first` (that minute's day when it
+    // is invalid); when that is earlier, the old series ends before it instead.
     Series changeFromHere(int user, const QDateTime &slot, Series changed, Occupied occupied);
     // "This and all later ones" for Delete: removes the series' records from that minute's
     // day on, and ends the series before it.

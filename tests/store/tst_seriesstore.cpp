@@ -16,17 +16,17 @@
 
 namespace {
 
-// Days written "2026-03-14 15 04-02 2027-01-05": a part without the year takes the year
-// of the one before it, a part without the month also its month.
+// Days written "14 15 2027/01/05 06 02/01": a day alone is of the month of the day before
+// it (March 2026 at first), a month and day of the year before it.
 QList<QDate> days(const QString &text)
 {
     QList<QDate> result;
-    QDate last;
+    QDate last(2026, 3, 1);
     for (const QString &part : text.split(u' ', Qt::SkipEmptyParts)) {
-        const QStringList n = part.split(u'-');
-        const int day = n.last().toInt();
+        const QStringList n = part.split(u'/');
         const int month = n.size() > 1 ? n[n.size() - 2].toInt() : last.month();
-        result << (last = QDate(n.size() > 2 ? n[0].toInt() : last.year(), month, day));
+        result << (last
+            = QDate(n.size() > 2 ? n[0].toInt() : last.year(), month, n.last().toInt()));
     }
     return result;
 }
@@ -37,10 +37,9 @@ Repetition::Rule ruleNamed(const QString &name)
     return Repetition::Rule(names.indexOf(name));
 }
 
-// A day of March 2026 ("17"), or any day ("2027/03/15").
 QDate dayOf(const QString &text)
 {
-    return text.size() == 2 ? QDate(2026, 3, text.toInt()) : Stamp::parseDate(QStringView(text));
+    return days(text).value(0);
 }
 
 // Lines of a message file, ';' between them: "dd ..." is a day of March 2026, and
@@ -49,7 +48,6 @@ QStringList lines(const QString &text)
 {
     QStringList result;
     for (const QString &each : text.split(';', Qt::SkipEmptyParts)) {
-        const QString rest = each.mid(2);
         if (each.size() > 5 && each[2] == '-' && each[5] == ' ')
             for (int day = each.left(2).toInt(); day <= each.mid(3, 2).toInt(); ++day)
                 result << QString::asprintf("2026/03/%02d", day) + each.mid(5);
@@ -70,9 +68,9 @@ Series seriesOf(const QString &spec)
     series.first = dayOf(part.takeFirst());
     series.minuteOfDay = Stamp::parseTime(QStringView(part[0] + ' ' + part[1]));
     part.remove(0, 2);
-    if (part[0].startsWith('x'))
+    if (part.value(0).startsWith('x'))
         series.repetition.times = part.takeFirst().mid(1).toInt();
-    else if (part[0].startsWith('-'))
+    else if (part.value(0).startsWith('-'))
         series.repetition.until = dayOf(part.takeFirst().mid(1));
     series.text = part.join(' ');
     series.recipients = { "a@p" };
@@ -135,49 +133,41 @@ private slots:
     // occurrence, whatever the window; an end date is the last day that may hold one.
     void ruleDays_data()
     {
-        Columns<QString, QString, QString, QString, QString>(
-            { "rule", "first", "end", "window", "expected" });
-        Row("once", "never", "2026-03-14", "", "2026-03-01 2027-01-01", "2026-03-14");
-        Row("daily over a leap day", "daily", "2028-02-27", "times 4", "2028-01-01 2029-01-01",
-            "2028-02-27 28 29 03-01");
-        Row("daily until, inclusive", "daily", "2026-03-14", "until 2026-03-16",
-            "2026-03-01 2027-01-01", "2026-03-14 15 16");
-        Row("daily count from the first, not from the window", "daily", "2026-03-01", "times 10",
-            "2026-03-08 2026-04-01", "2026-03-08 09 10");
-        Row("daily, the window's last day", "daily", "2026-03-30", "", "2026-03-31 2026-04-02",
-            "2026-03-31 04-01 02");
-        Row("weekdays over a weekend", "weekdays", "2026-03-13", "times 3", "2026-03-01 2027-01-01",
-            "2026-03-13 16 17");
-        Row("weekdays from a Saturday", "weekdays", "2026-03-14", "until 2026-03-17",
-            "2026-03-01 2027-01-01", "2026-03-16 17");
-        Row("weekly over the year's end", "weekly", "2026-12-24", "until 2027-01-14",
-            "2026-01-01 2028-01-01", "2026-12-24 31 2027-01-07 14");
-        Row("monthly on the 31st skips short months", "monthly", "2026-01-31", "",
-            "2026-01-01 2026-08-31", "2026-01-31 03-31 05-31 07-31 08-31");
-        Row("monthly on the 31st: skipped months not counted", "monthly", "2026-01-31", "times 3",
-            "2026-01-01 2027-01-01", "2026-01-31 03-31 05-31");
-        Row("monthly from 29 February", "monthly", "2028-02-29", "", "2029-01-01 2029-04-30",
-            "2029-01-29 03-29 04-29");
-        Row("monthly on the 30th in a leap February", "monthly", "2028-01-30", "times 3",
-            "2028-01-01 2029-01-01", "2028-01-30 03-30 04-30");
-        Row("end before the first", "daily", "2026-03-14", "until 2026-03-13",
-            "2026-03-01 2027-01-01", "");
+        Columns<QString, QString, QString>({ "spec", "window", "expected" });
+        Row("once", "never 2026/03/14 12:00 AM", "2026/03/01 2027/01/01", "2026/03/14");
+        Row("daily over a leap day", "daily 2028/02/27 12:00 AM x4", "2028/01/01 2029/01/01",
+            "2028/02/27 28 29 03/01");
+        Row("daily until, inclusive", "daily 2026/03/14 12:00 AM -2026/03/16",
+            "2026/03/01 2027/01/01", "2026/03/14 15 16");
+        Row("daily count from the first, not from the window", "daily 2026/03/01 12:00 AM x10",
+            "2026/03/08 2026/04/01", "2026/03/08 09 10");
+        Row("daily, the window's last day", "daily 2026/03/30 12:00 AM", "2026/03/31 2026/04/02",
+            "2026/03/31 04/01 02");
+        Row("weekdays over a weekend", "weekdays 2026/03/13 12:00 AM x3", "2026/03/01 2027/01/01",
+            "2026/03/13 16 17");
+        Row("weekdays from a Saturday", "weekdays 2026/03/14 12:00 AM -2026/03/17",
+            "2026/03/01 2027/01/01", "2026/03/16 17");
+        Row("weekly over the year's end", "weekly 2026/12/24 12:00 AM -2027/01/14",
+            "2026/01/01 2028/01/01", "2026/12/24 31 2027/01/07 14");
+        Row("monthly on the 31st skips short months", "monthly 2026/01/31 12:00 AM",
+            "2026/01/01 2026/08/31", "2026/01/31 03/31 05/31 07/31 08/31");
+        Row("monthly on the 31st: skipped months not counted", "monthly 2026/01/31 12:00 AM x3",
+            "2026/01/01 2027/01/01", "2026/01/31 03/31 05/31");
+        Row("monthly from 29 February", "monthly 2028/02/29 12:00 AM", "2029/01/01 2029/04/30",
+            "2029/01/29 03/29 04/29");
+        Row("monthly on the 30th in a leap February", "monthly 2028/01/30 12:00 AM x3",
+            "2028/01/01 2029/01/01", "2028/01/30 03/30 04/30");
+        Row("end before the first", "daily 2026/03/14 12:00 AM -2026/03/13",
+            "2026/03/01 2027/01/01", "");
     }
     void ruleDays()
     {
-        QFETCH(QString, rule);
-        QFETCH(QString, first);
-        QFETCH(QString, end);
+        QFETCH(QString, spec);
         QFETCH(QString, window);
         QFETCH(QString, expected);
-        Repetition repetition;
-        repetition.rule = ruleNamed(rule);
-        if (end.startsWith("until"))
-            repetition.until = days(end.section(u' ', 1)).value(0);
-        else if (end.startsWith("times"))
-            repetition.times = end.section(u' ', 1).toInt();
+        const Series series = seriesOf(spec);
         const QList<QDate> range = days(window);
-        QCOMPARE(repetition.days(days(first)[0], range[0], range[1]), days(expected));
+        QCOMPARE(series.repetition.days(series.first, range[0], range[1]), days(expected));
     }
 
     // A new series writes its occurrences from the present minute on, in one rewrite that
@@ -319,6 +309,8 @@ private slots:
         Row("weekly, a week later", "weekly 16 11:00 AM pill", "", 7, "1", 53, "2027/03/15");
         Row("a count not reached yet", "daily 14 11:00 AM x400 pill", "", 40, "1", 400,
             "2027/04/17");
+        Row("the message file removed with its user", "daily 14 11:00 AM pill", "drop", 1, "", 0,
+            "");
         Row("an end reached", "daily 14 11:00 AM -2026/12/31 pill", "", 30, "", 293, "2026/12/31");
     }
     void extend()
@@ -328,7 +320,9 @@ private slots:
         QFETCH(int, days);
         Stores s;
         s.series.create(seriesOf(spec), SeriesStore::Occupied::Skip);
-        if (before.startsWith('-'))
+        if (before == "drop")
+            s.messages.removeFile(1);
+        else if (before.startsWith('-'))
             s.messages.removeSlot(1, slot(before.mid(1)));
         else if (!before.isEmpty())
             s.messages.save(1, MessageRecord::parse(CodePage::encode(before)));
@@ -338,9 +332,11 @@ private slots:
             users << QString::number(user);
         QTEST(users.join(' '), "users");
         QCOMPARE(s.series.extend(), QList<int>()); // once a day is enough
+        s.env.writeMessageFile(1, s.env.readMessageFile(1)); // a new user of that number
+        QCOMPARE(s.series.extend(), QList<int>());
         QStringList pills = s.env.readMessageFile(1).filter("|a@p,");
         QTEST(int(pills.size()), "count");
-        QTEST(pills.last().left(10), "last");
+        QTEST(pills.value(pills.size() - 1).left(10), "last");
     }
 
     // A series file that cannot be read as a whole is set aside under a name of its own,
@@ -348,11 +344,13 @@ private slots:
     // file. One as the program writes it is read.
     void damagedFileSetAside_data()
     {
-        Columns<QByteArray, QByteArray>({ "change", "into" });
-        const auto row = [](const char *name, const char *change, const char *into) {
-            Row(name, QByteArray(change), QByteArray(into));
-        };
-        row("as written", "", "");
+        Columns<QByteArray, QByteArray, bool>({ "change", "into", "damaged" });
+        const auto row
+            = [](const char *name, const char *change, const char *into, bool damaged = true) {
+                  Row(name, QByteArray(change), QByteArray(into), damaged);
+              };
+        row("as written", "", "", false);
+        row("as written, with CR LF line ends", "\n", "\r\n", false);
         row("another format", "Tolvane series 1", "Tolvane series 2");
         row("not a date", "first=2026/03/15", "first=2026/02/30");
         row("an unknown rule", "rule=daily", "rule=yearly");
@@ -377,12 +375,12 @@ private slots:
         if (into == "folder")
             QVERIFY(QDir().mkpath(path + "/inside"));
         QFile file(path);
+        if (!change.isEmpty())
+            content.replace(change, into);
         QVERIFY(into == "folder"
-            || (file.open(QIODevice::WriteOnly)
-                && file.write(change.isEmpty() ? content : content.replace(change, into))
-                    == content.size()));
+            || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
         file.close();
-        const bool damaged = change != into;
+        QFETCH(bool, damaged);
 
         QCOMPARE(s.series.extend(), QList<int>());
         QCOMPARE(s.series.seriesAt(1, slot("16")).has_value(), !damaged);
