@@ -24,6 +24,9 @@ packages=(
   python3 python3-aiosmtpd xvfb xauth trayer x11-utils xdotool libglib2.0-bin
   # tests: certificates of a test authority, a real secret store on a private bus
   openssl gnome-keyring dbus-daemon
+  # tests: libfaketime, which moves the clock of the program under an end-to-end test, and
+  # ImageMagick's import, which takes a picture of its window
+  libfaketime imagemagick
   # the Debian package (scripts/check-package.sh): debhelper builds it, the icons are
   # drawn from the SVG, and lintian, appstreamcli and desktop-file-validate check it
   dpkg-dev debhelper file librsvg2-bin lintian appstream desktop-file-utils

@@ -215,6 +215,94 @@
         <source>The phone address of %1 contains &quot;|&quot; or &quot;,&quot;, which a message file cannot keep. Please correct it under User Settings, Edit Current User, or choose other recipients.</source>
         <translation>Die Telefonadresse von %1 enthält „|“ oder „,“, was eine Nachrichtendatei nicht speichern kann. Bitte korrigieren Sie sie unter Benutzer, Aktuellen Benutzer bearbeiten, oder wählen Sie andere Empfänger.</translation>
     </message>
+    <message>
+        <source>Re&amp;peat:</source>
+        <translation>&amp;Wiederholen:</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation>Nie</translation>
+    </message>
+    <message>
+        <source>Every day</source>
+        <translation>Jeden Tag</translation>
+    </message>
+    <message>
+        <source>Every weekday (Monday to Friday)</source>
+        <translation>Jeden Werktag (Montag bis Freitag)</translation>
+    </message>
+    <message>
+        <source>Every week</source>
+        <translation>Jede Woche</translation>
+    </message>
+    <message>
+        <source>Every month</source>
+        <translation>Jeden Monat</translation>
+    </message>
+    <message>
+        <source>&amp;Ends:</source>
+        <translation>En&amp;de:</translation>
+    </message>
+    <message>
+        <source>On</source>
+        <translation>Am</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>Nach</translation>
+    </message>
+    <message>
+        <source>Last day</source>
+        <translation>Letzter Tag</translation>
+    </message>
+    <message>
+        <source> times</source>
+        <translation> Mal</translation>
+    </message>
+    <message>
+        <source>Number of times</source>
+        <translation>Anzahl der Male</translation>
+    </message>
+    <message>
+        <source>This message is one of a repeating series. Change this message only, or this one and all later ones?</source>
+        <translation>Diese Nachricht gehört zu einer Serie. Nur diese Nachricht ändern oder diese und alle späteren?</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 und %2 weitere</translation>
+    </message>
+    <message>
+        <source>These days already hold a message at %1: %2.
+
+Replace those messages with this one, or skip those days?</source>
+        <translation>An diesen Tagen steht um %1 schon eine Nachricht: %2.
+
+Diese Nachrichten durch diese ersetzen oder diese Tage überspringen?</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+    <message>
+        <source>S&amp;kip</source>
+        <translation>Ü&amp;berspringen</translation>
+    </message>
+    <message>
+        <source>This &amp;Message Only</source>
+        <translation>Nur &amp;diese Nachricht</translation>
+    </message>
+    <message>
+        <source>This and &amp;All Later Ones</source>
+        <translation>Diese und alle &amp;späteren</translation>
+    </message>
+    <message>
+        <source>This message is one of a repeating series. Delete this message only, or this one and all later ones?</source>
+        <translation>Diese Nachricht gehört zu einer Serie. Nur diese Nachricht löschen oder diese und alle späteren?</translation>
+    </message>
+    <message>
+        <source> time</source>
+        <translation> Mal</translation>
+    </message>
 </context>
 <context>
     <name>ErrorTrap</name>
@@ -780,6 +868,13 @@ Ihre E-Mail-Adresse erfahren Sie bei Ihrem Mobilfunkanbieter.</translation>
     <message>
         <source>%1, no message</source>
         <translation>%1, keine Nachricht</translation>
+    </message>
+</context>
+<context>
+    <name>SeriesStore</name>
+    <message>
+        <source>The file of repeating messages could not be read and was set aside as %1. The messages it had scheduled stay, each on its own: they are no longer changed together or continued.</source>
+        <translation>Die Datei der wiederkehrenden Nachrichten konnte nicht gelesen werden und wurde als %1 beiseitegelegt. Die Nachrichten, die sie geplant hatte, bleiben bestehen, jede für sich: Sie werden nicht mehr gemeinsam geändert oder fortgesetzt.</translation>
     </message>
 </context>
 <context>

@@ -41,3 +41,10 @@ MessageBoxes::Answer LoggedMessageBoxes::show(
     }
     return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
 }
+
+qsizetype LoggedMessageBoxes::choose(
+    const QString &title, const QString &text, const QStringList &answers, QWidget *parent)
+{
+    show(title, text, Icon::Question, Buttons::Ok, parent);
+    return answers.isEmpty() ? -1 : 0;
+}

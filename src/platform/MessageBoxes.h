@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -20,4 +21,16 @@ public:
     virtual Answer show(const QString &title, const QString &text, Icon icon, Buttons buttons,
         QWidget *parent = nullptr)
         = 0;
+    // A question answered by one of its own buttons, left to right as `answers` names them
+    // (captions with access keys); the last is what Escape and the close box give. Returns
+    // the index of the one chosen. A stand-in that shows nothing gives the last: that answer
+    // changes nothing.
+    virtual qsizetype choose(const QString &title, const QString &text, const QStringList &answers,
+        QWidget *parent = nullptr)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(text);
+        Q_UNUSED(parent);
+        return answers.size() - 1;
+    }
 };

@@ -24,12 +24,22 @@ QString time(QTime time, bool twoDigitHour)
     return QLocale::c().toString(time, twoDigitHour ? u"hh:mm AP" : u"h:mm AP");
 }
 
-QString dateTime(const QDateTime &moment)
+QString dateFormat()
 {
     const QLocale locale;
-    const QString date = english(locale) ? QLocale::c().toString(moment.date(), u"yyyy/MM/dd")
-                                         : locale.toString(moment.date(), QLocale::ShortFormat);
-    return date + QLatin1Char(' ') + time(moment.time());
+    return english(locale) ? QStringLiteral("yyyy/MM/dd") : locale.dateFormat(QLocale::ShortFormat);
+}
+
+QString date(QDate date)
+{
+    const QLocale locale;
+    return english(locale) ? QLocale::c().toString(date, u"yyyy/MM/dd")
+                           : locale.toString(date, QLocale::ShortFormat);
+}
+
+QString dateTime(const QDateTime &moment)
+{
+    return date(moment.date()) + QLatin1Char(' ') + time(moment.time());
 }
 
 } // namespace ShownTime

@@ -15,6 +15,9 @@
 namespace ShownTime {
 
 QString time(QTime time, bool twoDigitHour = true);
+QString date(QDate date);
 QString dateTime(const QDateTime &moment);
+// The format of date(), for a date the user edits.
+QString dateFormat();
 
 } // namespace ShownTime

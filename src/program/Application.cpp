@@ -7,6 +7,8 @@
 #include "app/ErrorTrap.h"
 #include "delivery/DeliveryHistory.h"
 #include "delivery/Scheduler.h"
+#include "store/SeriesStore.h"
+#include "store/StoreError.h"
 #include "ui/entry/EntryDialog.h"
 #include "ui/entry/UserPicker.h"
 #include "ui/main/DeliveryHistoryWindow.h"
@@ -37,17 +39,18 @@ long residentKilobytes()
 
 } // namespace
 
-Application::Application(
-    AppContext &context, MessageStore &store, Scheduler &scheduler, QObject *parent)
+Application::Application(AppContext &context, MessageStore &store, SeriesStore &series,
+    Scheduler &scheduler, QObject *parent)
     : QObject(parent)
     , endProgram([] { QCoreApplication::quit(); })
     , m_context(context)
+    , m_series(series)
     , m_scheduler(scheduler)
     , m_main(std::make_unique<MainWindow>(context))
     , m_mailWarning(std::make_unique<MailWarning>())
     , m_history(std::make_unique<DeliveryHistory>(context.historyFile, context.settings))
 {
-    m_entry = new EntryDialog(m_context, store, m_main.get());
+    m_entry = new EntryDialog(m_context, store, series, m_main.get());
     m_main->editSlot = [this](const QDateTime &slot) {
         m_entry->editSlot(slot);
         m_entry->exec();
@@ -86,6 +89,9 @@ Application::Application(
     connect(&m_scheduler, &Scheduler::warning, m_mailWarning.get(), &MailWarning::showWarning);
     connect(&m_scheduler, &Scheduler::failure, this,
         [this](const QString &where, const QString &text) { m_context.reportLater(where, text); });
+    // The new day's records are written before the calendar goes to it, so that its marks
+    // and the grid, read once the day has settled, show them.
+    connect(&m_scheduler, &Scheduler::dayChanged, this, &Application::extendSeries);
     connect(&m_scheduler, &Scheduler::dayChanged, m_main.get(), &MainWindow::goToToday);
     // Every attempt goes into the history, and from there to its window and to the warning
     // that came during it.
@@ -111,8 +117,24 @@ void Application::start()
     trap(m_context, "mod1.Main", [&] {
         m_splash->start();
         m_housekeeping.setEnabled(true);
+        extendSeries();
+        // A series file that had to be set aside is told of once, without holding the start.
+        if (const QString warning = m_series.takeWarning(); !warning.isEmpty())
+            m_mailWarning->showWarning(warning);
         m_scheduler.start();
         m_scheduler.reload();
+    });
+}
+
+void Application::extendSeries()
+{
+    trapLater(m_context, "mod1.ExtendSeries", [&] {
+        try {
+            if (!m_series.extend().isEmpty())
+                m_scheduler.reload();
+        } catch (const StoreError &error) {
+            m_mailWarning->showWarning(QString::fromLocal8Bit(error.what()));
+        }
     });
 }
 

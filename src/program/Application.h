@@ -17,6 +17,7 @@ class MainWindow;
 class MessageStore;
 class AppContext;
 class Scheduler;
+class SeriesStore;
 class SetupWizard;
 class SplashScreen;
 
@@ -24,12 +25,13 @@ class SplashScreen;
 // and the error trap to the scheduler; shows the splash, starts the housekeeping and the scheduler
 // and fills its slots; two seconds later the splash runs the set-up wizard on a first run and shows
 // the main window unless the program starts small. Its once-a-second housekeeping runs the shutdown
-// branch and moves a hidden main window into the notification area.
+// branch and moves a hidden main window into the notification area. The repeating messages
+// without an end are extended a year ahead at the start and at each day's roll-over.
 class Application : public QObject {
     Q_OBJECT
 public:
-    Application(
-        AppContext &context, MessageStore &store, Scheduler &scheduler, QObject *parent = nullptr);
+    Application(AppContext &context, MessageStore &store, SeriesStore &series, Scheduler &scheduler,
+        QObject *parent = nullptr);
     ~Application() override;
 
     MainWindow &mainWindow() { return *m_main; }
@@ -69,7 +71,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void extendSeries();
+
     AppContext &m_context;
+    SeriesStore &m_series;
     Scheduler &m_scheduler;
     SecondTicker m_housekeeping;
     std::unique_ptr<MainWindow> m_main;

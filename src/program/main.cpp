@@ -20,6 +20,7 @@
 #include "program/CommandLine.h"
 #include "program/Translations.h"
 #include "store/MessageStore.h"
+#include "store/SeriesStore.h"
 #include "ui/common/QtMessageBoxes.h"
 #include "ui/common/TolvaneIcon.h"
 #include "ui/setup/InstalledMailAccounts.h"
@@ -92,12 +93,13 @@ int main(int argc, char **argv)
 
     QtConnectionService connection;
     MessageStore store(context.dataFolder, clock);
+    SeriesStore series(context.dataFolder, store, clock);
     MailDelivery delivery(context, store, connection);
     Scheduler scheduler(context, store, delivery, connection);
     // Awake again, or online again: what could not go may go now.
     ResumeWatcher resume;
     QObject::connect(&resume, &ResumeWatcher::resumed, &scheduler, &Scheduler::catchUp);
-    Application program(context, store, scheduler);
+    Application program(context, store, series, scheduler);
     program.wizard().mailAccountGuess = installedMailAccountGuess;
 #ifdef TOLVANE_TEST_SWITCHES
     if (qEnvironmentVariableIsSet("TOLVANE_EXIT_AFTER_PAINT"))

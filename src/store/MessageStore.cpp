@@ -8,86 +8,36 @@
 #include "store/CodePage.h"
 #include "store/Stamp.h"
 #include "store/StoreError.h"
+#include "store/StoreFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+using StoreFiles::describe;
+using StoreFiles::readRegularFile;
+using StoreFiles::replaceFile;
+using StoreFiles::told;
+
 const QByteArray Crlf("\r\n");
 constexpr int MaxFileUser = 10;
 constexpr int MaxLinks = 40; // as many as the system itself follows
 
-// A failure in the user's language, as the UTF-8 text a StoreError carries.
-std::string told(const char *text, const QString &a = {}, const QString &b = {})
-{
-    QString said = QCoreApplication::translate("MessageStore", text);
-    if (!a.isNull())
-        said = b.isNull() ? said.arg(a) : said.arg(a, b);
-    return said.toStdString();
-}
-
-// what: "Cannot ... %1: %2", given the file and the system's reason.
-std::string describe(const char *what, const QString &path)
-{
-    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-    return told(what, path, reason);
-}
-
 QString scratchPath(const QString &dataFolder)
 {
     return dataFolder + QStringLiteral("tmp.tmp");
-}
-
-StoreError notRegularFile(const QString &path)
-{
-    return StoreError(told(QT_TRANSLATE_NOOP("MessageStore",
-                               "Cannot read %1: it is not a regular file but a folder, a pipe or "
-                               "a device. Move it out of the way, and the next message saved "
-                               "makes a new message file there."),
-        path));
-}
-
-// The whole content of the file, or none when there is no file. Only a regular file is
-// opened: opening a pipe for reading would wait for a writer that may never come, and a
-// device is nobody's message file. The non-blocking open and the second look at what was
-// opened cover a file swapped for a pipe between the two.
-std::optional<QByteArray> readRegularFile(const QString &path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info { };
-    if (::stat(name.constData(), &info) != 0) {
-        if (errno == ENOENT)
-            return std::nullopt;
-        throw StoreError(describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot read %1: %2"), path));
-    }
-    if (!S_ISREG(info.st_mode))
-        throw notRegularFile(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return std::nullopt;
-        throw StoreError(describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot read %1: %2"), path));
-    }
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        throw notRegularFile(path);
-    }
-    QFile file;
-    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw StoreError(told(
-            QT_TRANSLATE_NOOP("MessageStore", "Cannot read %1: %2"), path, file.errorString()));
-    return content;
 }
 
 // Calls f for every non-empty line of the file content, without its line end.
@@ -105,32 +55,6 @@ template<class F> void forEachLine(const QByteArray &content, F &&f)
             return;
         p = nl ? nl + 1 : end;
     }
-}
-
-void writeAll(int fd, const QByteArray &data, const QString &path)
-{
-    const char *p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw StoreError(
-                describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot write %1: %2"), path));
-        }
-        p += n;
-        left -= n;
-    }
-}
-
-void syncDirectory(const QString &dir)
-{
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return; // the rename itself has happened; only its durability is less certain
-    ::fsync(fd);
-    ::close(fd);
 }
 
 // Where a rewrite puts its result, and the scratch file it goes through.
@@ -177,44 +101,6 @@ Destination destinationOf(const QString &dataFolder, const QString &path)
             + QStringLiteral(".tolvane-tmp") };
 }
 
-// Writes the new content to the scratch file, flushes it to disk and renames it over
-// the destination file. On any failure the scratch file is removed and the destination
-// is left as it was.
-void replaceFile(const Destination &to, const QByteArray &content)
-{
-    const QString &scratch = to.scratch;
-    const QString &path = to.file;
-    const QByteArray scratchName = QFile::encodeName(scratch);
-    // Only a file made here and now: never write through something already at that name.
-    const int fd = ::open(scratchName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        throw StoreError(
-            describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot create %1: %2"), scratch));
-    try {
-        writeAll(fd, content, scratch);
-        if (::fsync(fd) != 0)
-            throw StoreError(
-                describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot flush %1: %2"), scratch));
-    } catch (...) {
-        ::close(fd);
-        ::unlink(scratchName.constData());
-        throw;
-    }
-    if (::close(fd) != 0) {
-        const std::string why
-            = describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot write %1: %2"), scratch);
-        ::unlink(scratchName.constData());
-        throw StoreError(why);
-    }
-    if (::rename(scratchName.constData(), QFile::encodeName(path).constData()) != 0) {
-        const std::string why
-            = describe(QT_TRANSLATE_NOOP("MessageStore", "Cannot replace %1: %2"), path);
-        ::unlink(scratchName.constData());
-        throw StoreError(why);
-    }
-    syncDirectory(QFileInfo(path).absolutePath());
-}
-
 // A clean-up tool or a sync client may take the whole data folder away while the program
 // runs; a save makes it again, private as at the start, rather than failing until then.
 void makeDataFolder(const QString &dataFolder)
@@ -235,32 +121,31 @@ void removeLeftoverScratch(const QString &dataFolder, const Destination &to)
         QFile::remove(to.scratch);
 }
 
-// The frame shared by the three rewrites: perLine turns each old line into what the new
-// content holds for it, atEnd may add to the end; an unchanged content is not written again.
+// The frame shared by the rewrites: perLine turns each old line into what the new content
+// holds for it, atEnd may add to the end; an unchanged content is not written again. A
+// missing file is made (and its folder with it) only when createWhenMissing says so;
+// growth is what the new content may add, for the buffer.
 template<class PerLine, class AtEnd>
 void rewrite(const QString &dataFolder, const QString &path, bool createWhenMissing,
-    const QByteArray &firstLine, PerLine &&perLine, AtEnd &&atEnd)
+    qsizetype growth, PerLine &&perLine, AtEnd &&atEnd)
 {
     const Destination to = destinationOf(dataFolder, path);
     removeLeftoverScratch(dataFolder, to);
     const std::optional<QByteArray> read = readRegularFile(path);
-    if (!read) {
-        if (createWhenMissing) {
-            makeDataFolder(dataFolder);
-            replaceFile(to, firstLine + Crlf);
-        }
+    if (!read && !createWhenMissing)
         return;
-    }
-    const QByteArray &old = *read;
+    if (!read)
+        makeDataFolder(dataFolder);
+    const QByteArray old = read.value_or(QByteArray());
     QByteArray out;
-    out.reserve(old.size() + firstLine.size() + 2);
+    out.reserve(old.size() + growth);
     forEachLine(old, [&](QByteArrayView line) {
         perLine(line, out);
         return true;
     });
     atEnd(out);
-    if (out != old)
-        replaceFile(to, out);
+    if (!read || out != old)
+        replaceFile(to.file, to.scratch, out);
 }
 
 void appendLine(QByteArray &out, QByteArrayView line)
@@ -284,6 +169,12 @@ struct LineStamp {
     bool isReadable() const { return minute != Stamp::NoTime; }
     bool isAt(const QDate &d, int m) const { return isReadable() && date == d && minute == m; }
 };
+
+// A readable stamp as one number that sorts as the stamps do.
+qint64 slotKey(const QDate &date, int minute)
+{
+    return date.toJulianDay() * 24 * 60 + minute;
+}
 
 } // namespace
 
@@ -324,6 +215,24 @@ void MessageStore::read(int user, const Visitor &visit) const
     forEachLineOf(user, [&](QByteArrayView line) {
         record.assign(line);
         return !record.isReadable() || visit(record);
+    });
+}
+
+void MessageStore::readAt(int user, const QList<QDateTime> &minutes, const Visitor &visit) const
+{
+    QSet<qint64> wanted;
+    for (const QDateTime &slot : minutes)
+        if (slot.date().isValid() && slot.time().isValid())
+            wanted.insert(slotKey(slot.date(), Stamp::minuteOfDay(slot.time())));
+    if (wanted.isEmpty())
+        return;
+    MessageRecord record;
+    forEachLineOf(user, [&](QByteArrayView line) {
+        const LineStamp stamp(line);
+        if (!stamp.isReadable() || !wanted.contains(slotKey(stamp.date, stamp.minute)))
+            return true;
+        record.assign(line);
+        return visit(record);
     });
 }
 
@@ -380,44 +289,74 @@ std::optional<MessageRecord> MessageStore::find(int user, const QDateTime &slot)
 
 void MessageStore::save(int user, const MessageRecord &record)
 {
+    saveMany(user, { record });
+}
+
+void MessageStore::saveMany(
+    int user, QList<MessageRecord> records, const QList<QDateTime> &removedSlots)
+{
     // The scheduler reads the files of users 1 to 10 only: a message stored for another
     // number would never be sent.
     if (user < 1 || user > MaxFileUser)
         throw StoreError(told(QT_TRANSLATE_NOOP(
             "MessageStore", "No user is logged in to keep the message for. Set up a user first.")));
-    if (!record.isReadable())
-        throw StoreError(told(QT_TRANSLATE_NOOP("MessageStore",
-                                  "A message record must begin with a date and time: %1"),
-            CodePage::decode(QByteArrayView(record.line)
-                                 .first(qMin<qsizetype>(record.line.size(), Stamp::StampLength)))));
+    qsizetype growth = 0;
+    for (const MessageRecord &record : records) {
+        if (!record.isReadable())
+            throw StoreError(told(QT_TRANSLATE_NOOP("MessageStore",
+                                      "A message record must begin with a date and time: %1"),
+                CodePage::decode(
+                    QByteArrayView(record.line)
+                        .first(qMin<qsizetype>(record.line.size(), Stamp::StampLength)))));
+        growth += record.line.size() + Crlf.size();
+    }
+    if (records.isEmpty() && removedSlots.isEmpty())
+        return;
+    const auto keyOf = [](const MessageRecord &r) { return slotKey(r.date, r.minuteOfDay); };
+    // Of two records for one minute the later given stands, as two saves would leave it.
+    std::stable_sort(records.begin(), records.end(),
+        [&](const MessageRecord &a, const MessageRecord &b) { return keyOf(a) < keyOf(b); });
+    const auto doubled = std::unique(records.rbegin(), records.rend(),
+        [&](const MessageRecord &a, const MessageRecord &b) { return keyOf(a) == keyOf(b); });
+    records.erase(records.begin(), records.begin() + (records.rend() - doubled));
+    QSet<qint64> replaced;
+    for (const MessageRecord &record : records)
+        replaced.insert(keyOf(record));
+    for (const QDateTime &slot : removedSlots)
+        if (slot.date().isValid() && slot.time().isValid())
+            replaced.insert(slotKey(slot.date(), Stamp::minuteOfDay(slot.time())));
+    // Most lines of a full file lie outside the stretch a change touches.
+    const auto [lowest, highest] = replaced.isEmpty()
+        ? std::pair<qint64, qint64>(0, -1)
+        : std::pair(*std::min_element(replaced.begin(), replaced.end()),
+            *std::max_element(replaced.begin(), replaced.end()));
+
+    // One pass: each new record goes in before the first readable line that does not sort
+    // before it, and the lines of its minute go. The lines that sort before the first new
+    // record and are dated more than 365 days before today are purged.
     const QDate today = m_clock.now().date();
-    const QByteArray &newLine = record.line;
-    bool written = false;
+    const qint64 firstNew
+        = records.isEmpty() ? std::numeric_limits<qint64>::min() : keyOf(records[0]);
+    qsizetype next = 0;
     const auto perLine = [&](QByteArrayView line, QByteArray &out) {
         const LineStamp l(line);
         if (!l.isReadable()) {
             appendLine(out, line);
             return;
         }
-        const bool before
-            = l.date < record.date || (l.date == record.date && l.minute < record.minuteOfDay);
-        if (before) {
-            if (l.date.daysTo(today) <= 365)
-                appendLine(out, line);
+        const qint64 key = slotKey(l.date, l.minute);
+        while (next < records.size() && keyOf(records[next]) <= key)
+            appendLine(out, records[next++].line);
+        if ((key >= lowest && key <= highest && replaced.contains(key))
+            || (key < firstNew && l.date.daysTo(today) > 365))
             return;
-        }
-        if (!written) {
-            appendLine(out, newLine);
-            written = true;
-        }
-        if (!l.isAt(record.date, record.minuteOfDay))
-            appendLine(out, line);
+        appendLine(out, line);
     };
     const auto atEnd = [&](QByteArray &out) {
-        if (!written)
-            appendLine(out, newLine);
+        while (next < records.size())
+            appendLine(out, records[next++].line);
     };
-    rewrite(m_dataFolder, filePath(user), true, newLine, perLine, atEnd);
+    rewrite(m_dataFolder, filePath(user), !records.isEmpty(), growth, perLine, atEnd);
 }
 
 void MessageStore::removeSlot(int user, const QDateTime &slot)
@@ -428,7 +367,7 @@ void MessageStore::removeSlot(int user, const QDateTime &slot)
         if (!LineStamp(line).isAt(date, minute))
             appendLine(out, line);
     };
-    rewrite(m_dataFolder, filePath(user), false, {}, perLine, [](QByteArray &) {});
+    rewrite(m_dataFolder, filePath(user), false, 0, perLine, [](QByteArray &) {});
 }
 
 void MessageStore::markSent(int user, const MessageRecord &record)
@@ -443,7 +382,7 @@ void MessageStore::markSent(int user, const MessageRecord &record)
             appendLine(out, line);
         }
     };
-    rewrite(m_dataFolder, filePath(user), false, {}, perLine, [](QByteArray &) {});
+    rewrite(m_dataFolder, filePath(user), false, 0, perLine, [](QByteArray &) {});
 }
 
 void MessageStore::removeFile(int user)

@@ -40,6 +40,11 @@ public:
     using Visitor = std::function<bool(const MessageRecord &)>;
     void read(int user, const Visitor &visit) const;
 
+    // The readable records stamped with those minutes (date and time of day, as find()
+    // takes them), in file order. Only their lines are read in full, which makes looking up
+    // a year of days in a full file a fraction of reading it.
+    void readAt(int user, const QList<QDateTime> &minutes, const Visitor &visit) const;
+
     // The earliest record that is not sent, is due at or after `from` and that `accept`
     // takes, wherever it stands in the file (a hand edit may have put it out of order);
     // the first of equals. Only the lines that could be it are read in full: the
@@ -55,6 +60,11 @@ public:
     // place, and drops the records that sort before it and are dated more than 365 days
     // before today. A missing file is created, and a missing data folder with it.
     void save(int user, const MessageRecord &record);
+    // Saves many records as save() saves one (of two for one minute, the later given) and
+    // removes every record of the given minutes, in one rewrite: the file then holds all of
+    // it or, after a failure or a crash, none of it. Only a call that saves makes a file.
+    void saveMany(
+        int user, QList<MessageRecord> records, const QList<QDateTime> &removedSlots = {});
 
     // Removes every record of that minute.
     void removeSlot(int user, const QDateTime &slot);

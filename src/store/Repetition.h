@@ -7,7 +7,8 @@
 #include <QList>
 
 // How a message repeats: on which days after its first, and until when. A monthly message
-// falls on the first day's day of the month; a month without that day is skipped.
+// falls on the first day's day of the month; a month without that day is skipped (and not
+// counted). Every weekday means Monday to Friday: a first day on a weekend is itself none.
 struct Repetition {
     enum class Rule { Never, Daily, Weekdays, Weekly, Monthly };
 

@@ -3,11 +3,13 @@
 
 #pragma once
 
+#include "store/MessageRecord.h"
 #include "store/Repetition.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -35,7 +37,10 @@ struct Series {
 // one rewrite, as a single save is: the file holds all of a change or none of it. A record
 // changed or removed by other means is never written again by its series. A series file
 // that cannot be read is set aside (renamed) and reported once; the message files are
-// untouched by that. Failures throw StoreError.
+// untouched by that. On the day summer time skips a series' minute, its record stands at
+// the first minute after it that the clock shows (3:00 AM for 2:30 AM in Berlin): the
+// scheduler never sends a record stamped with a minute that does not exist. Failures throw
+// StoreError.
 class SeriesStore {
 public:
     // What to do where an occurrence would land on a slot that already holds a message.
@@ -44,20 +49,24 @@ public:
     SeriesStore(QString dataFolder, MessageStore &messages, const Clock &clock);
 
     // The days, among those the series would write now, whose slot already holds a
-    // message of its user.
+    // message of its user. For a change from here (the series' id set to the one changed,
+    // `first` to its first changed day), the changed series' own records from that day on
+    // do not count: the change takes them away.
     QList<QDate> occupiedDays(const Series &series) const;
     // Writes the occurrences not yet past, up to a year ahead, and remembers the series.
     // Returns it as stored: its id and the days written.
     Series create(Series series, Occupied occupied);
 
-    // The series the user's record at that minute belongs to, if it is still its own.
+    // The series the user's record at that minute belongs to, if it is still its own; its
+    // `written` holds the days whose record is still its own.
     std::optional<Series> seriesAt(int user, const QDateTime &slot) const;
     // Takes the occurrence at that minute out of its series ("this message only"); its
     // record stays as it is, to be changed or deleted by the caller.
     void detach(int user, const QDateTime &slot);
     // "This and all later ones": removes the series' records from that minute's day on and
     // writes the changed series from that day on, in one rewrite. The series before that
-    // day ends there.
+    // day ends there. The changed series begins on its `first` (that minute's day when it
+    // is invalid); when that is earlier, the old series ends before it instead.
     Series changeFromHere(int user, const QDateTime &slot, Series changed, Occupied occupied);
     // "This and all later ones" for Delete: removes the series' records from that minute's
     // day on, and ends the series before it.
@@ -69,4 +78,30 @@ public:
 
     // The warning about a series file that was set aside, once; empty otherwise.
     QString takeWarning();
+
+    QString filePath() const;
+
+private:
+    struct Kept;
+    QList<Kept> load() const;
+    void keep(QList<Kept> all) const;
+    QList<QDate> ownDays(const Series &series) const;
+    std::optional<qsizetype> indexAt(
+        const QList<Kept> &all, int user, const QDateTime &slot, bool ownOnly) const;
+    QList<MessageRecord> plan(const Series &series, const QDate &from) const;
+    QSet<qint64> occupied(
+        int user, const QList<MessageRecord> &records, const QSet<qint64> &freed) const;
+    QList<MessageRecord> writeOut(
+        QList<Kept> &all, Series &series, Occupied occupied, const QSet<qint64> &freed) const;
+    QList<QDateTime> endBefore(Series &series, const QDate &cut) const;
+    int minuteOn(const QDate &day, int minuteOfDay) const;
+    QDateTime slotOn(const QDate &day, int minuteOfDay) const;
+
+    QString m_dataFolder;
+    MessageStore &m_messages;
+    const Clock &m_clock;
+    mutable QString m_warning;
+    // The days near a change of the clock's offset, found at the start of each operation.
+    mutable QSet<QDate> m_clockChangeDays;
+    mutable bool m_clockChangesKnown = false;
 };

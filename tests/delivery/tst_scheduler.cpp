@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <ctime>
 
 namespace {
 
@@ -81,7 +82,8 @@ struct Fixture {
     }
     // Plays moves such as "L10:29:58 T10:35 I23:59:59 T00:00+": the slots reloaded (a start,
     // a click on the day grid), a check (a second's tick) or an instant message from user 1
-    // written, at that time of 14 March, or of the 15th with "+". From "F" on deliveries
+    // written, at that time of 14 March, of the 15th with "+", or of another day of March
+    // with "@" and the day ("T03:00@29"). From "F" on deliveries
     // fail, from "E" they fail with a report for the error trap; from "U" they dial a line;
     // from "W20" each takes 20 seconds; from "H" they wait until "R" releases one. With a
     // late-sending window ("M60": an hour, from the next reload): from "P" deliveries fail
@@ -90,10 +92,13 @@ struct Fixture {
     void play(const QString &moves)
     {
         for (const QString &move : moves.split(u' ')) {
-            const QString time = move.mid(1).remove(u'+');
+            const QString time = move.mid(1).remove(u'+').section(u'@', 0, 0);
             const QChar what = move.at(0);
+            const int day = move.contains(u'@') ? move.section(u'@', 1).toInt()
+                : move.endsWith(u'+')           ? 15
+                                                : 14;
             if (QStringLiteral("LITXZ").contains(what))
-                env.clock.set(QDateTime(QDate(2026, 3, move.endsWith(u'+') ? 15 : 14),
+                env.clock.set(QDateTime(QDate(2026, 3, day),
                     QTime::fromString(time, time.size() > 5 ? "hh:mm:ss" : "hh:mm")));
             const int hangUps = connection.hangUps;
             if (what == u'X')
@@ -132,6 +137,13 @@ struct Fixture {
 class TestScheduler : public QObject {
     Q_OBJECT
 private slots:
+    // A zone with summer time; no other row comes near its change.
+    void initTestCase()
+    {
+        qputenv("TZ", "Europe/Berlin");
+        ::tzset();
+    }
+
     // Each record is handed to delivery at the first check at or after its minute, once or
     // not at all, however the wall clock jumps and wherever the machine sleeps, in a batch
     // that takes the instant message first, then users 1 to 10; the calendar is told of a
@@ -212,6 +224,13 @@ private slots:
             { "01 a", "1?10:30 a 10:31", "01 a", "1+10:30 a" });
         row("restart after the mark failed", one, "M60 K L10:29:58 T10:30 X10:31 T10:31:01 T10:32",
             { "01 a", "1+10:30 a" });
+        // Summer time: a record stamped with a minute the clock skips (2:00 to 3:00 AM on
+        // 29 March in Berlin) names no moment and is never handed over; the record a series
+        // writes for that day instead, at the first minute after it, goes at its minute.
+        row("a minute summer time skips",
+            { "012026/03/29 02:30 AMNgap|", "012026/03/29 03:00 AMNthree|" },
+            "L01:30@29 T01:59:59@29 T03:00@29 T03:30@29 T03:31@29",
+            { "01 three", "1+03:00 three" });
         // The unreadable file holds back only its own user, and goes to the error trap, again at
         // the reload after the batch; so does every failure.
         row("batch", { "022026/03/14 10:30 AMNb|", "102026/03/14 10:30 AMNc|", one[0], "04" },

@@ -5,6 +5,7 @@
 with settings and messages of its own, a real SMTP server (aiosmtpd), a notification area
 (trayer) and the X tools that find, type into and click its windows, under xvfb-run."""
 
+import datetime
 import os
 import pathlib
 import socket
@@ -14,6 +15,9 @@ import time
 import unittest
 
 from aiosmtpd.controller import Controller
+
+# Debian's libfaketime: moves the clock of the program it is preloaded into.
+FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 
 
 class MailServer(list):
@@ -83,18 +87,31 @@ class ProgramTest(unittest.TestCase):
             self.xdotool("type", "--delay", "5", text)
         self.xdotool("key", end)
 
-    def start(self, box_log="boxes.log"):
-        """The program (its test build: boxes answered and logged to box_log)."""
+    def start(self, box_log="boxes.log", clock=None):
+        """The program (its test build: boxes answered and logged to box_log, or shown when
+        it is None), its clock moved by libfaketime to what set_clock() writes when clock
+        is a file for it."""
         env = dict(os.environ, HOME=str(self.root), XDG_CONFIG_HOME=str(self.root / "config"),
                    XDG_DATA_HOME=str(self.root / "data"), XDG_STATE_HOME=str(self.root / "state"),
-                   QT_QPA_PLATFORM="xcb",
-                   TOLVANE_BOX_LOG=str(self.root / box_log))
+                   QT_QPA_PLATFORM="xcb")
+        if box_log:
+            env["TOLVANE_BOX_LOG"] = str(self.root / box_log)
+        if clock:
+            # Read again at every look at the clock, so that a change takes at once.
+            env.update(LD_PRELOAD=FAKETIME, FAKETIME_TIMESTAMP_FILE=str(clock),
+                       FAKETIME_NO_CACHE="1")
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         process = subprocess.Popen([os.environ["TOLVANE_BINARY"]], env=env,
                                    stdout=subprocess.DEVNULL)
         self.addCleanup(process.wait)
         self.addCleanup(process.kill)
         return process
+
+    @staticmethod
+    def set_clock(clock, moment):
+        """The program's clock reads moment (a datetime) from now on, and goes on from it."""
+        offset = (moment - datetime.datetime.now()).total_seconds()
+        clock.write_text("%+d\n" % round(offset))
 
     def box_log(self, name="boxes.log"):
         path = self.root / name

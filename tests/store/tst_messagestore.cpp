@@ -3,6 +3,7 @@
 
 #include "store/CodePage.h"
 #include "store/MessageStore.h"
+#include "store/SeriesStore.h"
 #include "store/Stamp.h"
 #include "store/StoreError.h"
 #include "support/DataColumns.h"
@@ -51,7 +52,16 @@ QString run(MessageStore &store, const QString &op, const QString &text, int use
 {
     const MessageRecord record = MessageRecord::parse(CodePage::encode(line(text)));
     try {
-        if (op == "save")
+        if (op == "many") { // "R;-A": save R, remove A's minute
+            QList<MessageRecord> saved;
+            QList<QDateTime> removed;
+            for (const QString &each : text.split(';'))
+                if (each.startsWith('-'))
+                    removed << MessageRecord::parse(CodePage::encode(line(each.mid(1)))).due();
+                else
+                    saved << MessageRecord::parse(CodePage::encode(line(each)));
+            store.saveMany(user, saved, removed);
+        } else if (op == "save")
             store.save(user, record);
         else if (op == "remove")
             store.removeSlot(user, record.due());
@@ -137,6 +147,13 @@ private slots:
         Row("save without the data folder", "nofolder", "", "save R", "R", "");
         Row("save through a link", "link", "A;B", "save R", "A;R;B", "");
         Row("save through a link that leads nowhere", "link", "", "save R", "R", "");
+        Row("many at once: in order, removed, replaced, unreadable kept", "", "J;A;D;B",
+            "many 22 09:00 AMNz|;R;-A;21 09:00 AMNb2|", "J;D;R;21 09:00 AMNb2|;22 09:00 AMNz|", "");
+        Row("many at once: the later of one minute stands", "", "B", "many 20 09:15 AMNx|;R", "R;B",
+            "");
+        Row("many at once: removing alone makes no file", "nofolder", "", "many -A", "", "");
+        Row("many at once: one without a stamp, none saved", "", "A;B", "many R;hello|", "=",
+            "A message record must begin with a date and time: hello|");
         Row("remove only that date and time", "", "J;X;D;20 09:15 AMNb|;20 09:00 PMSc|", "remove X",
             "J;D;20 09:15 AMNb|;20 09:00 PMSc|", "");
         Row("remove without the data folder", "nofolder", "", "remove A", "", "");
@@ -255,16 +272,19 @@ private slots:
     // whatever moment the kill comes at, the file holds exactly what it held before or exactly
     // what the same save gave on a copy, and a scratch file that a kill leaves behind does no
     // harm to the next save. A removal and a marking rewrite the file the same way. The same
-    // holds for a message file that is a symbolic link to a file in another folder.
+    // holds for a message file that is a symbolic link to a file in another folder, and for
+    // a daily series saved with its year of records at once, each run over the last.
     void killedWriterLeavesOldOrNewFile_data()
     {
-        QTest::addColumn<bool>("link");
-        QTest::newRow("file") << false;
-        QTest::newRow("link to another folder") << true;
+        Columns<bool, bool>({ "link", "series" });
+        Row("file", false, false);
+        Row("link to another folder", true, false);
+        Row("a year of a daily series", false, true);
     }
     void killedWriterLeavesOldOrNewFile()
     {
         QFETCH(bool, link);
+        QFETCH(bool, series);
         TestEnvironment env, copyEnv;
         const QDate firstDay = env.clock.now().date().addDays(1);
         const auto record = [&](int day, QTime time, const QString &text) {
@@ -285,6 +305,13 @@ private slots:
             QVERIFY(QDir().mkpath(targetDir) && QFile::rename(path, targetDir + "/t.usr")
                 && QFile::link(targetDir + "/t.usr", path));
         MessageStore store(env.dataDir(), env.clock), copy(copyEnv.dataDir(), env.clock);
+        SeriesStore seriesStore(env.dataDir(), store, env.clock),
+            seriesCopy(copyEnv.dataDir(), copy, env.clock);
+        const auto save = [&](SeriesStore &to, const MessageRecord &record) {
+            Series daily { {}, 1, { Repetition::Rule::Daily, {}, 0 }, record.date,
+                record.minuteOfDay, record.text, record.recipients, {} };
+            to.create(daily, SeriesStore::Occupied::Replace);
+        };
 
         QRandomGenerator random(20260314);
         int midOperation = 0, completed = 0; // killed before the new file was in place, or after
@@ -292,7 +319,7 @@ private slots:
         // slowly than the parent (a sanitizer's shadow memory is copied on write), so the
         // window widens after each kill that came too early and narrows after one too late.
         double reach = 2.0;
-        for (int run = 1; run <= 400; ++run) {
+        for (int run = 1; run <= (series ? 100 : 400); ++run) {
             const MessageRecord saved = record(random.bounded(10),
                 QTime(random.bounded(24), 15 * random.bounded(4)), QString::number(run));
             QFile::remove(copy.filePath(1));
@@ -300,7 +327,7 @@ private slots:
             const QByteArray before = env.readMessageFileBytes(1);
             QElapsedTimer took;
             took.start();
-            copy.save(1, saved);
+            series ? save(seriesCopy, saved) : copy.save(1, saved);
             const qint64 microseconds = took.nsecsElapsed() / 1000 + 1;
             const QByteArray after = copyEnv.readMessageFileBytes(1);
             // The child says when it begins; the kill comes within the reach.
@@ -309,7 +336,7 @@ private slots:
             const pid_t pid = ::fork();
             if (pid == 0) {
                 if (::write(pipe[1], "", 1) == 1)
-                    store.save(1, saved);
+                    series ? save(seriesStore, saved) : store.save(1, saved);
                 ::_exit(0);
             }
             char began;
@@ -323,9 +350,12 @@ private slots:
             QVERIFY2(now == before || now == after, qPrintable(QString::number(run)));
             ++(now == before ? midOperation : completed);
             reach = now == before ? reach * 1.25 : reach / 1.25;
-            if (filesIn(targetDir).size() > 1) { // the next save works and takes the scratch away
-                store.save(1, record(0, QTime(run % 24, 45), "after a kill"));
-                QCOMPARE(filesIn(targetDir).size(), 1);
+            // The next save works and takes the scratch file away.
+            const qsizetype files = series ? 2 : 1; // with series.ini
+            if (filesIn(targetDir).size() > files) {
+                const MessageRecord next = record(0, QTime(run % 24, 45), "after a kill");
+                series ? save(seriesStore, next) : store.save(1, next);
+                QCOMPARE(filesIn(targetDir).size(), files);
             }
         }
         // The unreadable line outlived every rewrite.

@@ -11,7 +11,8 @@
 #include <functional>
 
 // Records every message box the code under test shows and answers with the answers
-// the test queued (Yes when none is queued for a Yes/No box).
+// the test queued (Yes when none is queued for a Yes/No box; the first of a question's own
+// answers when no caption is queued).
 class ScriptedMessageBoxes final : public MessageBoxes {
 public:
     struct Shown {
@@ -33,6 +34,20 @@ public:
     }
     void queueAnswer(Answer answer) { m_answers.append(answer); }
 
+    // Recorded with its answers, "[caption|caption]", after its text.
+    qsizetype choose(const QString &title, const QString &text, const QStringList &answers,
+        QWidget * = nullptr) override
+    {
+        QStringList captions;
+        for (const QString &answer : answers)
+            captions << QString(answer).remove('&');
+        shown.append(
+            { title, text + " [" + captions.join('|') + ']', Icon::Question, Buttons::Ok });
+        return m_choices.isEmpty() ? 0 : captions.indexOf(m_choices.takeFirst());
+    }
+    // The answer to the next question of choose(), by its caption without "&".
+    void queueChoice(const QString &caption) { m_choices.append(caption); }
+
     // The boxes shown as "title: text", "!" after a critical one.
     QStringList lines() const
     {
@@ -47,4 +62,5 @@ public:
 
 private:
     QList<Answer> m_answers;
+    QStringList m_choices;
 };

@@ -10,4 +10,6 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     Answer show(const QString &title, const QString &text, Icon icon, Buttons buttons,
         QWidget *parent = nullptr) override;
+    qsizetype choose(const QString &title, const QString &text, const QStringList &answers,
+        QWidget *parent = nullptr) override;
 };

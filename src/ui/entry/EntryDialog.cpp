@@ -12,17 +12,22 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ShownTime.h"
 #include "store/MessageStore.h"
+#include "store/SeriesStore.h"
+#include "store/Stamp.h"
 #include "store/StoreError.h"
 #include "ui/entry/EntryRules.h"
 #include "ui/entry/MessageTextEdit.h"
 #include "ui/entry/UserPicker.h"
 
+#include <QComboBox>
+#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -31,6 +36,12 @@ namespace {
 // The double click selects this much from the start: the part of a long text that the
 // user most often wants to copy or replace whole.
 constexpr int DoubleClickSelection = 100;
+
+// The occupied days a question lists; a longer list ends in "and N more".
+constexpr int ListedDays = 10;
+
+// The end of a series as the end box offers it.
+enum End { NoEnd, EndOnDate, EndAfterTimes };
 
 QString userSetting(const SettingsStore &settings, int user, const char *key)
 {
@@ -48,10 +59,12 @@ QPushButton *button(const QString &text, const char *name, QWidget *parent)
 
 } // namespace
 
-EntryDialog::EntryDialog(AppContext &context, MessageStore &store, QWidget *parent)
+EntryDialog::EntryDialog(
+    AppContext &context, MessageStore &store, SeriesStore &series, QWidget *parent)
     : QDialog(parent)
     , m_context(context)
     , m_store(store)
+    , m_seriesStore(series)
     , m_picker(new UserPicker(context, this))
 {
     setObjectName(QStringLiteral("entryDialog"));
@@ -100,6 +113,42 @@ EntryDialog::EntryDialog(AppContext &context, MessageStore &store, QWidget *pare
     recipients->addWidget(change, 1, 2, Qt::AlignTop);
     recipients->setColumnStretch(1, 1);
 
+    // The repetition: the rule, and its end when it has one.
+    m_repeatRow = new QWidget(this);
+    auto *repeatLabel = new QLabel(tr("Re&peat:"), m_repeatRow);
+    m_repeat = new QComboBox(m_repeatRow);
+    m_repeat->setObjectName(QStringLiteral("repeatBox"));
+    m_repeat->addItem(tr("Never"), int(Repetition::Rule::Never));
+    m_repeat->addItem(tr("Every day"), int(Repetition::Rule::Daily));
+    m_repeat->addItem(tr("Every weekday (Monday to Friday)"), int(Repetition::Rule::Weekdays));
+    m_repeat->addItem(tr("Every week"), int(Repetition::Rule::Weekly));
+    m_repeat->addItem(tr("Every month"), int(Repetition::Rule::Monthly));
+    repeatLabel->setBuddy(m_repeat);
+    auto *endLabel = new QLabel(tr("&Ends:"), m_repeatRow);
+    m_end = new QComboBox(m_repeatRow);
+    m_end->setObjectName(QStringLiteral("endBox"));
+    m_end->addItems({ tr("Never"), tr("On"), tr("After") });
+    endLabel->setBuddy(m_end);
+    m_until = new QDateEdit(m_repeatRow);
+    m_until->setObjectName(QStringLiteral("untilEdit"));
+    m_until->setCalendarPopup(true);
+    m_until->setAccessibleName(tr("Last day"));
+    m_times = new QSpinBox(m_repeatRow);
+    m_times->setObjectName(QStringLiteral("timesBox"));
+    m_times->setRange(1, 999);
+    m_times->setSuffix(tr(" time"));
+    m_times->setAccessibleName(tr("Number of times"));
+    auto *repeat = new QHBoxLayout(m_repeatRow);
+    repeat->setContentsMargins(0, 0, 0, 0);
+    repeat->addWidget(repeatLabel);
+    repeat->addWidget(m_repeat);
+    repeat->addSpacing(12);
+    repeat->addWidget(endLabel);
+    repeat->addWidget(m_end);
+    repeat->addWidget(m_until);
+    repeat->addWidget(m_times);
+    repeat->addStretch();
+
     m_save = button(tr("&Save Message"), "saveButton", this);
     m_delete = button(tr("&Delete Message"), "deleteButton", this);
     QPushButton *cancel = button(tr("&Cancel"), "cancelButton", this);
@@ -112,6 +161,7 @@ EntryDialog::EntryDialog(AppContext &context, MessageStore &store, QWidget *pare
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(entryFrame, 1);
     layout->addWidget(recipientFrame);
+    layout->addWidget(m_repeatRow);
     layout->addLayout(buttons);
     resize(460, 420);
 
@@ -121,6 +171,10 @@ EntryDialog::EntryDialog(AppContext &context, MessageStore &store, QWidget *pare
     connect(change, &QPushButton::clicked, this, &EntryDialog::changeRecipients);
     connect(m_text, &MessageTextEdit::doubleClicked, this, &EntryDialog::selectStart);
     connect(m_text, &QPlainTextEdit::textChanged, this, &EntryDialog::showTextState);
+    connect(m_repeat, &QComboBox::currentIndexChanged, this, &EntryDialog::showRepeatState);
+    connect(m_end, &QComboBox::currentIndexChanged, this, &EntryDialog::showRepeatState);
+    connect(m_times, &QSpinBox::valueChanged, this,
+        [this](int times) { m_times->setSuffix(times == 1 ? tr(" time") : tr(" times")); });
 }
 
 void EntryDialog::editSlot(const QDateTime &slot)
@@ -140,6 +194,8 @@ void EntryDialog::prepare(bool instant, const QDateTime &slot)
     m_slot = slot;
     m_recipients = { m_context.currentUser };
     m_instantMessage.reset();
+    m_hadRecord = false;
+    m_series.reset();
     trap(m_context, "frmEntry.Form_Load", [&] {
         if (instant) {
             m_save->setText(tr("&Send Message"));
@@ -150,8 +206,13 @@ void EntryDialog::prepare(bool instant, const QDateTime &slot)
         }
         m_text->setMaxLength(EntryRules::textLimit(m_context.settings));
         m_text->setTextUnlimited(QString());
-        // An instant message has no stored message to delete.
+        // An instant message has no stored message to delete, and does not repeat.
         m_delete->setEnabled(!instant);
+        m_repeatRow->setVisible(!instant);
+        m_until->setDisplayFormat(ShownTime::dateFormat());
+        if (slot.isValid())
+            m_until->setDateRange(slot.date(), slot.date().addYears(1));
+        showRepetition({});
 
         if (!instant)
             loadRecord();
@@ -177,7 +238,21 @@ void EntryDialog::loadRecord()
     }
     if (!record)
         return;
+    m_hadRecord = true;
     m_text->setTextUnlimited(record->text);
+    try {
+        m_series = m_seriesStore.seriesAt(m_context.currentUser, m_slot);
+    } catch (const StoreError &error) {
+        reportStoreFailure(tr("The stored message of this time could not be read."), error.what());
+    }
+    if (m_series) {
+        // A count is shown from this occurrence on: what "This and All Later Ones" keeps.
+        Repetition shown = m_series->repetition;
+        if (shown.times > 0)
+            shown.times -= int(
+                shown.days(m_series->first, m_series->first, m_slot.date().addDays(-1)).size());
+        showRepetition(shown);
+    }
 
     // Recipients are stored by phone address; an address that no user has any more is
     // dropped here, and so from the record when it is saved again. At most ten, as many
@@ -232,6 +307,8 @@ void EntryDialog::saveOrSend()
             m_recipients);
         if (m_instant)
             m_instantMessage = record; // never written to a file: the opener sends it
+        else if (m_series || repetition().rule != Repetition::Rule::Never)
+            close = storeSeries(record);
         else
             close = store(record);
     });
@@ -250,6 +327,93 @@ bool EntryDialog::store(const MessageRecord &record)
     return true;
 }
 
+// A new series from this slot on, or a change to the series the slot belongs to. Returns
+// false when nothing was stored: the user cancelled a question, or the store failed.
+bool EntryDialog::storeSeries(const MessageRecord &record)
+{
+    const int user = m_context.currentUser;
+    Reach reach = Reach::Later;
+    if (m_series) {
+        reach = askReach(tr("This message is one of a repeating series. Change this message "
+                            "only, or this one and all later ones?"));
+        if (reach == Reach::Cancel)
+            return false;
+    }
+    const Series series { .id = {},
+        .user = user,
+        .repetition = repetition(),
+        .first = m_slot.date(),
+        .minuteOfDay = Stamp::minuteOfDay(m_slot.time()),
+        .text = record.text,
+        .recipients = record.recipients,
+        .written = {} };
+    try {
+        if (reach == Reach::This
+            || (m_series && series.repetition.rule == Repetition::Rule::Never)) {
+            // Out of its series, the message is an ordinary one; with "Never" the series
+            // ends before it.
+            if (reach == Reach::This)
+                m_seriesStore.detach(user, m_slot);
+            else
+                m_seriesStore.deleteFromHere(user, m_slot);
+            m_store.save(user, record);
+            return true;
+        }
+        const std::optional<SeriesStore::Occupied> occupied = askOccupied(series);
+        if (!occupied)
+            return false;
+        if (m_series) {
+            m_seriesStore.changeFromHere(user, m_slot, series, *occupied);
+            return true;
+        }
+        // The message on show is the one being changed: it makes way for the first
+        // occurrence, whatever is done with the other days.
+        if (m_hadRecord && *occupied == SeriesStore::Occupied::Skip)
+            m_store.removeSlot(user, m_slot);
+        m_seriesStore.create(series, *occupied);
+    } catch (const StoreError &error) {
+        reportStoreFailure(tr("The message was not saved."), error.what());
+        return false;
+    }
+    return true;
+}
+
+// Asks, when the series would land on days that already hold a message (other than the
+// series' own records and the message on show), whether to replace or skip them. None
+// when the user cancels.
+std::optional<SeriesStore::Occupied> EntryDialog::askOccupied(const Series &series)
+{
+    QStringList days;
+    for (const QDate &day : m_seriesStore.occupiedDays(series)) {
+        if ((m_hadRecord && day == m_slot.date()) || (m_series && m_series->written.contains(day)))
+            continue;
+        days << ShownTime::date(day);
+    }
+    if (days.isEmpty())
+        return SeriesStore::Occupied::Replace;
+    const qsizetype more = days.size() - ListedDays;
+    QString listed = days.mid(0, ListedDays).join(QStringLiteral(", "));
+    if (more > 0)
+        listed = tr("%1 and %2 more").arg(listed).arg(more);
+    const qsizetype answer = m_context.boxes.choose(AppTitle,
+        tr("These days already hold a message at %1: %2.\n\nReplace those messages with this "
+           "one, or skip those days?")
+            .arg(ShownTime::time(m_slot.time()), listed),
+        { tr("&Replace"), tr("S&kip"), tr("&Cancel") }, this);
+    if (answer == 0)
+        return SeriesStore::Occupied::Replace;
+    if (answer == 1)
+        return SeriesStore::Occupied::Skip;
+    return std::nullopt;
+}
+
+EntryDialog::Reach EntryDialog::askReach(const QString &question)
+{
+    const qsizetype answer = m_context.boxes.choose(AppTitle, question,
+        { tr("This &Message Only"), tr("This and &All Later Ones"), tr("&Cancel") }, this);
+    return answer == 0 ? Reach::This : answer == 1 ? Reach::Later : Reach::Cancel;
+}
+
 void EntryDialog::deleteSlot()
 {
     bool close = true;
@@ -260,8 +424,23 @@ void EntryDialog::deleteSlot()
             close = false;
             return;
         }
+        Reach reach = Reach::This;
+        if (m_series) {
+            reach = askReach(tr("This message is one of a repeating series. Delete this message "
+                                "only, or this one and all later ones?"));
+            if (reach == Reach::Cancel) {
+                close = false;
+                return;
+            }
+        }
         try {
-            m_store.removeSlot(m_context.currentUser, m_slot);
+            if (m_series && reach == Reach::Later) {
+                m_seriesStore.deleteFromHere(m_context.currentUser, m_slot);
+            } else {
+                if (m_series)
+                    m_seriesStore.detach(m_context.currentUser, m_slot);
+                m_store.removeSlot(m_context.currentUser, m_slot);
+            }
         } catch (const StoreError &error) {
             reportStoreFailure(tr("The message was not deleted."), error.what());
             close = false;
@@ -326,6 +505,42 @@ void EntryDialog::showTextState()
     m_codePage->setText(tr("These characters cannot be sent and will arrive as \"?\": %1")
                             .arg(shown.join(QLatin1Char(' '))));
     m_codePage->show();
+}
+
+void EntryDialog::showRepetition(const Repetition &repetition)
+{
+    m_repeat->setCurrentIndex(m_repeat->findData(int(repetition.rule)));
+    m_end->setCurrentIndex(repetition.until.isValid() ? EndOnDate
+            : repetition.times > 0                    ? EndAfterTimes
+                                                      : NoEnd);
+    m_until->setDate(repetition.until.isValid() ? repetition.until : m_slot.date().addMonths(1));
+    m_times->setValue(repetition.times > 0 ? repetition.times : 10);
+    showRepeatState();
+}
+
+Repetition EntryDialog::repetition() const
+{
+    Repetition repetition;
+    repetition.rule = Repetition::Rule(m_repeat->currentData().toInt());
+    if (repetition.rule == Repetition::Rule::Never)
+        return repetition;
+    if (m_end->currentIndex() == EndOnDate)
+        repetition.until = m_until->date();
+    else if (m_end->currentIndex() == EndAfterTimes)
+        repetition.times = m_times->value();
+    return repetition;
+}
+
+// The end means something only for a message that repeats, and each value only for its
+// own kind of end.
+void EntryDialog::showRepeatState()
+{
+    const bool repeating = m_repeat->currentData().toInt() != int(Repetition::Rule::Never);
+    m_end->setEnabled(repeating);
+    m_until->setEnabled(repeating);
+    m_times->setEnabled(repeating);
+    m_until->setVisible(m_end->currentIndex() == EndOnDate);
+    m_times->setVisible(m_end->currentIndex() == EndAfterTimes);
 }
 
 void EntryDialog::closeWith(int result)

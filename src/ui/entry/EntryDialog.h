@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/MessageRecord.h"
+#include "store/SeriesStore.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -13,9 +14,13 @@
 class MessageStore;
 class MessageTextEdit;
 class AppContext;
+class QComboBox;
+class QDateEdit;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
+class QWidget;
 class UserPicker;
 
 // The message entry dialog: the logged-in user writes, changes or deletes the message of
@@ -31,11 +36,15 @@ class UserPicker;
 //         ... hand *dialog.instantMessage() on to the scheduler.
 // exec() returns QDialog::Accepted after Save, Send or Delete (whether or not anything was
 // stored), QDialog::Rejected after Cancel. A scheduled message is saved or deleted through
-// the store the dialog was given; an instant message is never written to a file.
+// the store the dialog was given; an instant message is never written to a file. A message
+// that repeats is saved, changed and deleted through the series store, which writes its
+// occurrences as ordinary records; the user is asked before any record is overwritten, and
+// whether a change to an occurrence is meant for it alone or for it and all later ones.
 class EntryDialog : public QDialog {
     Q_OBJECT
 public:
-    EntryDialog(AppContext &context, MessageStore &store, QWidget *parent = nullptr);
+    EntryDialog(
+        AppContext &context, MessageStore &store, SeriesStore &series, QWidget *parent = nullptr);
 
     // The logged-in user's message at that minute: its stored text and recipients, or an
     // empty text for the user alone.
@@ -60,7 +69,14 @@ private:
     void showTextState();
     void saveOrSend();
     bool store(const MessageRecord &record);
+    bool storeSeries(const MessageRecord &record);
+    std::optional<SeriesStore::Occupied> askOccupied(const Series &series);
+    enum class Reach { Cancel, This, Later };
+    Reach askReach(const QString &question);
     void deleteSlot();
+    void showRepetition(const Repetition &repetition);
+    Repetition repetition() const;
+    void showRepeatState();
     void changeRecipients();
     void selectStart();
     void closeWith(int result);
@@ -68,7 +84,11 @@ private:
 
     AppContext &m_context;
     MessageStore &m_store;
+    SeriesStore &m_seriesStore;
     bool m_instant = false;
+    bool m_hadRecord = false; // the slot held a record when the dialog opened
+    // The series the slot's record belongs to, when it does.
+    std::optional<Series> m_series;
     QDateTime m_slot;
     // The users the message goes to, in the order they were chosen.
     QList<int> m_recipients;
@@ -80,5 +100,10 @@ private:
     QListWidget *m_recipientList = nullptr;
     QPushButton *m_save = nullptr; // Save or Send
     QPushButton *m_delete = nullptr;
+    QWidget *m_repeatRow = nullptr; // hidden for an instant message
+    QComboBox *m_repeat = nullptr;
+    QComboBox *m_end = nullptr; // never, on a date, after a number of times
+    QDateEdit *m_until = nullptr;
+    QSpinBox *m_times = nullptr;
     UserPicker *m_picker = nullptr;
 };

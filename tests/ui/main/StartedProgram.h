@@ -5,6 +5,7 @@
 
 #include "delivery/Scheduler.h"
 #include "program/Application.h"
+#include "store/SeriesStore.h"
 #include "support/DataColumns.h"
 #include "support/FakeConnectionService.h"
 #include "support/RecordingDelivery.h"
@@ -33,8 +34,9 @@ struct StartedProgram {
     MessageStore store { env.dataDir(), env.clock };
     RecordingDelivery delivery { store };
     FakeConnectionService connection;
+    SeriesStore series { env.dataDir(), store, env.clock };
     Scheduler scheduler { env.program, store, delivery, connection };
-    Application app { env.program, store, scheduler };
+    Application app { env.program, store, series, scheduler };
     int ends = 0;
 
     StartedProgram()

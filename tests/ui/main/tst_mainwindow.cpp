@@ -29,6 +29,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTranslator>
 #include <QXmlStreamReader>
@@ -102,6 +103,11 @@ QStringList unmarked(QWidget *window, QStringList texts = {})
             texts << group->title();
         if (auto *edit = qobject_cast<QLineEdit *>(w))
             texts << edit->placeholderText();
+        if (auto *box = qobject_cast<QComboBox *>(w))
+            for (int i = 0; i < box->count(); ++i)
+                texts << box->itemText(i);
+        if (auto *spin = qobject_cast<QSpinBox *>(w))
+            texts << spin->suffix();
     }
     for (QAction *action : window->findChildren<QAction *>())
         if (!inCalendar(action))
@@ -569,6 +575,45 @@ private slots:
         }
         QCOMPARE(missing, QStringList());
         QCOMPARE(f.child<QAction>("helpAction")->shortcut(), QKeySequence(Qt::Key_F1));
+
+        // The entry form: its access keys are unique; Alt+P reaches the repetition, whose
+        // end wakes with a rule, and Tab goes on through every control, each named (the
+        // date's three parts one by one).
+        EntryDialog &entry = f.app.entryDialog();
+        entry.editSlot(QDateTime(QDate(2026, 3, 20), QTime(9, 30)));
+        entry.show();
+        entry.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &entry);
+        tabs.clear();
+        QString keys;
+        for (const QLabel *label : entry.findChildren<QLabel *>())
+            if (const int at = label->text().indexOf('&'); at >= 0)
+                keys += label->text().at(at + 1).toLower();
+        for (const QAbstractButton *button : entry.findChildren<QAbstractButton *>())
+            if (const int at = button->text().indexOf('&'); at >= 0 && button->isVisible())
+                keys += button->text().at(at + 1).toLower();
+        QCOMPARE(QSet<QChar>(keys.begin(), keys.end()).size(), keys.size());
+        QTest::keyClick(&entry, Qt::Key_P, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), "repeatBox");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        for (int i = 0; i < 7; ++i) {
+            QWidget *focus = QApplication::focusWidget();
+            QWidget *named = qobject_cast<QAbstractSpinBox *>(focus->parentWidget())
+                ? focus->parentWidget()
+                : focus;
+            // A combo box is named by its label (its own name is the item on show).
+            QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(named);
+            const auto labels = shown->relations(QAccessible::Label);
+            tabs << named->objectName() + '='
+                    + (labels.isEmpty() ? shown : labels.first().first)->text(QAccessible::Name);
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QCOMPARE(tabs.join(", "),
+            "endBox=Ends:, untilEdit=Last day, untilEdit=Last day, untilEdit=Last day, "
+            "saveButton=Save Message, deleteButton=Delete Message, cancelButton=Cancel");
+        entry.hide();
     }
 
     // Under a translation every window shows only translated texts: its captions, title,
@@ -594,8 +639,13 @@ private slots:
             left = unmarked(
                 &f.w(), { f.grid()->horizontalHeaderItem(0)->text(), f.grid()->timeHeading() });
         } else if (window == "entry") {
-            f.app.entryDialog().editSlot(QDateTime(QDate(2026, 3, 20), QTime(9, 30)));
-            left = unmarked(&f.app.entryDialog());
+            EntryDialog &entry = f.app.entryDialog();
+            entry.editSlot(QDateTime(QDate(2026, 3, 20), QTime(9, 30)));
+            // Each end shows its own value box.
+            for (int end : { 1, 2 }) {
+                entry.findChild<QComboBox *>("endBox")->setCurrentIndex(end);
+                left << unmarked(&entry);
+            }
         } else if (window == "picker") {
             f.app.entryDialog().picker().begin({ .several = true, .offerCurrentUser = true });
             left = unmarked(&f.app.entryDialog().picker());
