@@ -398,6 +398,9 @@ private slots:
         QCOMPARE(warning.contains(aside), damaged);
         QVERIFY(s.series.takeWarning().isEmpty());
         s.series.create(seriesOf("daily 17 11:00 AM x1 more"), SeriesStore::Occupied::Skip);
+        Series timeless = seriesOf("daily 18 11:00 AM none"); // writes nothing, keeps nothing
+        timeless.minuteOfDay = -1;
+        s.series.create(timeless, SeriesStore::Occupied::Skip);
         QVERIFY(s.series.seriesAt(1, slot("17")).has_value());
         QCOMPARE(s.series.seriesAt(1, slot("16")).has_value(), !damaged);
         QVERIFY(s.series.takeWarning().isEmpty());
