@@ -309,7 +309,9 @@ void SeriesStore::keep(QList<Kept> all) const
         kept.series.written.removeIf([&](const QDate &day) { return day < forgotten; });
     all.removeIf([&](const Kept &kept) {
         const Series &s = kept.series;
-        return !s.first.isValid() || !kept.through.isValid()
+        // Nor is one the file could not say (no such user or minute): it wrote nothing.
+        return !s.first.isValid() || !kept.through.isValid() || s.user < 1 || s.user > MaxUser
+            || s.minuteOfDay < 0 || s.minuteOfDay >= MinutesPerDay
             || (s.written.isEmpty()
                 && s.repetition.days(s.first, kept.through.addDays(1), kept.through.addYears(1))
                        .isEmpty());

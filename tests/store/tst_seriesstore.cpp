@@ -59,9 +59,9 @@ QStringList lines(const QString &text)
 
 // "daily 15 11:00 AM x5 pill": rule, first day, time, an end ("x5" five times, "-19"
 // until that day; none without it) and the text, to a@p.
-Series seriesOf(const QString &spec)
+Series seriesOf(const QString &described)
 {
-    QStringList part = spec.split(' ');
+    QStringList part = described.split(' ');
     Series series;
     series.user = 1;
     series.repetition.rule = ruleNamed(part.takeFirst());
@@ -133,7 +133,7 @@ private slots:
     // occurrence, whatever the window; an end date is the last day that may hold one.
     void ruleDays_data()
     {
-        Columns<QString, QString, QString>({ "spec", "window", "expected" });
+        Columns<QString, QString, QString>({ "series", "window", "expected" });
         Row("once", "never 2026/03/14 12:00 AM", "2026/03/01 2027/01/01", "2026/03/14");
         Row("daily over a leap day", "daily 2028/02/27 12:00 AM x4", "2028/01/01 2029/01/01",
             "2028/02/27 28 29 03/01");
@@ -162,12 +162,12 @@ private slots:
     }
     void ruleDays()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, series);
         QFETCH(QString, window);
         QFETCH(QString, expected);
-        const Series series = seriesOf(spec);
+        const Series made = seriesOf(series);
         const QList<QDate> range = days(window);
-        QCOMPARE(series.repetition.days(series.first, range[0], range[1]), days(expected));
+        QCOMPARE(made.repetition.days(made.first, range[0], range[1]), days(expected));
     }
 
     // A new series writes its occurrences from the present minute on, in one rewrite that
@@ -179,7 +179,7 @@ private slots:
     void create_data()
     {
         Columns<QString, QString, bool, QString, QString>(
-            { "before", "spec", "skip", "occupied", "after" });
+            { "before", "series", "skip", "occupied", "after" });
         Row("the minute past today is not written", "", "daily 14 09:00 AM x3 pill", true, "",
             "15-16 09:00 AMNpill|a@p,");
         Row("the present minute is", "", "daily 14 10:00 AM x2 pill", true, "",
@@ -201,12 +201,12 @@ private slots:
     void create()
     {
         QFETCH(QString, before);
-        QFETCH(QString, spec);
+        QFETCH(QString, series);
         QFETCH(bool, skip);
         QFETCH(QString, after);
         Stores s;
         s.env.writeMessageFile(1, lines(before));
-        const Series wanted = seriesOf(spec);
+        const Series wanted = seriesOf(series);
         QTEST(daysText(s.series.occupiedDays(wanted)), "occupied");
         const Series created = s.series.create(
             wanted, skip ? SeriesStore::Occupied::Skip : SeriesStore::Occupied::Replace);
@@ -299,7 +299,7 @@ private slots:
     void extend_data()
     {
         Columns<QString, QString, int, QString, int, QString>(
-            { "spec", "before", "days", "users", "count", "last" });
+            { "series", "before", "days", "users", "count", "last" });
         Row("a day later", "daily 14 11:00 AM pill", "", 1, "1", 367, "2027/03/15");
         Row("the same day", "daily 14 11:00 AM pill", "", 0, "", 366, "2027/03/14");
         Row("a removed record is not written again", "daily 14 11:00 AM pill", "-2026/04/01", 1,
@@ -315,11 +315,11 @@ private slots:
     }
     void extend()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, series);
         QFETCH(QString, before);
         QFETCH(int, days);
         Stores s;
-        s.series.create(seriesOf(spec), SeriesStore::Occupied::Skip);
+        s.series.create(seriesOf(series), SeriesStore::Occupied::Skip);
         if (before == "drop")
             s.messages.removeFile(1);
         else if (before.startsWith('-'))
@@ -398,6 +398,9 @@ private slots:
         QCOMPARE(warning.contains(aside), damaged);
         QVERIFY(s.series.takeWarning().isEmpty());
         s.series.create(seriesOf("daily 17 11:00 AM x1 more"), SeriesStore::Occupied::Skip);
+        Series timeless = seriesOf("daily 18 11:00 AM none"); // writes nothing, keeps nothing
+        timeless.minuteOfDay = -1;
+        s.series.create(timeless, SeriesStore::Occupied::Skip);
         QVERIFY(s.series.seriesAt(1, slot("17")).has_value());
         QCOMPARE(s.series.seriesAt(1, slot("16")).has_value(), !damaged);
         QVERIFY(s.series.takeWarning().isEmpty());
