@@ -750,17 +750,14 @@ private slots:
         QCOMPARE(reply->toPlainText(), "421 busy\n421 try later");
 
         // While open; and a warning during the next delivery, whose attempt ends after it.
-        const auto answer = [&](bool sent, const QString &reply) {
+        const auto instant = [&](int user, bool sent, const char *reply) {
             f.delivery.result.sent = sent;
             f.delivery.result.reply = reply;
-        };
-        answer(true, "250 queued");
-        const auto instant = [&](int user) {
             f.scheduler.sendInstantMessage(
                 user, MessageRecord::compose(f.env.clock.now(), "hi", {}));
             f.scheduler.checkDue();
         };
-        instant(1);
+        instant(1, true, "250 queued");
         QCOMPARE(rows().first(), "10:00 AM|Ada|Instant message||Sent");
         QCOMPARE(reply->toPlainText(), "421 busy\n421 try later");
         QTest::keyClick(&window, Qt::Key_Escape);
@@ -773,14 +770,11 @@ private slots:
             const QString text = ended ? "SMTP Server responded: 550 <b>no</b> such user\r\n"
                                        : "SMTP Server responded: User not local; will forward to";
             f.delivery.during = [&] { emit f.delivery.warning(text); };
-            answer(false, ended ? "refused" : "timed out");
             f.delivery.hold = !ended;
-            instant(2);
+            instant(2, false, ended ? "refused" : "timed out");
             f.delivery.during = {};
-            if (ended) {
-                answer(true, "250 later");
-                instant(1);
-            }
+            if (ended)
+                instant(1, true, "250 later");
             auto *message = warning.findChild<QLabel *>("messageLabel");
             QVERIFY(warning.isVisible() && !warning.isModal());
             QVERIFY(message->text() == text && message->textFormat() == Qt::PlainText);
@@ -804,9 +798,9 @@ private slots:
             "newest first, replyView=Reply of the selected attempt, closeButton=Close");
     }
 
-    // Stored values nobody would write, as "key=value;...": the program starts and works; a
-    // Current User that names nobody falls back to a configured one. Damaged lines of the
-    // files are the store's tests' and the fuzz targets'.
+    // Stored values nobody would write: the program starts and works; a Current User that
+    // names nobody falls back to a configured one. Damaged lines of the files are the store's
+    // tests' and the fuzz targets'.
     void damagedSettings_data()
     {
         Columns<QString>({ "options" }); // Current User, Top, Left, Width, Height, WindowState
