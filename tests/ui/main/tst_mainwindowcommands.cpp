@@ -99,13 +99,12 @@ private slots:
     void typedCommands_data()
     {
         Columns<QString, bool, QString>({ "keys", "startOn", "after" });
-        QTest::newRow("show errors") << "show errors" << false << "on > 1";
-        QTest::newRow("any case") << "ShOW ERRors" << false << "on > 1";
-        QTest::newRow("z drops the run, then known")
-            << "show errorzshow errors" << false << "on > 1";
-        QTest::newRow("breaking key dropped") << "noshow errors" << false << "> <absent>";
-        QTest::newRow("backspace breaks the run") << "show err\bors" << false << "> <absent>";
-        QTest::newRow("on, then off") << "show errorsno errors" << true << "on off > 0";
+        Row("show errors", "show errors", false, "on > 1");
+        Row("any case", "ShOW ERRors", false, "on > 1");
+        Row("z drops the run, then known", "show errorzshow errors", false, "on > 1");
+        Row("breaking key dropped", "noshow errors", false, "> <absent>");
+        Row("backspace breaks the run", "show err\bors", false, "> <absent>");
+        Row("on, then off", "show errorsno errors", true, "on off > 0");
     }
     void typedCommands()
     {
@@ -138,9 +137,9 @@ private slots:
     // box, also while every error is shown. Which tool is chosen: tst_desktoptools.
     void networkSettings_data()
     {
-        QTest::addColumn<bool>("broken");
-        QTest::newRow("started") << false;
-        QTest::newRow("cannot start") << true;
+        Columns<bool>({ "broken" });
+        Row("started", false);
+        Row("cannot start", true);
     }
     void networkSettings()
     {
@@ -169,18 +168,10 @@ private slots:
     void lateMessages_data()
     {
         Columns<QString, QString, QString>({ "before", "keys", "after" });
-        QTest::newRow("never to an hour") << "<absent>"
-                                          << "Down Down Return"
-                                          << "60";
-        QTest::newRow("a day to never") << "1440"
-                                        << "Home Return"
-                                        << "0";
-        QTest::newRow("hand-edited, unchanged") << "30"
-                                                << "Return"
-                                                << "30";
-        QTest::newRow("cancelled") << "15"
-                                   << "End Escape"
-                                   << "15";
+        Row("never to an hour", "<absent>", "Down Down Return", "60");
+        Row("a day to never", "1440", "Home Return", "0");
+        Row("hand-edited, unchanged", "30", "Return", "30");
+        Row("cancelled", "15", "End Escape", "15");
     }
     void lateMessages()
     {
@@ -250,35 +241,32 @@ private slots:
     void userCommands_data()
     {
         Columns<int, QString, QString>({ "users", "steps", "log" });
-        const auto row = [](const char *tag, int users, const char *steps, const QString &log) {
-            QTest::newRow(tag) << users << steps << log;
-        };
         const QString ask = "User Removal: Are you sure you wish to delete all data for Bob?|";
         const QString removed = ask + "User Removed: User Removed|2 -|3 Cy f s|";
-        row("name", 3, "changeName", "wizard EditName 1|Tolvane - Bob");
-        row("mail", 3, "userMail", "wizard EditMailServer 1|Tolvane - Ada");
-        row("phone", 3, "phoneAddress", "wizard EditPhoneAddress 1|Tolvane - Ada");
-        row("defaults", 3, "defaults", "wizard EditDefaults 0|Tolvane - Ada");
-        row("eleventh user", 10, "addUser",
+        Row("name", 3, "changeName", "wizard EditName 1|Tolvane - Bob");
+        Row("mail", 3, "userMail", "wizard EditMailServer 1|Tolvane - Ada");
+        Row("phone", 3, "phoneAddress", "wizard EditPhoneAddress 1|Tolvane - Ada");
+        Row("defaults", 3, "defaults", "wizard EditDefaults 0|Tolvane - Ada");
+        Row("eleventh user", 10, "addUser",
             "Maximum Users Assigned: You have reached the maximum 10 users for Tolvane.  You must "
             "remove a user in order to configure a new user.!|Tolvane - Ada");
-        row("removed", 3, "pick:2 removeUser ?2 ?3 addUser",
+        Row("removed", 3, "pick:2 removeUser ?2 ?3 addUser",
             removed + "wizard AddUser 2|Tolvane - Ada");
-        row("no message file", 3, "pick:2 nofile:2 removeUser ?2 ?3 addUser",
+        Row("no message file", 3, "pick:2 nofile:2 removeUser ?2 ?3 addUser",
             removed + "wizard AddUser 2|Tolvane - Ada");
         // Not deleted: the command fails (no box while errors are hidden), yet the scheduler
         // lets go of the removed user's next message.
-        row("message file not deletable", 3, "pick:2 stuck:2 removeUser ?2 ?3",
+        Row("message file not deletable", 3, "pick:2 stuck:2 removeUser ?2 ?3",
             ask + "2 - f|3 Cy f s|Tolvane - Ada");
-        row("answered No", 3, "pick:2 no removeUser ?2 addUser",
+        Row("answered No", 3, "pick:2 no removeUser ?2 addUser",
             ask + "2 Bob f s|wizard AddUser 4|Tolvane - Ada");
-        row("nobody chosen", 3, "pick: removeUser ?2 addUser",
+        Row("nobody chosen", 3, "pick: removeUser ?2 addUser",
             "2 Bob f s|wizard AddUser 4|Tolvane - Ada");
-        row("log in as another", 3, "pick:3 differentUser day pick: differentUser",
+        Row("log in as another", 3, "pick:3 differentUser day pick: differentUser",
             "Current User=3 under Tolvane - Ada|day: from Cy|Tolvane - Cy");
-        row("instant message", 3, "say:Now! instantMessage instant",
+        Row("instant message", 3, "say:Now! instantMessage instant",
             "1 2026/03/14 10:07 AMNNow!" + ToAda + "|Tolvane - Ada");
-        row("instant message cancelled", 3, "say: instantMessage instant", "-|Tolvane - Ada");
+        Row("instant message cancelled", 3, "say: instantMessage instant", "-|Tolvane - Ada");
     }
     void userCommands()
     {
