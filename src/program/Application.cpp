@@ -64,6 +64,7 @@ Application::Application(AppContext &context, MessageStore &store, SeriesStore &
         m_scheduler.sendInstantMessage(user, message);
     };
     m_main->reloadScheduler = [this] { m_scheduler.reload(); };
+    m_main->userRemoved = [this](int user) { m_series.forgetUser(user); };
     m_main->showAbout = [this] { m_splash->showAbout(); };
     m_main->showDeliveryHistory = [this] { historyWindow().showInFront(); };
 

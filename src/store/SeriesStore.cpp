@@ -541,6 +541,13 @@ void SeriesStore::deleteFromHere(int user, const QDateTime &slot)
     }
 }
 
+void SeriesStore::forgetUser(int user)
+{
+    QList<Kept> all = load();
+    if (all.removeIf([&](const Kept &kept) { return kept.series.user == user; }) > 0)
+        keep(std::move(all));
+}
+
 QList<int> SeriesStore::extend()
 {
     QList<Kept> all = load();

@@ -72,6 +72,10 @@ public:
     // day on, and ends the series before it.
     void deleteFromHere(int user, const QDateTime &slot);
 
+    // Forgets every series of a user who was removed, so that none goes on into the file
+    // of whoever takes the user's number next. Their records go with their message file.
+    void forgetUser(int user);
+
     // Writes the missing occurrences of every series without an end up to a year ahead
     // (at start and at each day's roll-over). Returns the users whose files changed.
     QList<int> extend();

@@ -47,6 +47,8 @@ public:
     std::function<std::optional<MessageRecord>()> composeInstantMessage;
     std::function<void(int user, const MessageRecord &)> sendInstantMessage;
     std::function<void()> reloadScheduler;
+    // A user was removed: whatever else keeps things of theirs forgets them.
+    std::function<void(int user)> userRemoved;
     std::function<SetupWizard::Outcome(SetupWizard::Mode, int)> openSetupWizard;
     std::function<QList<int>(const UserPicker::Mode &)> pickUsers;
     std::function<void()> showAbout;

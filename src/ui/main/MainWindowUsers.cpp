@@ -138,6 +138,8 @@ void MainWindow::removeUser()
         } catch (const StoreError &) {
             fileRemoved = false;
         }
+        if (userRemoved)
+            userRemoved(user);
         // The removed user's next message must not go out any more, even when their file
         // stays behind: with their settings gone it could only fail for want of a server.
         if (reloadScheduler)
