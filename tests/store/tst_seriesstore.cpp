@@ -298,6 +298,8 @@ private slots:
             "2027/04/17");
         Row("the message file removed with its user", "daily 14 11:00 AM pill", "drop", 1, "", 0,
             "");
+        Row("its user removed, the number taken again at once", "daily 14 11:00 AM pill", "forget",
+            1, "", 0, "");
         Row("an end reached", "daily 14 11:00 AM -2026/12/31 pill", "", 30, "", 293, "2026/12/31");
     }
     void extend()
@@ -307,9 +309,13 @@ private slots:
         QFETCH(int, days);
         Stores s;
         s.series.create(seriesOf(series), SeriesStore::Occupied::Skip);
-        if (before == "drop")
+        if (before == "drop" || before == "forget") {
             s.messages.removeFile(1);
-        else if (before.startsWith('-'))
+            if (before == "forget") {
+                s.series.forgetUser(1);
+                s.env.writeMessageFile(1, {});
+            }
+        } else if (before.startsWith('-'))
             s.messages.removeSlot(1, slot(before.mid(1)));
         else if (!before.isEmpty())
             s.messages.save(1, MessageRecord::parse(CodePage::encode(before)));
