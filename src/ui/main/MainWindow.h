@@ -20,6 +20,7 @@ class DayGrid;
 class MarkedCalendar;
 class AppContext;
 class QAction;
+class QTableWidgetItem;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -161,6 +162,8 @@ private:
     void syncPageToSelection();
     void openSlot();
 
+    // The message cell of the grid's row showing that user's record, while it shows it.
+    QTableWidgetItem *shownMessageCell(int user, const QDateTime &due, const QString &text);
     // MainWindowCommands.cpp
     void connectCommands();
     void keyTyped(QChar key);

@@ -251,14 +251,9 @@ void MainWindow::showRetry(int user, const QDateTime &due, const QString &text,
         const QString note
             = tr("Not sent yet: %1; next try at %2").arg(reason, ShownTime::time(nextTry.time()));
         m_retryNotes.insert({ user, due.toMSecsSinceEpoch() }, note);
-        if (m_context.currentUser != user || !due.isValid()
-            || m_calendar->selectedDate() != due.date())
-            return;
-        const int row = DaySlots::rowOfMinute(Stamp::minuteOfDay(due.time()));
-        if (m_grid->cell(row, 1)->text() != text)
-            return;
-        RowStates::showPending(*m_grid->cell(row, 1),
-            ShownTime::time(Stamp::startOfMinute(due).time()), text, note, palette(), *style());
+        if (QTableWidgetItem *cell = shownMessageCell(user, due, text))
+            RowStates::showPending(*cell, ShownTime::time(Stamp::startOfMinute(due).time()), text,
+                note, palette(), *style());
     });
 }
 
@@ -266,14 +261,17 @@ void MainWindow::colourRow(int user, const QDateTime &due, const QString &text, 
 {
     m_retryNotes.remove({ user, due.toMSecsSinceEpoch() });
     trap(m_context, "frmMain.colourRow", [&] {
-        if (m_context.currentUser != user || !due.isValid()
-            || m_calendar->selectedDate() != due.date())
-            return;
-        // The row the load put the record in: its time to the nearest quarter hour.
-        const int row = DaySlots::rowOfMinute(Stamp::minuteOfDay(due.time()));
-        if (m_grid->cell(row, 1)->text() != text)
-            return;
-        RowStates::show(*m_grid->cell(row, 1), ShownTime::time(Stamp::startOfMinute(due).time()),
-            text, sent ? RowState::Sent : RowState::NotSent, palette(), *style());
+        if (QTableWidgetItem *cell = shownMessageCell(user, due, text))
+            RowStates::show(*cell, ShownTime::time(Stamp::startOfMinute(due).time()), text,
+                sent ? RowState::Sent : RowState::NotSent, palette(), *style());
     });
+}
+
+QTableWidgetItem *MainWindow::shownMessageCell(int user, const QDateTime &due, const QString &text)
+{
+    if (m_context.currentUser != user || !due.isValid() || m_calendar->selectedDate() != due.date())
+        return nullptr;
+    // The row the load put the record in: its time to the nearest quarter hour.
+    QTableWidgetItem *cell = m_grid->cell(DaySlots::rowOfMinute(Stamp::minuteOfDay(due.time())), 1);
+    return cell->text() == text ? cell : nullptr;
 }
