@@ -161,9 +161,9 @@ private:
     void selectMarkedDay(int index);
     void syncPageToSelection();
     void openSlot();
-
     // The message cell of the grid's row showing that user's record, while it shows it.
     QTableWidgetItem *shownMessageCell(int user, const QDateTime &due, const QString &text);
+
     // MainWindowCommands.cpp
     void connectCommands();
     void keyTyped(QChar key);
