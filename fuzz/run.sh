@@ -2,7 +2,7 @@
 # SPDX-FileCopyrightText: 2026 The Tolvane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UBSan) when one is missing,
+# Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UBSan), or brings them up to date,
 # then runs each in turn for the given seconds on a scratch copy of its committed corpus.
 #   fuzz/run.sh [seconds] [target...]      30 seconds and all three targets by default
 # A crash, leak, undefined behaviour or broken property stops that run, keeps its scratch
@@ -13,13 +13,14 @@ build=${TOLVANE_FUZZ_BUILD:-$root/build-fuzz}
 seconds=${1:-30}
 shift || true
 (($#)) || set -- fuzz_record fuzz_reply fuzz_settings
-for t; do [[ -x "$build/fuzz/$t" ]] || missing=1; done
-if [[ ${missing:-} ]]; then
+if [[ ! -f "$build/CMakeCache.txt" ]]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DTOLVANE_FUZZ=ON -DTOLVANE_BUILD_TESTS=OFF \
     -DTOLVANE_BUILD_BENCH=OFF >/dev/null
-  cmake --build "$build" -j2 --target "$@"
 fi
+# Always brought up to date: a stale target would fuzz yesterday's code and miss what
+# clang alone refuses to compile.
+cmake --build "$build" -j2 --target "$@"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp QT_QPA_PLATFORM=offscreen
 failed=0

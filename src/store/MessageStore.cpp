@@ -326,10 +326,10 @@ void MessageStore::saveMany(
         if (slot.date().isValid() && slot.time().isValid())
             replaced.insert(slotKey(slot.date(), Stamp::minuteOfDay(slot.time())));
     // Most lines of a full file lie outside the stretch a change touches.
-    const auto [lowest, highest] = replaced.isEmpty()
-        ? std::pair<qint64, qint64>(0, -1)
-        : std::pair(*std::min_element(replaced.begin(), replaced.end()),
-            *std::max_element(replaced.begin(), replaced.end()));
+    const qint64 lowest
+        = replaced.isEmpty() ? 0 : *std::min_element(replaced.begin(), replaced.end());
+    const qint64 highest
+        = replaced.isEmpty() ? -1 : *std::max_element(replaced.begin(), replaced.end());
 
     // One pass: each new record goes in before the first readable line that does not sort
     // before it, and the lines of its minute go. The lines that sort before the first new
