@@ -110,7 +110,7 @@ QDateTime Scheduler::dueFrom(const QDateTime &now) const
 void Scheduler::fill(int index, const Slot &slot)
 {
     m_slots[std::size_t(index)] = slot;
-    m_dueMSecs[std::size_t(index)] = slot.record.due().toMSecsSinceEpoch();
+    m_dueMSecs[std::size_t(index)] = slot.record.dueMSecs();
 }
 
 void Scheduler::loadNextFor(int user)
@@ -294,7 +294,7 @@ std::optional<qint64> Scheduler::nextTry(const Slot &slot, const Deliverer::Resu
     // 1, 2, 4, 8, ... minutes after the try, never more than 30.
     const qint64 pause = qMin<qint64>(qint64(1) << qMin(slot.tries, 5), LongestPause);
     const qint64 next = m_now.msecs + pause * MSecsPerMinute;
-    if (next > slot.record.due().toMSecsSinceEpoch() + m_lateMSecs)
+    if (next > slot.record.dueMSecs() + m_lateMSecs)
         return std::nullopt;
     return next;
 }
@@ -356,7 +356,7 @@ void Scheduler::deliveryEnded(const Deliverer::Result &result)
     if (next) {
         Slot again = ended;
         ++again.tries;
-        m_retries.append({ again, ended.record.due().toMSecsSinceEpoch(), *next, attempt });
+        m_retries.append({ again, ended.record.dueMSecs(), *next, attempt });
         std::stable_sort(m_retries.begin(), m_retries.end(),
             [](const Retry &a, const Retry &b) { return a.dueMSecs < b.dueMSecs; });
         m_nextRetry = qMin(m_nextRetry, *next);

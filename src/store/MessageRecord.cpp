@@ -11,6 +11,11 @@ QDateTime MessageRecord::due() const
     return isReadable() ? QDateTime(date, Stamp::timeOfMinute(minuteOfDay)) : QDateTime();
 }
 
+qint64 MessageRecord::dueMSecs() const
+{
+    return Stamp::dueMoment(date, minuteOfDay).toMSecsSinceEpoch();
+}
+
 MessageRecord MessageRecord::parse(QByteArrayView line)
 {
     MessageRecord record;

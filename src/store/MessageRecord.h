@@ -30,7 +30,11 @@ struct MessageRecord {
     // A line whose stamp is not a real date and time cannot be read: readers pass it
     // over and rewrites keep it as it is.
     bool isReadable() const { return date.isValid() && minuteOfDay >= 0; }
+    // The slot the record names. For a minute the clock skips when summer time begins it
+    // is not a valid moment, but its date and time still name the slot.
     QDateTime due() const;
+    // When the record falls due (Stamp::dueMoment).
+    qint64 dueMSecs() const;
 
     static MessageRecord parse(QByteArrayView line);
     // The same into this record, keeping the storage of its fields where nothing shares

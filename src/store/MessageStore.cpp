@@ -253,7 +253,7 @@ std::optional<MessageRecord> MessageStore::earliestUnsent(
             return true;
         if (earliestDue.isValid() && stamp.date > earliestDue.date().addDays(1))
             return true;
-        const QDateTime due(stamp.date, Stamp::timeOfMinute(stamp.minute));
+        const QDateTime due = Stamp::dueMoment(stamp.date, stamp.minute);
         if (due < from || (earliestDue.isValid() && due >= earliestDue))
             return true;
         record.assign(line);

@@ -65,15 +65,12 @@ qint64 slotKey(const MessageRecord &record)
 }
 
 // The minute a series' record stands at on a day: its own, or on the day summer time
-// begins and the clock skips it, the first minute after it that the clock shows (3:00 AM
-// for 2:30 AM in most of Europe). A record stamped with a skipped minute would never be
-// sent: the scheduler finds no moment for it. -1 when the day has no such minute left.
+// begins and the clock skips it, the minute it falls due at, so that the grid shows it
+// where it goes out. -1 when the day has no such minute left.
 int exactMinuteOn(const QDate &day, int minuteOfDay)
 {
-    for (int minute = minuteOfDay; minute >= 0 && minute < MinutesPerDay; ++minute)
-        if (QDateTime(day, Stamp::timeOfMinute(minute)).isValid())
-            return minute;
-    return -1;
+    const QDateTime due = Stamp::dueMoment(day, minuteOfDay);
+    return due.date() == day ? Stamp::minuteOfDay(due.time()) : -1;
 }
 
 // A minute as the message files name it, by its date and time of day alone. A local

@@ -38,9 +38,8 @@ struct Series {
 // changed or removed by other means is never written again by its series. A series file
 // that cannot be read is set aside (renamed) and reported once; the message files are
 // untouched by that. On the day summer time skips a series' minute, its record stands at
-// the first minute after it that the clock shows (3:00 AM for 2:30 AM in Berlin): the
-// scheduler never sends a record stamped with a minute that does not exist. Failures throw
-// StoreError.
+// the first minute after it that the clock shows (3:00 AM for 2:30 AM in Berlin), where
+// it goes out, so that the grid shows it at that time. Failures throw StoreError.
 class SeriesStore {
 public:
     // What to do where an occurrence would land on a slot that already holds a message.

@@ -165,4 +165,14 @@ QDateTime startOfMinute(const QDateTime &moment)
     return QDateTime(moment.date(), timeOfMinute(minuteOfDay(moment.time())));
 }
 
+QDateTime dueMoment(const QDate &date, int minuteOfDay)
+{
+    if (!date.isValid())
+        return {};
+    for (int minute = minuteOfDay; minute < 24 * 60; ++minute)
+        if (const QDateTime at(date, timeOfMinute(minute)); at.isValid())
+            return at;
+    return date.addDays(1).startOfDay();
+}
+
 } // namespace Stamp

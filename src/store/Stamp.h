@@ -40,5 +40,9 @@ int minuteOfDay(const QTime &time);
 QTime timeOfMinute(int minuteOfDay);
 // The moment with its seconds dropped: the minute the program compares by.
 QDateTime startOfMinute(const QDateTime &moment);
+// When a minute of a day falls due: that minute, or for one the clock skips when summer
+// time begins, the first minute after it that the clock shows (3:00 AM for 2:30 AM in
+// most of Europe). Invalid for an invalid date.
+QDateTime dueMoment(const QDate &date, int minuteOfDay);
 
 } // namespace Stamp

@@ -60,7 +60,8 @@ struct Fixture {
             &s, &Scheduler::attempted, [this](const DeliveryAttempt &a) { attempt = a; });
         QObject::connect(&s, &Scheduler::delivered,
             [this](int user, const QDateTime &due, const QString &text, bool sent) {
-                trace << QString::number(user) + (sent ? '+' : '-') + due.toString("hh:mm ") + text
+                trace << QString::number(user) + (sent ? '+' : '-') + due.time().toString("hh:mm ")
+                        + text
                         + checked(user, due,
                             sent ? DeliveryAttempt::Outcome::Sent
                                  : DeliveryAttempt::Outcome::Failed);
@@ -68,7 +69,7 @@ struct Fixture {
         QObject::connect(&s, &Scheduler::retrying,
             [this](int user, const QDateTime &due, const QString &text, const QString &reason,
                 const QDateTime &next) {
-                trace << QString::number(user) + '?' + due.toString("hh:mm ") + text
+                trace << QString::number(user) + '?' + due.time().toString("hh:mm ") + text
                         + next.toString(" hh:mm")
                         + checked(user, due, DeliveryAttempt::Outcome::WillRetry, next, reason);
             });
@@ -225,12 +226,12 @@ private slots:
         row("restart after the mark failed", one, "M60 K L10:29:58 T10:30 X10:31 T10:31:01 T10:32",
             { "01 a", "1+10:30 a" });
         // Summer time: a record stamped with a minute the clock skips (2:00 to 3:00 AM on
-        // 29 March in Berlin) names no moment and is never handed over; the record a series
-        // writes for that day instead, at the first minute after it, goes at its minute.
+        // 29 March in Berlin) goes at the first minute the clock shows after it, before the
+        // record of that minute.
         row("a minute summer time skips",
             { "012026/03/29 02:30 AMNgap|", "012026/03/29 03:00 AMNthree|" },
             "L01:30@29 T01:59:59@29 T03:00@29 T03:30@29 T03:31@29",
-            { "01 three", "1+03:00 three" });
+            { "01 gap", "1+02:30 gap", "01 three", "1+03:00 three" });
         // The unreadable file holds back only its own user, and goes to the error trap, again at
         // the reload after the batch; so does every failure.
         row("batch", { "022026/03/14 10:30 AMNb|", "102026/03/14 10:30 AMNc|", one[0], "04" },
@@ -254,7 +255,7 @@ private slots:
                 files << '0' + user + Stamp::formatStamp(due) + 'N' + text + '|';
                 trace << '0' + user + ' ' + text << user + '+' + due.toString("hh:mm ") + text;
             }
-            row(qPrintable(first.toString("due during a batch from hh:mm")), files,
+            row(qPrintable("due during a batch from " + first.toString("hh:mm")), files,
                 first.time().hour() == 10 ? "L10:29:59 W20 T10:30 T10:32:21 T10:34:42"
                                           : "L23:57:59 W20 T23:58 T00:00:21+ T00:02:42+",
                 trace);

@@ -269,7 +269,8 @@ void MainWindow::colourRow(int user, const QDateTime &due, const QString &text, 
 
 QTableWidgetItem *MainWindow::shownMessageCell(int user, const QDateTime &due, const QString &text)
 {
-    if (m_context.currentUser != user || !due.isValid() || m_calendar->selectedDate() != due.date())
+    if (m_context.currentUser != user || !due.time().isValid()
+        || m_calendar->selectedDate() != due.date())
         return nullptr;
     // The row the load put the record in: its time to the nearest quarter hour.
     QTableWidgetItem *cell = m_grid->cell(DaySlots::rowOfMinute(Stamp::minuteOfDay(due.time())), 1);
