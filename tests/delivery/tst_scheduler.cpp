@@ -74,7 +74,7 @@ struct Fixture {
     {
         const bool same = attempt.user == user && attempt.due == due && attempt.outcome == outcome
             && attempt.nextTry == next && (reason.isEmpty() || attempt.reply == reason);
-        trace << QString::number(user) + "+?-"[int(outcome)] + due.toString("hh:mm ") + text
+        trace << QString::number(user) + "+?-"[int(outcome)] + due.time().toString("hh:mm ") + text
                 + next.toString(" hh:mm") + (same ? "" : "!");
     }
     // Plays moves such as "L10:29:58 T10:35 I23:59:59 T00:00+": the slots reloaded (a start,
