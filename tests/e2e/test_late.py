@@ -46,17 +46,13 @@ class LateDelivery(ProgramTest):
         self.assertIsNone(program.poll())
         self.assertEqual(self.box_log(), "")
 
-        with self.subTest("the delivery history"):
-            history = self.root / "state/Tolvane/deliveries.log"
-            lines = [json.loads(line) for line in history.read_text(encoding="utf-8").splitlines()]
-            self.assertEqual([line["result"] for line in lines], ["will retry", "sent"])
-            for line in lines:
-                self.assertEqual((line["user"], line["stamp"], line["instant"], line["recipients"]),
-                                 (1, record[:19], False, [{"address": CELL, "channel": "mail"}]))
-            retry = datetime.datetime.fromisoformat(lines[0]["nextTry"])
-            self.assertAlmostEqual((retry - datetime.datetime.fromisoformat(lines[0]["time"]))
-                                   .total_seconds(), 60, delta=1)
-            self.assertNotIn("nextTry", lines[1])
+        # The history holds both tries with what the real delivery reports of each (the
+        # lines' form and the pause between tries: tst_deliveryhistory, tst_scheduler).
+        history = self.root / "state/Tolvane/deliveries.log"
+        lines = [json.loads(line) for line in history.read_text(encoding="utf-8").splitlines()]
+        self.assertEqual([(a["result"], a["stamp"], a["recipients"]) for a in lines],
+                         [(result, record[:19], [{"address": CELL, "channel": "mail"}])
+                          for result in ("will retry", "sent")])
 
 
 if __name__ == "__main__":
