@@ -154,7 +154,7 @@ private slots:
     // A new series writes its occurrences from the present minute on (a year ahead at most:
     // extend's rows), in one rewrite; the occupied days are listed beforehand and the answer
     // decides. On the day summer time skips its minute the record stands at the first minute
-    // after it (tst_scheduler: a skipped minute is never sent).
+    // after it, where it goes out and the grid shows it.
     void create_data()
     {
         Columns<QString, QString, bool, QString, QString>(
