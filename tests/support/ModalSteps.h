@@ -23,15 +23,14 @@ class ModalSteps {
 public:
     ModalSteps()
     {
-        QObject::connect(&m_poll, &QTimer::timeout, [this] { poll(); });
+        m_poll.callOnTimeout([this] { poll(); });
     }
 
-    ModalSteps &then(QDialog &dialog, std::function<void()> act)
+    void then(QDialog &dialog, std::function<void()> act)
     {
         m_steps.append({ &dialog, std::move(act) });
         m_sinceStep.start();
         m_poll.start(2);
-        return *this;
     }
 
     bool finished() const { return m_next == m_steps.size() && failure.isEmpty(); }
@@ -90,10 +89,10 @@ inline void playDialog(QWidget &dialog, const QStringList &steps)
 }
 
 // Plays a user's script in a program of its own, steps separated by " / ". "?WHAT EXPECTED"
-// compares shown(WHAT), here "boxes" (every message box, "title: text") and "icon" (the last
-// one's); an expected text ending in "..." is the beginning. "user N NAME [PHONE SENDER
-// SERVER]" and "set SECTION/KEY=VALUE" write settings; any other step is act(VERB, REST),
-// REST null for a step of one word.
+// compares shown(WHAT), here "boxes" (the message boxes but questions, "title: text"), "asked"
+// (the questions) and "icon" (the last box's); an expected text ending in "..." is the
+// beginning. "user N NAME [PHONE SENDER SERVER]" and "set SECTION/KEY=VALUE" write settings;
+// any other step is act(VERB, REST), REST null for a step of one word.
 class StepScript {
 public:
     virtual ~StepScript() = default;
@@ -111,7 +110,8 @@ public:
             return env.boxes.shown.last().icon == MessageBoxes::Icon::Critical ? "Critical" : "";
         QStringList texts;
         for (const auto &box : env.boxes.shown)
-            texts << box.title + ": " + QString(box.text).replace(env.dataDir(), "<data>/");
+            if ((box.icon == MessageBoxes::Icon::Question) == (what == "asked"))
+                texts << box.title + ": " + QString(box.text).replace(env.dataDir(), "<data>/");
         return texts.join('\n');
     }
 

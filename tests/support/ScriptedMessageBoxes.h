@@ -16,8 +16,7 @@
 class ScriptedMessageBoxes final : public MessageBoxes {
 public:
     struct Shown {
-        QString title;
-        QString text;
+        QString title, text;
         Icon icon;
         Buttons buttons;
     };
