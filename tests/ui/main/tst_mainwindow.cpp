@@ -531,12 +531,10 @@ private slots:
         f.app.splashScreen().showAbout();
         DeliveryHistoryWindow &history = f.app.historyWindow();
         history.showInFront();
+        const QAbstractItemModel *attempts = history.findChild<QTableView *>()->model();
         QStringList texts; // the filters' items are read with every combo box's
         for (int i = 0; i < 5; ++i)
-            texts << history.findChild<QTableView *>()
-                         ->model()
-                         ->headerData(i, Qt::Horizontal)
-                         .toString();
+            texts << attempts->headerData(i, Qt::Horizontal).toString();
         left << unmarked(&f.app.splashScreen()) << unmarked(&history, texts)
              << unmarked(&f.app.mailWarning());
         f.p().showErrors = true;
