@@ -33,13 +33,6 @@
 
 namespace {
 
-// Writes the values, split at spaces, to the Options keys named, split at commas.
-void writeOptions(TestEnvironment &env, const QString &keys, const QString &values)
-{
-    for (int i = 0; i < values.count(' ') + 1; ++i)
-        env.settings.writeSetting("Options", keys.section(',', i, i), values.section(' ', i, i));
-}
-
 QList<int> visibleMarks(const MarkedCalendar &calendar)
 {
     QList<int> marks;
@@ -689,8 +682,10 @@ private slots:
         QFETCH(QPoint, place);
         StartedProgram f;
         f.env.writeMessageFile(1, { "2026/03/14 10:15 AMNDue soon" + ToAda });
-        writeOptions(
-            f.env, "Current User,Top,Left,Width,Height,WindowState", options.section(' ', 1));
+        const QStringList keys { "Current User", "Top", "Left", "Width", "Height", "WindowState" };
+        const QStringList values = options.section(' ', 1).split(' ');
+        for (int i = 0; i < values.size(); ++i)
+            f.env.settings.writeSetting("Options", keys[i], values[i]);
         readStartValues(f.p(), "/usr/bin/tolvane", f.env.dataDir());
         const QList<QScreen *> screens = QGuiApplication::screens();
         QScreen *target = *std::ranges::find(screens, options.section(' ', 0, 0), &QScreen::name);
@@ -712,7 +707,7 @@ private slots:
         const QString size = options.section(' ', 4, 5);
         const auto stored = [&] {
             QStringList values;
-            for (const QString key : { "Top", "Left", "Width", "Height", "WindowState" })
+            for (const QString &key : keys.mid(1))
                 values << f.setting("Options/" + key);
             return values.join(' ');
         };
