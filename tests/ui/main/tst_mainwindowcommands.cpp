@@ -73,20 +73,6 @@ struct Users : StartedProgram {
                         + w().windowTitle();
         };
     }
-    // The scheduler's instant slot: the user and the record.
-    QString instant()
-    {
-        const auto &slot = scheduler.slot(0);
-        return slot ? QString::number(slot->user) + ' ' + CodePage::decode(slot->record.line) : "-";
-    }
-    // A user as their name ("-" when gone), "f" when their message file is there, "s"
-    // when the scheduler holds their next message.
-    QString user(int n)
-    {
-        const QString name = setting(QStringLiteral("User%1/Name").arg(n));
-        return QString::number(n) + ' ' + (name == "<absent>" ? "-" : name)
-            + (QFile::exists(env.userFile(n)) ? " f" : "") + (scheduler.slot(n) ? " s" : "");
-    }
 };
 
 } // namespace
@@ -233,11 +219,12 @@ private slots:
     }
 
     // Steps: "pick:N" (the picker's choice, none without N), "no" (the next question is
-    // answered No), "nofile:N", "stuck:N" (user N's file cannot be deleted), "?N" (logs user N),
-    // "day" (logs the 11:00 AM row once the day is loaded), "say:TEXT" (the instant message
-    // composed, none without TEXT), "instant" (logs the instant slot), else an action. The log: the
-    // boxes, the fixture's log, the caption. A removed user's slot is given out next; a new current
-    // user is written first.
+    // answered No), "nofile:N", "stuck:N" (user N's file cannot be deleted), "?N" (logs user N:
+    // the name, "-" when gone, " f" while the message file is there, " s" while the scheduler
+    // holds the next message), "day" (logs the 11:00 AM row once the day is loaded), "say:TEXT"
+    // (the instant message composed, none without TEXT), "instant" (logs the instant slot's
+    // user and record), else an action. The log: the boxes, the fixture's log, the caption. A
+    // removed user's slot is given out next; a new current user is written first.
     void userCommands_data()
     {
         Columns<int, QString, QString>({ "users", "steps", "log" });
@@ -287,11 +274,18 @@ private slots:
                     && QDir().mkpath(f.env.userFile(arg.toInt()) + "/inside"));
             else if (step.startsWith("say:"))
                 f.composed = arg;
-            else if (step == "instant")
-                f.log << f.instant();
-            else if (step.startsWith('?'))
-                f.log << f.user(step.mid(1).toInt());
-            else if (step == "day") {
+            else if (step == "instant") {
+                const auto &slot = f.scheduler.slot(0);
+                f.log << (slot
+                        ? QString::number(slot->user) + ' ' + CodePage::decode(slot->record.line)
+                        : "-");
+            } else if (step.startsWith('?')) {
+                const int n = step.mid(1).toInt();
+                const QString name = f.setting(QStringLiteral("User%1/Name").arg(n));
+                f.log << QString::number(n) + ' ' + (name == "<absent>" ? "-" : name)
+                        + (QFile::exists(f.env.userFile(n)) ? " f" : "")
+                        + (f.scheduler.slot(n) ? " s" : "");
+            } else if (step == "day") {
                 QVERIFY(!loads.isEmpty() || loads.wait(3000));
                 f.log << "day: " + f.cell(45)->text();
             } else
