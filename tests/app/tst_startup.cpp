@@ -18,17 +18,31 @@
 
 namespace {
 
-// A real copy of the program with its own settings and data under root, writing its
-// message boxes to a log instead of showing them; on a full disk if asked.
-void start(QProcess &copy, const QString &root, const QString &boxLog, bool diskFull = false)
+// A real copy of the program, its test build, as a user starts it: words are settings of its
+// environment, then its arguments. Its home and XDG folders are under root; it has a display
+// (offscreen) if asked, logs its message boxes to its output instead of showing them, and
+// runs on a full disk if asked (it keeps the limit; the test writes freely again).
+void start(QProcess &copy, const QString &root, const QString &words = {}, bool display = true,
+    bool diskFull = false)
 {
-    // The copy keeps the limit it starts with; the test itself writes freely again.
+    QProcessEnvironment vars = QProcessEnvironment::systemEnvironment();
+    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        vars.remove(name);
+    if (display)
+        vars.insert("QT_QPA_PLATFORM", "offscreen");
+    vars.insert("TOLVANE_BOX_LOG", "/dev/stdout");
+    // root is private, as the runtime folder must be: Qt would make a missing one.
+    for (const char *name : { "HOME", "XDG_RUNTIME_DIR" })
+        vars.insert(name, root);
+    for (const QString name : { "CONFIG", "DATA", "STATE", "CACHE" })
+        vars.insert("XDG_" + name + "_HOME", root + '/' + name.toLower());
+    QStringList args = words.split(' ', Qt::SkipEmptyParts);
+    args.insert(args.lastIndexOf(QRegularExpression(".*=.*")) + 1, TOLVANE_BINARY);
     std::optional<FullDisk> fullDisk;
     if (diskFull)
         fullDisk.emplace(0);
-    copy.start("env",
-        { "XDG_CONFIG_HOME=" + root + "/config", "XDG_DATA_HOME=" + root + "/data",
-            "QT_QPA_PLATFORM=offscreen", "TOLVANE_BOX_LOG=" + boxLog, TOLVANE_BINARY });
+    copy.setProcessEnvironment(vars);
+    copy.start("env", args);
 }
 
 // Every file and folder under root with its rights and the time it last changed (written,
@@ -53,45 +67,6 @@ private slots:
         env.settings.writeSetting("Options", "StartSmall", "2");
         readStartValues(env.program, "/opt/tolvane/bin/tolvane", env.dataDir());
         QVERIFY(!env.program.firstRun && !env.program.startSmall);
-    }
-
-    // The start stops with one box that says why, with the system's reason, and a failure:
-    // a lock that cannot be written is no sign of another copy; a settings file that cannot
-    // serve as one stops it before anything is made or changed ("/": a folder). The log
-    // goes to the copy's output, since on the full disk a log file could not grow either.
-    void refusedStart_data()
-    {
-        Columns<QString, QString>({ "made", "box" });
-        const QString ini = "Cannot use the settings file %1/config/Tolvane/Tolvane.ini: ";
-        QTest::newRow("lock on a full disk")
-            << QString()
-            << "Cannot create the lock file %1/config/Tolvane/Tolvane.lock: "
-                + QString::fromLocal8Bit(std::strerror(EFBIG));
-        QTest::newRow("folder in place of the file")
-            << "config/Tolvane/Tolvane.ini/" << ini + "it is a folder, not a file";
-        QTest::newRow("file in place of the settings folder")
-            << "config" << ini + QString::fromLocal8Bit(std::strerror(ENOTDIR));
-    }
-    void refusedStart()
-    {
-        QFETCH(QString, made);
-        QFETCH(QString, box);
-        QTemporaryDir root;
-        const QString path = root.filePath(made);
-        if (!made.isEmpty())
-            QVERIFY(
-                made.endsWith('/') ? QDir().mkpath(path) : QFile(path).open(QIODevice::WriteOnly));
-        const QByteArray before = tree(root.path());
-        QVERIFY(made.isEmpty() || before.contains(QFile::encodeName(root.filePath("config"))));
-        QProcess copy;
-        start(copy, root.path(), "/dev/stdout", made.isEmpty());
-        QVERIFY(copy.waitForFinished(10000));
-        QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(QString::fromUtf8(copy.readAllStandardOutput()),
-            "Tolvane\tcritical\t" + box.arg(root.path()) + "\n");
-        QCOMPARE_NE(copy.exitCode(), 0);
-        if (!made.isEmpty())
-            QCOMPARE(tree(root.path()), before);
     }
 
     // An unexpected failure is told only while errors are shown, a file's always. One met
@@ -123,18 +98,17 @@ private slots:
     void lockOfDeadCopyTakenOver()
     {
         QTemporaryDir root;
-        const QString log = root.filePath("boxes.log"),
-                      lock = root.filePath("config/Tolvane/Tolvane.lock");
+        const QString lock = root.filePath("config/Tolvane/Tolvane.lock");
         QProcess crashed, next;
-        start(crashed, root.path(), log);
+        start(crashed, root.path());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 10000);
         crashed.kill();
         QVERIFY(crashed.waitForFinished(5000) && QFile::exists(lock));
-        start(next, root.path(), log);
+        start(next, root.path());
         QTest::qWait(1500);
-        QFile boxes(log);
-        QVERIFY2(next.state() == QProcess::Running && QFileInfo(log).size() == 0,
-            next.readAllStandardError() + (boxes.open(QIODevice::ReadOnly) ? boxes.readAll() : ""));
+        const QByteArray boxes = next.readAllStandardOutput();
+        QVERIFY2(next.state() == QProcess::Running && boxes.isEmpty(),
+            next.readAllStandardError() + boxes);
         next.kill();
         next.waitForFinished(5000);
     }
@@ -153,58 +127,64 @@ private slots:
         }
     }
 
-    // --help and --version answer without a display and touch nothing; an option or
-    // argument the program does not take ends it with status 2 and says why, in the
-    // language of the locale the words before the arguments set; a start with no display
-    // says so in one line.
-    void commandLine_data()
+    // A start that ends at once says why. --help and --version answer without a display; an
+    // option or argument the program does not take ends it with status 2, in the language
+    // of the locale the words before the arguments set; a start with no display says so in
+    // one line. A settings file that cannot serve as one ("/": a folder), or a lock that
+    // cannot be written (no sign of another copy), stops it with one box with the system's
+    // reason. None writes anything but the lock's folder; the log goes to the copy's
+    // output, since on the full disk a log file could not grow either.
+    void endsAtOnce_data()
     {
-        Columns<bool, QString, int, QString>({ "display", "args", "status", "says" });
-        const QString unknown = "tolvane: Unknown option 'bogus'.\n";
-        QTest::newRow("help") << false << "--help" << 0 << "Usage: ";
-        QTest::newRow("version") << false << "-v" << 0 << "Tolvane 1.0\n";
-        QTest::newRow("unknown option") << true << "--bogus" << 2 << unknown;
-        QTest::newRow("Qt's own option taken out")
-            << true << "-style fusion --bogus" << 2 << unknown;
-        QTest::newRow("an argument") << true << "x" << 2 << "tolvane: Unexpected argument 'x'.\n";
-        QTest::newRow("in German") << true << "LC_ALL= LANG=de_DE.UTF-8 x" << 2
-                                   << "tolvane: Unerwartetes Argument „x“.\nWeitere Informationen";
-        QTest::newRow("no display") << false << "" << 1
-                                    << "tolvane: cannot open a window: no usable display (DISPLAY "
-                                       "and WAYLAND_DISPLAY are not set)\n";
+        Columns<QString, QString, int, QString>({ "setup", "args", "status", "says" });
+        const QString unknown = "tolvane: Unknown option 'bogus'.\n",
+                      box = "Tolvane\tcritical\tCannot %1 %R/config/Tolvane/Tolvane.%2: %3\n",
+                      ini = box.arg("use the settings file", "ini");
+        Row("help", "no display", "--help", 0, "Usage: ");
+        Row("version", "no display", "-v", 0, "Tolvane 1.0\n");
+        Row("unknown option", "", "--bogus", 2, unknown);
+        Row("Qt's own option taken out", "", "-style fusion --bogus", 2, unknown);
+        Row("an argument", "", "x", 2, "tolvane: Unexpected argument 'x'.\n");
+        Row("in German", "", "LC_ALL= LANG=de_DE.UTF-8 x", 2,
+            "tolvane: Unerwartetes Argument „x“.\nWeitere Informationen");
+        Row("no display", "no display", "", 1,
+            "tolvane: cannot open a window: no usable display (DISPLAY and WAYLAND_DISPLAY are "
+            "not set)\n");
+        Row("lock on a full disk", "full disk", "", 1,
+            box.arg("create the lock file", "lock", QString::fromLocal8Bit(std::strerror(EFBIG))));
+        Row("folder in place of the file", "config/Tolvane/Tolvane.ini/", "", 1,
+            ini.arg("it is a folder, not a file"));
+        Row("file in place of the settings folder", "config", "", 1,
+            ini.arg(QString::fromLocal8Bit(std::strerror(ENOTDIR))));
     }
-    void commandLine()
+    void endsAtOnce()
     {
-        QFETCH(bool, display);
+        QFETCH(QString, setup);
         QFETCH(QString, args);
         QFETCH(int, status);
         QFETCH(QString, says);
-        TestEnvironment env;
-        const QString root = env.dir.filePath("home");
-        QProcessEnvironment vars = QProcessEnvironment::systemEnvironment();
-        for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
-            vars.remove(name);
-        if (display)
-            vars.insert("QT_QPA_PLATFORM", "offscreen");
-        for (const char *name : { "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
-                 "XDG_CACHE_HOME", "XDG_RUNTIME_DIR" })
-            vars.insert(name, root + '/' + name);
-        QStringList words = args.split(' ', Qt::SkipEmptyParts); // env's settings, arguments
-        words.insert(words.lastIndexOf(QRegularExpression(".*=.*")) + 1, TOLVANE_BINARY);
+        QTemporaryDir root;
+        if (setup.contains('/'))
+            QVERIFY(QDir().mkpath(root.filePath(setup)));
+        else if (setup == "config")
+            QVERIFY(QFile(root.filePath(setup)).open(QIODevice::WriteOnly));
+        const QByteArray before = tree(root.path());
+        QVERIFY(before.startsWith(QFile::encodeName(root.path())));
         QProcess copy;
-        copy.setProcessEnvironment(vars);
-        copy.start("env", words);
+        start(copy, root.path(), args, setup != "no display", setup == "full disk");
         QVERIFY(copy.waitForFinished(20000));
         QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
         QCOMPARE(copy.exitCode(), status);
-        const QString out
-            = status == 0 ? copy.readAllStandardOutput() : copy.readAllStandardError();
+        says.replace("%R", root.path());
+        const QString out = status == 0 || says.startsWith("Tolvane\t")
+            ? copy.readAllStandardOutput()
+            : copy.readAllStandardError();
         QVERIFY2(status == 0  ? out.startsWith(says)
                 : status == 1 ? out == says
                               : out.contains(says),
             qPrintable(out));
-        if (!display) // nothing written, not even the lock
-            QVERIFY(!QFileInfo::exists(root));
+        if (setup != "full disk")
+            QCOMPARE(tree(root.path()), before);
     }
 };
 
