@@ -88,9 +88,8 @@ class ProgramTest(unittest.TestCase):
         self.xdotool("key", end)
 
     def start(self, box_log="boxes.log", clock=None):
-        """The program (its test build: boxes answered and logged to box_log, or shown when
-        it is None), its clock moved by libfaketime to what set_clock() writes when clock
-        is a file for it."""
+        """The test build: boxes answered and logged to box_log (shown when it is None); with
+        clock, a file, its clock moved by libfaketime to what set_clock() writes."""
         env = dict(os.environ, HOME=str(self.root), XDG_CONFIG_HOME=str(self.root / "config"),
                    XDG_DATA_HOME=str(self.root / "data"), XDG_STATE_HOME=str(self.root / "state"),
                    QT_QPA_PLATFORM="xcb")

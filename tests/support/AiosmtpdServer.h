@@ -46,12 +46,9 @@ protected:
     quint16 m_port = 0;
 };
 
-// A real SMTP server for the tests: Debian's aiosmtpd (tls_smtpd.py) on a free loopback
-// port. Started with its options (TLS, certificate, key, login, password, login methods not
-// offered, "7bit": tls_smtpd.py's arguments), it says whether it listens (a greeting probe
-// cannot tell over TLS). Its log() holds every login attempt and mail taken, with whether
-// the connection was encrypted, as Python writes them: "AUTH tls PLAIN ok",
-// "DATA clear ann@home.example [...] b'...'".
+// A real SMTP server for the tests: Debian's aiosmtpd (tls_smtpd.py: its options and log) on
+// a free loopback port. start() says whether it listens (a greeting probe cannot tell over
+// TLS); log() holds lines such as "AUTH tls PLAIN ok", "DATA clear ann@home.example [...] b'...'".
 class AiosmtpdServer : public PythonServer {
 public:
     bool start(const QStringList &options)
