@@ -136,9 +136,8 @@ private slots:
             QCOMPARE(settings.readSetting("User1", "Name", {}), "Ann"); // nothing lost
     }
 
-    // The roster's scans of the users: fuzz_settings checks that they agree with each other
-    // on any file, and that the current user is the leading number of "Current User" (1
-    // when there is none); these rows pin what each one means.
+    // The roster's scans of the users agree with each other on any file (fuzz_settings, also
+    // for the current user); these rows pin what each one means.
     // stored: "n:Name", "n#CellEmail", "@Current User", ';' apart; "ten": users 1 to 10,
     // each with a name and a phone address "un". ask: "free", "users", "name:text",
     // "cell:text", "current", '|' apart, answered the same way.

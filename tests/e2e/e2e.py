@@ -109,8 +109,7 @@ class ProgramTest(unittest.TestCase):
     @staticmethod
     def set_clock(clock, moment):
         """The program's clock reads moment (a datetime) from now on, and goes on from it."""
-        offset = (moment - datetime.datetime.now()).total_seconds()
-        clock.write_text("%+d\n" % round(offset))
+        clock.write_text("%+d\n" % round((moment - datetime.datetime.now()).total_seconds()))
 
     def box_log(self, name="boxes.log"):
         path = self.root / name
