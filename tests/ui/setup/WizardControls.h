@@ -15,7 +15,7 @@
 #include "ui/setup/ThunderbirdAccounts.h"
 #include "ui/setup/WizardPage.h"
 
-#include <QEventLoop>
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,25 +26,22 @@
 using L = QStringList;
 
 // The desktop keyring's answer to a read, or to a write of the password given (an empty
-// one removes), waited for in an event loop of the test's own; the store answers by itself
-// in the end (KeychainSecretStore::Patience).
+// one removes); the store answers by itself in the end (KeychainSecretStore::Patience).
 inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QString> write = {})
 {
     KeychainSecretStore keyring;
-    QEventLoop loop;
-    SecretStore::Result answer;
-    const auto done = [&](const SecretStore::Result &result) {
-        answer = result;
-        loop.quit();
-    };
+    QObject context;
+    std::optional<SecretStore::Result> answer;
+    const auto done = [&](const SecretStore::Result &result) { answer = result; };
     if (!write)
-        keyring.readPassword(key, &loop, done);
+        keyring.readPassword(key, &context, done);
     else if (write->isEmpty())
-        keyring.removePassword(key, &loop, done);
+        keyring.removePassword(key, &context, done);
     else
-        keyring.writePassword(key, *write, &loop, done);
-    loop.exec();
-    return answer;
+        keyring.writePassword(key, *write, &context, done);
+    while (!answer)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return *answer;
 }
 
 // The set-up wizard, played as a user plays it; every settings write and the way the wizard
@@ -57,8 +54,10 @@ inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QStri
 // question); "found FOLDER" (the first run finds the account of tests/data/mail/FOLDER); "keep
 // SECTION" (the keyring holds KEPT). "adv" opens Advanced..., where the steps after it play: "sec
 // N" (none, STARTTLS, TLS), "type PORT;LOGIN;PASSWORD", "ok", "cancel". Checks (see shown()): look,
-// instruction (its button's word), shown, writes, ended, dialog, splash, about, placed, SECTION/KEY
-// (a setting), @SECTION ("keyring|login|sent or withheld"). PW and KEPT stand for two passwords.
+// instruction (its button's word), shown, heard (the boxes' names to a screen reader), writes,
+// ended, dialog, splash, about (its OK, version and licence's first line as far as shown),
+// placed, SECTION/KEY (a setting), @SECTION ("keyring|login|sent or withheld"). PW and KEPT
+// stand for two passwords.
 struct WizardFlow : StepScript {
     static inline const QString Password = QStringLiteral("Pw-7f3q!x");
     static inline const QString Kept = QStringLiteral("kept-Pw-41");
@@ -75,9 +74,7 @@ struct WizardFlow : StepScript {
         QObject::connect(&splash, &SplashScreen::firstRunSetUp, [this] { ++setUps; });
         entryDialog.resize(500, 400);
         userPicker.resize(300, 350);
-        splash.setHooks({ [this] {
-                             return QList<QWidget *> { &userPicker, &entryDialog };
-                         },
+        splash.setHooks({ [this] { return dialogs().mid(1); },
             [this] {
                 const qint64 ms = sinceStart.elapsed();
                 mains << (wizard.isVisible()      ? "over the wizard"
@@ -120,8 +117,6 @@ struct WizardFlow : StepScript {
             env.program.firstRun = env.program.startSmall = rest.contains("first");
             if (!rest.isNull())
                 splash.setStandingTime(rest.section(' ', 0, 0).toInt());
-            for (QWidget *dialog : dialogs())
-                dialog->move(3, 4);
             sinceStart.start();
             splash.start();
         } else if (verb == "wait") {
@@ -153,7 +148,7 @@ struct WizardFlow : StepScript {
     // (-1: none)|port|port placeholder|login|password placeholder (- with no password box)".
     QString shown(const QString &what) override
     {
-        const QWidget *page = wizard.currentPage();
+        const WizardPage *page = wizard.currentPage();
         const auto *d = qobject_cast<ServerOptionsDialog *>(in);
         L texts;
         if (what == "look") {
@@ -165,9 +160,11 @@ struct WizardFlow : StepScript {
             const QString text = page->findChild<QLabel *>("instructionLabel")->text();
             return text == Instruction.arg(text.section(' ', 6, 6)) ? text.section(' ', 6, 6)
                                                                     : text;
-        } else if (what == "writes" || what == "shown") {
-            for (QLineEdit *box : wizard.currentPage()->boxes())
-                texts << box->text();
+        } else if (what == "writes" || what == "shown" || what == "heard") {
+            for (QLineEdit *box : page->boxes())
+                texts << (what == "shown"
+                        ? box->text()
+                        : QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name));
             return (what == "writes" ? writes : texts).join(';');
         } else if (what == "ended") {
             return wizard.isVisible() ? "open"
@@ -196,21 +193,17 @@ struct WizardFlow : StepScript {
                 texts << QString::number(shown);
             texts << mains.join(' ') << QString::number(setUps);
         } else if (what == "about") {
-            // What shows of the About box's own parts, the licence by its first line.
-            QStringList shown;
             if (button("okButton")->isVisible())
-                shown << button("okButton")->text();
+                texts << button("okButton")->text();
             for (const char *name : { "versionLabel", "licenceLabel" })
                 if (const auto *label = splash.findChild<QLabel *>(name); label->isVisible())
-                    shown << label->text().section('\n', 0, 0);
-            return shown.join(' ');
+                    texts << label->text().section('\n', 0, 0);
         } else if (what == "placed") {
             const QRect screen = QGuiApplication::primaryScreen()->geometry();
             for (const QWidget *dialog : dialogs())
                 texts << (dialog->pos() == dialogPosition(screen, dialog->size())
                         ? "placed"
                         : QString("%1,%2").arg(dialog->x()).arg(dialog->y()));
-            return texts.join(' ');
         } else if (what.contains('/')) {
             return env.settings.readSetting(
                 what.section('/', 0, 0), what.section('/', 1), "<absent>");
