@@ -66,13 +66,11 @@ private slots:
         row("first run",
             "open first 1 / ?look Tolvane - User Name|&Next|0|Tolvane guessed your User Name. / "
             "?instruction Next / ?shown alice / ?heard User Name: / type Alice Smith / return / "
-            "?look Tolvane - Email "
-            "Settings|&Next|1|Please enter your Email settings. / ?instruction Next / ?heard Email "
-            "Address:;SMTP Address: / back "
-            "typed@x.example / ?shown Alice Smith / next / ?shown typed@x.example; / next "
-            "alice@home.example;smtp.home.example / ?look Tolvane - Cellular Phone "
-            "Email|&Finish|1| / ?heard Cellular Phone Email: / ?writes "
-            "Options/DefaultEmail;Options/DefaultSMTP / next "
+            "?look Tolvane - Email Settings|&Next|1|Please enter your Email settings. / "
+            "?instruction Next / ?heard Email Address:;SMTP Address: / back typed@x.example / "
+            "?shown Alice Smith / next / ?shown typed@x.example; / next alice@home.example;"
+            "smtp.home.example / ?look Tolvane - Cellular Phone Email|&Finish|1| / ?heard Cellular "
+            "Phone Email: / ?writes Options/DefaultEmail;Options/DefaultSMTP / next "
             "5550001111@sms.example / ?writes Options/DefaultEmail;Options/DefaultSMTP;"
             "User1/CellEmail;User1/Name;User1/Email;User1/SMTP;Options/Current User / "
             "?Options/DefaultSMTP smtp.home.example / ?ended Completed");
@@ -120,18 +118,17 @@ private slots:
         row("one page alone",
             Desks
                 + "open name 1 / ?look Tolvane - User Name|&Apply|0|Please enter User Name. / "
-                  "?instruction Apply / ?shown Desk / next Lamp / ?writes User1/Name / "
-                  "?User1/Name Lamp / ?ended Completed / open mail 1 / ?look Tolvane - Email "
+                  "?instruction Apply / ?shown Desk / next Lamp / ?writes User1/Name / ?User1/Name "
+                  "Lamp / ?ended Completed / open mail 1 / ?look Tolvane - Email "
                   "Settings|&Apply|0|Please enter your Email settings. / ?instruction Apply / "
-                  "?shown "
-                  "desk@x.example;smtp.desk.example:2600 / next lamp@x.example;smtp.lamp.example "
-                  "/ ?writes User1/Email;User1/SMTP / ?User1/Email lamp@x.example / ?User1/SMTP "
-                  "smtp.lamp.example / open phone 1 / ?look Tolvane - Cellular Phone "
-                  "Email|&Apply|0| / ?shown desk@sms.example / next lamp@sms.example / ?writes "
-                  "User1/CellEmail / ?User1/CellEmail lamp@sms.example / open defaults / ?look "
-                  "Tolvane - Email Settings|&Apply|0|Please enter your Default Email settings. / "
-                  "?shown office@x.example;smtp.x.example / next Lamp; / ?writes "
-                  "Options/DefaultEmail;Options/DefaultSMTP / ?Options/DefaultEmail Lamp / "
+                  "?shown desk@x.example;smtp.desk.example:2600 / next lamp@x.example;"
+                  "smtp.lamp.example / ?writes User1/Email;User1/SMTP / ?User1/Email "
+                  "lamp@x.example / ?User1/SMTP smtp.lamp.example / open phone 1 / ?look Tolvane - "
+                  "Cellular Phone Email|&Apply|0| / ?shown desk@sms.example / next "
+                  "lamp@sms.example / ?writes User1/CellEmail / ?User1/CellEmail lamp@sms.example "
+                  "/ open defaults / ?look Tolvane - Email Settings|&Apply|0|Please enter your "
+                  "Default Email settings. / ?shown office@x.example;smtp.x.example / next Lamp; / "
+                  "?writes Options/DefaultEmail;Options/DefaultSMTP / ?Options/DefaultEmail Lamp / "
                   "?Options/DefaultSMTP  / ?ended Completed");
         // Advanced...: per mode, what the dialog shows and where its choice lands. In the
         // wizard, Back from page 3 to Advanced... shows what was confirmed.
@@ -161,12 +158,12 @@ private slots:
         // Finish gives the found options to user 1 and the defaults, with the password.
         row("options: found in the first run",
             "found tb-preferred / open first 1 / next / ?look Tolvane - Email "
-            "Settings|&Next|1|Tolvane guessed your Email settings. / ?shown "
-            "ann@example.org;mail.example.org / adv / ?dialog 1||587|ann| / type ;ann;PW / ok / "
-            "next me@x.example / back / back held@x.example / next / ?shown "
-            "me@x.example;mail.example.org / next / next me@sms.example / ?User1/Security STARTTLS "
-            "/ ?User1/Port <absent> / ?@User1 PW|ann|sent / ?Options/DefaultSecurity STARTTLS / "
-            "?Options/DefaultLogin ann / ?Options/DefaultPort <absent>");
+            "Settings|&Next|1|Tolvane guessed your Email settings. / ?shown ann@example.org;"
+            "mail.example.org / adv / ?dialog 1||587|ann| / type ;ann;PW / ok / next me@x.example "
+            "/ back / back held@x.example / next / ?shown me@x.example;mail.example.org / next / "
+            "next me@sms.example / ?User1/Security STARTTLS / ?User1/Port <absent> / ?@User1 "
+            "PW|ann|sent / ?Options/DefaultSecurity STARTTLS / ?Options/DefaultLogin ann / "
+            "?Options/DefaultPort <absent>");
         // A hand-typed security that means nothing known checks no button, and OK does not
         // guess one; a refusal keeps the dialog up.
         row("options: OK refuses what cannot work",
@@ -208,14 +205,14 @@ private slots:
         // over the splash and the main window (unless starting small: e2e/test_first_run)
         // follows the wizard's Finish.
         row("splash: two seconds, then the main window",
-            "start / ?splash 1|0|0|0||0 / ?about Version 1.0 / ?placed placed|placed|placed / "
-            "wait / ?splash 0|0|1|0|2s|0 / move / about / ?about &OK|Version 1.0|Copyright © "
-            "2026 The Tolvane developers / ?placed 7,9|7,9|7,9 / ok / "
-            "?splash 0|0|1|0|2s|0 / about / ?splash 1|1|1|0|2s|0 / esc / ?splash 0|0|1|0|2s|0");
+            "start / ?splash 1|0|0|0||0 / ?about Version 1.0 / ?placed placed|placed|placed / wait "
+            "/ ?splash 0|0|1|0|2s|0 / move / about / ?about &OK|Version 1.0|Copyright © 2026 The "
+            "Tolvane developers / ?placed 7,9|7,9|7,9 / ok / ?splash 0|0|1|0|2s|0 / about / "
+            "?splash 1|1|1|0|2s|0 / esc / ?splash 0|0|1|0|2s|0");
         row("splash: first run, start small",
-            "start 30 first small / wait / ?splash 1|0|0|1||0 / "
-            "?ended open / next / next alice@home.example;smtp.home.example / next "
-            "alice@sms.example / wait / ?splash 0|0|1|0||1 / ?ended Completed");
+            "start 30 first small / wait / ?splash 1|0|0|1||0 / ?ended open / next / next "
+            "alice@home.example;smtp.home.example / next alice@sms.example / wait / ?splash "
+            "0|0|1|0||1 / ?ended Completed");
     }
     void flow()
     {
