@@ -5,7 +5,6 @@
 
 #include "app/PasswordOwner.h"
 #include "platform/KeychainSecretStore.h"
-#include "support/DataColumns.h"
 #include "support/ModalSteps.h"
 #include "ui/common/DialogPlacement.h"
 #include "ui/setup/MailAccountSearch.h"
@@ -54,7 +53,7 @@ inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QStri
 // question); "found FOLDER" (the first run finds the account of tests/data/mail/FOLDER); "keep
 // SECTION" (the keyring holds KEPT). "adv" opens Advanced..., where the steps after it play: "sec
 // N" (none, STARTTLS, TLS), "type PORT;LOGIN;PASSWORD", "ok", "cancel". Checks (see shown()): look,
-// instruction (its button's word), shown, heard (the boxes' names to a screen reader), writes,
+// shown, heard (the boxes' names to a screen reader), writes,
 // ended, dialog, splash, about (its OK, version and licence's first line as far as shown),
 // placed, SECTION/KEY (a setting), @SECTION ("keyring|login|sent or withheld"). PW and KEPT
 // stand for two passwords.
@@ -144,8 +143,9 @@ struct WizardFlow : StepScript {
         }
     }
 
-    // "look": "title|Next's caption|Back shown|status line"; "dialog": "security checked
-    // (-1: none)|port|port placeholder|login|password placeholder (- with no password box)".
+    // "look": "title|Next's caption|Back shown|status line|instruction (its button's word)";
+    // "dialog": "security checked (-1: none)|port|port placeholder|login|password placeholder
+    // (- with no password box)".
     QString shown(const QString &what) override
     {
         const WizardPage *page = wizard.currentPage();
@@ -153,13 +153,13 @@ struct WizardFlow : StepScript {
         L texts;
         if (what == "look") {
             const auto *status = page->findChild<QLabel *>("statusLabel");
+            const auto *instruction = page->findChild<QLabel *>("instructionLabel");
+            const QString said = instruction ? instruction->text() : "",
+                          word = said.section(' ', 6, 6);
             texts << wizard.windowTitle() << button("nextButton")->text()
                   << QString::number(button("backButton")->isVisible())
-                  << (status ? status->text() : "");
-        } else if (what == "instruction") {
-            const QString text = page->findChild<QLabel *>("instructionLabel")->text();
-            return text == Instruction.arg(text.section(' ', 6, 6)) ? text.section(' ', 6, 6)
-                                                                    : text;
+                  << (status ? status->text() : "")
+                  << (said == Instruction.arg(word) ? word : said);
         } else if (what == "writes" || what == "shown" || what == "heard") {
             for (QLineEdit *box : page->boxes())
                 texts << (what == "shown"
