@@ -101,8 +101,11 @@ struct WizardFlow : StepScript {
             const auto boxes = d ? QList { d->portEdit, d->loginEdit, d->passwordEdit }
                                  : wizard.currentPage()->boxes();
             for (int i = 0; !rest.isNull() && i < parts.size(); ++i)
-                if (boxes.at(i)->isVisible()) // not the password box without a secure connection
-                    retype(boxes.at(i), parts.at(i));
+                if (boxes.at(i)->isVisible()) { // not the password box without a secure connection
+                    boxes.at(i)->selectAll(); // replaced as a user replaces what a box holds
+                    QTest::keyClick(boxes.at(i), Qt::Key_Delete);
+                    QTest::keyClicks(boxes.at(i), parts.at(i));
+                }
             if (verb != "type")
                 QTest::mouseClick(button(verb + "Button"), Qt::LeftButton);
         } else if (verb == "esc" || verb == "return") {
@@ -221,13 +224,6 @@ struct WizardFlow : StepScript {
         return on->findChild<QPushButton *>(name);
     }
     QList<QWidget *> dialogs() { return { &wizard, &userPicker, &entryDialog }; }
-    // Replaces what a box holds, as a user does.
-    static void retype(QLineEdit *box, const QString &text)
-    {
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Delete);
-        QTest::keyClicks(box, text);
-    }
 
     using Mode = SetupWizard::Mode;
     SetupWizard wizard { env.program };

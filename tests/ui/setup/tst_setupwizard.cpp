@@ -30,8 +30,6 @@ const QString Asked = "Abort Tolvane Setup?: Canceling Tolvane Setup will end th
                       "you sure you wish to cancel Tolvane Setup?";
 const QString Refused = "Advanced Email Settings: ";
 
-// Lamp (2) and defaults for new users; with Desk (1); with Desk's STARTTLS, login and kept
-// password and the defaults' TLS and login.
 const QString Lamp = "user 2 Lamp lamp@sms.example lamp@x.example smtp.lamp.example / set "
                      "Options/DefaultEmail=office@x.example / set "
                      "Options/DefaultSMTP=smtp.x.example / ";
@@ -40,7 +38,6 @@ const QString Desks
 const QString Logins = Desks
     + "set User1/Security=STARTTLS / set User1/Login=desk-login / keep User1 / set "
       "Options/DefaultSecurity=TLS / set Options/DefaultLogin=office / ";
-// A new user on pages 1 and 2, page 3 typed in.
 const QString UpToPage3
     = "next Chair / next chair@x.example;smtp.x.example / type chair@sms.example / ";
 
@@ -118,8 +115,7 @@ private slots:
         row("one page alone",
             Desks
                 + "open name 1 / ?look Tolvane - User Name|&Apply|0|Please enter User Name.|Apply "
-                  "/ "
-                  "?shown Desk / next Lamp / ?writes User1/Name / ?User1/Name Lamp / ?ended "
+                  "/ ?shown Desk / next Lamp / ?writes User1/Name / ?User1/Name Lamp / ?ended "
                   "Completed / open mail 1 / ?look Tolvane - Email Settings|&Apply|0|Please enter "
                   "your Email settings.|Apply / ?shown desk@x.example;smtp.desk.example:2600 / "
                   "next lamp@x.example;smtp.lamp.example / ?writes User1/Email;User1/SMTP / "
