@@ -94,8 +94,8 @@ struct WizardFlow : StepScript {
         if (verb == "open") {
             writes.clear();
             const L modes { "first", "add", "name", "mail", "phone", "defaults" };
-            wizard.begin(
-                Mode(modes.indexOf(rest.section(' ', 0, 0))), rest.section(' ', 1).toInt());
+            wizard.begin(SetupWizard::Mode(modes.indexOf(rest.section(' ', 0, 0))),
+                rest.section(' ', 1).toInt());
             wizard.show();
         } else if (L { "next", "back", "type", "ok", "cancel" }.contains(verb)) {
             const auto boxes = d ? QList { d->portEdit, d->loginEdit, d->passwordEdit }
@@ -225,7 +225,6 @@ struct WizardFlow : StepScript {
     }
     QList<QWidget *> dialogs() { return { &wizard, &userPicker, &entryDialog }; }
 
-    using Mode = SetupWizard::Mode;
     SetupWizard wizard { env.program };
     SplashScreen splash { env.program, wizard };
     QWidget entryDialog, userPicker;
