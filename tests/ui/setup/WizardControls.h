@@ -53,10 +53,9 @@ inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QStri
 // question); "found FOLDER" (the first run finds the account of tests/data/mail/FOLDER); "keep
 // SECTION" (the keyring holds KEPT). "adv" opens Advanced..., where the steps after it play: "sec
 // N" (none, STARTTLS, TLS), "type PORT;LOGIN;PASSWORD", "ok", "cancel". Checks (see shown()): look,
-// shown, heard (the boxes' names to a screen reader), writes,
-// ended, dialog, splash, about (its OK, version and licence's first line as far as shown),
-// placed, SECTION/KEY (a setting), @SECTION ("keyring|login|sent or withheld"). PW and KEPT
-// stand for two passwords.
+// shown, heard (the boxes' names to a screen reader), writes, ended, dialog, splash, about (what
+// shows of its OK, version and licence's first line), placed, SECTION/KEY (a setting), @SECTION
+// ("keyring|login|sent or withheld"). PW and KEPT stand for two passwords.
 struct WizardFlow : StepScript {
     static inline const QString Password = QStringLiteral("Pw-7f3q!x");
     static inline const QString Kept = QStringLiteral("kept-Pw-41");
