@@ -27,15 +27,14 @@ private slots:
         QFETCH(L, folders);
         QFETCH(QString, found);
         QTemporaryDir root;
-        const auto page = [&](const QString &folder) {
-            return root.filePath(folder + "/tolvane/Tolvane.html");
-        };
+        const QString page = "/tolvane/Tolvane.html";
         for (const QString &folder : folders)
             QVERIFY(QDir(root.path()).mkpath(folder + "/tolvane")
-                && QFile(page(folder)).open(QFile::WriteOnly));
+                && QFile(root.filePath(folder + page)).open(QFile::WriteOnly));
         qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath("home")));
         qputenv("XDG_DATA_DIRS", QFile::encodeName(root.filePath("xdg")));
-        QCOMPARE(::findHelpPage(root.filePath("bin")), found.isEmpty() ? "" : page(found));
+        QCOMPARE(::findHelpPage(root.filePath("bin")),
+            found.isEmpty() ? "" : root.filePath(found + page));
     }
 
     // "desktop | the tools installed > the command started", "-" for none.

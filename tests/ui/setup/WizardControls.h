@@ -5,7 +5,6 @@
 
 #include "app/PasswordOwner.h"
 #include "platform/KeychainSecretStore.h"
-#include "support/DataColumns.h"
 #include "support/ModalSteps.h"
 #include "ui/common/DialogPlacement.h"
 #include "ui/setup/MailAccountSearch.h"
@@ -15,7 +14,7 @@
 #include "ui/setup/ThunderbirdAccounts.h"
 #include "ui/setup/WizardPage.h"
 
-#include <QEventLoop>
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,25 +25,22 @@
 using L = QStringList;
 
 // The desktop keyring's answer to a read, or to a write of the password given (an empty
-// one removes), waited for in an event loop of the test's own; the store answers by itself
-// in the end (KeychainSecretStore::Patience).
+// one removes); the store answers by itself in the end (KeychainSecretStore::Patience).
 inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QString> write = {})
 {
     KeychainSecretStore keyring;
-    QEventLoop loop;
-    SecretStore::Result answer;
-    const auto done = [&](const SecretStore::Result &result) {
-        answer = result;
-        loop.quit();
-    };
+    QObject context;
+    std::optional<SecretStore::Result> answer;
+    const auto done = [&](const SecretStore::Result &result) { answer = result; };
     if (!write)
-        keyring.readPassword(key, &loop, done);
+        keyring.readPassword(key, &context, done);
     else if (write->isEmpty())
-        keyring.removePassword(key, &loop, done);
+        keyring.removePassword(key, &context, done);
     else
-        keyring.writePassword(key, *write, &loop, done);
-    loop.exec();
-    return answer;
+        keyring.writePassword(key, *write, &context, done);
+    while (!answer)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return *answer;
 }
 
 // The set-up wizard, played as a user plays it; every settings write and the way the wizard
@@ -57,8 +53,9 @@ inline SecretStore::Result keyringAnswer(const QString &key, std::optional<QStri
 // question); "found FOLDER" (the first run finds the account of tests/data/mail/FOLDER); "keep
 // SECTION" (the keyring holds KEPT). "adv" opens Advanced..., where the steps after it play: "sec
 // N" (none, STARTTLS, TLS), "type PORT;LOGIN;PASSWORD", "ok", "cancel". Checks (see shown()): look,
-// instruction (its button's word), shown, writes, ended, dialog, splash, about, placed, SECTION/KEY
-// (a setting), @SECTION ("keyring|login|sent or withheld"). PW and KEPT stand for two passwords.
+// shown, heard (the boxes' names to a screen reader), writes, ended, dialog, splash, about (what
+// shows of its OK, version and licence's first line), placed, SECTION/KEY (a setting), @SECTION
+// ("keyring|login|sent or withheld"). PW and KEPT stand for two passwords.
 struct WizardFlow : StepScript {
     static inline const QString Password = QStringLiteral("Pw-7f3q!x");
     static inline const QString Kept = QStringLiteral("kept-Pw-41");
@@ -75,9 +72,7 @@ struct WizardFlow : StepScript {
         QObject::connect(&splash, &SplashScreen::firstRunSetUp, [this] { ++setUps; });
         entryDialog.resize(500, 400);
         userPicker.resize(300, 350);
-        splash.setHooks({ [this] {
-                             return QList<QWidget *> { &userPicker, &entryDialog };
-                         },
+        splash.setHooks({ [this] { return dialogs().mid(1); },
             [this] {
                 const qint64 ms = sinceStart.elapsed();
                 mains << (wizard.isVisible()      ? "over the wizard"
@@ -98,15 +93,18 @@ struct WizardFlow : StepScript {
         if (verb == "open") {
             writes.clear();
             const L modes { "first", "add", "name", "mail", "phone", "defaults" };
-            wizard.begin(
-                Mode(modes.indexOf(rest.section(' ', 0, 0))), rest.section(' ', 1).toInt());
+            wizard.begin(SetupWizard::Mode(modes.indexOf(rest.section(' ', 0, 0))),
+                rest.section(' ', 1).toInt());
             wizard.show();
         } else if (L { "next", "back", "type", "ok", "cancel" }.contains(verb)) {
             const auto boxes = d ? QList { d->portEdit, d->loginEdit, d->passwordEdit }
                                  : wizard.currentPage()->boxes();
             for (int i = 0; !rest.isNull() && i < parts.size(); ++i)
-                if (boxes.at(i)->isVisible()) // not the password box without a secure connection
-                    retype(boxes.at(i), parts.at(i));
+                if (boxes.at(i)->isVisible()) { // not the password box without a secure connection
+                    boxes.at(i)->selectAll(); // replaced as a user replaces what a box holds
+                    QTest::keyClick(boxes.at(i), Qt::Key_Delete);
+                    QTest::keyClicks(boxes.at(i), parts.at(i));
+                }
             if (verb != "type")
                 QTest::mouseClick(button(verb + "Button"), Qt::LeftButton);
         } else if (verb == "esc" || verb == "return") {
@@ -120,8 +118,6 @@ struct WizardFlow : StepScript {
             env.program.firstRun = env.program.startSmall = rest.contains("first");
             if (!rest.isNull())
                 splash.setStandingTime(rest.section(' ', 0, 0).toInt());
-            for (QWidget *dialog : dialogs())
-                dialog->move(3, 4);
             sinceStart.start();
             splash.start();
         } else if (verb == "wait") {
@@ -149,25 +145,28 @@ struct WizardFlow : StepScript {
         }
     }
 
-    // "look": "title|Next's caption|Back shown|status line"; "dialog": "security checked
-    // (-1: none)|port|port placeholder|login|password placeholder (- with no password box)".
+    // "look": "title|Next's caption|Back shown|status line|instruction (its button's word)";
+    // "dialog": "security checked (-1: none)|port|port placeholder|login|password placeholder
+    // (- with no password box)".
     QString shown(const QString &what) override
     {
-        const QWidget *page = wizard.currentPage();
+        const WizardPage *page = wizard.currentPage();
         const auto *d = qobject_cast<ServerOptionsDialog *>(in);
         L texts;
         if (what == "look") {
             const auto *status = page->findChild<QLabel *>("statusLabel");
+            const auto *instruction = page->findChild<QLabel *>("instructionLabel");
+            const QString said = instruction ? instruction->text() : "",
+                          word = said.section(' ', 6, 6);
             texts << wizard.windowTitle() << button("nextButton")->text()
                   << QString::number(button("backButton")->isVisible())
-                  << (status ? status->text() : "");
-        } else if (what == "instruction") {
-            const QString text = page->findChild<QLabel *>("instructionLabel")->text();
-            return text == Instruction.arg(text.section(' ', 6, 6)) ? text.section(' ', 6, 6)
-                                                                    : text;
-        } else if (what == "writes" || what == "shown") {
-            for (QLineEdit *box : wizard.currentPage()->boxes())
-                texts << box->text();
+                  << (status ? status->text() : "")
+                  << (said == Instruction.arg(word) ? word : said);
+        } else if (what == "writes" || what == "shown" || what == "heard") {
+            for (QLineEdit *box : page->boxes())
+                texts << (what == "shown"
+                        ? box->text()
+                        : QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name));
             return (what == "writes" ? writes : texts).join(';');
         } else if (what == "ended") {
             return wizard.isVisible() ? "open"
@@ -196,21 +195,17 @@ struct WizardFlow : StepScript {
                 texts << QString::number(shown);
             texts << mains.join(' ') << QString::number(setUps);
         } else if (what == "about") {
-            // What shows of the About box's own parts, the licence by its first line.
-            QStringList shown;
             if (button("okButton")->isVisible())
-                shown << button("okButton")->text();
+                texts << button("okButton")->text();
             for (const char *name : { "versionLabel", "licenceLabel" })
                 if (const auto *label = splash.findChild<QLabel *>(name); label->isVisible())
-                    shown << label->text().section('\n', 0, 0);
-            return shown.join(' ');
+                    texts << label->text().section('\n', 0, 0);
         } else if (what == "placed") {
             const QRect screen = QGuiApplication::primaryScreen()->geometry();
             for (const QWidget *dialog : dialogs())
                 texts << (dialog->pos() == dialogPosition(screen, dialog->size())
                         ? "placed"
                         : QString("%1,%2").arg(dialog->x()).arg(dialog->y()));
-            return texts.join(' ');
         } else if (what.contains('/')) {
             return env.settings.readSetting(
                 what.section('/', 0, 0), what.section('/', 1), "<absent>");
@@ -228,15 +223,7 @@ struct WizardFlow : StepScript {
         return on->findChild<QPushButton *>(name);
     }
     QList<QWidget *> dialogs() { return { &wizard, &userPicker, &entryDialog }; }
-    // Replaces what a box holds, as a user does.
-    static void retype(QLineEdit *box, const QString &text)
-    {
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Delete);
-        QTest::keyClicks(box, text);
-    }
 
-    using Mode = SetupWizard::Mode;
     SetupWizard wizard { env.program };
     SplashScreen splash { env.program, wizard };
     QWidget entryDialog, userPicker;

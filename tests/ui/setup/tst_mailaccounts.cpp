@@ -18,12 +18,7 @@ private slots:
     {
         const QString address = MailAccountValues::Address, server = MailAccountValues::Server;
         Columns<MailAccountStore, MailAccountStore, QString>({ "first", "second", "found" });
-        // A client's accounts from tests/data/mail/NAME: "tb:NAME" (Thunderbird) or "evo:NAME".
-        const auto installed = [](const QString &name) {
-            const QString path = qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/";
-            return name.startsWith("tb:") ? thunderbirdAccounts(path + name.mid(3))
-                                          : evolutionAccounts(path + name.mid(4));
-        };
+        const QString mail = qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/tests/data/mail/";
         auto row
             = [](const char *tag, const MailAccountStore &first, const MailAccountStore &second,
                   const QString &found) { QTest::newRow(tag) << first << second << found; };
@@ -31,22 +26,23 @@ private slots:
         // account of the list has no identity, the next one's identity no address; the
         // identity that wins sends through the default server, with that server's options,
         // never another account's.
-        const MailAccountStore evo = installed("evo:evolution/sources");
-        row("Thunderbird preferred", installed("tb:tb-preferred"), evo,
+        const MailAccountStore evo = evolutionAccounts(mail + "evolution/sources");
+        row("Thunderbird preferred", thunderbirdAccounts(mail + "tb-preferred"), evo,
             "ann@example.org|mail.example.org|STARTTLS//ann");
-        row("winning account without a server", installed("tb:tb-no-server"), evo,
+        row("winning account without a server", thunderbirdAccounts(mail + "tb-no-server"), evo,
             "bo@example.net|-|none//");
         // The disabled identity is passed over.
-        row("profile gone: Evolution", installed("tb:tb-lost-profile"), evo,
+        row("profile gone: Evolution", thunderbirdAccounts(mail + "tb-lost-profile"), evo,
             "eve@example.com|smtp.example.com|TLS//eve");
-        row("nothing installed", installed("tb:none"), installed("evo:none"), "-|-|none//");
+        row("nothing installed", thunderbirdAccounts(mail + "none"),
+            evolutionAccounts(mail + "none"), "-|-|none//");
         const QStringList options { "tb 0: login in clear left out|none/2525/", "tb 1|STARTTLS//me",
             "tb 2 on the usual port|STARTTLS//me", "tb 3 on 587|TLS/587/me",
             "tb 3 on the usual port|TLS//", "tb unknown try_ssl|none/465/",
             "tb port 0|STARTTLS//me", "evo none|none/2525/", "evo STARTTLS|STARTTLS//me",
             "evo TLS on 2465|TLS/2465/me", "evo unknown method|none/465/" };
-        const MailAccountStore servers
-            = installed("tb:tb-servers") + installed("evo:evolution-servers");
+        const MailAccountStore servers = thunderbirdAccounts(mail + "tb-servers")
+            + evolutionAccounts(mail + "evolution-servers");
         QCOMPARE(servers.size(), options.size());
         for (int i = 0; i < servers.size(); ++i)
             QTest::newRow(qPrintable(options[i].section('|', 0, 0)))

@@ -22,18 +22,16 @@ private slots:
     // rest is ours, and the rest of the settings is kept.
     void passwordRefusedClearly_data()
     {
-        Columns<QString, QString>({ "steps", "kept" });
+        QTest::addColumn<QString>("steps"); // the user's number is the third word
         const QString options = " / adv / sec 1 / type ;ann;PW / ok / next "
                                 "chair@x.example;smtp.x.example";
-        QTest::newRow("editing a user: Apply") << "open mail 1" + options << "?User1/Login ann";
+        QTest::newRow("editing a user: Apply") << "open mail 1" + options;
         QTest::newRow("adding a user: Finish")
-            << "open add 2 / next Chair" + options + " / next chair@sms.example"
-            << "?User2/Login ann";
+            << "open add 2 / next Chair" + options + " / next chair@sms.example";
     }
     void passwordRefusedClearly()
     {
         QFETCH(QString, steps);
-        QFETCH(QString, kept);
         WizardFlow f;
         f.play("user 1 Desk desk@sms.example desk@x.example smtp.x.example / " + steps);
         QTRY_COMPARE(f.env.boxes.shown.size(), 1);
@@ -43,7 +41,7 @@ private slots:
             "enter the password again under Advanced\\.\\.\\.$");
         QVERIFY2(told.match(f.env.boxes.shown.first().text).hasMatch(),
             qPrintable(f.env.boxes.shown.first().text));
-        f.play(kept);
+        f.play("?User" + steps.section(' ', 2, 2) + "/Login ann");
         for (const QString &folder : { f.env.dir.path(), home.path() })
             for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
                  it.hasNext();) {

@@ -6,9 +6,6 @@
 #include "ui/main/StartedProgram.h"
 #include "ui/setup/AccountNameGuess.h"
 
-#include <QAccessible>
-#include <QLineEdit>
-
 // Runs with a real, unlocked GNOME Keyring on a private bus (with-keyring.sh): every
 // password is read back from there.
 
@@ -33,8 +30,6 @@ const QString Asked = "Abort Tolvane Setup?: Canceling Tolvane Setup will end th
                       "you sure you wish to cancel Tolvane Setup?";
 const QString Refused = "Advanced Email Settings: ";
 
-// Lamp (2) and defaults for new users; with Desk (1); with Desk's STARTTLS, login and kept
-// password and the defaults' TLS and login.
 const QString Lamp = "user 2 Lamp lamp@sms.example lamp@x.example smtp.lamp.example / set "
                      "Options/DefaultEmail=office@x.example / set "
                      "Options/DefaultSMTP=smtp.x.example / ";
@@ -43,7 +38,6 @@ const QString Desks
 const QString Logins = Desks
     + "set User1/Security=STARTTLS / set User1/Login=desk-login / keep User1 / set "
       "Options/DefaultSecurity=TLS / set Options/DefaultLogin=office / ";
-// A new user on pages 1 and 2, page 3 typed in.
 const QString UpToPage3
     = "next Chair / next chair@x.example;smtp.x.example / type chair@sms.example / ";
 
@@ -67,23 +61,24 @@ private slots:
         // found to offer); nothing but the defaults is written before Finish. The user's
         // values on disk: e2e/test_first_run.
         row("first run",
-            "open first 1 / ?look Tolvane - User Name|&Next|0|Tolvane guessed your User Name. / "
-            "?instruction Next / ?shown alice / type Alice Smith / return / ?look Tolvane - Email "
-            "Settings|&Next|1|Please enter your Email settings. / ?instruction Next / back "
-            "typed@x.example / ?shown Alice Smith / next / ?shown typed@x.example; / next "
-            "alice@home.example;smtp.home.example / ?look Tolvane - Cellular Phone "
-            "Email|&Finish|1| / ?writes Options/DefaultEmail;Options/DefaultSMTP / next "
-            "5550001111@sms.example / ?writes Options/DefaultEmail;Options/DefaultSMTP;"
-            "User1/CellEmail;User1/Name;User1/Email;User1/SMTP;Options/Current User / "
-            "?Options/DefaultSMTP smtp.home.example / ?ended Completed");
+            "open first 1 / ?look Tolvane - User Name|&Next|0|Tolvane guessed your User Name.|Next "
+            "/ ?shown alice / ?heard User Name: / type Alice Smith / return / ?look Tolvane - "
+            "Email Settings|&Next|1|Please enter your Email settings.|Next / ?heard Email Address:;"
+            "SMTP Address: / back typed@x.example / ?shown Alice Smith / next / ?shown "
+            "typed@x.example; / next alice@home.example;smtp.home.example / ?look Tolvane - "
+            "Cellular Phone Email|&Finish|1|| / ?heard Cellular Phone Email: / ?writes "
+            "Options/DefaultEmail;Options/DefaultSMTP / next 5550001111@sms.example / ?writes "
+            "Options/DefaultEmail;Options/DefaultSMTP;User1/CellEmail;User1/Name;User1/Email;"
+            "User1/SMTP;Options/Current User / ?Options/DefaultSMTP smtp.home.example / ?ended "
+            "Completed");
         // The name must be new (an empty one too, while a free slot has none); Back from
         // page 2 keeps nothing; the sender must be an address and the server named; the
         // phone address must be an address, and new (exact case).
         row("adding a user",
             Lamp
                 + "user 3 Desk desk@sms.example / open add 1 / ?look Tolvane - User "
-                  "Name|&Next|0|Please enter User Name. / next  / next Lamp / next Chair / ?shown "
-                  "office@x.example;smtp.x.example / back left@x.example / next / ?shown "
+                  "Name|&Next|0|Please enter User Name.|Next / next  / next Lamp / next Chair / "
+                  "?shown office@x.example;smtp.x.example / back left@x.example / next / ?shown "
                   "office@x.example;smtp.x.example / next chair;smtp.x.example / next "
                   "chair@x.example;   / next chair@x.example;smtp.x.example / ?shown  / next  / "
                   "next 5551234567 / next lamp@sms.example / ?writes  / next Lamp@sms.example / "
@@ -119,20 +114,19 @@ private slots:
         // applies no uniqueness test), and the defaults need not be able to send.
         row("one page alone",
             Desks
-                + "open name 1 / ?look Tolvane - User Name|&Apply|0|Please enter User Name. / "
-                  "?instruction Apply / ?shown Desk / next Lamp / ?writes User1/Name / "
-                  "?User1/Name Lamp / ?ended Completed / open mail 1 / ?look Tolvane - Email "
-                  "Settings|&Apply|0|Please enter your Email settings. / ?instruction Apply / "
-                  "?shown "
-                  "desk@x.example;smtp.desk.example:2600 / next lamp@x.example;smtp.lamp.example "
-                  "/ ?writes User1/Email;User1/SMTP / ?User1/Email lamp@x.example / ?User1/SMTP "
-                  "smtp.lamp.example / open phone 1 / ?look Tolvane - Cellular Phone "
-                  "Email|&Apply|0| / ?shown desk@sms.example / next lamp@sms.example / ?writes "
-                  "User1/CellEmail / ?User1/CellEmail lamp@sms.example / open defaults / ?look "
-                  "Tolvane - Email Settings|&Apply|0|Please enter your Default Email settings. / "
-                  "?shown office@x.example;smtp.x.example / next Lamp; / ?writes "
-                  "Options/DefaultEmail;Options/DefaultSMTP / ?Options/DefaultEmail Lamp / "
-                  "?Options/DefaultSMTP  / ?ended Completed");
+                + "open name 1 / ?look Tolvane - User Name|&Apply|0|Please enter User Name.|Apply "
+                  "/ ?shown Desk / next Lamp / ?writes User1/Name / ?User1/Name Lamp / ?ended "
+                  "Completed / open mail 1 / ?look Tolvane - Email Settings|&Apply|0|Please enter "
+                  "your Email settings.|Apply / ?shown desk@x.example;smtp.desk.example:2600 / "
+                  "next lamp@x.example;smtp.lamp.example / ?writes User1/Email;User1/SMTP / "
+                  "?User1/Email lamp@x.example / ?User1/SMTP smtp.lamp.example / open phone 1 / "
+                  "?look Tolvane - Cellular Phone Email|&Apply|0|| / ?shown desk@sms.example / "
+                  "next lamp@sms.example / ?writes User1/CellEmail / ?User1/CellEmail "
+                  "lamp@sms.example / open defaults / ?look Tolvane - Email "
+                  "Settings|&Apply|0|Please enter your Default Email settings.|Apply / ?shown "
+                  "office@x.example;smtp.x.example / next Lamp; / ?writes Options/DefaultEmail;"
+                  "Options/DefaultSMTP / ?Options/DefaultEmail Lamp / ?Options/DefaultSMTP  / "
+                  "?ended Completed");
         // Advanced...: per mode, what the dialog shows and where its choice lands. In the
         // wizard, Back from page 3 to Advanced... shows what was confirmed.
         const QString options = "type 2525;chair;PW / ok / ";
@@ -161,12 +155,12 @@ private slots:
         // Finish gives the found options to user 1 and the defaults, with the password.
         row("options: found in the first run",
             "found tb-preferred / open first 1 / next / ?look Tolvane - Email "
-            "Settings|&Next|1|Tolvane guessed your Email settings. / ?shown "
-            "ann@example.org;mail.example.org / adv / ?dialog 1||587|ann| / type ;ann;PW / ok / "
-            "next me@x.example / back / back held@x.example / next / ?shown "
-            "me@x.example;mail.example.org / next / next me@sms.example / ?User1/Security STARTTLS "
-            "/ ?User1/Port <absent> / ?@User1 PW|ann|sent / ?Options/DefaultSecurity STARTTLS / "
-            "?Options/DefaultLogin ann / ?Options/DefaultPort <absent>");
+            "Settings|&Next|1|Tolvane guessed your Email settings.|Next / ?shown ann@example.org;"
+            "mail.example.org / adv / ?dialog 1||587|ann| / type ;ann;PW / ok / next me@x.example "
+            "/ back / back held@x.example / next / ?shown me@x.example;mail.example.org / next / "
+            "next me@sms.example / ?User1/Security STARTTLS / ?User1/Port <absent> / ?@User1 "
+            "PW|ann|sent / ?Options/DefaultSecurity STARTTLS / ?Options/DefaultLogin ann / "
+            "?Options/DefaultPort <absent>");
         // A hand-typed security that means nothing known checks no button, and OK does not
         // guess one; a refusal keeps the dialog up.
         row("options: OK refuses what cannot work",
@@ -208,14 +202,14 @@ private slots:
         // over the splash and the main window (unless starting small: e2e/test_first_run)
         // follows the wizard's Finish.
         row("splash: two seconds, then the main window",
-            "start / ?splash 1|0|0|0||0 / ?about Version 1.0 / ?placed placed placed placed / "
-            "wait / ?splash 0|0|1|0|2s|0 / move / about / ?about &OK Version 1.0 Copyright © "
-            "2026 The Tolvane developers / ?placed 7,9 7,9 7,9 / ok / "
-            "?splash 0|0|1|0|2s|0 / about / ?splash 1|1|1|0|2s|0 / esc / ?splash 0|0|1|0|2s|0");
+            "start / ?splash 1|0|0|0||0 / ?about Version 1.0 / ?placed placed|placed|placed / wait "
+            "/ ?splash 0|0|1|0|2s|0 / move / about / ?about &OK|Version 1.0|Copyright © 2026 The "
+            "Tolvane developers / ?placed 7,9|7,9|7,9 / ok / ?splash 0|0|1|0|2s|0 / about / "
+            "?splash 1|1|1|0|2s|0 / esc / ?splash 0|0|1|0|2s|0");
         row("splash: first run, start small",
-            "start 30 first small / wait / ?splash 1|0|0|1||0 / "
-            "?ended open / next / next alice@home.example;smtp.home.example / next "
-            "alice@sms.example / wait / ?splash 0|0|1|0||1 / ?ended Completed");
+            "start 30 first small / wait / ?splash 1|0|0|1||0 / ?ended open / next / next "
+            "alice@home.example;smtp.home.example / next alice@sms.example / wait / ?splash "
+            "0|0|1|0||1 / ?ended Completed");
     }
     void flow()
     {
@@ -246,19 +240,6 @@ private slots:
             QVERIFY(!Roster::isConfigured(s.env.settings, 2));
             QVERIFY(keyringAnswer("User2").notFound);
         }
-    }
-
-    // A screen reader names each box by the label beside it.
-    void boxesNamedByLabels()
-    {
-        TestEnvironment env;
-        SetupWizard wizard(env.program);
-        L heard;
-        for (const char *box : { "nameEdit", "addressEdit", "serverEdit", "phoneEdit" })
-            heard << QAccessible::queryAccessibleInterface(wizard.findChild<QLineEdit *>(box))
-                         ->text(QAccessible::Name);
-        QCOMPARE(
-            heard, L({ "User Name:", "Email Address:", "SMTP Address:", "Cellular Phone Email:" }));
     }
 
     // The login name, or no name when it does not fit in 99 characters; a dialog at the
