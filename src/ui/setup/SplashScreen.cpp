@@ -25,7 +25,8 @@ SplashScreen::SplashScreen(AppContext &context, SetupWizard &wizard, QWidget *pa
     setObjectName(QStringLiteral("splashScreen"));
     setWindowTitle(QStringLiteral("Tolvane"));
     setWindowIcon(tolvaneIcon());
-    setFixedSize(DesignWidth, DesignHeight);
+    // On a first run the wizard stands over the splash and hides it whole.
+    setFixedSize(SetupWizard::DesignWidth, SetupWizard::DesignHeight);
 
     auto *picture = new QLabel(this);
     picture->setPixmap(tolvaneIcon().pixmap(128, 128));

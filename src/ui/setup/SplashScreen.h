@@ -26,9 +26,6 @@ class SetupWizard;
 class SplashScreen : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int DesignWidth = 406;
-    static constexpr int DesignHeight = 305;
-
     struct Hooks {
         // The dialogs of the other layers, created on first use; the set-up wizard is
         // placed without asking.
