@@ -167,7 +167,7 @@ QDateTime startOfMinute(const QDateTime &moment)
 
 QDateTime dueMoment(const QDate &date, int minuteOfDay)
 {
-    if (!date.isValid())
+    if (!date.isValid() || minuteOfDay < 0)
         return {};
     for (int minute = minuteOfDay; minute < 24 * 60; ++minute)
         if (const QDateTime at(date, timeOfMinute(minute)); at.isValid())

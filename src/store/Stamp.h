@@ -42,7 +42,7 @@ QTime timeOfMinute(int minuteOfDay);
 QDateTime startOfMinute(const QDateTime &moment);
 // When a minute of a day falls due: that minute, or for one the clock skips when summer
 // time begins, the first minute after it that the clock shows (3:00 AM for 2:30 AM in
-// most of Europe). Invalid for an invalid date.
+// most of Europe). Invalid for an invalid date or minute.
 QDateTime dueMoment(const QDate &date, int minuteOfDay);
 
 } // namespace Stamp
