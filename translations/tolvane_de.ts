@@ -128,6 +128,14 @@
         <source>The delivery history cannot be written to %1: %2</source>
         <translation>Der Zustellverlauf kann nicht in %1 geschrieben werden: %2</translation>
     </message>
+    <message>
+        <source>Nothing has been sent or tried yet.</source>
+        <translation>Bisher wurde nichts gesendet oder versucht.</translation>
+    </message>
+    <message>
+        <source>No attempt matches the chosen user and result.</source>
+        <translation>Kein Versuch passt zum gewählten Benutzer und Ergebnis.</translation>
+    </message>
 </context>
 <context>
     <name>EntryDialog</name>

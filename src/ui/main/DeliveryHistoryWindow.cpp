@@ -145,6 +145,7 @@ DeliveryHistoryWindow::DeliveryHistoryWindow(DeliveryHistory &history, QWidget *
     , m_table(new QTableView(this))
     , m_reply(new QPlainTextEdit(this))
     , m_problem(new QLabel(this))
+    , m_empty(new QLabel(this))
 {
     setObjectName(QStringLiteral("deliveryHistory"));
     setWindowTitle(tr("Delivery History"));
@@ -165,6 +166,8 @@ DeliveryHistoryWindow::DeliveryHistoryWindow(DeliveryHistory &history, QWidget *
     m_problem->setObjectName(QStringLiteral("problemLabel"));
     m_problem->setTextFormat(Qt::PlainText);
     m_problem->setWordWrap(true);
+    m_empty->setObjectName(QStringLiteral("emptyLabel"));
+    m_empty->setTextFormat(Qt::PlainText);
 
     m_model->entries = m_history.read();
     m_filter->setSourceModel(m_model);
@@ -203,6 +206,7 @@ DeliveryHistoryWindow::DeliveryHistoryWindow(DeliveryHistory &history, QWidget *
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filters);
     layout->addWidget(m_problem);
+    layout->addWidget(m_empty);
     layout->addWidget(m_table, 1);
     layout->addWidget(replyLabel);
     layout->addWidget(m_reply);
@@ -227,6 +231,7 @@ DeliveryHistoryWindow::DeliveryHistoryWindow(DeliveryHistory &history, QWidget *
         &DeliveryHistoryWindow::showReply);
     if (m_filter->rowCount() > 0)
         select(0);
+    showWhyEmpty();
     m_table->setFocus();
 }
 
@@ -265,6 +270,7 @@ void DeliveryHistoryWindow::add(const Entry &entry)
         m_resultFilter->setCurrentIndex(0);
         select(0);
     }
+    showWhyEmpty();
 }
 
 void DeliveryHistoryWindow::fillUserFilter()
@@ -296,6 +302,19 @@ void DeliveryHistoryWindow::applyFilter()
     if (!m_table->currentIndex().isValid() && m_filter->rowCount() > 0)
         m_table->setCurrentIndex(m_filter->index(0, 0));
     showReply();
+    showWhyEmpty();
+}
+
+void DeliveryHistoryWindow::showWhyEmpty()
+{
+    // An empty table alone would leave the user wondering whether the window works. A
+    // screen reader hears the reason with the table.
+    const bool empty = m_filter->rowCount() == 0;
+    m_empty->setText(m_model->rowCount() == 0
+            ? tr("Nothing has been sent or tried yet.")
+            : tr("No attempt matches the chosen user and result."));
+    m_empty->setVisible(empty);
+    m_table->setAccessibleDescription(empty ? m_empty->text() : QString());
 }
 
 void DeliveryHistoryWindow::select(int sourceRow)

@@ -38,6 +38,7 @@ private:
     void select(int sourceRow);
     void showReply();
     void showProblem(const QString &problem);
+    void showWhyEmpty();
 
     DeliveryHistory &m_history;
     HistoryModel *m_model;
@@ -47,5 +48,6 @@ private:
     QTableView *m_table;
     QPlainTextEdit *m_reply;
     QLabel *m_problem;
+    QLabel *m_empty;
     bool m_selectNext = false;
 };

@@ -652,6 +652,24 @@ private slots:
             "newest first, replyView=Reply of the selected attempt, closeButton=Close");
     }
 
+    // An empty table says why: nothing tried yet, or nothing that the filters let through.
+    void historyEmpty()
+    {
+        StartedProgram f;
+        f.open();
+        f.trigger("historyAction");
+        DeliveryHistoryWindow &window = f.app.historyWindow();
+        auto *empty = window.findChild<QLabel *>("emptyLabel");
+        const auto why = [&] { return empty->isVisible() ? empty->text() : QString(); };
+        QCOMPARE(why(), "Nothing has been sent or tried yet.");
+        f.app.deliveryHistory().append({ at(10, 0), 1, at(10, 0), false, { { AdaCell } },
+            DeliveryAttempt::Outcome::Sent, "250 Ok", {} });
+        QCOMPARE(why(), "");
+        window.findChild<QComboBox *>("resultFilter")->setCurrentIndex(3);
+        QCOMPARE(why(), "No attempt matches the chosen user and result.");
+        QCOMPARE(window.findChild<QTableView *>()->accessibleDescription(), why());
+    }
+
     // A good stored place is kept to the twip, read whole also beyond 16 bits (right of
     // 2,184 pixels), and written back, 0 as the empty text; a maximised window stores only
     // its state. With values nobody would write the program starts and works, and a Current
